@@ -1,0 +1,182 @@
+#include "app/uninstall_app.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "engine/paths.h"
+#include "engine/product.h"
+#include "engine/registry/read_registry_string.h"
+#include "i18n/string_catalog.h"
+#include "platform/files.h"
+#include "platform/registry.h"
+#include "platform/system.h"
+#include "platform/window.h"
+#include "ui/uninstall_dialog.h"
+
+namespace app {
+
+namespace {
+
+bool Contains(const std::u16string& text, const char16_t* what) { return text.find(what) != std::u16string::npos; }
+
+}  // namespace
+
+bool UninstallApp::InitInstance() {
+    m_bSilent = m_lpCmdLine == u"UninstForInst" || Contains(m_lpCmdLine, u"UninstForInst");
+
+    if (IsSecondInstance() && !Contains(m_lpCmdLine, u"DeletingNow")) return false;
+
+    RemoveVirtualStoreCopy();
+    ReadLanguageAndLoadCatalog();
+
+    if (!CheckEnvironment()) return false;
+    if (RelaunchFromTempCopy()) return false;
+
+    if (m_bSilent) {
+        if (!ConnectToInstaller()) return false;
+    } else {
+        const std::u16string text = GetMessageText(product::kMsgConfirmUninstall);
+        const std::u16string caption = GetMessageText(product::kMsgCaption);
+        if (win::MessageBoxW(nullptr, text.c_str(), caption.c_str(), win::MB_YESNO | win::MB_ICONWARNING) !=
+            win::IDYES) {
+            DeleteSelf();
+            return false;
+        }
+    }
+
+    ui::UninstallDialog dialog(*this);
+    if (!dialog.PrepareUninstall()) {
+        ReportToInstaller(-1);
+        return false;
+    }
+    if (m_bSilent) {
+        dialog.RunUninstall();
+    } else if (dialog.DoModal() != win::IDOK) {
+        return false;
+    }
+    RemoveInstallDirAndSelf();
+    return false;
+}
+
+bool UninstallApp::IsSecondInstance() {
+    win::HANDLE mutex = win::CreateMutexW(nullptr, win::TRUE, product::kMutexName);
+    if (!mutex || win::GetLastError() != win::ERROR_ALREADY_EXISTS) return false;
+    // The catalogue is not loaded yet: the wizard is found by its built-in English caption.
+    const std::u16string caption = i18n::BuiltInText(product::kMsgCaption);
+    if (win::HWND wizard = win::FindWindowW(nullptr, caption.c_str())) win::BringWindowToTop(wizard);
+    win::ReleaseMutex(mutex);
+    return true;
+}
+
+void UninstallApp::RemoveVirtualStoreCopy() {
+    char16_t temp[win::MAX_PATH] = {};
+    win::DWORD length = win::GetTempPathW(win::MAX_PATH, temp);
+    // "...\AppData\Local\Temp\" less "Temp\" is the per-user local application-data directory.
+    if (length == 0 || length >= win::MAX_PATH || length <= 5) return;
+    std::u16string localAppData(temp, length - 5);
+    if (!engine::EndsWithBackslash(localAppData) || engine::IsDriveRootOrEmpty(localAppData)) return;
+    const char16_t* programFiles = IsRunningUnderWow64() ? u"VirtualStore\\Program Files (x86)\\Orvik Software\\Orvik Pendrel"
+                                                          : u"VirtualStore\\Program Files\\Orvik Software\\Orvik Pendrel";
+    win::RemoveDirectoryW((localAppData + programFiles).c_str());
+}
+
+void UninstallApp::ReadLanguageAndLoadCatalog() {
+    m_wLangId = ParseLanguageId(
+        engine::ReadRegistryString(win::HKEY_CURRENT_USER, product::kLanguageKey, product::kLanguageValue));
+    const std::u16string installPath =
+        engine::ReadRegistryString(win::HKEY_LOCAL_MACHINE, product::kProductKey, product::kInstallPathValue);
+    m_catalog.LoadCatalog(m_wLangId, installPath);
+}
+
+std::u16string UninstallApp::GetMessageText(unsigned id) { return m_catalog.GetString(id); }
+
+void UninstallApp::ShowWarning(unsigned messageId) {
+    const std::u16string text = GetMessageText(messageId);
+    const std::u16string caption = GetMessageText(product::kMsgCaption);
+    win::MessageBoxW(nullptr, text.c_str(), caption.c_str(), win::MB_OK | win::MB_ICONWARNING);
+}
+
+bool UninstallApp::CheckEnvironment() {
+    win::OSVERSIONINFOEXW version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    bool known = win::GetVersionExW(&version);
+    if (!known) {
+        version.dwOSVersionInfoSize = win::OSVERSIONINFOW_SIZE;
+        known = win::GetVersionExW(&version);
+    }
+    if (!known) {
+        ShowWarning(product::kMsgNoVersionInfo);
+        return false;
+    }
+    if (version.dwMajorVersion < 5) {
+        ShowWarning(product::kMsgWindowsTooOld);
+        return false;
+    }
+    win::HKEY software = nullptr;
+    if (win::RegCreateKeyExW(win::HKEY_LOCAL_MACHINE, u"Software", 0, nullptr, 0, win::KEY_ALL_ACCESS, nullptr,
+                             &software, nullptr) != static_cast<win::LONG>(win::ERROR_SUCCESS)) {
+        ShowWarning(product::kMsgNeedAdministrator);
+        return false;
+    }
+    win::RegCloseKey(software);
+    return true;
+}
+
+bool UninstallApp::RelaunchFromTempCopy() { return false; }
+
+bool UninstallApp::DeleteSelf() { return false; }
+
+bool UninstallApp::ConnectToInstaller() {
+    if (!win::WaitNamedPipeW(product::kPipeName, win::NMPWAIT_WAIT_FOREVER)) return false;
+    m_hPipe = win::CreateFileW(product::kPipeName, win::GENERIC_READ | win::GENERIC_WRITE, 0, nullptr,
+                               win::OPEN_EXISTING, win::FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (m_hPipe == win::INVALID_HANDLE_VALUE) {
+        m_hPipe = nullptr;
+        return false;
+    }
+    return true;
+}
+
+void UninstallApp::ReportToInstaller(int code) {
+    if (!m_hPipe) return;
+    char text[100];
+    int length = std::snprintf(text, sizeof text, "%d", code);
+    win::DWORD written = 0;
+    win::WriteFile(m_hPipe, text, static_cast<win::DWORD>(length), &written, nullptr);
+}
+
+void UninstallApp::RemoveInstallDirAndSelf() {
+    if (!m_strInstallDir.empty()) {
+        const std::u16string dir = engine::WithoutTrailingBackslash(m_strInstallDir);
+        if (!engine::IsDriveRootOrEmpty(dir)) win::RemoveDirectoryW(dir.c_str());
+    }
+    // The temporary copy is ours whatever the records said: it always goes.
+    DeleteSelf();
+}
+
+bool IsRunningUnderWow64() {
+    win::HMODULE kernel = win::LoadLibraryW(u"kernel32.dll");
+    if (!kernel) return false;
+    win::BOOL wow64 = win::FALSE;
+    auto isWow64 = reinterpret_cast<win::IsWow64ProcessFn>(win::GetProcAddress(kernel, "IsWow64Process"));
+    bool result = isWow64 && isWow64(win::GetCurrentProcess(), &wow64) && wow64;
+    win::FreeLibrary(kernel);
+    return result;
+}
+
+win::WORD ParseLanguageId(const std::u16string& text) {
+    // The value is read as at most 19 characters, as the product's 20-byte buffer held.
+    std::size_t i = 0;
+    const std::size_t end = text.size() < 19 ? text.size() : 19;
+    while (i < end && (text[i] == u' ' || text[i] == u'\t' || text[i] == u'\n' || text[i] == u'\r' ||
+                       text[i] == u'\v' || text[i] == u'\f'))
+        ++i;
+    bool negative = false;
+    if (i < end && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
+    std::uint64_t value = 0;
+    for (; i < end && text[i] >= u'0' && text[i] <= u'9'; ++i) value = value * 10 + (text[i] - u'0');
+    if (negative) value = 0 - value;
+    return static_cast<win::WORD>(value & 0xFFFF);
+}
+
+}  // namespace app

@@ -1,0 +1,51 @@
+// The application object: start-up, environment checks, relaunch and self-deletion, and the
+// link to the product's installer. The whole program runs inside InitInstance.
+#pragma once
+#include <string>
+
+#include "engine/uninstall_host.h"
+#include "i18n/string_catalog.h"
+#include "platform/types.h"
+
+namespace app {
+
+class UninstallApp final : public engine::UninstallHost {
+public:
+    // Everything after the program name on the command line.
+    std::u16string m_lpCmdLine;
+
+    bool InitInstance();  // always false: the process ends when it returns
+    bool CheckEnvironment();
+    bool RelaunchFromTempCopy();
+    bool DeleteSelf();
+    bool ConnectToInstaller();
+
+    // engine::UninstallHost
+    bool IsSilent() const override { return m_bSilent; }
+    void ReportToInstaller(int code) override;
+    std::u16string GetMessageText(unsigned id) override;
+    void SetInstallDir(const std::u16string& dir) override { m_strInstallDir = dir; }
+    const std::u16string& GetInstallDir() const override { return m_strInstallDir; }
+
+    bool m_bSilent = false;
+    win::HANDLE m_hPipe = nullptr;
+    std::u16string m_strInstallDir;
+    win::WORD m_wLangId = 0;
+    i18n::StringCatalog m_catalog;
+
+private:
+    bool IsSecondInstance();
+    void RemoveVirtualStoreCopy();
+    void ReadLanguageAndLoadCatalog();
+    void ShowWarning(unsigned messageId);
+    void RemoveInstallDirAndSelf();
+};
+
+// Whether this 32-bit process runs on 64-bit Windows; false when that cannot be told.
+bool IsRunningUnderWow64();
+
+// The language number written as decimal text: leading blanks, an optional sign, digits up to
+// the first other character (none gives 0); the low 16 bits.
+win::WORD ParseLanguageId(const std::u16string& text);
+
+}  // namespace app

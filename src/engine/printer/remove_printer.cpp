@@ -1,0 +1,8 @@
+// The printer step.
+#include "engine/uninstaller.h"
+
+namespace engine {
+
+void Uninstaller::RemovePrinter() {}
+
+}  // namespace engine

@@ -1,0 +1,18 @@
+#pragma once
+#include <string>
+
+#include "platform/registry.h"
+
+namespace engine {
+
+// The text of a string value, or `defaultText` when the value is missing, empty, not a string,
+// or longer than the 259 characters a path buffer holds (a truncated path could name another
+// directory). Opening the key creates it when it is missing, as the product always has.
+std::u16string ReadRegistryString(win::HKEY root, const char16_t* keyPath, const char16_t* valueName,
+                                  const std::u16string& defaultText = std::u16string());
+
+// Same, with the size in bytes the caller offers for the data (terminator included).
+std::u16string ReadRegistryString(win::HKEY root, const char16_t* keyPath, const char16_t* valueName,
+                                  const std::u16string& defaultText, win::DWORD maxBytes);
+
+}  // namespace engine

@@ -1,0 +1,520 @@
+// Simulated KERNEL32 file-system and pipe calls.
+#include <algorithm>
+#include <cstring>
+#include <cstdio>
+#include <functional>
+
+#include "platform/files.h"
+#include "platform/sim/machine.h"
+#include "platform/sim/text.h"
+#include "platform/system.h"
+
+namespace sim {
+
+FileNode* FileNode::Child(const std::u16string& childName) const {
+    for (const auto& c : children)
+        if (EqualNoCase(c->name, childName) || (!c->shortName.empty() && EqualNoCase(c->shortName, childName)))
+            return c.get();
+    return nullptr;
+}
+
+bool ParsePath(const std::u16string& path, char16_t& drive, std::vector<std::u16string>& parts) {
+    parts.clear();
+    std::u16string rest;
+    if (path.size() >= 2 && path[1] == u':') {
+        drive = FoldCase(path[0]);
+        rest = path.substr(2);
+    } else if (!path.empty() && (path[0] == u'\\' || path[0] == u'/')) {
+        drive = u'C';
+        rest = path;
+    } else {
+        std::u16string cwd = machine().files.currentDirectory;
+        if (path.empty()) return false;
+        return ParsePath(cwd + u"\\" + path, drive, parts);
+    }
+    std::u16string part;
+    auto flush = [&] {
+        if (part.empty() || part == u".") {
+        } else if (part == u"..") {
+            if (!parts.empty()) parts.pop_back();
+        } else {
+            parts.push_back(part);
+        }
+        part.clear();
+    };
+    for (char16_t c : rest) {
+        if (c == u'\\' || c == u'/') flush();
+        else part += c;
+    }
+    flush();
+    return true;
+}
+
+std::u16string FullPath(const FileNode* node) {
+    std::vector<const FileNode*> chain;
+    for (const FileNode* n = node; n; n = n->parent) chain.push_back(n);
+    std::u16string path = chain.back()->name;  // "C:"
+    for (auto it = chain.rbegin() + 1; it != chain.rend(); ++it) path += u"\\" + (*it)->name;
+    if (chain.size() == 1) path += u"\\";
+    return path;
+}
+
+bool WildcardMatch(const std::u16string& pattern, const std::u16string& name) {
+    // "*.*" matches every name, as on Windows; otherwise '*' and '?' as usual.
+    if (pattern == u"*.*" || pattern == u"*") return true;
+    std::function<bool(std::size_t, std::size_t)> match = [&](std::size_t p, std::size_t n) -> bool {
+        if (p == pattern.size()) return n == name.size();
+        if (pattern[p] == u'*') {
+            for (std::size_t k = n; k <= name.size(); ++k)
+                if (match(p + 1, k)) return true;
+            return false;
+        }
+        if (n == name.size()) return false;
+        if (pattern[p] == u'?' || FoldCase(pattern[p]) == FoldCase(name[n])) return match(p + 1, n + 1);
+        return false;
+    };
+    return match(0, 0);
+}
+
+namespace {
+
+FileNode* DriveRoot(char16_t drive, bool create) {
+    auto& drives = machine().files.drives;
+    auto it = drives.find(drive);
+    if (it != drives.end()) return it->second.get();
+    if (!create) return nullptr;
+    auto node = std::make_unique<FileNode>();
+    node->name = std::u16string(1, drive) + u":";
+    node->directory = true;
+    node->attributes = win::FILE_ATTRIBUTE_DIRECTORY;
+    FileNode* raw = node.get();
+    drives[drive] = std::move(node);
+    return raw;
+}
+
+FileNode* Insert(FileNode* parent, const std::u16string& name, bool directory) {
+    auto node = std::make_unique<FileNode>();
+    node->name = name;
+    node->parent = parent;
+    node->directory = directory;
+    node->attributes = directory ? win::FILE_ATTRIBUTE_DIRECTORY : win::FILE_ATTRIBUTE_ARCHIVE;
+    FileNode* raw = node.get();
+    auto at = std::lower_bound(parent->children.begin(), parent->children.end(), node,
+                               [](const auto& a, const auto& b) { return LessNoCase(a->name, b->name); });
+    parent->children.insert(at, std::move(node));
+    return raw;
+}
+
+std::unique_ptr<FileNode> Unlink(FileNode* node) {
+    auto& list = node->parent->children;
+    auto it = std::find_if(list.begin(), list.end(), [&](const auto& p) { return p.get() == node; });
+    std::unique_ptr<FileNode> owned = std::move(*it);
+    list.erase(it);
+    owned->parent = nullptr;
+    return owned;
+}
+
+FileNode* Lookup(const std::u16string& path, FileNode** parentOut = nullptr, std::u16string* leafOut = nullptr) {
+    char16_t drive;
+    std::vector<std::u16string> parts;
+    if (parentOut) *parentOut = nullptr;
+    if (!ParsePath(path, drive, parts)) return nullptr;
+    FileNode* node = DriveRoot(drive, false);
+    if (!node) return nullptr;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (i + 1 == parts.size()) {
+            if (parentOut) *parentOut = node;
+            if (leafOut) *leafOut = parts[i];
+        }
+        if (!node->directory || node->reparse) return nullptr;
+        node = node->Child(parts[i]);
+        if (!node) return nullptr;
+    }
+    return node;
+}
+
+FileNode& Make(const std::u16string& path, bool directory) {
+    char16_t drive;
+    std::vector<std::u16string> parts;
+    ParsePath(path, drive, parts);
+    FileNode* node = DriveRoot(drive, true);
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        FileNode* child = node->Child(parts[i]);
+        if (!child) child = Insert(node, parts[i], directory || i + 1 < parts.size());
+        node = child;
+    }
+    return *node;
+}
+
+bool Fail(win::DWORD error) {
+    win::SetLastError(error);
+    return false;
+}
+
+struct FindState {
+    std::vector<win::WIN32_FIND_DATAW> entries;
+    std::size_t next = 0;
+};
+std::map<win::HANDLE, FindState>& FindHandles() {
+    static std::map<win::HANDLE, FindState> handles;
+    return handles;
+}
+
+void FillFindData(const FileNode& node, win::WIN32_FIND_DATAW& data) {
+    std::memset(&data, 0, sizeof data);
+    data.dwFileAttributes = node.attributes | (node.directory ? win::FILE_ATTRIBUTE_DIRECTORY : 0) |
+                            (node.reparse ? win::FILE_ATTRIBUTE_REPARSE_POINT : 0);
+    data.nFileSizeLow = static_cast<win::DWORD>(node.content.size());
+    CopyOut(node.name.substr(0, win::MAX_PATH - 1), data.cFileName, win::MAX_PATH);
+    CopyOut(node.shortName.substr(0, 13), data.cAlternateFileName, 14);
+}
+
+struct OpenFile {
+    FileNode* node = nullptr;  // null for the pipe
+    std::size_t position = 0;
+    bool pipe = false;
+};
+std::map<win::HANDLE, OpenFile>& OpenFiles() {
+    static std::map<win::HANDLE, OpenFile> files;
+    return files;
+}
+
+}  // namespace
+
+FileNode& FileSystem::AddFile(const std::u16string& path, const std::string& content) {
+    FileNode& node = Make(path, false);
+    node.content = content;
+    return node;
+}
+
+FileNode& FileSystem::AddDirectory(const std::u16string& path) { return Make(path, true); }
+
+FileNode& FileSystem::AddJunction(const std::u16string& path, const std::u16string& target) {
+    FileNode& node = Make(path, true);
+    node.reparse = true;
+    node.linkTarget = target;
+    node.attributes |= win::FILE_ATTRIBUTE_REPARSE_POINT;
+    return node;
+}
+
+FileNode* FileSystem::Find(const std::u16string& path) { return Lookup(path); }
+
+bool FileSystem::IsDirectory(const std::u16string& path) {
+    FileNode* n = Find(path);
+    return n && n->directory;
+}
+
+std::vector<std::u16string> FileSystem::List(const std::u16string& directory) {
+    std::vector<std::u16string> names;
+    if (FileNode* n = Find(directory))
+        for (auto& c : n->children) names.push_back(c->name);
+    return names;
+}
+
+std::vector<std::u16string> FileSystem::AllPaths() {
+    std::vector<std::u16string> out;
+    std::function<void(const FileNode&)> walk = [&](const FileNode& n) {
+        for (auto& c : n.children) {
+            out.push_back(FullPath(c.get()));
+            walk(*c);
+        }
+    };
+    for (auto& [letter, root] : drives) walk(*root);
+    return out;
+}
+
+bool CloseFileHandle(win::HANDLE handle) { return OpenFiles().erase(handle) != 0; }
+
+void ResetFileHandles() {
+    FindHandles().clear();
+    OpenFiles().clear();
+}
+
+}  // namespace sim
+
+namespace win {
+
+using sim::FileNode;
+using sim::machine;
+
+BOOL DeleteFileW(LPCWSTR path) {
+    machine().Log("DeleteFileW", sim::Narrow(sim::FromPtr(path)));
+    FileNode* n = sim::Lookup(sim::FromPtr(path));
+    if (!n) return sim::Fail(ERROR_FILE_NOT_FOUND);
+    if (n->directory) return sim::Fail(ERROR_ACCESS_DENIED);
+    if (n->attributes & FILE_ATTRIBUTE_READONLY) return sim::Fail(ERROR_ACCESS_DENIED);
+    if (n->inUse) return sim::Fail(ERROR_SHARING_VIOLATION);
+    sim::Unlink(n);
+    return TRUE;
+}
+
+BOOL RemoveDirectoryW(LPCWSTR path) {
+    machine().Log("RemoveDirectoryW", sim::Narrow(sim::FromPtr(path)));
+    FileNode* n = sim::Lookup(sim::FromPtr(path));
+    if (!n) return sim::Fail(ERROR_FILE_NOT_FOUND);
+    if (!n->parent) return sim::Fail(ERROR_ACCESS_DENIED);  // a drive root
+    if (!n->directory) return sim::Fail(ERROR_DIRECTORY);
+    if (!n->reparse && !n->children.empty()) return sim::Fail(ERROR_DIR_NOT_EMPTY);
+    if (n->attributes & FILE_ATTRIBUTE_READONLY) return sim::Fail(ERROR_ACCESS_DENIED);
+    if (n->inUse) return sim::Fail(ERROR_SHARING_VIOLATION);
+    sim::Unlink(n);
+    return TRUE;
+}
+
+BOOL CreateDirectoryW(LPCWSTR path, void*) {
+    FileNode* parent = nullptr;
+    std::u16string leaf;
+    if (sim::Lookup(sim::FromPtr(path), &parent, &leaf)) return sim::Fail(ERROR_ALREADY_EXISTS);
+    if (!parent || !parent->directory) return sim::Fail(ERROR_PATH_NOT_FOUND);
+    sim::Insert(parent, leaf, true);
+    return TRUE;
+}
+
+BOOL SetFileAttributesW(LPCWSTR path, DWORD attributes) {
+    machine().Log("SetFileAttributesW", sim::Narrow(sim::FromPtr(path)));
+    FileNode* n = sim::Lookup(sim::FromPtr(path));
+    if (!n) return sim::Fail(ERROR_FILE_NOT_FOUND);
+    n->attributes = (attributes == FILE_ATTRIBUTE_NORMAL ? 0 : attributes) |
+                    (n->directory ? FILE_ATTRIBUTE_DIRECTORY : 0);
+    if (attributes == FILE_ATTRIBUTE_NORMAL && !n->directory) n->attributes = FILE_ATTRIBUTE_NORMAL;
+    return TRUE;
+}
+
+DWORD GetFileAttributesW(LPCWSTR path) {
+    FileNode* n = sim::Lookup(sim::FromPtr(path));
+    if (!n) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    return n->attributes | (n->directory ? FILE_ATTRIBUTE_DIRECTORY : 0) |
+           (n->reparse ? FILE_ATTRIBUTE_REPARSE_POINT : 0);
+}
+
+static BOOL Move(LPCWSTR from, LPCWSTR to, bool replace) {
+    FileNode* n = sim::Lookup(sim::FromPtr(from));
+    if (!n) return sim::Fail(ERROR_FILE_NOT_FOUND);
+    FileNode* parent = nullptr;
+    std::u16string leaf;
+    FileNode* existing = sim::Lookup(sim::FromPtr(to), &parent, &leaf);
+    if (existing) {
+        if (!replace || existing->directory) return sim::Fail(ERROR_ALREADY_EXISTS);
+        if (existing->inUse) return sim::Fail(ERROR_ACCESS_DENIED);
+        sim::Unlink(existing);
+    }
+    if (!parent || !parent->directory) return sim::Fail(ERROR_PATH_NOT_FOUND);
+    auto owned = sim::Unlink(n);
+    owned->name = leaf;
+    owned->shortName.clear();
+    owned->parent = parent;
+    auto at = std::lower_bound(parent->children.begin(), parent->children.end(), owned,
+                               [](const auto& a, const auto& b) { return sim::LessNoCase(a->name, b->name); });
+    parent->children.insert(at, std::move(owned));
+    return TRUE;
+}
+
+BOOL MoveFileW(LPCWSTR from, LPCWSTR to) {
+    machine().Log("MoveFileW", sim::Narrow(sim::FromPtr(from)) + " -> " + sim::Narrow(sim::FromPtr(to)));
+    return Move(from, to, false);
+}
+
+BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
+    machine().Log("MoveFileExW", sim::Narrow(sim::FromPtr(from)) + " -> " + sim::Narrow(sim::FromPtr(to)));
+    if (flags & MOVEFILE_DELAY_UNTIL_REBOOT) {
+        if (!sim::Lookup(sim::FromPtr(from))) return sim::Fail(ERROR_FILE_NOT_FOUND);
+        machine().files.pendingDeletes.push_back(sim::FromPtr(from));
+        return TRUE;
+    }
+    return Move(from, to, flags & MOVEFILE_REPLACE_EXISTING);
+}
+
+BOOL CopyFileW(LPCWSTR from, LPCWSTR to, BOOL failIfExists) {
+    machine().Log("CopyFileW", sim::Narrow(sim::FromPtr(from)) + " -> " + sim::Narrow(sim::FromPtr(to)));
+    FileNode* n = sim::Lookup(sim::FromPtr(from));
+    if (!n || n->directory) return sim::Fail(ERROR_FILE_NOT_FOUND);
+    FileNode* parent = nullptr;
+    std::u16string leaf;
+    FileNode* existing = sim::Lookup(sim::FromPtr(to), &parent, &leaf);
+    if (existing && failIfExists) return sim::Fail(ERROR_FILE_EXISTS);
+    if (!parent) return sim::Fail(ERROR_PATH_NOT_FOUND);
+    std::string content = n->content;
+    if (!existing) existing = sim::Insert(parent, leaf, false);
+    existing->content = content;
+    return TRUE;
+}
+
+HANDLE FindFirstFileW(LPCWSTR pattern, WIN32_FIND_DATAW* data) {
+    machine().Log("FindFirstFileW", sim::Narrow(sim::FromPtr(pattern)));
+    std::u16string path = sim::FromPtr(pattern);
+    if (path.empty() || path.back() == u'\\') {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    auto cut = path.find_last_of(u"\\/");
+    std::u16string dir = cut == std::u16string::npos ? std::u16string() : path.substr(0, cut);
+    std::u16string leaf = cut == std::u16string::npos ? path : path.substr(cut + 1);
+    FileNode* parent = dir.empty() ? nullptr : sim::Lookup(dir.size() == 2 && dir[1] == u':' ? dir + u"\\" : dir);
+    sim::FindState state;
+    if (parent && parent->directory && !parent->reparse) {
+        bool wild = leaf.find_first_of(u"*?") != std::u16string::npos;
+        if (wild && parent->parent) {
+            // Windows lists "." and ".." first in every directory but a drive root.
+            WIN32_FIND_DATAW dot{};
+            dot.dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY;
+            dot.cFileName[0] = u'.';
+            if (sim::WildcardMatch(leaf, u".")) state.entries.push_back(dot);
+            dot.cFileName[1] = u'.';
+            if (sim::WildcardMatch(leaf, u"..")) state.entries.push_back(dot);
+        }
+        for (auto& c : parent->children) {
+            if (wild ? (sim::WildcardMatch(leaf, c->name) ||
+                        (!c->shortName.empty() && sim::WildcardMatch(leaf, c->shortName)))
+                     : (sim::EqualNoCase(leaf, c->name) || sim::EqualNoCase(leaf, c->shortName))) {
+                WIN32_FIND_DATAW d;
+                sim::FillFindData(*c, d);
+                state.entries.push_back(d);
+            }
+        }
+    }
+    if (state.entries.empty()) {
+        SetLastError(parent ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    *data = state.entries[0];
+    state.next = 1;
+    static std::uintptr_t next = 0x5000;
+    auto handle = reinterpret_cast<HANDLE>(next++);
+    sim::FindHandles()[handle] = std::move(state);
+    return handle;
+}
+
+BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data) {
+    auto it = sim::FindHandles().find(find);
+    if (it == sim::FindHandles().end()) return sim::Fail(ERROR_INVALID_HANDLE);
+    if (it->second.next >= it->second.entries.size()) return sim::Fail(ERROR_NO_MORE_FILES);
+    *data = it->second.entries[it->second.next++];
+    return TRUE;
+}
+
+BOOL FindClose(HANDLE find) { return sim::FindHandles().erase(find) ? TRUE : sim::Fail(ERROR_INVALID_HANDLE); }
+
+HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD, void*, DWORD disposition, DWORD, HANDLE) {
+    machine().Log("CreateFileW", sim::Narrow(sim::FromPtr(path)));
+    static std::uintptr_t next = 0x7000;
+    std::u16string name = sim::FromPtr(path);
+    sim::PipeState& pipe = machine().files.pipe;
+    if (sim::EqualNoCase(name, pipe.name)) {
+        if (!pipe.exists || pipe.refuseConnect) {
+            SetLastError(ERROR_FILE_NOT_FOUND);
+            return INVALID_HANDLE_VALUE;
+        }
+        auto handle = reinterpret_cast<HANDLE>(next++);
+        sim::OpenFiles()[handle] = sim::OpenFile{nullptr, 0, true};
+        return handle;
+    }
+    FileNode* n = sim::Lookup(name);
+    if (disposition == CREATE_ALWAYS && (access & GENERIC_WRITE)) {
+        if (!n) n = &machine().files.AddFile(name);
+        n->content.clear();
+    }
+    if (!n || n->directory) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return INVALID_HANDLE_VALUE;
+    }
+    auto handle = reinterpret_cast<HANDLE>(next++);
+    sim::OpenFiles()[handle] = sim::OpenFile{n, 0, false};
+    return handle;
+}
+
+BOOL ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read, void*) {
+    auto it = sim::OpenFiles().find(file);
+    if (it == sim::OpenFiles().end() || it->second.pipe) return sim::Fail(ERROR_INVALID_HANDLE);
+    const std::string& content = it->second.node->content;
+    std::size_t available = content.size() - std::min(content.size(), it->second.position);
+    std::size_t count = std::min<std::size_t>(size, available);
+    std::memcpy(buffer, content.data() + it->second.position, count);
+    it->second.position += count;
+    if (read) *read = static_cast<DWORD>(count);
+    return TRUE;
+}
+
+BOOL WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written, void*) {
+    auto it = sim::OpenFiles().find(file);
+    if (it == sim::OpenFiles().end()) return sim::Fail(ERROR_INVALID_HANDLE);
+    std::string bytes(static_cast<const char*>(buffer), size);
+    if (it->second.pipe) {
+        machine().Log("WriteFile", "pipe " + bytes);
+        machine().files.pipe.writes.push_back(bytes);
+    } else {
+        it->second.node->content += bytes;
+    }
+    if (written) *written = size;
+    return TRUE;
+}
+
+DWORD GetFileSize(HANDLE file, DWORD* high) {
+    auto it = sim::OpenFiles().find(file);
+    if (high) *high = 0;
+    if (it == sim::OpenFiles().end() || it->second.pipe) return INVALID_FILE_SIZE;
+    return static_cast<DWORD>(it->second.node->content.size());
+}
+
+DWORD GetTempPathW(DWORD size, LPWSTR buffer) {
+    const std::u16string& temp = machine().system.tempPath;
+    if (!sim::CopyOut(temp, buffer, size)) return static_cast<DWORD>(temp.size() + 1);
+    return static_cast<DWORD>(temp.size());
+}
+
+UINT GetTempFileNameW(LPCWSTR directory, LPCWSTR prefix, UINT unique, LPWSTR result) {
+    machine().Log("GetTempFileNameW", sim::Narrow(sim::FromPtr(directory)));
+    auto& sys = machine().system;
+    if (sys.failTempFileName) return sim::Fail(ERROR_ACCESS_DENIED);
+    std::u16string dir = sim::FromPtr(directory);
+    if (!dir.empty() && dir.back() != u'\\') dir += u'\\';
+    FileNode* parent = sim::Lookup(dir);
+    if (!parent || !parent->directory) return sim::Fail(ERROR_PATH_NOT_FOUND);
+    std::u16string pre = sim::FromPtr(prefix).substr(0, 3);
+    for (UINT n = unique ? unique : sys.nextTempNumber++;; n = sys.nextTempNumber++) {
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "%X", n & 0xFFFF);
+        std::u16string path = dir + pre + sim::Widen(hex) + u".tmp";
+        if (!sim::Lookup(path)) {
+            if (path.size() + 1 > MAX_PATH) return sim::Fail(ERROR_FILENAME_EXCED_RANGE);
+            if (!unique) machine().files.AddFile(path);
+            sim::CopyOut(path, result, MAX_PATH);
+            return n & 0xFFFF;
+        }
+        if (unique) return sim::Fail(ERROR_FILE_EXISTS);
+    }
+}
+
+static DWORD ConvertPath(LPCWSTR in, LPWSTR out, DWORD size, bool toShort) {
+    std::u16string path = sim::FromPtr(in);
+    FileNode* n = sim::Lookup(path);
+    if (!n) return sim::Fail(ERROR_FILE_NOT_FOUND);
+    std::vector<const FileNode*> chain;
+    for (const FileNode* p = n; p; p = p->parent) chain.push_back(p);
+    std::u16string result = chain.back()->name;
+    for (auto it = chain.rbegin() + 1; it != chain.rend(); ++it)
+        result += u"\\" + ((toShort && !(*it)->shortName.empty()) ? (*it)->shortName : (*it)->name);
+    if (chain.size() == 1 || (!path.empty() && path.back() == u'\\')) result += u"\\";
+    if (!sim::CopyOut(result, out, size)) return static_cast<DWORD>(result.size() + 1);
+    return static_cast<DWORD>(result.size());
+}
+
+DWORD GetShortPathNameW(LPCWSTR longPath, LPWSTR shortPath, DWORD size) {
+    if (machine().system.failShortPath) return sim::Fail(ERROR_ACCESS_DENIED);
+    return ConvertPath(longPath, shortPath, size, true);
+}
+
+DWORD GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD size) {
+    return ConvertPath(shortPath, longPath, size, false);
+}
+
+BOOL WaitNamedPipeW(LPCWSTR name, DWORD) {
+    machine().Log("WaitNamedPipeW", sim::Narrow(sim::FromPtr(name)));
+    const sim::PipeState& pipe = machine().files.pipe;
+    if (!pipe.exists || !sim::EqualNoCase(sim::FromPtr(name), pipe.name)) return sim::Fail(ERROR_FILE_NOT_FOUND);
+    return TRUE;
+}
+
+}  // namespace win

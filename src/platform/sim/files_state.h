@@ -1,0 +1,58 @@
+// The simulated file system: drives of case-insensitive trees with attributes, files in use,
+// reparse points and short names; files pending deletion at restart; the installer's pipe.
+#pragma once
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+
+namespace sim {
+
+struct FileNode {
+    std::u16string name;
+    std::u16string shortName;  // 8.3 alias; empty when the name has none
+    FileNode* parent = nullptr;
+    bool directory = false;
+    win::DWORD attributes = win::FILE_ATTRIBUTE_ARCHIVE;
+    bool inUse = false;      // deletion fails with a sharing violation; renaming works
+    bool reparse = false;    // a junction or symbolic link (to `linkTarget`)
+    std::u16string linkTarget;
+    std::string content;
+    std::vector<std::unique_ptr<FileNode>> children;  // sorted without regard to case
+
+    FileNode* Child(const std::u16string& childName) const;
+};
+
+struct PipeState {
+    std::u16string name = u"\\\\.\\pipe\\Orvik Pendrel";
+    bool exists = false;
+    bool refuseConnect = false;   // WaitNamedPipeW succeeds but CreateFileW fails
+    std::vector<std::string> writes;  // each WriteFile's bytes
+};
+
+struct FileSystem {
+    std::map<char16_t, std::unique_ptr<FileNode>> drives;  // by upper-case letter
+    std::vector<std::u16string> pendingDeletes;         // MoveFileExW with MOVEFILE_DELAY_UNTIL_REBOOT
+    PipeState pipe;
+    std::u16string currentDirectory = u"C:\\";
+
+    // Test-side helpers; paths are absolute ("C:\dir\file"). Missing parents are created.
+    FileNode& AddFile(const std::u16string& path, const std::string& content = "");
+    FileNode& AddDirectory(const std::u16string& path);
+    FileNode& AddJunction(const std::u16string& path, const std::u16string& target);
+    FileNode* Find(const std::u16string& path);
+    bool Exists(const std::u16string& path) { return Find(path) != nullptr; }
+    bool IsDirectory(const std::u16string& path);
+    std::vector<std::u16string> List(const std::u16string& directory);  // names, as stored
+    std::vector<std::u16string> AllPaths();                               // every node, full paths
+};
+
+// Splits a path into drive letter and components, resolving "." and "..", doubled separators
+// and a leading backslash (the current drive). Returns false for a path it cannot place.
+bool ParsePath(const std::u16string& path, char16_t& drive, std::vector<std::u16string>& parts);
+std::u16string FullPath(const FileNode* node);
+bool WildcardMatch(const std::u16string& pattern, const std::u16string& name);
+
+}  // namespace sim

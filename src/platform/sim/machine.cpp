@@ -1,0 +1,56 @@
+#include "platform/sim/machine.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace sim {
+
+namespace {
+std::unique_ptr<Machine>& Instance() {
+    static std::unique_ptr<Machine> instance;
+    return instance;
+}
+}  // namespace
+
+Machine& machine() {
+    if (!Instance()) Reset();
+    return *Instance();
+}
+
+void Machine::Log(const char* function, const std::string& argument) { calls.push_back(std::string(function) + " " + argument); }
+
+std::size_t Machine::CountCalls(const std::string& function) const { return CallsTo(function).size(); }
+
+std::vector<std::string> Machine::CallsTo(const std::string& function) const {
+    std::vector<std::string> out;
+    std::string prefix = function + " ";
+    for (const auto& c : calls)
+        if (c.compare(0, prefix.size(), prefix) == 0) out.push_back(c.substr(prefix.size()));
+    return out;
+}
+
+void Reset() {
+    ResetFileHandles();
+    Instance() = std::make_unique<Machine>();
+    Machine& m = *Instance();
+    m.registry.Create(win::HKEY_LOCAL_MACHINE, u"Software\\Classes");
+    m.registry.Create(win::HKEY_CURRENT_USER, u"Software\\Classes");
+    FileSystem& fs = m.files;
+    fs.AddDirectory(u"C:\\windows\\system32");
+    fs.AddFile(u"C:\\windows\\system32\\cmd.exe");
+    fs.AddDirectory(m.system.tempPath);
+    fs.AddDirectory(u"C:\\Program Files");
+    const std::u16string profile = u"C:\\Users\\user";
+    const std::u16string common = u"C:\\Users\\Public";
+    m.shell.folders = {
+        {win::CSIDL_DESKTOPDIRECTORY, profile + u"\\Desktop"},
+        {win::CSIDL_COMMON_DESKTOPDIRECTORY, common + u"\\Desktop"},
+        {win::CSIDL_APPDATA, profile + u"\\AppData\\Roaming"},
+        {win::CSIDL_PROGRAMS, profile + u"\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs"},
+        {win::CSIDL_COMMON_PROGRAMS, u"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"},
+    };
+    for (auto& [id, path] : m.shell.folders) fs.AddDirectory(path);
+    m.calls.clear();
+}
+
+}  // namespace sim

@@ -1,0 +1,38 @@
+// The simulated Windows that the native build links in place of the real one. One machine per
+// process; tests reset it before each case and arrange what they need.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "platform/sim/files_state.h"
+#include "platform/sim/registry_state.h"
+#include "platform/sim/shell_state.h"
+#include "platform/sim/spooler_state.h"
+#include "platform/sim/system_state.h"
+#include "platform/sim/window_state.h"
+
+namespace sim {
+
+struct Machine {
+    RegistryState registry;
+    FileSystem files;
+    SystemState system;
+    ShellState shell;
+    SpoolerState spooler;
+    WindowState windows;
+    std::vector<std::string> calls;  // "Function argument", in call order (mutating calls and opens)
+
+    void Log(const char* function, const std::string& argument);
+    std::size_t CountCalls(const std::string& function) const;
+    std::vector<std::string> CallsTo(const std::string& function) const;  // their arguments
+};
+
+Machine& machine();
+// A fresh machine: empty registry but for "Software" under both roots, drive C with the usual
+// folders (Windows, temp, profile, Program Files), the common shell folders resolvable.
+void Reset();
+
+bool CloseFileHandle(win::HANDLE handle);
+void ResetFileHandles();
+
+}  // namespace sim

@@ -1,0 +1,335 @@
+// Simulated ADVAPI32 registry calls.
+#include <algorithm>
+#include <cstring>
+#include <functional>
+
+#include "platform/registry.h"
+#include "platform/sim/machine.h"
+#include "platform/sim/text.h"
+
+namespace sim {
+namespace {
+
+std::vector<std::u16string> SplitKeyPath(const std::u16string& path) {
+    std::vector<std::u16string> parts;
+    std::u16string part;
+    for (char16_t c : path) {
+        if (c == u'\\') {
+            if (!part.empty()) parts.push_back(part);
+            part.clear();
+        } else {
+            part += c;
+        }
+    }
+    if (!part.empty()) parts.push_back(part);
+    return parts;
+}
+
+RegKey* Walk(RegKey* key, const std::vector<std::u16string>& parts) {
+    for (const auto& part : parts) {
+        if (!key) return nullptr;
+        key = key->Child(part);
+    }
+    return key;
+}
+
+RegKey* CreatePath(RegKey* key, const std::vector<std::u16string>& parts) {
+    for (const auto& part : parts) {
+        RegKey* child = key->Child(part);
+        if (!child) {
+            auto made = std::make_unique<RegKey>();
+            made->name = part;
+            made->parent = key;
+            child = made.get();
+            auto at = std::lower_bound(key->subkeys.begin(), key->subkeys.end(), made,
+                                       [](const auto& a, const auto& b) { return LessNoCase(a->name, b->name); });
+            key->subkeys.insert(at, std::move(made));
+        }
+        key = child;
+    }
+    return key;
+}
+
+std::vector<std::u16string> ClassesPrefix() { return {u"Software", u"Classes"}; }
+
+std::vector<std::u16string> Concat(std::vector<std::u16string> a, const std::vector<std::u16string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// Resolves a handle (predefined or opened) plus a relative path to an existing key.
+RegKey* Resolve(win::HKEY key, const std::u16string& path) {
+    RegistryState& r = machine().registry;
+    auto parts = SplitKeyPath(path);
+    if (key == win::HKEY_LOCAL_MACHINE) return Walk(&r.machine, parts);
+    if (key == win::HKEY_CURRENT_USER) return Walk(&r.user, parts);
+    if (key == win::HKEY_CLASSES_ROOT) {
+        if (RegKey* k = Walk(&r.user, Concat(ClassesPrefix(), parts))) return k;
+        return Walk(&r.machine, Concat(ClassesPrefix(), parts));
+    }
+    auto it = r.handles.find(key);
+    if (it == r.handles.end() || it->second->deleted) return nullptr;
+    return Walk(it->second, parts);
+}
+
+RegKey* ResolveOrCreate(win::HKEY key, const std::u16string& path, bool& created) {
+    created = false;
+    if (RegKey* existing = Resolve(key, path)) return existing;
+    RegistryState& r = machine().registry;
+    auto parts = SplitKeyPath(path);
+    RegKey* base = nullptr;
+    if (key == win::HKEY_LOCAL_MACHINE) base = &r.machine;
+    else if (key == win::HKEY_CURRENT_USER) base = &r.user;
+    else if (key == win::HKEY_CLASSES_ROOT) {
+        base = &r.machine;
+        parts = Concat(ClassesPrefix(), parts);
+    } else {
+        auto it = r.handles.find(key);
+        if (it == r.handles.end() || it->second->deleted) return nullptr;
+        base = it->second;
+    }
+    // A key below a write-protected ancestor cannot be created.
+    RegKey* k = base;
+    for (const auto& part : parts) {
+        RegKey* child = k->Child(part);
+        if (!child) {
+            if (k->denyWrite || k->denyOpen) return nullptr;
+            break;
+        }
+        k = child;
+    }
+    created = true;
+    return CreatePath(base, parts);
+}
+
+bool WantsWrite(win::REGSAM access) {
+    return (access & (win::KEY_SET_VALUE | win::KEY_CREATE_SUB_KEY | 0x00010000 /*DELETE*/)) != 0;
+}
+
+win::HKEY NewHandle(RegKey* key) {
+    RegistryState& r = machine().registry;
+    auto handle = reinterpret_cast<win::HKEY>(r.nextHandle++);
+    r.handles[handle] = key;
+    return handle;
+}
+
+std::string RootName(win::HKEY key) {
+    if (key == win::HKEY_LOCAL_MACHINE) return "HKLM";
+    if (key == win::HKEY_CURRENT_USER) return "HKCU";
+    if (key == win::HKEY_CLASSES_ROOT) return "HKCR";
+    return "handle";
+}
+
+RegKey* OpenedKey(win::HKEY key) {
+    RegistryState& r = machine().registry;
+    if (key == win::HKEY_LOCAL_MACHINE) return &r.machine;
+    if (key == win::HKEY_CURRENT_USER) return &r.user;
+    if (key == win::HKEY_CLASSES_ROOT) return Resolve(key, u"");
+    auto it = r.handles.find(key);
+    return it == r.handles.end() ? nullptr : it->second;
+}
+
+void Detach(RegKey* key) {
+    RegKey* parent = key->parent;
+    auto& list = parent->subkeys;
+    auto it = std::find_if(list.begin(), list.end(), [&](const auto& p) { return p.get() == key; });
+    std::function<void(RegKey*)> mark = [&](RegKey* k) {
+        k->deleted = true;
+        for (auto& c : k->subkeys) mark(c.get());
+    };
+    mark(key);
+    machine().registry.removed.push_back(std::move(*it));
+    list.erase(it);
+}
+
+}  // namespace
+
+RegKey* RegKey::Child(const std::u16string& childName) const {
+    for (const auto& k : subkeys)
+        if (EqualNoCase(k->name, childName)) return k.get();
+    return nullptr;
+}
+
+RegValue* RegKey::Value(const std::u16string& valueName) {
+    for (auto& v : values)
+        if (EqualNoCase(v.name, valueName)) return &v;
+    return nullptr;
+}
+
+RegKey* RegistryState::Find(win::HKEY root, const std::u16string& path) { return Resolve(root, path); }
+
+RegKey& RegistryState::Create(win::HKEY root, const std::u16string& path) {
+    bool created;
+    RegKey* base = root == win::HKEY_LOCAL_MACHINE ? &machine : root == win::HKEY_CURRENT_USER ? &user : nullptr;
+    if (base) return *CreatePath(base, SplitKeyPath(path));
+    return *ResolveOrCreate(root, path, created);
+}
+
+void RegistryState::SetString(win::HKEY root, const std::u16string& path, const std::u16string& name,
+                              const std::u16string& value, win::DWORD type) {
+    RegKey& key = Create(root, path);
+    RegValue* v = key.Value(name);
+    if (!v) {
+        key.values.push_back(RegValue{name, type, {}});
+        v = &key.values.back();
+    }
+    v->type = type;
+    v->data.assign(reinterpret_cast<const win::BYTE*>(value.c_str()),
+                   reinterpret_cast<const win::BYTE*>(value.c_str()) + (value.size() + 1) * 2);
+}
+
+void RegistryState::SetDword(win::HKEY root, const std::u16string& path, const std::u16string& name,
+                             win::DWORD value) {
+    RegKey& key = Create(root, path);
+    RegValue* v = key.Value(name);
+    if (!v) {
+        key.values.push_back(RegValue{name, win::REG_DWORD, {}});
+        v = &key.values.back();
+    }
+    v->type = win::REG_DWORD;
+    v->data.assign(reinterpret_cast<const win::BYTE*>(&value), reinterpret_cast<const win::BYTE*>(&value) + 4);
+}
+
+std::optional<std::u16string> RegistryState::GetString(win::HKEY root, const std::u16string& path,
+                                                       const std::u16string& name) {
+    RegKey* key = Find(root, path);
+    if (!key) return std::nullopt;
+    RegValue* v = key->Value(name);
+    if (!v || (v->type != win::REG_SZ && v->type != win::REG_EXPAND_SZ)) return std::nullopt;
+    std::u16string text(v->data.size() / 2, u'\0');
+    std::memcpy(text.data(), v->data.data(), text.size() * 2);
+    while (!text.empty() && text.back() == 0) text.pop_back();
+    return text;
+}
+
+bool RegistryState::HasValue(win::HKEY root, const std::u16string& path, const std::u16string& name) {
+    RegKey* key = Find(root, path);
+    return key && key->Value(name) != nullptr;
+}
+
+}  // namespace sim
+
+namespace win {
+
+using sim::machine;
+using sim::RegKey;
+
+LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM access, void*, HKEY* result,
+                     DWORD* disposition) {
+    machine().Log("RegCreateKeyExW", sim::RootName(key) + "\\" + sim::Narrow(sim::FromPtr(subKey)));
+    *result = nullptr;
+    bool created = false;
+    RegKey* k = sim::ResolveOrCreate(key, sim::FromPtr(subKey), created);
+    if (!k) return ERROR_ACCESS_DENIED;
+    if (k->denyOpen || (sim::WantsWrite(access) && k->denyWrite)) return ERROR_ACCESS_DENIED;
+    if (disposition) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
+    *result = sim::NewHandle(k);
+    return ERROR_SUCCESS;
+}
+
+LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD, REGSAM access, HKEY* result) {
+    machine().Log("RegOpenKeyExW", sim::RootName(key) + "\\" + sim::Narrow(sim::FromPtr(subKey)));
+    *result = nullptr;
+    RegKey* k = sim::Resolve(key, sim::FromPtr(subKey));
+    if (!k) return ERROR_FILE_NOT_FOUND;
+    if (k->denyOpen || (sim::WantsWrite(access) && k->denyWrite)) return ERROR_ACCESS_DENIED;
+    *result = sim::NewHandle(k);
+    return ERROR_SUCCESS;
+}
+
+LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD*, DWORD* type, BYTE* data, DWORD* dataSize) {
+    RegKey* k = sim::OpenedKey(key);
+    if (!k || k->deleted) return ERROR_KEY_DELETED;
+    sim::RegValue* v = k->Value(sim::FromPtr(valueName));
+    if (!v) return ERROR_FILE_NOT_FOUND;
+    if (type) *type = v->type;
+    DWORD size = static_cast<DWORD>(v->data.size());
+    if (data) {
+        if (!dataSize || *dataSize < size) {
+            if (dataSize) *dataSize = size;
+            return ERROR_MORE_DATA;
+        }
+        std::memcpy(data, v->data.data(), size);
+    }
+    if (dataSize) *dataSize = size;
+    return ERROR_SUCCESS;
+}
+
+LONG RegQueryInfoKeyW(HKEY key, LPWSTR, DWORD*, DWORD*, DWORD* subKeys, DWORD* maxSubKeyLength, DWORD*,
+                      DWORD* values, DWORD* maxValueNameLength, DWORD* maxValueLength, DWORD*, FILETIME*) {
+    RegKey* k = sim::OpenedKey(key);
+    if (!k || k->deleted) return ERROR_KEY_DELETED;
+    if (subKeys) *subKeys = static_cast<DWORD>(k->subkeys.size());
+    if (values) *values = static_cast<DWORD>(k->values.size());
+    DWORD maxSub = 0, maxName = 0, maxData = 0;
+    for (auto& s : k->subkeys) maxSub = std::max<DWORD>(maxSub, static_cast<DWORD>(s->name.size()));
+    for (auto& v : k->values) {
+        maxName = std::max<DWORD>(maxName, static_cast<DWORD>(v.name.size()));
+        maxData = std::max<DWORD>(maxData, static_cast<DWORD>(v.data.size()));
+    }
+    if (maxSubKeyLength) *maxSubKeyLength = maxSub;
+    if (maxValueNameLength) *maxValueNameLength = maxName;
+    if (maxValueLength) *maxValueLength = maxData;
+    return ERROR_SUCCESS;
+}
+
+LONG RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength, DWORD*, LPWSTR, DWORD*, FILETIME*) {
+    RegKey* k = sim::OpenedKey(key);
+    if (!k || k->deleted) return ERROR_KEY_DELETED;
+    if (index >= k->subkeys.size()) return ERROR_NO_MORE_ITEMS;
+    const std::u16string& n = k->subkeys[index]->name;
+    if (!sim::CopyOut(n, name, *nameLength)) return ERROR_MORE_DATA;
+    *nameLength = static_cast<DWORD>(n.size());
+    return ERROR_SUCCESS;
+}
+
+LONG RegEnumValueW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength, DWORD*, DWORD* type, BYTE* data,
+                   DWORD* dataSize) {
+    RegKey* k = sim::OpenedKey(key);
+    if (!k || k->deleted) return ERROR_KEY_DELETED;
+    if (index >= k->values.size()) return ERROR_NO_MORE_ITEMS;
+    const sim::RegValue& v = k->values[index];
+    if (!sim::CopyOut(v.name, name, *nameLength)) return ERROR_MORE_DATA;
+    *nameLength = static_cast<DWORD>(v.name.size());
+    if (type) *type = v.type;
+    if (data && dataSize) {
+        if (*dataSize < v.data.size()) return ERROR_MORE_DATA;
+        std::memcpy(data, v.data.data(), v.data.size());
+    }
+    if (dataSize) *dataSize = static_cast<DWORD>(v.data.size());
+    return ERROR_SUCCESS;
+}
+
+LONG RegDeleteValueW(HKEY key, LPCWSTR valueName) {
+    machine().Log("RegDeleteValueW", sim::Narrow(sim::FromPtr(valueName)));
+    RegKey* k = sim::OpenedKey(key);
+    if (!k || k->deleted) return ERROR_KEY_DELETED;
+    if (k->denyWrite) return ERROR_ACCESS_DENIED;
+    auto name = sim::FromPtr(valueName);
+    auto it = std::find_if(k->values.begin(), k->values.end(),
+                           [&](const sim::RegValue& v) { return sim::EqualNoCase(v.name, name); });
+    if (it == k->values.end()) return ERROR_FILE_NOT_FOUND;
+    k->values.erase(it);
+    return ERROR_SUCCESS;
+}
+
+LONG RegDeleteKeyW(HKEY key, LPCWSTR subKey) {
+    machine().Log("RegDeleteKeyW", sim::RootName(key) + "\\" + sim::Narrow(sim::FromPtr(subKey)));
+    RegKey* k = sim::Resolve(key, sim::FromPtr(subKey));
+    if (!k) return ERROR_FILE_NOT_FOUND;
+    if (!k->parent) return ERROR_ACCESS_DENIED;
+    if (k->refuseDelete || k->denyWrite || k->parent->denyWrite) return ERROR_ACCESS_DENIED;
+    if (!k->subkeys.empty() && !machine().registry.deleteKeyRemovesSubkeys) return ERROR_ACCESS_DENIED;
+    sim::Detach(k);
+    return ERROR_SUCCESS;
+}
+
+LONG RegCloseKey(HKEY key) {
+    auto& handles = machine().registry.handles;
+    auto it = handles.find(key);
+    if (it == handles.end()) return ERROR_INVALID_HANDLE;
+    handles.erase(it);
+    return ERROR_SUCCESS;
+}
+
+}  // namespace win

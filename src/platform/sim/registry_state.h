@@ -1,0 +1,62 @@
+// The simulated registry: two real hives (machine, user) and the merged classes view.
+#pragma once
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/registry.h"
+
+namespace sim {
+
+struct RegValue {
+    std::u16string name;  // empty for the default value
+    win::DWORD type = win::REG_SZ;
+    std::vector<win::BYTE> data;
+};
+
+struct RegKey {
+    std::u16string name;
+    RegKey* parent = nullptr;
+    std::vector<std::unique_ptr<RegKey>> subkeys;  // kept sorted without regard to case, as enumerated
+    std::vector<RegValue> values;                  // in creation order
+    bool deleted = false;
+    bool denyWrite = false;   // opening for any write access fails with access denied
+    bool denyOpen = false;    // every open fails with access denied
+    bool refuseDelete = false;
+
+    RegKey* Child(const std::u16string& name) const;
+    RegValue* Value(const std::u16string& name);
+};
+
+inline RegKey NamedKey(const char16_t* name) {
+    RegKey key;
+    key.name = name;
+    return key;
+}
+
+struct RegistryState {
+    RegKey machine = NamedKey(u"HKEY_LOCAL_MACHINE");
+    RegKey user = NamedKey(u"HKEY_CURRENT_USER");
+    // On the 95 family RegDeleteKeyW removes a key together with its subkeys.
+    bool deleteKeyRemovesSubkeys = false;
+
+    std::map<win::HKEY, RegKey*> handles;
+    std::vector<std::unique_ptr<RegKey>> removed;  // deleted keys stay alive for open handles
+    std::uintptr_t nextHandle = 0x1000;
+
+    // Test-side helpers. Paths are relative to a predefined root; HKEY_CLASSES_ROOT resolves
+    // through the merged view (user classes first, then machine classes).
+    RegKey* Find(win::HKEY root, const std::u16string& path);
+    RegKey& Create(win::HKEY root, const std::u16string& path);
+    bool Exists(win::HKEY root, const std::u16string& path) { return Find(root, path) != nullptr; }
+    void SetString(win::HKEY root, const std::u16string& path, const std::u16string& name,
+                   const std::u16string& value, win::DWORD type = win::REG_SZ);
+    void SetDword(win::HKEY root, const std::u16string& path, const std::u16string& name, win::DWORD value);
+    std::optional<std::u16string> GetString(win::HKEY root, const std::u16string& path, const std::u16string& name);
+    bool HasValue(win::HKEY root, const std::u16string& path, const std::u16string& name);
+    std::size_t OpenHandleCount() const { return handles.size(); }
+};
+
+}  // namespace sim

@@ -1,0 +1,8 @@
+// The simulated print spooler.
+#pragma once
+
+namespace sim {
+
+struct SpoolerState {};
+
+}  // namespace sim

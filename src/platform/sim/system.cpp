@@ -1,0 +1,268 @@
+// Simulated KERNEL32 process, version, environment and module calls, and OLE32's two.
+#include <algorithm>
+#include <cstring>
+
+#include "platform/sim/machine.h"
+#include "platform/sim/text.h"
+#include "platform/system.h"
+
+namespace sim {
+namespace {
+
+constexpr std::uintptr_t kProcessHandleBase = 0x30000;
+constexpr std::uintptr_t kMutexHandleBase = 0x20000;
+const win::HMODULE kKernel32 = reinterpret_cast<win::HMODULE>(0x7000000);
+
+win::BOOL WIN_STDCALL SimIsWow64Process(win::HANDLE, win::BOOL* wow64) {
+    if (machine().system.wow64 == Wow64::CallFails) return win::FALSE;
+    *wow64 = machine().system.wow64 == Wow64::Yes;
+    return win::TRUE;
+}
+
+std::u16string Lower(std::u16string s) {
+    for (auto& c : s)
+        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
+    return s;
+}
+
+std::map<win::HMODULE, std::u16string>& LoadedModules() { return machine().system.loadedModules; }
+
+}  // namespace
+}  // namespace sim
+
+namespace win {
+
+using sim::machine;
+
+BOOL GetVersionExW(OSVERSIONINFOEXW* info) {
+    auto& sys = machine().system;
+    bool extended = info->dwOSVersionInfoSize == sizeof(OSVERSIONINFOEXW);
+    if (sys.versionQuery == sim::VersionQuery::BothFail ||
+        (extended && sys.versionQuery == sim::VersionQuery::ExtendedFails)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    info->dwMajorVersion = sys.majorVersion;
+    info->dwMinorVersion = sys.minorVersion;
+    info->dwBuildNumber = sys.buildNumber;
+    info->dwPlatformId = sys.family95 ? 1 : 2;
+    return TRUE;
+}
+
+DWORD GetVersion() {
+    auto& sys = machine().system;
+    DWORD v = (sys.majorVersion & 0xFF) | ((sys.minorVersion & 0xFF) << 8);
+    if (sys.family95) v |= 0x80000000u;
+    else v |= (sys.buildNumber & 0x7FFF) << 16;
+    return v;
+}
+
+DWORD GetLastError() { return machine().system.lastError; }
+void SetLastError(DWORD error) { machine().system.lastError = error; }
+
+DWORD GetModuleFileNameW(HMODULE, LPWSTR buffer, DWORD size) {
+    const std::u16string& path = machine().system.modulePath;
+    if (size == 0) return 0;
+    std::size_t n = std::min<std::size_t>(path.size(), size - 1);
+    std::copy(path.begin(), path.begin() + n, buffer);
+    buffer[n] = 0;
+    if (n < path.size()) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return size;
+    }
+    return static_cast<DWORD>(n);
+}
+
+DWORD GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size) {
+    auto& env = machine().system.environment;
+    for (auto& [key, value] : env) {
+        if (sim::EqualNoCase(key, sim::FromPtr(name))) {
+            if (!sim::CopyOut(value, buffer, size)) return static_cast<DWORD>(value.size() + 1);
+            return static_cast<DWORD>(value.size());
+        }
+    }
+    SetLastError(203);  // ERROR_ENVVAR_NOT_FOUND
+    return 0;
+}
+
+UINT GetWindowsDirectoryW(LPWSTR buffer, UINT size) {
+    const std::u16string& dir = machine().system.windowsDirectory;
+    if (!sim::CopyOut(dir, buffer, size)) return static_cast<UINT>(dir.size() + 1);
+    return static_cast<UINT>(dir.size());
+}
+
+HANDLE CreateMutexW(void*, BOOL, LPCWSTR name) {
+    auto& sys = machine().system;
+    machine().Log("CreateMutexW", sim::Narrow(sim::FromPtr(name)));
+    if (sys.mutexCreateFails) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    std::u16string n = sim::FromPtr(name);
+    bool existed = sys.existingMutexes.count(n) > 0;
+    sys.mutexesCreated.push_back(n);
+    SetLastError(existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
+    return reinterpret_cast<HANDLE>(sim::kMutexHandleBase + sys.mutexesCreated.size());
+}
+
+BOOL ReleaseMutex(HANDLE) {
+    machine().system.mutexReleases++;
+    return TRUE;
+}
+
+BOOL CloseHandle(HANDLE handle) {
+    if (sim::CloseFileHandle(handle)) return TRUE;
+    auto value = reinterpret_cast<std::uintptr_t>(handle);
+    if (value >= sim::kProcessHandleBase && value < sim::kProcessHandleBase + 0x10000) {
+        machine().system.openProcessHandles--;
+        return TRUE;
+    }
+    return value != 0 ? TRUE : FALSE;
+}
+
+void Sleep(DWORD milliseconds) { machine().system.sleeps.push_back(milliseconds); }
+
+HMODULE LoadLibraryW(LPCWSTR name) {
+    std::u16string n = sim::FromPtr(name);
+    machine().Log("LoadLibraryW", sim::Narrow(n));
+    auto& sys = machine().system;
+    if (sim::Lower(n) == u"kernel32.dll") {
+        sys.librariesLoaded++;
+        sim::LoadedModules()[sim::kKernel32] = n;
+        return sim::kKernel32;
+    }
+    for (auto& [key, lib] : sys.libraries) {
+        if (sim::Lower(key) == sim::Lower(n)) {
+            sys.librariesLoaded++;
+            auto handle = reinterpret_cast<HMODULE>(0x8000000 + sys.librariesLoaded);
+            sim::LoadedModules()[handle] = key;
+            return handle;
+        }
+    }
+    SetLastError(126);  // ERROR_MOD_NOT_FOUND
+    return nullptr;
+}
+
+FARPROC GetProcAddress(HMODULE module, const char* name) {
+    auto& modules = sim::LoadedModules();
+    auto it = modules.find(module);
+    if (it == modules.end()) return nullptr;
+    if (module == sim::kKernel32) {
+        if (std::strcmp(name, "IsWow64Process") == 0 && machine().system.wow64 != sim::Wow64::FunctionMissing)
+            return reinterpret_cast<FARPROC>(&sim::SimIsWow64Process);
+        return nullptr;
+    }
+    auto lib = machine().system.libraries.find(it->second);
+    if (lib == machine().system.libraries.end()) return nullptr;
+    auto fn = lib->second.exports.find(name);
+    return fn == lib->second.exports.end() ? nullptr : fn->second;
+}
+
+BOOL FreeLibrary(HMODULE module) {
+    if (!sim::LoadedModules().erase(module)) return FALSE;
+    machine().system.librariesFreed++;
+    return TRUE;
+}
+
+HANDLE GetCurrentProcess() { return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1)); }
+
+BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, void*, void*, BOOL, DWORD creationFlags, void*,
+                    LPCWSTR currentDirectory, STARTUPINFOW*, PROCESS_INFORMATION* processInfo) {
+    auto& sys = machine().system;
+    machine().Log("CreateProcessW", sim::Narrow(sim::FromPtr(commandLine)));
+    if (sys.createProcessFails) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return FALSE;
+    }
+    sys.processes.push_back({sim::FromPtr(application), sim::FromPtr(commandLine), sim::FromPtr(currentDirectory),
+                             creationFlags});
+    sys.openProcessHandles += 2;
+    processInfo->hProcess = reinterpret_cast<HANDLE>(sim::kProcessHandleBase + 2 * sys.processes.size());
+    processInfo->hThread = reinterpret_cast<HANDLE>(sim::kProcessHandleBase + 2 * sys.processes.size() + 1);
+    processInfo->dwProcessId = static_cast<DWORD>(100 + sys.processes.size());
+    processInfo->dwThreadId = static_cast<DWORD>(200 + sys.processes.size());
+    return TRUE;
+}
+
+DWORD WaitForSingleObject(HANDLE, DWORD) {
+    machine().system.processWaits++;
+    return WAIT_OBJECT_0;
+}
+
+BOOL GetExitCodeProcess(HANDLE, DWORD* exitCode) {
+    auto& codes = machine().system.exitCodes;
+    if (codes.empty()) {
+        *exitCode = 0;
+    } else {
+        *exitCode = codes.front();
+        codes.pop_front();
+    }
+    return TRUE;
+}
+
+void OutputDebugStringW(LPCWSTR text) { machine().system.debugOutput.push_back(sim::FromPtr(text)); }
+
+}  // namespace win
+
+// The native build has no ANSI code page; it uses Windows-1252, the code page of the
+// product's Western installations.
+namespace sim {
+const char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                  0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+}  // namespace sim
+
+namespace win {
+
+int MultiByteToWideChar(UINT, DWORD, const char* source, int sourceLength, LPWSTR dest, int destLength) {
+    if (!source) return 0;
+    if (sourceLength < 0) sourceLength = static_cast<int>(std::strlen(source)) + 1;
+    if (sourceLength == 0) return 0;
+    if (!dest || destLength == 0) return sourceLength;
+    if (destLength < sourceLength) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    for (int i = 0; i < sourceLength; ++i) {
+        auto b = static_cast<unsigned char>(source[i]);
+        dest[i] = (b >= 0x80 && b < 0xA0) ? sim::kCp1252High[b - 0x80] : static_cast<char16_t>(b);
+    }
+    return sourceLength;
+}
+
+int WideCharToMultiByte(UINT, DWORD, LPCWSTR source, int sourceLength, char* dest, int destLength, const char*,
+                        BOOL* usedDefault) {
+    if (!source) return 0;
+    if (sourceLength < 0) sourceLength = static_cast<int>(sim::FromPtr(source).size()) + 1;
+    if (sourceLength == 0) return 0;
+    if (!dest || destLength == 0) return sourceLength;
+    if (destLength < sourceLength) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    bool defaulted = false;
+    for (int i = 0; i < sourceLength; ++i) {
+        char16_t c = source[i];
+        char out = '?';
+        if (c < 0x80 || (c >= 0xA0 && c < 0x100)) {
+            out = static_cast<char>(c);
+        } else {
+            auto* hit = std::find(std::begin(sim::kCp1252High), std::end(sim::kCp1252High), c);
+            if (hit != std::end(sim::kCp1252High)) out = static_cast<char>(0x80 + (hit - sim::kCp1252High));
+            else defaulted = true;
+        }
+        dest[i] = out;
+    }
+    if (usedDefault) *usedDefault = defaulted;
+    return sourceLength;
+}
+
+HRESULT OleInitialize(void*) {
+    machine().system.oleInitializeCalls++;
+    return machine().system.oleInitializeResult;
+}
+
+void OleUninitialize() { machine().system.oleUninitializeCalls++; }
+
+}  // namespace win

@@ -1,0 +1,70 @@
+// The simulated operating system: version, rights, environment, mutexes, modules, processes.
+#pragma once
+#include <deque>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/system.h"
+
+namespace sim {
+
+enum class VersionQuery { Works, ExtendedFails, BothFail };
+enum class Wow64 { FunctionMissing, CallFails, No, Yes };
+
+struct StartedProcess {
+    std::u16string application;
+    std::u16string commandLine;
+    std::u16string currentDirectory;
+    win::DWORD creationFlags = 0;
+};
+
+struct SimLibrary {
+    std::map<std::string, win::FARPROC> exports;
+};
+
+struct SystemState {
+    VersionQuery versionQuery = VersionQuery::Works;
+    win::DWORD majorVersion = 6;
+    win::DWORD minorVersion = 1;
+    win::DWORD buildNumber = 7601;
+    bool family95 = false;  // GetVersion reports the high bit
+    win::DWORD lastError = 0;
+
+    std::u16string modulePath = u"C:\\Program Files\\Orvik Software\\Orvik Pendrel\\Uninstall.exe";
+    std::u16string tempPath = u"C:\\Users\\user\\AppData\\Local\\Temp\\";
+    std::u16string windowsDirectory = u"C:\\windows";
+    std::map<std::u16string, std::u16string> environment{{u"COMSPEC", u"C:\\windows\\system32\\cmd.exe"}};
+
+    std::set<std::u16string> existingMutexes;  // names another process already created
+    bool mutexCreateFails = false;
+    std::vector<std::u16string> mutexesCreated;
+    int mutexReleases = 0;
+
+    Wow64 wow64 = Wow64::No;
+    std::map<std::u16string, SimLibrary> libraries;  // by lower-case file name or full path
+    std::map<win::HMODULE, std::u16string> loadedModules;
+    int librariesLoaded = 0;
+    int librariesFreed = 0;
+
+    bool createProcessFails = false;
+    std::vector<StartedProcess> processes;
+    std::deque<win::DWORD> exitCodes;  // handed to the processes waited for, in order
+    int processWaits = 0;
+
+    bool failTempFileName = false;
+    bool failShortPath = false;
+    unsigned nextTempNumber = 0x1A2B;
+
+    win::HRESULT oleInitializeResult = 0;
+    int oleInitializeCalls = 0;
+    int oleUninitializeCalls = 0;
+
+    std::vector<std::u16string> debugOutput;
+    std::vector<win::DWORD> sleeps;
+    int openProcessHandles = 0;
+};
+
+}  // namespace sim

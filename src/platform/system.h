@@ -1,0 +1,85 @@
+// Process, version, environment, synchronisation and module operations (KERNEL32).
+#pragma once
+#include "platform/types.h"
+
+namespace win {
+
+struct OSVERSIONINFOEXW {
+    DWORD dwOSVersionInfoSize;
+    DWORD dwMajorVersion;
+    DWORD dwMinorVersion;
+    DWORD dwBuildNumber;
+    DWORD dwPlatformId;
+    WCHAR szCSDVersion[128];
+    WORD wServicePackMajor;
+    WORD wServicePackMinor;
+    WORD wSuiteMask;
+    BYTE wProductType;
+    BYTE wReserved;
+};
+constexpr DWORD OSVERSIONINFOW_SIZE = 276;  // the plain record, without the service-pack tail
+static_assert(sizeof(OSVERSIONINFOEXW) == 284, "extended version record is 284 bytes");
+
+struct STARTUPINFOW {
+    DWORD cb;
+    LPWSTR lpReserved;
+    LPWSTR lpDesktop;
+    LPWSTR lpTitle;
+    DWORD dwX, dwY, dwXSize, dwYSize, dwXCountChars, dwYCountChars, dwFillAttribute, dwFlags;
+    WORD wShowWindow;
+    WORD cbReserved2;
+    BYTE* lpReserved2;
+    HANDLE hStdInput, hStdOutput, hStdError;
+};
+
+struct PROCESS_INFORMATION {
+    HANDLE hProcess;
+    HANDLE hThread;
+    DWORD dwProcessId;
+    DWORD dwThreadId;
+};
+
+constexpr DWORD WAIT_OBJECT_0 = 0;
+constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
+constexpr UINT CP_ACP = 0;
+constexpr DWORD STILL_ACTIVE = 259;
+
+BOOL GetVersionExW(OSVERSIONINFOEXW* info);  // reads dwOSVersionInfoSize to pick the record
+DWORD GetVersion();
+DWORD GetLastError();
+void SetLastError(DWORD error);
+
+DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size);
+DWORD GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size);
+UINT GetWindowsDirectoryW(LPWSTR buffer, UINT size);
+
+HANDLE CreateMutexW(void* security, BOOL initialOwner, LPCWSTR name);
+BOOL ReleaseMutex(HANDLE mutex);
+BOOL CloseHandle(HANDLE handle);
+void Sleep(DWORD milliseconds);
+
+HMODULE LoadLibraryW(LPCWSTR name);
+FARPROC GetProcAddress(HMODULE module, const char* name);
+BOOL FreeLibrary(HMODULE module);
+HANDLE GetCurrentProcess();
+
+BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, void* processSecurity, void* threadSecurity,
+                    BOOL inheritHandles, DWORD creationFlags, void* environment, LPCWSTR currentDirectory,
+                    STARTUPINFOW* startupInfo, PROCESS_INFORMATION* processInfo);
+DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
+BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode);
+
+void OutputDebugStringW(LPCWSTR text);
+
+int MultiByteToWideChar(UINT codePage, DWORD flags, const char* source, int sourceLength, LPWSTR dest, int destLength);
+int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR source, int sourceLength, char* dest, int destLength,
+                        const char* defaultChar, BOOL* usedDefault);
+
+HRESULT OleInitialize(void* reserved);
+void OleUninitialize();
+
+// Signatures of the functions the program looks up at run time.
+using IsWow64ProcessFn = BOOL(WIN_STDCALL*)(HANDLE process, BOOL* wow64);
+using DllUnregisterServerFn = HRESULT(WIN_STDCALL*)();
+
+}  // namespace win

@@ -1,0 +1,75 @@
+#include "platform/system.h"
+
+#include <windows.h>
+#include <ole2.h>
+
+#include "platform/win32/interop.h"
+
+using win32::H;
+using win32::W;
+
+static_assert(sizeof(win::STARTUPINFOW) == sizeof(::STARTUPINFOW), "start-up record layout");
+static_assert(sizeof(win::PROCESS_INFORMATION) == sizeof(::PROCESS_INFORMATION), "process record layout");
+
+namespace win {
+
+BOOL GetVersionExW(OSVERSIONINFOEXW* info) {
+    return ::GetVersionExW(reinterpret_cast<::OSVERSIONINFOW*>(info));
+}
+DWORD GetVersion() { return ::GetVersion(); }
+DWORD GetLastError() { return ::GetLastError(); }
+void SetLastError(DWORD error) { ::SetLastError(error); }
+
+DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size) {
+    return ::GetModuleFileNameW(H<::HMODULE>(module), W(buffer), size);
+}
+DWORD GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size) {
+    return ::GetEnvironmentVariableW(W(name), W(buffer), size);
+}
+UINT GetWindowsDirectoryW(LPWSTR buffer, UINT size) { return ::GetWindowsDirectoryW(W(buffer), size); }
+
+HANDLE CreateMutexW(void* security, BOOL initialOwner, LPCWSTR name) {
+    return H<HANDLE>(::CreateMutexW(static_cast<LPSECURITY_ATTRIBUTES>(security), initialOwner, W(name)));
+}
+BOOL ReleaseMutex(HANDLE mutex) { return ::ReleaseMutex(H<::HANDLE>(mutex)); }
+BOOL CloseHandle(HANDLE handle) { return ::CloseHandle(H<::HANDLE>(handle)); }
+void Sleep(DWORD milliseconds) { ::Sleep(milliseconds); }
+
+HMODULE LoadLibraryW(LPCWSTR name) { return H<HMODULE>(::LoadLibraryW(W(name))); }
+FARPROC GetProcAddress(HMODULE module, const char* name) {
+    return reinterpret_cast<FARPROC>(::GetProcAddress(H<::HMODULE>(module), name));
+}
+BOOL FreeLibrary(HMODULE module) { return ::FreeLibrary(H<::HMODULE>(module)); }
+HANDLE GetCurrentProcess() { return H<HANDLE>(::GetCurrentProcess()); }
+
+BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, void* processSecurity, void* threadSecurity,
+                    BOOL inheritHandles, DWORD creationFlags, void* environment, LPCWSTR currentDirectory,
+                    STARTUPINFOW* startupInfo, PROCESS_INFORMATION* processInfo) {
+    return ::CreateProcessW(W(application), W(commandLine), static_cast<LPSECURITY_ATTRIBUTES>(processSecurity),
+                            static_cast<LPSECURITY_ATTRIBUTES>(threadSecurity), inheritHandles, creationFlags,
+                            environment, W(currentDirectory), reinterpret_cast<::STARTUPINFOW*>(startupInfo),
+                            reinterpret_cast<::PROCESS_INFORMATION*>(processInfo));
+}
+DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
+    return ::WaitForSingleObject(H<::HANDLE>(handle), milliseconds);
+}
+BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode) {
+    return ::GetExitCodeProcess(H<::HANDLE>(process), reinterpret_cast<::DWORD*>(exitCode));
+}
+
+void OutputDebugStringW(LPCWSTR text) { ::OutputDebugStringW(W(text)); }
+
+int MultiByteToWideChar(UINT codePage, DWORD flags, const char* source, int sourceLength, LPWSTR dest,
+                        int destLength) {
+    return ::MultiByteToWideChar(codePage, flags, source, sourceLength, W(dest), destLength);
+}
+int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR source, int sourceLength, char* dest, int destLength,
+                        const char* defaultChar, BOOL* usedDefault) {
+    return ::WideCharToMultiByte(codePage, flags, W(source), sourceLength, dest, destLength, defaultChar,
+                                 reinterpret_cast<::BOOL*>(usedDefault));
+}
+
+HRESULT OleInitialize(void* reserved) { return ::OleInitialize(reserved); }
+void OleUninitialize() { ::OleUninitialize(); }
+
+}  // namespace win

@@ -1,0 +1,171 @@
+//   footprint.exe install [OPTIONS]   lay down the product
+//   footprint.exe report  [OPTIONS]   one line per item: OWNER STATE KIND NAME
+//   footprint.exe check   [OPTIONS]   only the problems; exit 1 when there is one
+//   footprint.exe hold PATH SECONDS   keep a file open (as a running program would) for a while
+// OPTIONS: --install-dir DIR, --exist-path PATH, --uninstaller EXE, --lang N, --no-records,
+//          --with NAME (repeatable)
+#include "footprint.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cwchar>
+
+namespace footprint {
+
+std::vector<Subject>& Subjects() {
+    static std::vector<Subject> subjects;
+    return subjects;
+}
+
+void MakeDirectories(const std::wstring& directory) {
+    for (std::size_t i = 3; i <= directory.size(); ++i)
+        if (i == directory.size() || directory[i] == L'\\') CreateDirectoryW(directory.substr(0, i).c_str(), nullptr);
+}
+
+void WriteTextFile(const std::wstring& path, const std::string& content) {
+    MakeDirectories(path.substr(0, path.find_last_of(L'\\')));
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        std::fwprintf(stderr, L"footprint: cannot write %ls\n", path.c_str());
+        return;
+    }
+    DWORD written;
+    WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+bool PathExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+void SetRegString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value) {
+    HKEY k;
+    if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) != ERROR_SUCCESS) return;
+    RegSetValueExW(k, name.empty() ? nullptr : name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(k);
+}
+
+void SetRegDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value) {
+    HKEY k;
+    if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) != ERROR_SUCCESS) return;
+    RegSetValueExW(k, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegCloseKey(k);
+}
+
+void CreateRegKey(HKEY root, const std::wstring& key) {
+    HKEY k;
+    if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr) == ERROR_SUCCESS)
+        RegCloseKey(k);
+}
+
+bool RegKeyExists(HKEY root, const std::wstring& key) {
+    HKEY k;
+    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+    RegCloseKey(k);
+    return true;
+}
+
+bool RegValueExists(HKEY root, const std::wstring& key, const std::wstring& name) {
+    HKEY k;
+    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+    bool found = RegQueryValueExW(k, name.empty() ? nullptr : name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
+                 ERROR_SUCCESS;
+    RegCloseKey(k);
+    return found;
+}
+
+std::wstring RootName(HKEY root) {
+    if (root == HKEY_LOCAL_MACHINE) return L"HKLM";
+    if (root == HKEY_CURRENT_USER) return L"HKCU";
+    if (root == HKEY_CLASSES_ROOT) return L"HKCR";
+    return L"?";
+}
+
+Item FileItem(Owner owner, const std::wstring& path) {
+    return {owner, L"file", path, [path] { return PathExists(path); }};
+}
+Item DirectoryItem(Owner owner, const std::wstring& path) {
+    return {owner, L"dir", path, [path] { return PathExists(path); }};
+}
+Item KeyItem(Owner owner, HKEY root, const std::wstring& key) {
+    return {owner, L"key", RootName(root) + L"\\" + key, [root, key] { return RegKeyExists(root, key); }};
+}
+Item ValueItem(Owner owner, HKEY root, const std::wstring& key, const std::wstring& name) {
+    return {owner, L"value", RootName(root) + L"\\" + key + L" [" + (name.empty() ? L"(default)" : name) + L"]",
+            [root, key, name] { return RegValueExists(root, key, name); }};
+}
+
+}  // namespace footprint
+
+using namespace footprint;
+
+namespace {
+
+std::vector<Subject> Ordered() {
+    std::vector<Subject> subjects = Subjects();
+    std::stable_sort(subjects.begin(), subjects.end(), [](const Subject& a, const Subject& b) { return a.order < b.order; });
+    return subjects;
+}
+
+std::vector<Item> AllItems(const Options& options) {
+    std::vector<Item> items;
+    for (const Subject& s : Ordered()) s.describe(options, items);
+    return items;
+}
+
+int Hold(const wchar_t* path, int seconds) {
+    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 2;
+    std::printf("holding\n");
+    std::fflush(stdout);
+    Sleep(static_cast<DWORD>(seconds) * 1000);
+    CloseHandle(file);
+    return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 2) {
+        std::fwprintf(stderr, L"usage: footprint install|report|check [options] | hold PATH SECONDS\n");
+        return 2;
+    }
+    std::wstring command = argv[1];
+    if (command == L"hold" && argc >= 4) return Hold(argv[2], _wtoi(argv[3]));
+
+    Options options;
+    for (int i = 2; i < argc; ++i) {
+        std::wstring a = argv[i];
+        auto next = [&]() -> std::wstring { return i + 1 < argc ? argv[++i] : L""; };
+        if (a == L"--install-dir") options.installDir = next();
+        else if (a == L"--exist-path") options.existPath = next();
+        else if (a == L"--uninstaller") options.uninstaller = next();
+        else if (a == L"--lang") options.langId = _wtoi(next().c_str());
+        else if (a == L"--no-records") options.records = false;
+        else if (a == L"--with") options.with.insert(next());
+        else {
+            std::fwprintf(stderr, L"footprint: unknown option %ls\n", a.c_str());
+            return 2;
+        }
+    }
+    while (!options.installDir.empty() && options.installDir.back() == L'\\') options.installDir.pop_back();
+
+    if (command == L"install") {
+        for (const Subject& s : Ordered()) s.install(options);
+        return 0;
+    }
+    if (command == L"report" || command == L"check") {
+        int problems = 0;
+        for (const Item& item : AllItems(options)) {
+            bool present = item.present();
+            bool problem = present == (item.owner == Owner::Product);
+            problems += problem;
+            if (command == L"report" || problem)
+                std::wprintf(L"%ls %ls %ls %ls\n", item.owner == Owner::Product ? L"product" : L"foreign",
+                             present ? L"present" : L"gone", item.kind.c_str(), item.name.c_str());
+        }
+        std::fflush(stdout);
+        return command == L"check" && problems ? 1 : 0;
+    }
+    std::fwprintf(stderr, L"footprint: unknown command\n");
+    return 2;
+}
