@@ -52,7 +52,11 @@ e2e_new_prefix() {
     mkdir -p "$E2E_ROOT/cases"
     cp -a "$E2E_ROOT/base" "$WINEPREFIX"
     mkdir -p "$WINEPREFIX/drive_c/e2e"
-    cp "$E2E_BUILD"/Uninstall.exe "$E2E_BUILD"/tools/*.exe "$E2E_BUILD"/tools/*.dll "$WINEPREFIX/drive_c/e2e/" 2>/dev/null
+    local f
+    for f in "$E2E_BUILD"/Uninstall.exe "$E2E_BUILD"/tools/*.exe "$E2E_BUILD"/tools/*.dll; do
+        [ -f "$f" ] && cp "$f" "$WINEPREFIX/drive_c/e2e/"
+    done
+    return 0
     mkdir -p "$E2E_ARTIFACTS"
 }
 

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# The main job: build Uninstall.exe, lay down the sample product in a fresh Wine prefix, run the
+# silent uninstall through the installer's pipe (or, with --interactive, the wizard under Xvfb),
+# and show what happened.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+mode=${1:-silent}
+
+bash scripts/setup.sh
+bash scripts/build.sh win64
+
+if [ "$mode" = "--interactive" ]; then
+    exec bash tests/e2e/interactive_demo.sh
+fi
+
+export E2E_ROOT=${E2E_ROOT:-/tmp/orvik-demo}
+. tests/e2e/lib.sh
+echo "== preparing a fresh Wine prefix"
+e2e_prepare_base
+e2e_start_display
+e2e_new_prefix demo
+echo "   prefix: $WINEPREFIX"
+
+echo "== laying down the sample product"
+footprint_install
+echo "   what was installed:"
+footprint report | sed 's/^/     /'
+
+echo "== silent uninstall through the installer's pipe: codes received"
+start=$(date +%s%N)
+win "$KIT\\installer_host.exe" "$PRODUCT_DIR\\Uninstall.exe" --timeout 120 | sed 's/^/     /'
+win_wait
+echo "   (took $(( ($(date +%s%N) - start) / 1000000 )) ms, every process of the prefix ended)"
+
+echo "== what remains (product items should be gone, foreign items present)"
+footprint report | sed 's/^/     /'
+if footprint check >/dev/null; then
+    echo "== result: the product is removed and nothing else was touched"
+else
+    echo "== result: problems:"
+    footprint check | sed 's/^/     /'
+fi
+[ -n "${E2E_XVFB_PID:-}" ] && kill "$E2E_XVFB_PID" 2>/dev/null
+exit 0

@@ -1,0 +1,255 @@
+// Start-up: switches, single instance, environment checks, confirmation, the installer link and
+// the end of the run.
+#include <gtest/gtest.h>
+
+#include "app/uninstall_app.h"
+#include "support/product_machine.h"
+
+using namespace testing_support;
+
+namespace {
+
+const std::u16string kCaption = u"Orvik Pendrel Uninstall Wizard";
+
+std::vector<std::string> PipeWrites() { return sim::machine().files.pipe.writes; }
+std::vector<std::u16string> BoxTexts() {
+    std::vector<std::u16string> texts;
+    for (const auto& b : sim::machine().windows.boxes) texts.push_back(b.text);
+    return texts;
+}
+
+class Startup : public testing::Test {
+protected:
+    void SetUp() override {
+        InstallProduct();
+        sim::machine().files.pipe.exists = true;
+    }
+    bool Run(const std::u16string& commandLine) {
+        app.m_lpCmdLine = commandLine;
+        return app.InitInstance();
+    }
+    bool ProductExecutableExists() { return sim::machine().files.Exists(kProductExe); }
+    app::UninstallApp app;
+};
+
+TEST_F(Startup, SilentModeFromUninstForInstAnywhereInTheCommandLine) {
+    for (std::u16string line : {u"UninstForInst", u"-UninstForInst", u"-DeletingNow-UninstForInst", u"xUninstForInsty"}) {
+        app::UninstallApp a;
+        a.m_lpCmdLine = line;
+        sim::machine().system.existingMutexes.clear();
+        a.InitInstance();
+        EXPECT_TRUE(a.m_bSilent) << sim::Narrow(line);
+    }
+    for (std::u16string line : {u"", u"-uninstforinst", u"Uninst ForInst"}) {
+        app::UninstallApp a;
+        a.m_lpCmdLine = line;
+        sim::machine().windows.answers.push_back(win::IDNO);
+        a.InitInstance();
+        EXPECT_FALSE(a.m_bSilent) << sim::Narrow(line);
+    }
+}
+
+TEST_F(Startup, SilentRunReportsEveryCodeInItsOwnWriteAndRemovesTheExecutable) {
+    EXPECT_FALSE(Run(u"-UninstForInst"));
+    EXPECT_EQ(PipeWrites(), (std::vector<std::string>{"1", "2", "4", "6", "7", "8", "9", "10"}));
+    EXPECT_FALSE(ProductExecutableExists());
+    EXPECT_TRUE(sim::machine().windows.boxes.empty());
+    EXPECT_EQ(sim::machine().CallsTo("CreateFileW"), (std::vector<std::string>{"\\\\.\\pipe\\Orvik Pendrel"}));
+}
+
+TEST_F(Startup, SilentRunWithoutPipeEndsAndRemovesNothing) {
+    sim::machine().files.pipe.exists = false;
+    Run(u"-UninstForInst");
+    EXPECT_TRUE(ProductExecutableExists());
+    EXPECT_EQ(sim::machine().CountCalls("DeleteFileW"), 0u);
+    EXPECT_EQ(sim::machine().CountCalls("RemoveDirectoryW"), 1u);  // the VirtualStore copy only
+}
+
+TEST_F(Startup, SilentRunWhosePipeRefusesTheConnectionRemovesNothing) {
+    sim::machine().files.pipe.refuseConnect = true;
+    Run(u"-UninstForInst");
+    EXPECT_TRUE(ProductExecutableExists());
+    EXPECT_EQ(app.m_hPipe, nullptr);
+}
+
+TEST_F(Startup, ProductInUseReportsMinusOneAndRemovesNothingEvenWhenSilent) {
+    sim::machine().files.Find(kProductExe)->inUse = true;
+    Run(u"-UninstForInst");
+    EXPECT_EQ(PipeWrites(), (std::vector<std::string>{"-1"}));
+    EXPECT_EQ(BoxTexts(), (std::vector<std::u16string>{u"Orvik Pendrel is being used, please exit and retry."}));
+    EXPECT_TRUE(ProductExecutableExists());
+    EXPECT_TRUE(sim::machine().files.Exists(kInstallDir + u"Uninstall.exe"));
+    EXPECT_EQ(sim::machine().CountCalls("DeleteFileW"), 1u);  // the failed attempt
+}
+
+TEST_F(Startup, ProductInUseInteractivelyShowsMessage6AfterTheConfirmation) {
+    sim::machine().files.Find(kProductExe)->inUse = true;
+    sim::machine().windows.answers = {win::IDYES};
+    Run(u"");
+    EXPECT_EQ(BoxTexts(), (std::vector<std::u16string>{u"Are you sure you want to uninstall Orvik Pendrel?",
+                                                       u"Orvik Pendrel is being used, please exit and retry."}));
+    EXPECT_TRUE(PipeWrites().empty());
+}
+
+TEST_F(Startup, SecondInstanceWithoutDeletingNowBringsTheWizardToTopAndEnds) {
+    sim::machine().system.existingMutexes.insert(u"ORVIK_PENDREL_UNINSTALL_MUTEX");
+    win::HWND wizard = sim::machine().windows.AddWindow(kCaption);
+    Run(u"-UninstForInst");
+    EXPECT_TRUE(sim::machine().windows.windows[wizard].broughtToTop);
+    EXPECT_EQ(sim::machine().system.mutexReleases, 1);
+    EXPECT_TRUE(sim::machine().windows.boxes.empty());
+    EXPECT_TRUE(PipeWrites().empty());
+    EXPECT_TRUE(ProductExecutableExists());
+}
+
+TEST_F(Startup, SecondInstanceFindsOnlyTheEnglishCaption) {
+    sim::machine().system.existingMutexes.insert(u"ORVIK_PENDREL_UNINSTALL_MUTEX");
+    win::HWND translated = sim::machine().windows.AddWindow(u"Orvik Pendrel Deinstallations-Assistent");
+    Run(u"");
+    EXPECT_FALSE(sim::machine().windows.windows[translated].broughtToTop);
+    EXPECT_TRUE(sim::machine().windows.boxes.empty());
+}
+
+TEST_F(Startup, SecondInstanceWithDeletingNowContinues) {
+    sim::machine().system.existingMutexes.insert(u"ORVIK_PENDREL_UNINSTALL_MUTEX");
+    Run(u"-DeletingNow-UninstForInst");
+    EXPECT_EQ(PipeWrites().size(), 8u);
+    EXPECT_FALSE(ProductExecutableExists());
+}
+
+TEST_F(Startup, MutexThatCannotBeCreatedDoesNotStopTheRun) {
+    sim::machine().system.mutexCreateFails = true;
+    Run(u"-UninstForInst");
+    EXPECT_EQ(PipeWrites().size(), 8u);
+}
+
+TEST_F(Startup, WindowsBeforeVersion5ShowsMessage2AndNothingElse) {
+    sim::machine().system.majorVersion = 4;
+    Run(u"-UninstForInst");
+    EXPECT_EQ(BoxTexts(), (std::vector<std::u16string>{u"Orvik Pendrel Printer can't support operating systems "
+                                                       u"before Windows 2000, the setup process will end."}));
+    EXPECT_EQ(sim::machine().windows.boxes[0].caption, kCaption);
+    EXPECT_EQ(sim::machine().windows.boxes[0].type, win::MB_OK | win::MB_ICONWARNING);
+    EXPECT_TRUE(PipeWrites().empty());
+    EXPECT_EQ(sim::machine().CountCalls("WaitNamedPipeW"), 0u);
+    EXPECT_TRUE(ProductExecutableExists());
+}
+
+TEST_F(Startup, VersionQueryFallsBackToThePlainRecord) {
+    sim::machine().system.versionQuery = sim::VersionQuery::ExtendedFails;
+    Run(u"-UninstForInst");
+    EXPECT_TRUE(sim::machine().windows.boxes.empty());
+    EXPECT_EQ(PipeWrites().size(), 8u);
+}
+
+TEST_F(Startup, BothVersionQueriesFailingShowsMessage1) {
+    sim::machine().system.versionQuery = sim::VersionQuery::BothFail;
+    Run(u"");
+    EXPECT_EQ(BoxTexts(), (std::vector<std::u16string>{u"Can't get the correct operating system information, "
+                                                       u"the setup process will end."}));
+    EXPECT_TRUE(ProductExecutableExists());
+}
+
+TEST_F(Startup, NoAdministratorRightsShowsMessage3) {
+    sim::machine().registry.Create(win::HKEY_LOCAL_MACHINE, u"Software").denyWrite = true;
+    Run(u"-UninstForInst");
+    EXPECT_EQ(BoxTexts(), (std::vector<std::u16string>{u"You must have administrator access to run the Setup program."}));
+    EXPECT_TRUE(PipeWrites().empty());
+    EXPECT_TRUE(ProductExecutableExists());
+}
+
+TEST_F(Startup, ConfirmationAnsweredNoRemovesNothing) {
+    sim::machine().windows.answers = {win::IDNO};
+    Run(u"");
+    ASSERT_EQ(sim::machine().windows.boxes.size(), 1u);
+    const auto& box = sim::machine().windows.boxes[0];
+    EXPECT_EQ(box.text, u"Are you sure you want to uninstall Orvik Pendrel?");
+    EXPECT_EQ(box.caption, kCaption);
+    EXPECT_EQ(box.type, win::MB_YESNO | win::MB_ICONWARNING);
+    EXPECT_EQ(box.owner, nullptr);
+    EXPECT_TRUE(ProductExecutableExists());
+    EXPECT_EQ(sim::machine().CountCalls("DeleteFileW"), 0u);
+}
+
+TEST_F(Startup, ConfirmedInteractiveRunRemovesAndShowsTheCompletionBox) {
+    sim::machine().windows.answers = {win::IDYES};
+    Run(u"");
+    EXPECT_EQ(BoxTexts(), (std::vector<std::u16string>{u"Are you sure you want to uninstall Orvik Pendrel?",
+                                                       u"You have successfully removed Orvik Pendrel."}));
+    EXPECT_FALSE(ProductExecutableExists());
+    EXPECT_EQ(sim::machine().CountCalls("WaitNamedPipeW"), 0u);
+}
+
+TEST_F(Startup, InstallDirectoryIsRemovedOnlyWhenEmpty) {
+    auto& files = sim::machine().files;
+    Run(u"-UninstForInst");
+    EXPECT_TRUE(files.Exists(kInstallDir));  // Uninstall.exe is still inside
+
+    sim::Reset();
+    for (std::u16string stored : {u"C:\\Program Files\\Orvik Software\\Orvik Pendrel\\",
+                                  u"C:\\Program Files\\Orvik Software\\Orvik Pendrel"}) {
+        sim::Reset();
+        InstallProduct(stored);
+        sim::machine().files.pipe.exists = true;
+        sim::machine().files.Find(kInstallDir + u"Uninstall.exe")->parent->children.pop_back();
+        app::UninstallApp a;
+        a.m_lpCmdLine = u"-UninstForInst";
+        a.InitInstance();
+        EXPECT_FALSE(sim::machine().files.Exists(kInstallDir)) << sim::Narrow(stored);
+        EXPECT_TRUE(sim::machine().files.Exists(u"C:\\Program Files\\Orvik Software")) << sim::Narrow(stored);
+        EXPECT_EQ(sim::machine().CallsTo("RemoveDirectoryW").back(),
+                  "C:\\Program Files\\Orvik Software\\Orvik Pendrel");
+    }
+}
+
+TEST_F(Startup, NoInstallPathRemovesNothingAtTheDriveRoot) {
+    sim::machine().registry.Find(win::HKEY_LOCAL_MACHINE, kProductKey)->values.clear();
+    sim::machine().files.AddFile(u"C:\\Orvik Pendrel.exe");
+    sim::machine().files.AddFile(u"C:\\Uninstall.exe");
+    Run(u"-UninstForInst");
+    EXPECT_EQ(PipeWrites().size(), 8u);
+    EXPECT_TRUE(sim::machine().files.Exists(u"C:\\Orvik Pendrel.exe"));
+    EXPECT_TRUE(sim::machine().files.Exists(u"C:\\Uninstall.exe"));
+    for (const auto& call : sim::machine().CallsTo("RemoveDirectoryW")) EXPECT_NE(call.size(), 3u) << call;
+    for (const auto& call : sim::machine().CallsTo("DeleteFileW")) EXPECT_NE(call.rfind("C:\\", 0), 0u) << call;
+}
+
+TEST_F(Startup, VirtualStoreCopyIsRemovedFromTheLocalApplicationData) {
+    Run(u"-UninstForInst");
+    ASSERT_FALSE(sim::machine().CallsTo("RemoveDirectoryW").empty());
+    EXPECT_EQ(sim::machine().CallsTo("RemoveDirectoryW")[0],
+              "C:\\Users\\user\\AppData\\Local\\VirtualStore\\Program Files\\Orvik Software\\Orvik Pendrel");
+
+    sim::Reset();
+    InstallProduct();
+    sim::machine().system.wow64 = sim::Wow64::Yes;
+    app::UninstallApp a;
+    a.m_lpCmdLine = u"-UninstForInst";
+    a.InitInstance();
+    EXPECT_EQ(sim::machine().CallsTo("RemoveDirectoryW")[0],
+              "C:\\Users\\user\\AppData\\Local\\VirtualStore\\Program Files (x86)\\Orvik Software\\Orvik Pendrel");
+}
+
+TEST(Wow64, AnyFailureMeansNotUnderWow64) {
+    for (auto mode : {sim::Wow64::FunctionMissing, sim::Wow64::CallFails, sim::Wow64::No}) {
+        sim::Reset();
+        sim::machine().system.wow64 = mode;
+        EXPECT_FALSE(app::IsRunningUnderWow64());
+        EXPECT_EQ(sim::machine().system.librariesLoaded, sim::machine().system.librariesFreed);
+    }
+    sim::machine().system.wow64 = sim::Wow64::Yes;
+    EXPECT_TRUE(app::IsRunningUnderWow64());
+}
+
+TEST(LanguageNumber, ReadsLeadingDigitsWithSignAndKeepsTheLow16Bits) {
+    EXPECT_EQ(app::ParseLanguageId(u"40816"), 40816);
+    EXPECT_EQ(app::ParseLanguageId(u"  40816xyz"), 40816);
+    EXPECT_EQ(app::ParseLanguageId(u"106352"), 40816);  // 40816 + 65536
+    EXPECT_EQ(app::ParseLanguageId(u"+40811"), 40811);
+    EXPECT_EQ(app::ParseLanguageId(u"-1"), 65535);
+    EXPECT_EQ(app::ParseLanguageId(u"German"), 0);
+    EXPECT_EQ(app::ParseLanguageId(u""), 0);
+    EXPECT_EQ(app::ParseLanguageId(u"99999999999999999999999"), app::ParseLanguageId(u"9999999999999999999"));
+}
+
+}  // namespace
