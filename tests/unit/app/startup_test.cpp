@@ -18,10 +18,18 @@ std::vector<std::u16string> BoxTexts() {
     return texts;
 }
 
+// These cases run as the temporary copy, which does the work.
+void RunAsTemporaryCopy() {
+    auto& m = sim::machine();
+    m.system.modulePath = m.system.tempPath + u"orv1A2B.exe";
+    m.files.AddFile(m.system.modulePath, "MZ");
+}
+
 class Startup : public testing::Test {
 protected:
     void SetUp() override {
         InstallProduct();
+        RunAsTemporaryCopy();
         sim::machine().files.pipe.exists = true;
     }
     bool Run(const std::u16string& commandLine) {
@@ -190,6 +198,7 @@ TEST_F(Startup, InstallDirectoryIsRemovedOnlyWhenEmpty) {
                                   u"C:\\Program Files\\Orvik Software\\Orvik Pendrel"}) {
         sim::Reset();
         InstallProduct(stored);
+        RunAsTemporaryCopy();
         sim::machine().files.pipe.exists = true;
         sim::machine().files.Find(kInstallDir + u"Uninstall.exe")->parent->children.pop_back();
         app::UninstallApp a;
@@ -222,6 +231,7 @@ TEST_F(Startup, VirtualStoreCopyIsRemovedFromTheLocalApplicationData) {
 
     sim::Reset();
     InstallProduct();
+    RunAsTemporaryCopy();
     sim::machine().system.wow64 = sim::Wow64::Yes;
     app::UninstallApp a;
     a.m_lpCmdLine = u"-UninstForInst";

@@ -55,7 +55,7 @@ TEST(ReadRegistryString, HonoursASmallerBufferOffered) {
     EXPECT_EQ(engine::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"w", u"", 128), u"");
 }
 
-TEST(ProductRecords, AppendOneBackslashWhereTheStoredPathLacksIt) {
+TEST(InstallRecords, AppendOneBackslashWhereTheStoredPathLacksIt) {
     FakeHost host;
     InstallProduct(u"C:\\Programs\\Orvik Pendrel", u"C:\\Programs");
     engine::Uninstaller uninstaller(host);
@@ -69,7 +69,7 @@ TEST(ProductRecords, AppendOneBackslashWhereTheStoredPathLacksIt) {
     EXPECT_EQ(uninstaller.m_strInstallPath, kInstallDir);
 }
 
-TEST(ProductRecords, MissingExistPathBecomesALoneBackslash) {
+TEST(InstallRecords, MissingExistPathBecomesALoneBackslash) {
     FakeHost host;
     sim::machine().registry.SetString(win::HKEY_LOCAL_MACHINE, kProductKey, u"InstallPath", kInstallDir);
     engine::Uninstaller uninstaller(host);
@@ -79,7 +79,7 @@ TEST(ProductRecords, MissingExistPathBecomesALoneBackslash) {
 
 // Without a directory that can be the product's, nothing may be formed from the install path:
 // it would name the drive root, the current directory or a place the product never was.
-TEST(ProductRecords, UnusableInstallPathsLeaveTheInstallPathEmpty) {
+TEST(InstallRecords, UnusableInstallPathsLeaveTheInstallPathEmpty) {
     for (std::u16string stored : {u"", u"\\", u"C:", u"C:\\", u"C:\\\\", u"Orvik Pendrel", u"\\Orvik Pendrel",
                                   u"C:\\Program Files\\..", u"C:\\Program Files\\*", u"C:Orvik",
                                   u"\\\\server\\share", u"C:\\a\\\\b", u"C:\\dir. "}) {
@@ -96,7 +96,7 @@ TEST(ProductRecords, UnusableInstallPathsLeaveTheInstallPathEmpty) {
     }
 }
 
-TEST(ProductRecords, UsableInstallPaths) {
+TEST(InstallRecords, UsableInstallPaths) {
     EXPECT_TRUE(engine::IsSafeInstallDirectory(u"C:\\Program Files\\Orvik Software\\Orvik Pendrel\\"));
     EXPECT_TRUE(engine::IsSafeInstallDirectory(u"d:\\Orvik"));
     EXPECT_TRUE(engine::IsSafeInstallDirectory(u"\\\\server\\share\\Orvik Pendrel\\"));
