@@ -189,38 +189,61 @@ TEST_F(Startup, ConfirmedInteractiveRunRemovesAndShowsTheCompletionBox) {
 }
 
 TEST_F(Startup, InstallDirectoryIsRemovedOnlyWhenEmpty) {
-    auto& files = sim::machine().files;
+    sim::machine().files.AddFile(kInstallDir + u"notes.txt");  // the user's, not the product's
     Run(u"-UninstForInst");
-    EXPECT_TRUE(files.Exists(kInstallDir));  // Uninstall.exe is still inside
+    EXPECT_TRUE(sim::machine().files.Exists(kInstallDir + u"notes.txt"));
 
-    sim::Reset();
     for (std::u16string stored : {u"C:\\Program Files\\Orvik Software\\Orvik Pendrel\\",
                                   u"C:\\Program Files\\Orvik Software\\Orvik Pendrel"}) {
         sim::Reset();
         InstallProduct(stored);
         RunAsTemporaryCopy();
         sim::machine().files.pipe.exists = true;
-        sim::machine().files.Find(kInstallDir + u"Uninstall.exe")->parent->children.pop_back();
         app::UninstallApp a;
         a.m_lpCmdLine = u"-UninstForInst";
         a.InitInstance();
         EXPECT_FALSE(sim::machine().files.Exists(kInstallDir)) << sim::Narrow(stored);
-        EXPECT_TRUE(sim::machine().files.Exists(u"C:\\Program Files\\Orvik Software")) << sim::Narrow(stored);
         EXPECT_EQ(sim::machine().CallsTo("RemoveDirectoryW").back(),
                   "C:\\Program Files\\Orvik Software\\Orvik Pendrel");
     }
 }
 
+// A path directly at a drive root, or the root itself.
+bool AtDriveRoot(const std::string& path) {
+    if (path.size() < 2 || path[1] != ':') return path.empty() || path[0] == '\\';
+    auto rest = path.substr(2);
+    while (!rest.empty() && rest.back() == '\\') rest.pop_back();
+    return rest.find('\\', 1) == std::string::npos;
+}
+
 TEST_F(Startup, NoInstallPathRemovesNothingAtTheDriveRoot) {
-    sim::machine().registry.Find(win::HKEY_LOCAL_MACHINE, kProductKey)->values.clear();
-    sim::machine().files.AddFile(u"C:\\Orvik Pendrel.exe");
-    sim::machine().files.AddFile(u"C:\\Uninstall.exe");
-    Run(u"-UninstForInst");
-    EXPECT_EQ(PipeWrites().size(), 8u);
-    EXPECT_TRUE(sim::machine().files.Exists(u"C:\\Orvik Pendrel.exe"));
-    EXPECT_TRUE(sim::machine().files.Exists(u"C:\\Uninstall.exe"));
-    for (const auto& call : sim::machine().CallsTo("RemoveDirectoryW")) EXPECT_NE(call.size(), 3u) << call;
-    for (const auto& call : sim::machine().CallsTo("DeleteFileW")) EXPECT_NE(call.rfind("C:\\", 0), 0u) << call;
+    for (std::u16string stored : {u"", u"\\", u"C:\\", u"C:"}) {
+        sim::Reset();
+        InstallProduct(stored);
+        RunAsTemporaryCopy();
+        sim::machine().files.pipe.exists = true;
+        sim::machine().files.AddFile(u"C:\\Orvik Pendrel.exe");
+        sim::machine().files.AddFile(u"C:\\Uninstall.exe");
+        sim::machine().files.AddDirectory(u"C:\\lang");
+        app::UninstallApp a;
+        a.m_lpCmdLine = u"-UninstForInst";
+        a.InitInstance();
+        EXPECT_EQ(sim::machine().files.pipe.writes.size(), 8u);
+        EXPECT_TRUE(sim::machine().files.Exists(u"C:\\Orvik Pendrel.exe"));
+        EXPECT_TRUE(sim::machine().files.Exists(u"C:\\Uninstall.exe"));
+        EXPECT_TRUE(sim::machine().files.Exists(u"C:\\lang"));
+        for (const char* function : {"DeleteFileW", "RemoveDirectoryW", "MoveFileW", "MoveFileExW"})
+            for (const auto& call : sim::machine().CallsTo(function))
+                EXPECT_FALSE(AtDriveRoot(call)) << function << " " << call;
+    }
+}
+
+TEST(DriveRoot, Recognised) {
+    EXPECT_TRUE(AtDriveRoot("C:\\"));
+    EXPECT_TRUE(AtDriveRoot("C:"));
+    EXPECT_TRUE(AtDriveRoot("C:\\Uninstall.exe"));
+    EXPECT_TRUE(AtDriveRoot("\\lang"));
+    EXPECT_FALSE(AtDriveRoot("C:\\Users\\user\\Desktop\\Orvik Pendrel.lnk"));
 }
 
 TEST_F(Startup, VirtualStoreCopyIsRemovedFromTheLocalApplicationData) {
