@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/uninstall_app.h"
+#include "platform/files.h"
 #include "support/product_machine.h"
 
 using namespace testing_support;
@@ -199,6 +200,7 @@ TEST_F(Startup, InstallDirectoryIsRemovedOnlyWhenEmpty) {
         InstallProduct(stored);
         RunAsTemporaryCopy();
         sim::machine().files.pipe.exists = true;
+        win::DeleteFileW((kInstallDir + u"Uninstall.exe").c_str());  // the installed copy, gone already
         app::UninstallApp a;
         a.m_lpCmdLine = u"-UninstForInst";
         a.InitInstance();
