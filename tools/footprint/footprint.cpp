@@ -106,9 +106,28 @@ std::vector<Subject> Ordered() {
     return subjects;
 }
 
+bool IsBelow(const std::wstring& path, const std::wstring& directory) {
+    std::wstring prefix = directory;
+    if (prefix.empty() || prefix.back() != L'\\') prefix += L'\\';
+    return path.size() > prefix.size() && _wcsnicmp(path.c_str(), prefix.c_str(), prefix.size()) == 0;
+}
+
+// A directory that holds something that must stay cannot go either: whatever subject laid
+// the foreign item down, the product's directories above it become expected leftovers.
+void KeepDirectoriesOfForeignItems(std::vector<Item>& items) {
+    for (Item& directory : items) {
+        if (directory.kind != L"dir" || directory.owner != Owner::Product) continue;
+        for (const Item& other : items)
+            if (other.owner == Owner::Foreign && other.kind != L"key" && other.kind != L"value" &&
+                IsBelow(other.name, directory.name))
+                directory.owner = Owner::Foreign;
+    }
+}
+
 std::vector<Item> AllItems(const Options& options) {
     std::vector<Item> items;
     for (const Subject& s : Ordered()) s.describe(options, items);
+    KeepDirectoriesOfForeignItems(items);
     return items;
 }
 
