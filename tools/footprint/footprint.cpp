@@ -3,7 +3,7 @@
 //   footprint.exe check   [OPTIONS]   only the problems; exit 1 when there is one
 //   footprint.exe hold PATH SECONDS   keep a file open (as a running program would) for a while
 // OPTIONS: --install-dir DIR, --exist-path PATH, --uninstaller EXE, --lang N, --no-records,
-//          --with NAME (repeatable)
+//          --with NAME (repeatable), --only SUBJECT (repeatable; report and check)
 #include "footprint.h"
 
 #include <algorithm>
@@ -126,8 +126,16 @@ void KeepDirectoriesOfForeignItems(std::vector<Item>& items) {
 
 std::vector<Item> AllItems(const Options& options) {
     std::vector<Item> items;
-    for (const Subject& s : Ordered()) s.describe(options, items);
+    for (const Subject& s : Ordered()) {
+        const std::size_t first = items.size();
+        s.describe(options, items);
+        for (std::size_t i = first; i < items.size(); ++i) items[i].subject = s.name;
+    }
     KeepDirectoriesOfForeignItems(items);
+    if (!options.only.empty())
+        items.erase(std::remove_if(items.begin(), items.end(),
+                                   [&](const Item& item) { return options.only.count(item.subject) == 0; }),
+                    items.end());
     return items;
 }
 
@@ -161,6 +169,7 @@ int wmain(int argc, wchar_t** argv) {
         else if (a == L"--lang") options.langId = _wtoi(next().c_str());
         else if (a == L"--no-records") options.records = false;
         else if (a == L"--with") options.with.insert(next());
+        else if (a == L"--only") options.only.insert(next());
         else {
             std::fwprintf(stderr, L"footprint: unknown option %ls\n", a.c_str());
             return 2;
