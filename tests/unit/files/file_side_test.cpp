@@ -3,24 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "engine/uninstaller.h"
+#include "files/silent_host.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/text.h"
 
 namespace {
-
-class SilentHost : public engine::UninstallHost {
-public:
-    bool IsSilent() const override { return true; }
-    void ReportToInstaller(int) override {}
-    std::u16string GetMessageText(unsigned) override { return u"text"; }
-    void SetInstallDir(const std::u16string& dir) override { m_dir = dir; }
-    const std::u16string& GetInstallDir() const override { return m_dir; }
-
-private:
-    std::u16string m_dir;
-};
 
 constexpr char16_t kDir[] = u"C:\\Program Files\\Orvik Software\\Orvik Pendrel\\";
 
@@ -58,7 +47,7 @@ std::vector<std::string> ProductPathsLeft() {
 
 TEST(FileSide, SilentSequenceLeavesNothingOfTheProductsFiles) {
     InstallFileSide();
-    SilentHost host;
+    files_test::SilentHost host;
     engine::Uninstaller uninstaller(host);
 
     ASSERT_TRUE(uninstaller.PrepareUninstall());
@@ -81,7 +70,7 @@ TEST(FileSide, UnusableInstallRecordLeavesTheDriveAlone) {
                       u"C:\\Stamps\\Sign Here\\x.pdf", u"C:\\UpdaterInfo.xml"})
         sim::machine().files.AddFile(name);
     const auto before = sim::machine().files.AllPaths();
-    SilentHost host;
+    files_test::SilentHost host;
     engine::Uninstaller uninstaller(host);
 
     ASSERT_TRUE(uninstaller.PrepareUninstall());

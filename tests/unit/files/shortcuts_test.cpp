@@ -2,30 +2,19 @@
 #include <gtest/gtest.h>
 
 #include "engine/uninstaller.h"
+#include "files/silent_host.h"
 #include "platform/files.h"
 #include "platform/shell.h"
 #include "platform/sim/machine.h"
 
 namespace {
 
-class QuietHost : public engine::UninstallHost {
-public:
-    bool IsSilent() const override { return true; }
-    void ReportToInstaller(int) override {}
-    std::u16string GetMessageText(unsigned) override { return u"text"; }
-    void SetInstallDir(const std::u16string& dir) override { m_dir = dir; }
-    const std::u16string& GetInstallDir() const override { return m_dir; }
-
-private:
-    std::u16string m_dir;
-};
-
 sim::FileSystem& Fs() { return sim::machine().files; }
 std::u16string Folder(int csidl) { return sim::machine().shell.folders.at(csidl); }
 
 class Shortcuts : public testing::Test {
 protected:
-    QuietHost host;
+    files_test::SilentHost host;
     engine::Uninstaller uninstaller{host};
 };
 
