@@ -27,11 +27,39 @@ private:
     win::HANDLE m_handle;
 };
 
+char16_t FoldAscii(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - (u'a' - u'A')) : c; }
+
+// Whether the long name itself fits the pattern. The file system also matches patterns against
+// 8.3 aliases, so "*.pdf" finds "Notes.pdfx" through "NOTES~1.PDF"; only what the caller's
+// pattern really names may go.
+bool NameFitsPattern(const std::u16string& name, const std::u16string& pattern) {
+    if (pattern == u"*" || pattern == u"*.*") return true;
+    std::size_t n = 0, p = 0, starP = std::u16string::npos, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == u'*') {
+            starP = p++;
+            starN = n;
+        } else if (p < pattern.size() && (pattern[p] == u'?' || FoldAscii(pattern[p]) == FoldAscii(name[n]))) {
+            ++p;
+            ++n;
+        } else if (starP != std::u16string::npos) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == u'*') ++p;
+    return p == pattern.size();
+}
+
 void RemoveMatches(const std::u16string& pattern);
 
-void RemoveEntry(const std::u16string& directory, const win::WIN32_FIND_DATAW& entry) {
-    const std::u16string name(entry.cFileName);
-    if (name == u"." || name == u"..") return;
+void RemoveEntry(const std::u16string& directory, const std::u16string& leaf, const win::WIN32_FIND_DATAW& entry) {
+    std::size_t length = 0;
+    while (length < win::MAX_PATH && entry.cFileName[length]) ++length;
+    const std::u16string name(entry.cFileName, length);
+    if (name == u"." || name == u".." || !NameFitsPattern(name, leaf)) return;
     const std::u16string path = directory + u'\\' + name;
     if (!FitsMaxPath(path)) return;
     if (!(entry.dwFileAttributes & win::FILE_ATTRIBUTE_DIRECTORY)) {
@@ -50,12 +78,15 @@ void RemoveEntry(const std::u16string& directory, const win::WIN32_FIND_DATAW& e
 
 // `pattern` is a full path whose directory part has been checked by the caller.
 void RemoveMatches(const std::u16string& pattern) {
-    const std::u16string directory = pattern.substr(0, pattern.find_last_of(u'\\'));
+    const std::size_t cut = pattern.find_last_of(u'\\');
+    const std::u16string directory = pattern.substr(0, cut);
+    // A name without wildcards is looked up as given, 8.3 alias included.
+    const std::u16string leaf = HasWildcard(pattern.substr(cut + 1)) ? pattern.substr(cut + 1) : u"*";
     win::WIN32_FIND_DATAW entry;
     SearchHandle search(win::FindFirstFileW(pattern.c_str(), &entry));
     if (!search.Found()) return;
     do {
-        RemoveEntry(directory, entry);
+        RemoveEntry(directory, leaf, entry);
     } while (win::FindNextFileW(search.Get(), &entry));
 }
 

@@ -143,4 +143,26 @@ TEST(DirectoryTree, EntriesBeyondThePathLimitAreLeftAlone) {
     for (const auto& call : sim::machine().calls) EXPECT_LT(call.size(), 300u) << call;
 }
 
+TEST(DirectoryTree, NamesFoundOnlyThroughTheirShortAliasStay) {
+    Fs().AddFile(At(u"\\Stamps\\Standard Stamps\\Notes.pdfx")).shortName = u"NOTES~1.PDF";
+    Fs().AddFile(At(u"\\Stamps\\Standard Stamps\\Approved.pdf")).shortName = u"APPROVED.PDF";
+    Fs().AddDirectory(At(u"\\Stamps\\Standard Stamps\\Archive.pdfs")).shortName = u"ARCHIV~1.PDF";
+    Fs().AddFile(At(u"\\Stamps\\Standard Stamps\\Archive.pdfs\\old.pdf"));
+
+    RemoveDirectoryTree(At(u"\\Stamps\\Standard Stamps\\*.pdf"));
+
+    EXPECT_TRUE(Fs().Exists(At(u"\\Stamps\\Standard Stamps\\Notes.pdfx")));
+    EXPECT_TRUE(Fs().Exists(At(u"\\Stamps\\Standard Stamps\\Archive.pdfs\\old.pdf")));
+    EXPECT_FALSE(Fs().Exists(At(u"\\Stamps\\Standard Stamps\\Approved.pdf")));
+}
+
+TEST(DirectoryTree, DirectoryGivenByItsShortAliasIsRemoved) {
+    Fs().AddDirectory(At(u"\\Long Directory Name")).shortName = u"LONGDI~1";
+    Fs().AddFile(At(u"\\Long Directory Name\\a.txt"));
+
+    RemoveDirectoryTree(At(u"\\LONGDI~1"));
+
+    EXPECT_FALSE(Fs().Exists(At(u"\\Long Directory Name")));
+}
+
 }  // namespace
