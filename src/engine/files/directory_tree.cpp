@@ -102,10 +102,9 @@ void RemoveDirectoryTree(const std::u16string& pattern) {
     // over "C:\*.*" or through a link out of the product's folders is never wanted.
     if (leaf.empty() || !IsSafeInstallDirectory(directory)) return;
     if (IsLink(win::GetFileAttributesW(directory.c_str()))) return;
+    // A directory path finds the directory itself, which goes with its tree; a pattern leaves
+    // its directory for the caller.
     RemoveMatches(searched);
-    // A pattern names no directory that could be removed; a directory path was removed above
-    // when its tree could be emptied.
-    if (!HasWildcard(leaf)) win::RemoveDirectoryW(searched.c_str());
 }
 
 bool IsReachedWithoutLinks(const std::u16string& base, const std::u16string& relative) {
