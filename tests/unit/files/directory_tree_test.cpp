@@ -42,17 +42,6 @@ TEST(DirectoryTree, MatchingSubdirectoryGoesWithItsWholeTree) {
     EXPECT_TRUE(Fs().Exists(At(u"\\lang\\keep\\de.xml")));  // "keep" does not match
 }
 
-TEST(DirectoryTree, EverythingPatternEmptiesTheDirectoryButLeavesIt) {
-    Fs().AddFile(At(u"\\plugins\\OCR\\KV_Abbyy_OCR\\a.dll"));
-    Fs().AddFile(At(u"\\plugins\\OCR\\KV_Abbyy_OCR\\noext"));
-    Fs().AddFile(At(u"\\plugins\\OCR\\KV_Abbyy_OCR\\sub\\b.dat"));
-
-    RemoveDirectoryTree(At(u"\\plugins\\OCR\\KV_Abbyy_OCR\\*.*"));
-
-    EXPECT_TRUE(Fs().List(At(u"\\plugins\\OCR\\KV_Abbyy_OCR")).empty());
-    EXPECT_TRUE(Fs().IsDirectory(At(u"\\plugins\\OCR\\KV_Abbyy_OCR")));
-}
-
 TEST(DirectoryTree, DirectoryPathWithOrWithoutTrailingBackslashRemovesTheDirectory) {
     for (const std::u16string suffix : {u"", u"\\"}) {
         Fs().AddFile(At(u"\\Tree\\a.txt"));
@@ -120,15 +109,6 @@ TEST(DirectoryTree, RootsEmptyAndRelativePathsAreRefused) {
     EXPECT_TRUE(Fs().Exists(u"C:\\boot.ini"));
     EXPECT_TRUE(Fs().Exists(u"C:\\Data\\x.pdf"));
     EXPECT_TRUE(sim::machine().calls.empty());
-}
-
-TEST(DirectoryTree, PatternMatchingNothingChangesNothing) {
-    Fs().AddFile(At(u"\\lang\\readme.txt"));
-    RemoveDirectoryTree(At(u"\\lang\\*.xml"));
-    RemoveDirectoryTree(At(u"\\missing\\*.xml"));
-    EXPECT_TRUE(Fs().Exists(At(u"\\lang\\readme.txt")));
-    EXPECT_EQ(sim::machine().CountCalls("DeleteFileW"), 0u);
-    EXPECT_EQ(sim::machine().CountCalls("RemoveDirectoryW"), 0u);
 }
 
 TEST(DirectoryTree, EntriesBeyondThePathLimitAreLeftAlone) {
