@@ -59,3 +59,16 @@ case_files_second_plugin_name_failing_still_removes_the_plugin() {
     check "plug-in uninstaller run once" equals "$(printf '%s\n' "$runs" | grep -c .)" 1
     check "second name run" equals "${runs##*UninstallPDFReaderPlugin.exe\"}" "  -p $PRODUCT_DIR\\plugins\\"
 }
+
+# An empty "ExistPath": every parent of the install directory is tried, only empty ones go, and
+# the walk ends before the drive.
+case_files_empty_exist_path_removes_only_empty_parents() {
+    footprint_install --exist-path ''
+    mkdir -p "$(unix_path 'C:\Program Files\Orvik Software\Other Product')"
+    files_silent_uninstall
+    check "file side clean" files_footprint_clean --exist-path ''
+    check "install directory gone" missing "$PRODUCT_DIR"
+    check "parent holding another product kept" exists 'C:\Program Files\Orvik Software\Other Product'
+    check "Program Files kept" exists 'C:\Program Files'
+    check "Windows kept" exists 'C:\windows\system32'
+}
