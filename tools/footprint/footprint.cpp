@@ -3,7 +3,7 @@
 //   footprint.exe check   [OPTIONS]   only the problems; exit 1 when there is one
 //   footprint.exe hold PATH SECONDS   keep a file open (as a running program would) for a while
 // OPTIONS: --install-dir DIR, --exist-path PATH, --uninstaller EXE, --lang N, --no-records,
-//          --with NAME (repeatable)
+//          --with NAME (repeatable), --only SUBJECT (repeatable; report and check)
 #include "footprint.h"
 
 #include <algorithm>
@@ -106,9 +106,36 @@ std::vector<Subject> Ordered() {
     return subjects;
 }
 
+bool IsBelow(const std::wstring& path, const std::wstring& directory) {
+    std::wstring prefix = directory;
+    if (prefix.empty() || prefix.back() != L'\\') prefix += L'\\';
+    return path.size() > prefix.size() && _wcsnicmp(path.c_str(), prefix.c_str(), prefix.size()) == 0;
+}
+
+// A directory that holds something that must stay cannot go either: whatever subject laid
+// the foreign item down, the product's directories above it become expected leftovers.
+void KeepDirectoriesOfForeignItems(std::vector<Item>& items) {
+    for (Item& directory : items) {
+        if (directory.kind != L"dir" || directory.owner != Owner::Product) continue;
+        for (const Item& other : items)
+            if (other.owner == Owner::Foreign && other.kind != L"key" && other.kind != L"value" &&
+                IsBelow(other.name, directory.name))
+                directory.owner = Owner::Foreign;
+    }
+}
+
 std::vector<Item> AllItems(const Options& options) {
     std::vector<Item> items;
-    for (const Subject& s : Ordered()) s.describe(options, items);
+    for (const Subject& s : Ordered()) {
+        const std::size_t first = items.size();
+        s.describe(options, items);
+        for (std::size_t i = first; i < items.size(); ++i) items[i].subject = s.name;
+    }
+    KeepDirectoriesOfForeignItems(items);
+    if (!options.only.empty())
+        items.erase(std::remove_if(items.begin(), items.end(),
+                                   [&](const Item& item) { return options.only.count(item.subject) == 0; }),
+                    items.end());
     return items;
 }
 
@@ -142,6 +169,7 @@ int wmain(int argc, wchar_t** argv) {
         else if (a == L"--lang") options.langId = _wtoi(next().c_str());
         else if (a == L"--no-records") options.records = false;
         else if (a == L"--with") options.with.insert(next());
+        else if (a == L"--only") options.only.insert(next());
         else {
             std::fwprintf(stderr, L"footprint: unknown option %ls\n", a.c_str());
             return 2;
