@@ -70,6 +70,16 @@ void DeleteValue(win::HKEY root, const char16_t* keyPath, const char16_t* valueN
     if (key.Open(root, keyPath, win::KEY_ALL_ACCESS)) win::RegDeleteValueW(key.get(), valueName);
 }
 
+// Deletes the user's choice when it names the product's ProgID; a choice of another program is
+// the user's and stays. The key is not created when it is missing.
+void DeleteChoiceOf(const char16_t* keyPath, const char16_t* progId) {
+    RegistryKey key;
+    std::u16string choice;
+    if (key.Open(win::HKEY_CURRENT_USER, keyPath, win::KEY_ALL_ACCESS) &&
+        QueryRegistryString(key.get(), u"Progid", win::MAX_PATH * sizeof(char16_t), choice) && choice == progId)
+        win::RegDeleteValueW(key.get(), u"Progid");
+}
+
 // Deletes the value when it still names the product's ProgID (letter case counts).
 void DeleteValueNaming(win::HKEY root, const char16_t* keyPath, const char16_t* valueName, const char16_t* progId) {
     if (ReadRegistryString(root, keyPath, valueName) == progId) DeleteValue(root, keyPath, valueName);
@@ -138,11 +148,11 @@ void Uninstaller::RemoveFileAssociations() {
     // The merged classes view: what the user sees, wherever it is stored.
     if (ReadRegistryString(classes, u".pdf", nullptr) == kDocumentProgId) {
         DeleteValue(classes, u".pdf", nullptr);
-        DeleteValue(user, kPdfUserChoice, u"Progid");
+        DeleteChoiceOf(kPdfUserChoice, kDocumentProgId);
     }
     if (ReadRegistryString(classes, u".fdf", nullptr) == kFdfProgId) {
         DeleteValue(classes, u".fdf", nullptr);
-        DeleteValue(user, kFdfUserChoice, u"Progid");
+        DeleteChoiceOf(kFdfUserChoice, kFdfProgId);
     }
     DeleteMimeClsidOf(classes, u"OrvikPendrel.Document\\CLSID", u"Mime\\Database\\Content Type\\application/pdf");
     DeleteMimeClsidOf(classes, u"OrvikPendrel.FDFDoc\\CLSID", u"Mime\\Database\\Content Type\\application/vnd.fdf");
