@@ -192,4 +192,26 @@ TEST(RegistryTree, UnopenableSubkeyWithSubkeysStopsTheWalk) {
     EXPECT_EQ(Registry().OpenHandleCount(), 0u);
 }
 
+TEST(RegistryTree, LinksAreRemovedThemselvesAndNeverFollowed) {
+    // Another program's key, reached through links planted in the product's tree.
+    AddValue(LM, u"Software\\Victim", u"v");
+    AddValue(LM, u"Software\\Victim\\Inner", u"i");
+    AddValue(LM, u"Software\\Empty Victim", u"e");
+    AddValue(CU, u"Software\\T\\Real", u"r");
+    Registry().CreateLink(CU, u"Software\\T\\Linked", LM, u"Software\\Victim");
+    Registry().CreateLink(CU, u"Software\\T\\Real\\Deeper", LM, u"Software\\Empty Victim");
+    Registry().CreateLink(CU, u"Software\\Top", LM, u"Software\\Victim");
+
+    DeleteRegistryTree(CU, u"Software\\T");
+    DeleteRegistryTree(CU, u"Software\\Top");
+
+    EXPECT_FALSE(Registry().Exists(CU, u"Software\\T"));
+    EXPECT_FALSE(Registry().Exists(CU, u"Software\\Top"));
+    EXPECT_TRUE(Registry().HasValue(LM, u"Software\\Victim", u"v"));
+    EXPECT_TRUE(Registry().HasValue(LM, u"Software\\Victim\\Inner", u"i"));
+    EXPECT_TRUE(Registry().HasValue(LM, u"Software\\Empty Victim", u"e"));
+    for (const auto& access : Registry().keyAccess) EXPECT_EQ(access.find("HKLM"), std::string::npos) << access;
+    EXPECT_EQ(Registry().OpenHandleCount(), 0u);
+}
+
 }  // namespace

@@ -4,7 +4,11 @@
 // Uninstall, ARPCache and MenuOrder entries, the product keys under both of its names and both
 // roots, and an add-on record. "--with foreign-pdf-handler" makes another program the ".pdf"
 // handler instead: its associations must survive, while the product's ProgIDs still go.
+// "--with registry-link" plants a symbolic link in the product's user key that leads to another
+// program's key: the link must go, the key it leads to must stay.
 #include "footprint.h"
+
+#include <cstdio>
 
 namespace footprint {
 namespace {
@@ -34,7 +38,22 @@ const std::wstring kMenuOrder = kWindows + L"Explorer\\MenuOrder\\Start Menu\\Pr
 const std::wstring kShortApplication = kClasses + L"Applications\\ORVIKP~1.EXE";
 const std::wstring kUpdateRecord = kProduct + L"\\Updates List\\Orvik Spell Check Language";
 
+const std::wstring kLinkedVictim = L"Software\\Orvik Footprint Victim";
+
 bool Foreign(const Options& o) { return o.Has(L"foreign-pdf-handler"); }
+bool PlantedLink(const Options& o) { return o.Has(L"registry-link"); }
+
+void CreateRegLink(HKEY root, const std::wstring& key, const std::wstring& target) {
+    HKEY k;
+    if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK, KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr,
+                        &k, nullptr) != ERROR_SUCCESS) {
+        std::fwprintf(stderr, L"footprint: cannot create link %ls\n", key.c_str());
+        return;
+    }
+    RegSetValueExW(k, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(target.data()),
+                   static_cast<DWORD>(target.size() * sizeof(wchar_t)));
+    RegCloseKey(k);
+}
 
 // Windows shows the user's classes in HKEY_CLASSES_ROOT over the machine's; some systems (Wine
 // among them) show the machine's alone. Associations in the user's classes, and the ".fdf" user
@@ -125,6 +144,11 @@ void Install(const Options& o) {
     SetRegString(HKEY_CURRENT_USER, kProductChinese, L"Version", L"5.0");
     SetRegString(HKEY_CURRENT_USER, kUpdateRecord, L"Version", L"1.0");
     SetRegString(HKEY_CURRENT_USER, kUpdateRecord + L"\\Dictionaries", L"en_US", L"1");
+    if (PlantedLink(o)) {
+        SetRegString(HKEY_LOCAL_MACHINE, kLinkedVictim, L"Data", L"keep");
+        SetRegString(HKEY_LOCAL_MACHINE, kLinkedVictim + L"\\Inner", L"Data", L"keep");
+        CreateRegLink(HKEY_CURRENT_USER, kProduct + L"\\Linked", L"\\Registry\\Machine\\" + kLinkedVictim);
+    }
 }
 
 void DescribeProgId(HKEY root, const std::wstring& progId, const std::wstring& clsid, std::vector<Item>& items) {
@@ -169,6 +193,11 @@ void Describe(const Options& o, std::vector<Item>& items) {
     }
     items.push_back(KeyItem(Owner::Product, HKEY_CURRENT_USER, DeepSettingsKey()));
     items.push_back(KeyItem(Owner::Product, HKEY_CURRENT_USER, kUpdateRecord));
+    if (PlantedLink(o)) {
+        items.push_back(KeyItem(Owner::Product, HKEY_CURRENT_USER, kProduct + L"\\Linked"));
+        items.push_back(ValueItem(Owner::Foreign, HKEY_LOCAL_MACHINE, kLinkedVictim, L"Data"));
+        items.push_back(ValueItem(Owner::Foreign, HKEY_LOCAL_MACHINE, kLinkedVictim + L"\\Inner", L"Data"));
+    }
 
     // The machine's own: only the product's default value goes from the extension and MIME keys.
     items.push_back(ValueItem(Owner::Foreign, HKEY_LOCAL_MACHINE, kClasses + L".pdf", L"Content Type"));

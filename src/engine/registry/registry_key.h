@@ -12,10 +12,10 @@ public:
     RegistryKey& operator=(const RegistryKey&) = delete;
 
     // Opens `path` under `parent`; false (and no handle) when the key cannot be opened.
-    bool Open(win::HKEY parent, const char16_t* path, win::REGSAM access) {
+    bool Open(win::HKEY parent, const char16_t* path, win::REGSAM access, win::DWORD options = 0) {
         Close();
         win::HKEY opened = nullptr;
-        if (win::RegOpenKeyExW(parent, path, 0, access, &opened) != static_cast<win::LONG>(win::ERROR_SUCCESS))
+        if (win::RegOpenKeyExW(parent, path, options, access, &opened) != static_cast<win::LONG>(win::ERROR_SUCCESS))
             return false;
         m_key = opened;
         return m_key != nullptr;

@@ -54,6 +54,19 @@ std::u16string EnumeratedName(const std::vector<char16_t>& buffer, win::DWORD le
     return std::u16string(buffer.begin(), end);
 }
 
+// A symbolic link key leads to another key, somewhere else in the registry: opening it, walking
+// it or deleting it by path would reach that key, which is not the product's. The walk opens
+// every key as itself (a link is not followed) and removes a link without touching its target.
+bool IsLink(win::HKEY key) {
+    win::DWORD type = 0;
+    return Succeeded(win::RegQueryValueExW(key, u"SymbolicLinkValue", nullptr, &type, nullptr, nullptr)) &&
+           type == win::REG_LINK;
+}
+
+bool OpenAsItself(RegistryKey& key, win::HKEY parent, const char16_t* path) {
+    return key.Open(parent, path, win::KEY_ALL_ACCESS, win::REG_OPTION_OPEN_LINK);
+}
+
 }  // namespace
 
 void DeleteRegistryTree(win::HKEY root, const char16_t* path) {
@@ -64,7 +77,11 @@ void DeleteRegistryTree(win::HKEY root, const char16_t* path) {
         return;
     }
     RegistryKey key;
-    if (key.Open(root, path, win::KEY_ALL_ACCESS)) {
+    if (OpenAsItself(key, root, path)) {
+        if (IsLink(key.get())) {
+            win::NtDeleteKey(key.get());
+            return;
+        }
         DeleteRegistrySubkeys(root, key.get(), path);
         ClearRegistryValues(root, path, static_cast<win::LONG>(CountsOf(key.get()).values));
     }
@@ -84,7 +101,10 @@ bool DeleteRegistrySubkeys(win::HKEY root, win::HKEY key, const char16_t* path) 
         if (name.empty()) return false;
 
         RegistryKey subkey;
-        subkey.Open(key, name.c_str(), win::KEY_ALL_ACCESS);
+        if (OpenAsItself(subkey, key, name.c_str()) && IsLink(subkey.get())) {
+            if (win::NtDeleteKey(subkey.get()) != 0) return false;
+            continue;
+        }
         const KeyCounts counts = CountsOf(subkey.get());
         const std::u16string childPath = ChildPath(path, name);
         // Keys go by their full path from the root while their own handle is still open; the

@@ -25,10 +25,27 @@ std::vector<std::u16string> SplitKeyPath(const std::u16string& path) {
     return parts;
 }
 
-RegKey* Walk(RegKey* key, const std::vector<std::u16string>& parts) {
-    for (const auto& part : parts) {
+// The key a link leads to (its target's own components are taken as they are).
+RegKey* FollowLink(const RegKey& link) {
+    RegistryState& r = machine().registry;
+    RegKey* key = link.linkRoot == win::HKEY_LOCAL_MACHINE ? &r.machine : &r.user;
+    for (const auto& part : SplitKeyPath(link.linkPath)) {
         if (!key) return nullptr;
         key = key->Child(part);
+    }
+    return key;
+}
+
+// Follows the components of a path; a link leads to its target, except as the last component
+// when the link itself is asked for. A chain of links ends after a few hops, as on Windows.
+RegKey* Walk(RegKey* key, const std::vector<std::u16string>& parts, bool openLink = false) {
+    constexpr int kMaxLinkHops = 16;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (!key) return nullptr;
+        key = key->Child(parts[i]);
+        const bool wantsLinkItself = openLink && i + 1 == parts.size();
+        for (int hops = 0; key && key->IsLink() && !wantsLinkItself; ++hops)
+            key = hops < kMaxLinkHops ? FollowLink(*key) : nullptr;
     }
     return key;
 }
@@ -58,18 +75,18 @@ std::vector<std::u16string> Concat(std::vector<std::u16string> a, const std::vec
 }
 
 // Resolves a handle (predefined or opened) plus a relative path to an existing key.
-RegKey* Resolve(win::HKEY key, const std::u16string& path) {
+RegKey* Resolve(win::HKEY key, const std::u16string& path, bool openLink = false) {
     RegistryState& r = machine().registry;
     auto parts = SplitKeyPath(path);
-    if (key == win::HKEY_LOCAL_MACHINE) return Walk(&r.machine, parts);
-    if (key == win::HKEY_CURRENT_USER) return Walk(&r.user, parts);
+    if (key == win::HKEY_LOCAL_MACHINE) return Walk(&r.machine, parts, openLink);
+    if (key == win::HKEY_CURRENT_USER) return Walk(&r.user, parts, openLink);
     if (key == win::HKEY_CLASSES_ROOT) {
-        if (RegKey* k = Walk(&r.user, Concat(ClassesPrefix(), parts))) return k;
-        return Walk(&r.machine, Concat(ClassesPrefix(), parts));
+        if (RegKey* k = Walk(&r.user, Concat(ClassesPrefix(), parts), openLink)) return k;
+        return Walk(&r.machine, Concat(ClassesPrefix(), parts), openLink);
     }
     auto it = r.handles.find(key);
     if (it == r.handles.end() || it->second->deleted) return nullptr;
-    return Walk(it->second, parts);
+    return Walk(it->second, parts, openLink);
 }
 
 RegKey* ResolveOrCreate(win::HKEY key, const std::u16string& path, bool& created) {
@@ -131,8 +148,8 @@ RegKey* OpenedKey(win::HKEY key) {
 
 // The name of what a handle (predefined or opened) plus a relative path refers to, for the
 // access log: the hive-qualified path of the key when it resolves, else the caller's words.
-std::string AccessName(win::HKEY key, const std::u16string& path) {
-    if (RegKey* k = Resolve(key, path)) return RegistryState::FullName(*k);
+std::string AccessName(win::HKEY key, const std::u16string& path, bool openLink = false) {
+    if (RegKey* k = Resolve(key, path, openLink)) return RegistryState::FullName(*k);
     std::string base = RootName(key);
     auto it = machine().registry.handles.find(key);
     if (it != machine().registry.handles.end()) base = RegistryState::FullName(*it->second);
@@ -175,7 +192,19 @@ std::string RegistryState::FullName(const RegKey& key) {
     return FullName(*key.parent) + "\\" + Narrow(key.name);
 }
 
-RegKey* RegistryState::Find(win::HKEY root, const std::u16string& path) { return Resolve(root, path); }
+RegKey* RegistryState::Find(win::HKEY root, const std::u16string& path) { return Resolve(root, path, true); }
+
+RegKey& RegistryState::CreateLink(win::HKEY root, const std::u16string& path, win::HKEY targetRoot,
+                                  const std::u16string& targetPath) {
+    RegKey& link = Create(root, path);
+    link.linkRoot = targetRoot;
+    link.linkPath = targetPath;
+    const std::u16string target = (targetRoot == win::HKEY_LOCAL_MACHINE ? u"\\Registry\\Machine\\" : u"\\Registry\\User\\") + targetPath;
+    link.values.push_back(RegValue{u"SymbolicLinkValue", win::REG_LINK,
+                                   std::vector<win::BYTE>(reinterpret_cast<const win::BYTE*>(target.data()),
+                                                          reinterpret_cast<const win::BYTE*>(target.data() + target.size()))});
+    return link;
+}
 
 RegKey& RegistryState::Create(win::HKEY root, const std::u16string& path) {
     bool created;
@@ -247,11 +276,11 @@ LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM acce
     return ERROR_SUCCESS;
 }
 
-LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD, REGSAM access, HKEY* result) {
+LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access, HKEY* result) {
     machine().Log("RegOpenKeyExW", sim::RootName(key) + "\\" + sim::Narrow(sim::FromPtr(subKey)));
-    sim::RecordAccess("RegOpenKeyExW", sim::AccessName(key, sim::FromPtr(subKey)));
+    sim::RecordAccess("RegOpenKeyExW", sim::AccessName(key, sim::FromPtr(subKey), (options & REG_OPTION_OPEN_LINK) != 0));
     *result = nullptr;
-    RegKey* k = sim::Resolve(key, sim::FromPtr(subKey));
+    RegKey* k = sim::Resolve(key, sim::FromPtr(subKey), (options & REG_OPTION_OPEN_LINK) != 0);
     if (!k) {
         // A handle whose key was deleted meanwhile says so, as Windows does.
         RegKey* base = sim::OpenedKey(key);
@@ -353,6 +382,18 @@ LONG RegDeleteKeyW(HKEY key, LPCWSTR subKey) {
     if (!k->subkeys.empty() && !machine().registry.deleteKeyRemovesSubkeys) return ERROR_ACCESS_DENIED;
     sim::Detach(k);
     return ERROR_SUCCESS;
+}
+
+LONG NtDeleteKey(HKEY key) {
+    RegKey* k = sim::OpenedKey(key);
+    machine().Log("NtDeleteKey", k ? sim::RegistryState::FullName(*k) : std::string("?"));
+    sim::RecordAccess("NtDeleteKey", k ? sim::RegistryState::FullName(*k) : std::string("?"));
+    constexpr LONG kAccessDenied = static_cast<LONG>(0xC0000022u);
+    constexpr LONG kKeyDeleted = static_cast<LONG>(0xC000017Cu);
+    if (!k || k->deleted) return kKeyDeleted;
+    if (!k->parent || k->refuseDelete || k->denyWrite || !k->subkeys.empty()) return kAccessDenied;
+    sim::Detach(k);
+    return 0;
 }
 
 LONG RegCloseKey(HKEY key) {

@@ -25,6 +25,11 @@ struct RegKey {
     bool denyWrite = false;   // opening for any write access fails with access denied
     bool denyOpen = false;    // every open fails with access denied
     bool refuseDelete = false;
+    // A symbolic link: opening it leads to the key `linkPath` under `linkRoot`, unless it is the
+    // last component of an open with REG_OPTION_OPEN_LINK. Its "SymbolicLinkValue" holds the target.
+    win::HKEY linkRoot = nullptr;
+    std::u16string linkPath;
+    bool IsLink() const { return !linkPath.empty(); }
 
     RegKey* Child(const std::u16string& name) const;
     RegValue* Value(const std::u16string& name);
@@ -52,7 +57,9 @@ struct RegistryState {
 
     // Test-side helpers. Paths are relative to a predefined root; HKEY_CLASSES_ROOT resolves
     // through the merged view (user classes first, then machine classes).
-    RegKey* Find(win::HKEY root, const std::u16string& path);
+    RegKey* Find(win::HKEY root, const std::u16string& path);  // a link itself, not its target
+    RegKey& CreateLink(win::HKEY root, const std::u16string& path, win::HKEY targetRoot,
+                       const std::u16string& targetPath);
     RegKey& Create(win::HKEY root, const std::u16string& path);
     bool Exists(win::HKEY root, const std::u16string& path) { return Find(root, path) != nullptr; }
     void SetString(win::HKEY root, const std::u16string& path, const std::u16string& name,

@@ -41,3 +41,11 @@ case_registry_foreign_pdf_handler_keeps_its_associations() {
     check "silent run completed" registry_silent_run
     check "foreign associations kept, product ProgIDs removed" registry_footprint_clean --with foreign-pdf-handler
 }
+
+case_registry_link_in_product_key_is_removed_without_following_it() {
+    footprint_install --with registry-link
+    check "footprint installed whole" registry_footprint_complete --with registry-link
+    check "link leads to the other key" registry_key_present 'HKCU\Software\Orvik Software\Orvik Pendrel\Linked' --with registry-link
+    check "silent run completed" registry_silent_run
+    check "link removed, the key it led to kept" registry_footprint_clean --with registry-link
+}
