@@ -157,9 +157,9 @@ TEST_F(PdfHandler, UnknownInstallDirectoryNeverMatches) {
 
 // ---- The association rows ---------------------------------------------------------------
 
-using Associations = Fixture;
+using FileAssociations = Fixture;
 
-TEST_F(Associations, EveryProductValueGoesAndNothingElse) {
+TEST_F(FileAssociations, EveryProductValueGoesAndNothingElse) {
     InstallAssociations();
     ASSERT_TRUE(uninstaller.IsProductPdfHandler());
     uninstaller.RemoveFileAssociations();
@@ -181,7 +181,7 @@ TEST_F(Associations, EveryProductValueGoesAndNothingElse) {
     EXPECT_EQ(Registry().OpenHandleCount(), 0u);
 }
 
-TEST_F(Associations, ValuesNamingAnythingElseStay) {
+TEST_F(FileAssociations, ValuesNamingAnythingElseStay) {
     auto& r = Registry();
     r.SetString(LM, u"Software\\Classes\\.pdf", u"", u"orvikpendrel.document");  // comparisons are exact
     r.SetString(LM, u"Software\\Classes\\.fdf", u"", u"Other.FDF");
@@ -200,7 +200,7 @@ TEST_F(Associations, ValuesNamingAnythingElseStay) {
     EXPECT_TRUE(sim::machine().CallsTo("RegDeleteValueW").empty());
 }
 
-TEST_F(Associations, MimeClassIdentifierNeedsTheProductsOwnToGo) {
+TEST_F(FileAssociations, MimeClassIdentifierNeedsTheProductsOwnToGo) {
     auto& r = Registry();
     // No ProgID class identifier: a MIME value that reads as empty (not a string) is not ours.
     r.SetDword(LM, kMimePdf, u"CLSID", 7);
@@ -210,7 +210,7 @@ TEST_F(Associations, MimeClassIdentifierNeedsTheProductsOwnToGo) {
     EXPECT_TRUE(Has(LM, kMimeFdf, u"CLSID"));
 }
 
-TEST_F(Associations, MergedViewDeletesTheUserChoiceOnlyWhenItIsTheProducts) {
+TEST_F(FileAssociations, MergedViewDeletesTheUserChoiceOnlyWhenItIsTheProducts) {
     auto& r = Registry();
     r.SetString(CU, u"Software\\Classes\\.fdf", u"", u"OrvikPendrel.FDFDoc");
     r.SetString(CU, kFdfChoice, u"Progid", u"Other.FDF");
@@ -226,7 +226,7 @@ TEST_F(Associations, MergedViewDeletesTheUserChoiceOnlyWhenItIsTheProducts) {
     EXPECT_FALSE(Has(CU, kPdfChoice, u"Progid"));
 }
 
-TEST_F(Associations, SecondDeletionOfARowIsTriedWhenTheFirstKeyDoesNotOpen) {
+TEST_F(FileAssociations, SecondDeletionOfARowIsTriedWhenTheFirstKeyDoesNotOpen) {
     auto& r = Registry();
     r.SetString(CU, u"Software\\Classes\\.fdf", u"", u"OrvikPendrel.FDFDoc");
     r.Find(CU, u"Software\\Classes\\.fdf")->denyWrite = true;
@@ -240,9 +240,9 @@ TEST_F(Associations, SecondDeletionOfARowIsTriedWhenTheFirstKeyDoesNotOpen) {
 
 // ---- The records step -------------------------------------------------------------------
 
-using ProductRecords = Fixture;
+using ProductRegistryRemoval = Fixture;
 
-TEST_F(ProductRecords, NoRecordsGive26HarmlessTreeDeletionsAndOneNotification) {
+TEST_F(ProductRegistryRemoval, NoRecordsGive26HarmlessTreeDeletionsAndOneNotification) {
     uninstaller.RemoveProductRegistry();
 
     const auto deletions = sim::machine().CallsTo("RegDeleteKeyW");
@@ -259,7 +259,7 @@ TEST_F(ProductRecords, NoRecordsGive26HarmlessTreeDeletionsAndOneNotification) {
     EXPECT_TRUE(Registry().Exists(LM, u"Software"));
 }
 
-TEST_F(ProductRecords, EveryProductTreeGoesUnderBothRootsAndTheVendorKeyStays) {
+TEST_F(ProductRegistryRemoval, EveryProductTreeGoesUnderBothRootsAndTheVendorKeyStays) {
     auto& r = Registry();
     InstallAssociations();
     for (win::HKEY root : {LM, CU}) {
@@ -301,7 +301,7 @@ TEST_F(ProductRecords, EveryProductTreeGoesUnderBothRootsAndTheVendorKeyStays) {
     EXPECT_EQ(r.OpenHandleCount(), 0u);
 }
 
-TEST_F(ProductRecords, VendorKeyStaysEvenWhenLeftEmpty) {
+TEST_F(ProductRegistryRemoval, VendorKeyStaysEvenWhenLeftEmpty) {
     Registry().SetString(LM, u"Software\\Orvik Software\\Orvik Pendrel", u"InstallPath", kInstallDir);
     uninstaller.RemoveProductRegistry();
     EXPECT_FALSE(Registry().Exists(LM, u"Software\\Orvik Software\\Orvik Pendrel"));
