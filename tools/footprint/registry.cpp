@@ -156,31 +156,40 @@ void DescribeProgId(HKEY root, const std::wstring& progId, const std::wstring& c
     items.push_back(KeyItem(Owner::Product, root, kClasses + L"CLSID\\" + clsid));
 }
 
+void DescribeProductAssociations(std::vector<Item>& items) {
+    const std::vector<HKEY> roots = ClassesRoots();
+    for (HKEY root : roots) {
+        items.push_back(ValueItem(Owner::Product, root, kClasses + L".pdf", L""));
+        items.push_back(ValueItem(Owner::Product, root, kClasses + L".fdf", L""));
+        items.push_back(ValueItem(Owner::Product, root, kMime + L"application/pdf", L"CLSID"));
+        items.push_back(ValueItem(Owner::Product, root, kMime + L"application/vnd.fdf", L"CLSID"));
+    }
+    items.push_back(ValueItem(Owner::Product, HKEY_CURRENT_USER, kFileExts + L".pdf\\UserChoice", L"Progid"));
+    items.push_back(ValueItem(Owner::Product, HKEY_CURRENT_USER, kFileExts + L".fdf", L"Progid"));
+    if (roots.size() > 1)
+        items.push_back(ValueItem(Owner::Product, HKEY_CURRENT_USER, kFileExts + L".fdf\\UserChoice", L"Progid"));
+}
+
+void DescribeForeignHandler(std::vector<Item>& items) {
+    const std::wstring progId = kClasses + kForeignProgId;
+    items.push_back(ValueItem(Owner::Foreign, HKEY_LOCAL_MACHINE, progId + L"\\shell\\open\\command", L""));
+    items.push_back(ValueItem(Owner::Foreign, HKEY_LOCAL_MACHINE, progId + L"\\CLSID", L""));
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        items.push_back(ValueItem(Owner::Foreign, root, kClasses + L".pdf", L""));
+        items.push_back(ValueItem(Owner::Foreign, root, kMime + L"application/pdf", L"CLSID"));
+    }
+    items.push_back(ValueItem(Owner::Foreign, HKEY_CURRENT_USER, kFileExts + L".pdf\\UserChoice", L"Progid"));
+}
+
 void Describe(const Options& o, std::vector<Item>& items) {
-    const Owner associations = Foreign(o) ? Owner::Foreign : Owner::Product;
     DescribeProgId(HKEY_LOCAL_MACHINE, kDocProgId, kDocClsid, items);
     DescribeProgId(HKEY_LOCAL_MACHINE, kFdfProgId, kFdfClsid, items);
     items.push_back(KeyItem(Owner::Product, HKEY_CURRENT_USER, kClasses + kDocProgId));
     items.push_back(KeyItem(Owner::Product, HKEY_LOCAL_MACHINE, kShortApplication));
-
-    const std::vector<HKEY> classesRoots = Foreign(o) ? std::vector<HKEY>{HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER} : ClassesRoots();
-    for (HKEY root : classesRoots) {
-        items.push_back(ValueItem(associations, root, kClasses + L".pdf", L""));
-        items.push_back(ValueItem(associations, root, kMime + L"application/pdf", L"CLSID"));
-        if (!Foreign(o)) {
-            items.push_back(ValueItem(Owner::Product, root, kClasses + L".fdf", L""));
-            items.push_back(ValueItem(Owner::Product, root, kMime + L"application/vnd.fdf", L"CLSID"));
-        }
-    }
-    items.push_back(ValueItem(associations, HKEY_CURRENT_USER, kFileExts + L".pdf\\UserChoice", L"Progid"));
-    if (!Foreign(o)) {
-        items.push_back(ValueItem(Owner::Product, HKEY_CURRENT_USER, kFileExts + L".fdf", L"Progid"));
-        if (classesRoots.size() > 1)
-            items.push_back(ValueItem(Owner::Product, HKEY_CURRENT_USER, kFileExts + L".fdf\\UserChoice", L"Progid"));
-    } else {
-        items.push_back(ValueItem(Owner::Foreign, HKEY_LOCAL_MACHINE, kClasses + kForeignProgId + L"\\shell\\open\\command", L""));
-        items.push_back(ValueItem(Owner::Foreign, HKEY_LOCAL_MACHINE, kClasses + kForeignProgId + L"\\CLSID", L""));
-    }
+    if (Foreign(o))
+        DescribeForeignHandler(items);
+    else
+        DescribeProductAssociations(items);
 
     items.push_back(KeyItem(Owner::Product, HKEY_LOCAL_MACHINE, kUninstall));
     items.push_back(KeyItem(Owner::Product, HKEY_LOCAL_MACHINE, kUninstallChinese));

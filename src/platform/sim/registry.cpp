@@ -188,7 +188,11 @@ RegValue* RegKey::Value(const std::u16string& valueName) {
 }
 
 std::string RegistryState::FullName(const RegKey& key) {
-    if (!key.parent) return key.name == u"HKEY_LOCAL_MACHINE" ? "HKLM" : key.name == u"HKEY_CURRENT_USER" ? "HKCU" : Narrow(key.name);
+    if (!key.parent) {
+        if (key.name == u"HKEY_LOCAL_MACHINE") return "HKLM";
+        if (key.name == u"HKEY_CURRENT_USER") return "HKCU";
+        return Narrow(key.name);
+    }
     return FullName(*key.parent) + "\\" + Narrow(key.name);
 }
 
@@ -199,10 +203,11 @@ RegKey& RegistryState::CreateLink(win::HKEY root, const std::u16string& path, wi
     RegKey& link = Create(root, path);
     link.linkRoot = targetRoot;
     link.linkPath = targetPath;
-    const std::u16string target = (targetRoot == win::HKEY_LOCAL_MACHINE ? u"\\Registry\\Machine\\" : u"\\Registry\\User\\") + targetPath;
+    const std::u16string target =
+        (targetRoot == win::HKEY_LOCAL_MACHINE ? u"\\Registry\\Machine\\" : u"\\Registry\\User\\") + targetPath;
+    const auto* bytes = reinterpret_cast<const win::BYTE*>(target.data());
     link.values.push_back(RegValue{u"SymbolicLinkValue", win::REG_LINK,
-                                   std::vector<win::BYTE>(reinterpret_cast<const win::BYTE*>(target.data()),
-                                                          reinterpret_cast<const win::BYTE*>(target.data() + target.size()))});
+                                   std::vector<win::BYTE>(bytes, bytes + target.size() * sizeof(char16_t))});
     return link;
 }
 

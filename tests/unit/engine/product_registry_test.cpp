@@ -283,14 +283,14 @@ TEST_F(ProductRegistryRemoval, EveryProductTreeGoesUnderBothRootsAndTheVendorKey
     uninstaller.RemoveProductRegistry();
 
     for (win::HKEY root : {LM, CU}) {
+        const std::u16string windows = u"Software\\Microsoft\\Windows\\CurrentVersion\\";
         for (const std::u16string& gone :
-             {std::u16string(u"Software\\Orvik Software\\Orvik Pendrel"), u"Software\\Orvik Software\\" + kChineseName,
+             {u"Software\\Orvik Software\\" + std::u16string(u"Orvik Pendrel"), u"Software\\Orvik Software\\" + kChineseName,
               u"Software\\Classes\\CLSID\\" + kDocClsid, u"Software\\Classes\\CLSID\\" + kFdfClsid,
-              std::u16string(u"Software\\Classes\\Applications\\ORVIKP~1.EXE"),
-              u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + kChineseName,
-              std::u16string(u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvik Pendrel"),
-              std::u16string(u"Software\\Microsoft\\Windows\\CurrentVersion\\App Management\\ARPCache\\Orvik Pendrel"),
-              std::u16string(u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start Menu\\Programs\\Orvik Pendrel")})
+              u"Software\\Classes\\Applications\\" + std::u16string(u"ORVIKP~1.EXE"),
+              windows + u"Uninstall\\" + kChineseName, windows + u"Uninstall\\Orvik Pendrel",
+              windows + u"App Management\\ARPCache\\Orvik Pendrel",
+              windows + u"Explorer\\MenuOrder\\Start Menu\\Programs\\Orvik Pendrel"})
             EXPECT_FALSE(r.Exists(root, gone)) << sim::Narrow(gone);
         EXPECT_TRUE(r.HasValue(root, u"Software\\Orvik Software\\Orvik Scanner", u"Version"));
         EXPECT_TRUE(r.Exists(root, u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"));

@@ -54,7 +54,8 @@ TEST(RegistryTree, ThreeLevelsGoDeepestFirstWithEachKeysValuesBeforeIt) {
 }
 
 TEST(RegistryTree, SiblingsGoInTheOrderTheyAreEnumerated) {
-    for (const char16_t* name : {u"beta", u"Alpha", u"gamma", u"Delta"}) Registry().Create(CU, u"Software\\T\\" + std::u16string(name));
+    for (const char16_t* name : {u"beta", u"Alpha", u"gamma", u"Delta"})
+        Registry().Create(CU, u"Software\\T\\" + std::u16string(name));
 
     DeleteRegistryTree(CU, u"Software\\T");
 
