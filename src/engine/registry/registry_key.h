@@ -11,15 +11,17 @@ public:
     RegistryKey(const RegistryKey&) = delete;
     RegistryKey& operator=(const RegistryKey&) = delete;
 
-    // Opens `path` under `parent`; false (and no handle) when the key cannot be opened.
+    // Opens `path` under `parent`; false (and no handle) when the key cannot be opened, with the
+    // reason in status().
     bool Open(win::HKEY parent, const char16_t* path, win::REGSAM access, win::DWORD options = 0) {
         Close();
         win::HKEY opened = nullptr;
-        if (win::RegOpenKeyExW(parent, path, options, access, &opened) != static_cast<win::LONG>(win::ERROR_SUCCESS))
-            return false;
+        m_status = win::RegOpenKeyExW(parent, path, options, access, &opened);
+        if (m_status != static_cast<win::LONG>(win::ERROR_SUCCESS)) return false;
         m_key = opened;
         return m_key != nullptr;
     }
+    win::LONG status() const { return m_status; }
     void Close() {
         if (m_key) win::RegCloseKey(m_key);
         m_key = nullptr;
@@ -29,6 +31,7 @@ public:
 
 private:
     win::HKEY m_key = nullptr;
+    win::LONG m_status = static_cast<win::LONG>(win::ERROR_SUCCESS);
 };
 
 }  // namespace engine

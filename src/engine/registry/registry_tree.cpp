@@ -84,6 +84,10 @@ void DeleteRegistryTree(win::HKEY root, const char16_t* path) {
         }
         DeleteRegistrySubkeys(root, key.get(), path);
         ClearRegistryValues(root, path, static_cast<win::LONG>(CountsOf(key.get()).values));
+    } else if (key.status() != static_cast<win::LONG>(win::ERROR_FILE_NOT_FOUND)) {
+        // A key that exists but cannot be opened as itself might be a link: deleting it by path
+        // could delete whatever it leads to.
+        return;
     }
     win::RegDeleteKeyW(root, path);
 }
@@ -100,8 +104,11 @@ bool DeleteRegistrySubkeys(win::HKEY root, win::HKEY key, const char16_t* path) 
         const std::u16string name = EnumeratedName(nameBuffer, length);
         if (name.empty()) return false;
 
+        // A subkey that cannot be opened as itself might be a link, so it is not deleted by path:
+        // it stays, like a subkey whose deletion is refused.
         RegistryKey subkey;
-        if (OpenAsItself(subkey, key, name.c_str()) && IsLink(subkey.get())) {
+        if (!OpenAsItself(subkey, key, name.c_str())) return false;
+        if (IsLink(subkey.get())) {
             if (win::NtDeleteKey(subkey.get()) != 0) return false;
             continue;
         }

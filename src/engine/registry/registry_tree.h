@@ -1,6 +1,8 @@
 // Removal of a whole registry key tree. The NT family's RegDeleteKeyW deletes only a key without
 // subkeys, so the tree is taken apart bottom-up there; the 95 family deletes a tree in one call.
-// Every call made for a tree uses the root the caller named, and nothing is reported.
+// Every call made for a tree uses the root the caller named, and nothing is reported. A symbolic
+// link in the tree is removed itself; the walk never goes through one, and never deletes by path
+// a key it could not open as itself.
 #pragma once
 #include "platform/registry.h"
 

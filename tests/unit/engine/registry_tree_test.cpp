@@ -181,15 +181,20 @@ TEST(RegistryTree, EmptyPathNeverReachesTheRoot) {
     EXPECT_TRUE(Registry().Exists(CU, u"Software\\Other"));
 }
 
-TEST(RegistryTree, UnopenableSubkeyWithSubkeysStopsTheWalk) {
-    AddValue(CU, u"Software\\T\\A\\Inside", u"x");
+TEST(RegistryTree, KeysThatCannotBeOpenedAsThemselvesAreNotDeletedByPath) {
+    AddValue(CU, u"Software\\T\\A", u"a");
     AddValue(CU, u"Software\\T\\B", u"b");
+    AddValue(CU, u"Software\\Closed", u"c");
     Registry().Find(CU, u"Software\\T\\A")->denyOpen = true;
+    Registry().Find(CU, u"Software\\Closed")->denyOpen = true;
 
     DeleteRegistryTree(CU, u"Software\\T");
+    DeleteRegistryTree(CU, u"Software\\Closed");
 
-    EXPECT_TRUE(Registry().HasValue(CU, u"Software\\T\\A\\Inside", u"x"));
-    EXPECT_TRUE(Registry().HasValue(CU, u"Software\\T\\B", u"b"));
+    EXPECT_TRUE(Registry().HasValue(CU, u"Software\\T\\A", u"a"));
+    EXPECT_TRUE(Registry().HasValue(CU, u"Software\\T\\B", u"b"));  // a later sibling
+    EXPECT_TRUE(Registry().HasValue(CU, u"Software\\Closed", u"c"));
+    EXPECT_EQ(sim::machine().CallsTo("RegDeleteKeyW"), (std::vector<std::string>{"HKCU\\Software\\T"}));
     EXPECT_EQ(Registry().OpenHandleCount(), 0u);
 }
 
