@@ -261,42 +261,30 @@ TEST_F(ProductRegistryRemoval, NoRecordsGive26HarmlessTreeDeletionsAndOneNotific
 
 TEST_F(ProductRegistryRemoval, EveryProductTreeGoesUnderBothRootsAndTheVendorKeyStays) {
     auto& r = Registry();
+    const std::u16string windows = u"Software\\Microsoft\\Windows\\CurrentVersion\\";
+    const std::vector<std::u16string> trees = {
+        u"Software\\Orvik Software\\Orvik Pendrel", u"Software\\Orvik Software\\" + kChineseName,
+        u"Software\\Classes\\CLSID\\" + kDocClsid, u"Software\\Classes\\CLSID\\" + kFdfClsid,
+        u"Software\\Classes\\OrvikPendrel.Document", u"Software\\Classes\\OrvikPendrel.FDFDoc",
+        u"Software\\Classes\\Applications\\ORVIKP~1.EXE", windows + u"Uninstall\\Orvik Pendrel",
+        windows + u"Uninstall\\" + kChineseName, windows + u"App Management\\ARPCache\\Orvik Pendrel",
+        windows + u"Explorer\\MenuOrder\\Start Menu\\Programs\\Orvik Pendrel"};
     InstallAssociations();
     for (win::HKEY root : {LM, CU}) {
-        r.SetString(root, u"Software\\Orvik Software\\Orvik Pendrel", u"InstallPath", kInstallDir);
-        r.SetString(root, u"Software\\Orvik Software\\" + kChineseName + u"\\LANGUAGE", u"langid", u"2052");
+        for (const auto& tree : trees) {
+            r.SetString(root, tree, u"Name", u"x");
+            r.SetString(root, tree + u"\\Sub\\Deeper", u"", u"y");
+        }
         r.SetString(root, u"Software\\Orvik Software\\Orvik Scanner", u"Version", u"2.0");
-        r.SetString(root, u"Software\\Classes\\CLSID\\" + kDocClsid + u"\\LocalServer32", u"", kCommand);
-        r.SetString(root, u"Software\\Classes\\CLSID\\" + kFdfClsid, u"", u"FDF");
-        r.SetString(root, u"Software\\Classes\\Applications\\ORVIKP~1.EXE\\shell\\open\\command", u"", kCommand);
-        for (const std::u16string& name : {std::u16string(u"Orvik Pendrel"), kChineseName})
-            r.SetString(root, u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + name, u"DisplayName", name);
-        r.SetString(root, u"Software\\Microsoft\\Windows\\CurrentVersion\\App Management\\ARPCache\\Orvik Pendrel",
-                    u"SlowInfoCache", u"x");
-        r.SetString(root,
-                    u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start Menu\\Programs\\Orvik "
-                    u"Pendrel",
-                    u"Order", u"x");
     }
-    r.SetString(CU, u"Software\\Orvik Software\\Orvik Pendrel\\Updates List\\OnDemandCM\\Files", u"a", u"b");
 
     uninstaller.RemoveProductRegistry();
 
     for (win::HKEY root : {LM, CU}) {
-        const std::u16string windows = u"Software\\Microsoft\\Windows\\CurrentVersion\\";
-        for (const std::u16string& gone :
-             {u"Software\\Orvik Software\\" + std::u16string(u"Orvik Pendrel"), u"Software\\Orvik Software\\" + kChineseName,
-              u"Software\\Classes\\CLSID\\" + kDocClsid, u"Software\\Classes\\CLSID\\" + kFdfClsid,
-              u"Software\\Classes\\Applications\\" + std::u16string(u"ORVIKP~1.EXE"),
-              windows + u"Uninstall\\" + kChineseName, windows + u"Uninstall\\Orvik Pendrel",
-              windows + u"App Management\\ARPCache\\Orvik Pendrel",
-              windows + u"Explorer\\MenuOrder\\Start Menu\\Programs\\Orvik Pendrel"})
-            EXPECT_FALSE(r.Exists(root, gone)) << sim::Narrow(gone);
+        for (const auto& tree : trees) EXPECT_FALSE(r.Exists(root, tree)) << sim::Narrow(tree);
         EXPECT_TRUE(r.HasValue(root, u"Software\\Orvik Software\\Orvik Scanner", u"Version"));
-        EXPECT_TRUE(r.Exists(root, u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"));
+        EXPECT_TRUE(r.Exists(root, windows + u"Uninstall"));
     }
-    EXPECT_FALSE(r.Exists(LM, u"Software\\Classes\\OrvikPendrel.Document"));
-    EXPECT_FALSE(r.Exists(LM, u"Software\\Classes\\OrvikPendrel.FDFDoc"));
     EXPECT_TRUE(r.Exists(LM, u"Software\\Classes\\.pdf"));  // the extension key is the system's
     EXPECT_EQ(r.OpenHandleCount(), 0u);
 }
