@@ -20,11 +20,15 @@ constexpr REGSAM KEY_READ = 0x20019;
 constexpr REGSAM KEY_WRITE = 0x20006;
 constexpr REGSAM KEY_ALL_ACCESS = 0xF003F;
 
+// Opens a symbolic link key itself instead of the key it leads to.
+constexpr DWORD REG_OPTION_OPEN_LINK = 0x00000008;
+
 constexpr DWORD REG_NONE = 0;
 constexpr DWORD REG_SZ = 1;
 constexpr DWORD REG_EXPAND_SZ = 2;
 constexpr DWORD REG_BINARY = 3;
 constexpr DWORD REG_DWORD = 4;
+constexpr DWORD REG_LINK = 6;
 constexpr DWORD REG_MULTI_SZ = 7;
 
 constexpr DWORD REG_CREATED_NEW_KEY = 1;
@@ -44,5 +48,8 @@ LONG RegEnumValueW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength, DWORD*
 LONG RegDeleteValueW(HKEY key, LPCWSTR valueName);
 LONG RegDeleteKeyW(HKEY key, LPCWSTR subKey);
 LONG RegCloseKey(HKEY key);
+// Deletes the key an open handle refers to: the only way to delete a symbolic link key itself
+// (RegDeleteKeyW follows the link and deletes its target). An NTSTATUS: 0 on success.
+LONG NtDeleteKey(HKEY key);
 
 }  // namespace win

@@ -139,6 +139,17 @@ std::vector<Item> AllItems(const Options& options) {
     return items;
 }
 
+// One line of output in UTF-8, so that names beyond ASCII (the product's Chinese-character name)
+// come out whole whatever the console's code page.
+void PrintLine(const std::wstring& line) {
+    int size = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+    if (size > 0)
+        WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), &bytes[0], size, nullptr, nullptr);
+    bytes += '\n';
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+}
+
 int Hold(const wchar_t* path, int seconds) {
     HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return 2;
@@ -188,8 +199,8 @@ int wmain(int argc, wchar_t** argv) {
             bool problem = present == (item.owner == Owner::Product);
             problems += problem;
             if (command == L"report" || problem)
-                std::wprintf(L"%ls %ls %ls %ls\n", item.owner == Owner::Product ? L"product" : L"foreign",
-                             present ? L"present" : L"gone", item.kind.c_str(), item.name.c_str());
+                PrintLine(std::wstring(item.owner == Owner::Product ? L"product" : L"foreign") + L" " +
+                          (present ? L"present" : L"gone") + L" " + item.kind + L" " + item.name);
         }
         std::fflush(stdout);
         return command == L"check" && problems ? 1 : 0;

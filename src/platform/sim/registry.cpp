@@ -25,10 +25,27 @@ std::vector<std::u16string> SplitKeyPath(const std::u16string& path) {
     return parts;
 }
 
-RegKey* Walk(RegKey* key, const std::vector<std::u16string>& parts) {
-    for (const auto& part : parts) {
+// The key a link leads to (its target's own components are taken as they are).
+RegKey* FollowLink(const RegKey& link) {
+    RegistryState& r = machine().registry;
+    RegKey* key = link.linkRoot == win::HKEY_LOCAL_MACHINE ? &r.machine : &r.user;
+    for (const auto& part : SplitKeyPath(link.linkPath)) {
         if (!key) return nullptr;
         key = key->Child(part);
+    }
+    return key;
+}
+
+// Follows the components of a path; a link leads to its target, except as the last component
+// when the link itself is asked for. A chain of links ends after a few hops, as on Windows.
+RegKey* Walk(RegKey* key, const std::vector<std::u16string>& parts, bool openLink = false) {
+    constexpr int kMaxLinkHops = 16;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (!key) return nullptr;
+        key = key->Child(parts[i]);
+        const bool wantsLinkItself = openLink && i + 1 == parts.size();
+        for (int hops = 0; key && key->IsLink() && !wantsLinkItself; ++hops)
+            key = hops < kMaxLinkHops ? FollowLink(*key) : nullptr;
     }
     return key;
 }
@@ -58,18 +75,18 @@ std::vector<std::u16string> Concat(std::vector<std::u16string> a, const std::vec
 }
 
 // Resolves a handle (predefined or opened) plus a relative path to an existing key.
-RegKey* Resolve(win::HKEY key, const std::u16string& path) {
+RegKey* Resolve(win::HKEY key, const std::u16string& path, bool openLink = false) {
     RegistryState& r = machine().registry;
     auto parts = SplitKeyPath(path);
-    if (key == win::HKEY_LOCAL_MACHINE) return Walk(&r.machine, parts);
-    if (key == win::HKEY_CURRENT_USER) return Walk(&r.user, parts);
+    if (key == win::HKEY_LOCAL_MACHINE) return Walk(&r.machine, parts, openLink);
+    if (key == win::HKEY_CURRENT_USER) return Walk(&r.user, parts, openLink);
     if (key == win::HKEY_CLASSES_ROOT) {
-        if (RegKey* k = Walk(&r.user, Concat(ClassesPrefix(), parts))) return k;
-        return Walk(&r.machine, Concat(ClassesPrefix(), parts));
+        if (RegKey* k = Walk(&r.user, Concat(ClassesPrefix(), parts), openLink)) return k;
+        return Walk(&r.machine, Concat(ClassesPrefix(), parts), openLink);
     }
     auto it = r.handles.find(key);
     if (it == r.handles.end() || it->second->deleted) return nullptr;
-    return Walk(it->second, parts);
+    return Walk(it->second, parts, openLink);
 }
 
 RegKey* ResolveOrCreate(win::HKEY key, const std::u16string& path, bool& created) {
@@ -129,6 +146,20 @@ RegKey* OpenedKey(win::HKEY key) {
     return it == r.handles.end() ? nullptr : it->second;
 }
 
+// The name of what a handle (predefined or opened) plus a relative path refers to, for the
+// access log: the hive-qualified path of the key when it resolves, else the caller's words.
+std::string AccessName(win::HKEY key, const std::u16string& path, bool openLink = false) {
+    if (RegKey* k = Resolve(key, path, openLink)) return RegistryState::FullName(*k);
+    std::string base = RootName(key);
+    auto it = machine().registry.handles.find(key);
+    if (it != machine().registry.handles.end()) base = RegistryState::FullName(*it->second);
+    return path.empty() ? base : base + "\\" + Narrow(path);
+}
+
+void RecordAccess(const char* function, const std::string& name) {
+    machine().registry.keyAccess.push_back(std::string(function) + " " + name);
+}
+
 void Detach(RegKey* key) {
     RegKey* parent = key->parent;
     auto& list = parent->subkeys;
@@ -156,7 +187,29 @@ RegValue* RegKey::Value(const std::u16string& valueName) {
     return nullptr;
 }
 
-RegKey* RegistryState::Find(win::HKEY root, const std::u16string& path) { return Resolve(root, path); }
+std::string RegistryState::FullName(const RegKey& key) {
+    if (!key.parent) {
+        if (key.name == u"HKEY_LOCAL_MACHINE") return "HKLM";
+        if (key.name == u"HKEY_CURRENT_USER") return "HKCU";
+        return Narrow(key.name);
+    }
+    return FullName(*key.parent) + "\\" + Narrow(key.name);
+}
+
+RegKey* RegistryState::Find(win::HKEY root, const std::u16string& path) { return Resolve(root, path, true); }
+
+RegKey& RegistryState::CreateLink(win::HKEY root, const std::u16string& path, win::HKEY targetRoot,
+                                  const std::u16string& targetPath) {
+    RegKey& link = Create(root, path);
+    link.linkRoot = targetRoot;
+    link.linkPath = targetPath;
+    const std::u16string target =
+        (targetRoot == win::HKEY_LOCAL_MACHINE ? u"\\Registry\\Machine\\" : u"\\Registry\\User\\") + targetPath;
+    const auto* bytes = reinterpret_cast<const win::BYTE*>(target.data());
+    link.values.push_back(RegValue{u"SymbolicLinkValue", win::REG_LINK,
+                                   std::vector<win::BYTE>(bytes, bytes + target.size() * sizeof(char16_t))});
+    return link;
+}
 
 RegKey& RegistryState::Create(win::HKEY root, const std::u16string& path) {
     bool created;
@@ -217,6 +270,7 @@ using sim::RegKey;
 LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM access, void*, HKEY* result,
                      DWORD* disposition) {
     machine().Log("RegCreateKeyExW", sim::RootName(key) + "\\" + sim::Narrow(sim::FromPtr(subKey)));
+    sim::RecordAccess("RegCreateKeyExW", sim::AccessName(key, sim::FromPtr(subKey)));
     *result = nullptr;
     bool created = false;
     RegKey* k = sim::ResolveOrCreate(key, sim::FromPtr(subKey), created);
@@ -227,17 +281,23 @@ LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM acce
     return ERROR_SUCCESS;
 }
 
-LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD, REGSAM access, HKEY* result) {
+LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access, HKEY* result) {
     machine().Log("RegOpenKeyExW", sim::RootName(key) + "\\" + sim::Narrow(sim::FromPtr(subKey)));
+    sim::RecordAccess("RegOpenKeyExW", sim::AccessName(key, sim::FromPtr(subKey), (options & REG_OPTION_OPEN_LINK) != 0));
     *result = nullptr;
-    RegKey* k = sim::Resolve(key, sim::FromPtr(subKey));
-    if (!k) return ERROR_FILE_NOT_FOUND;
+    RegKey* k = sim::Resolve(key, sim::FromPtr(subKey), (options & REG_OPTION_OPEN_LINK) != 0);
+    if (!k) {
+        // A handle whose key was deleted meanwhile says so, as Windows does.
+        RegKey* base = sim::OpenedKey(key);
+        return base && base->deleted ? ERROR_KEY_DELETED : ERROR_FILE_NOT_FOUND;
+    }
     if (k->denyOpen || (sim::WantsWrite(access) && k->denyWrite)) return ERROR_ACCESS_DENIED;
     *result = sim::NewHandle(k);
     return ERROR_SUCCESS;
 }
 
 LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD*, DWORD* type, BYTE* data, DWORD* dataSize) {
+    sim::RecordAccess("RegQueryValueExW", sim::AccessName(key, u"") + " [" + sim::Narrow(sim::FromPtr(valueName)) + "]");
     RegKey* k = sim::OpenedKey(key);
     if (!k || k->deleted) return ERROR_KEY_DELETED;
     sim::RegValue* v = k->Value(sim::FromPtr(valueName));
@@ -257,6 +317,7 @@ LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD*, DWORD* type, BYTE* da
 
 LONG RegQueryInfoKeyW(HKEY key, LPWSTR, DWORD*, DWORD*, DWORD* subKeys, DWORD* maxSubKeyLength, DWORD*,
                       DWORD* values, DWORD* maxValueNameLength, DWORD* maxValueLength, DWORD*, FILETIME*) {
+    sim::RecordAccess("RegQueryInfoKeyW", sim::AccessName(key, u""));
     RegKey* k = sim::OpenedKey(key);
     if (!k || k->deleted) return ERROR_KEY_DELETED;
     if (subKeys) *subKeys = static_cast<DWORD>(k->subkeys.size());
@@ -274,6 +335,7 @@ LONG RegQueryInfoKeyW(HKEY key, LPWSTR, DWORD*, DWORD*, DWORD* subKeys, DWORD* m
 }
 
 LONG RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength, DWORD*, LPWSTR, DWORD*, FILETIME*) {
+    sim::RecordAccess("RegEnumKeyExW", sim::AccessName(key, u""));
     RegKey* k = sim::OpenedKey(key);
     if (!k || k->deleted) return ERROR_KEY_DELETED;
     if (index >= k->subkeys.size()) return ERROR_NO_MORE_ITEMS;
@@ -285,6 +347,7 @@ LONG RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength, DWORD*
 
 LONG RegEnumValueW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength, DWORD*, DWORD* type, BYTE* data,
                    DWORD* dataSize) {
+    sim::RecordAccess("RegEnumValueW", sim::AccessName(key, u""));
     RegKey* k = sim::OpenedKey(key);
     if (!k || k->deleted) return ERROR_KEY_DELETED;
     if (index >= k->values.size()) return ERROR_NO_MORE_ITEMS;
@@ -302,6 +365,7 @@ LONG RegEnumValueW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength, DWORD*
 
 LONG RegDeleteValueW(HKEY key, LPCWSTR valueName) {
     machine().Log("RegDeleteValueW", sim::Narrow(sim::FromPtr(valueName)));
+    sim::RecordAccess("RegDeleteValueW", sim::AccessName(key, u"") + " [" + sim::Narrow(sim::FromPtr(valueName)) + "]");
     RegKey* k = sim::OpenedKey(key);
     if (!k || k->deleted) return ERROR_KEY_DELETED;
     if (k->denyWrite) return ERROR_ACCESS_DENIED;
@@ -315,6 +379,7 @@ LONG RegDeleteValueW(HKEY key, LPCWSTR valueName) {
 
 LONG RegDeleteKeyW(HKEY key, LPCWSTR subKey) {
     machine().Log("RegDeleteKeyW", sim::RootName(key) + "\\" + sim::Narrow(sim::FromPtr(subKey)));
+    sim::RecordAccess("RegDeleteKeyW", sim::AccessName(key, sim::FromPtr(subKey)));
     RegKey* k = sim::Resolve(key, sim::FromPtr(subKey));
     if (!k) return ERROR_FILE_NOT_FOUND;
     if (!k->parent) return ERROR_ACCESS_DENIED;
@@ -322,6 +387,18 @@ LONG RegDeleteKeyW(HKEY key, LPCWSTR subKey) {
     if (!k->subkeys.empty() && !machine().registry.deleteKeyRemovesSubkeys) return ERROR_ACCESS_DENIED;
     sim::Detach(k);
     return ERROR_SUCCESS;
+}
+
+LONG NtDeleteKey(HKEY key) {
+    RegKey* k = sim::OpenedKey(key);
+    machine().Log("NtDeleteKey", k ? sim::RegistryState::FullName(*k) : std::string("?"));
+    sim::RecordAccess("NtDeleteKey", k ? sim::RegistryState::FullName(*k) : std::string("?"));
+    constexpr LONG kAccessDenied = static_cast<LONG>(0xC0000022u);
+    constexpr LONG kKeyDeleted = static_cast<LONG>(0xC000017Cu);
+    if (!k || k->deleted) return kKeyDeleted;
+    if (!k->parent || k->refuseDelete || k->denyWrite || !k->subkeys.empty()) return kAccessDenied;
+    sim::Detach(k);
+    return 0;
 }
 
 LONG RegCloseKey(HKEY key) {

@@ -25,6 +25,11 @@ struct RegKey {
     bool denyWrite = false;   // opening for any write access fails with access denied
     bool denyOpen = false;    // every open fails with access denied
     bool refuseDelete = false;
+    // A symbolic link: opening it leads to the key `linkPath` under `linkRoot`, unless it is the
+    // last component of an open with REG_OPTION_OPEN_LINK. Its "SymbolicLinkValue" holds the target.
+    win::HKEY linkRoot = nullptr;
+    std::u16string linkPath;
+    bool IsLink() const { return !linkPath.empty(); }
 
     RegKey* Child(const std::u16string& name) const;
     RegValue* Value(const std::u16string& name);
@@ -45,10 +50,16 @@ struct RegistryState {
     std::map<win::HKEY, RegKey*> handles;
     std::vector<std::unique_ptr<RegKey>> removed;  // deleted keys stay alive for open handles
     std::uintptr_t nextHandle = 0x1000;
+    // Every call that reaches a key, as "Function HKLM\\full\\path" ("HKCU\\..." for the user's
+    // hive; value calls append " [name]"): which hive a call touched, whatever handle or merged
+    // view it went through. A key that cannot be resolved is named as the caller named it.
+    std::vector<std::string> keyAccess;
 
     // Test-side helpers. Paths are relative to a predefined root; HKEY_CLASSES_ROOT resolves
     // through the merged view (user classes first, then machine classes).
-    RegKey* Find(win::HKEY root, const std::u16string& path);
+    RegKey* Find(win::HKEY root, const std::u16string& path);  // a link itself, not its target
+    RegKey& CreateLink(win::HKEY root, const std::u16string& path, win::HKEY targetRoot,
+                       const std::u16string& targetPath);
     RegKey& Create(win::HKEY root, const std::u16string& path);
     bool Exists(win::HKEY root, const std::u16string& path) { return Find(root, path) != nullptr; }
     void SetString(win::HKEY root, const std::u16string& path, const std::u16string& name,
@@ -57,6 +68,7 @@ struct RegistryState {
     std::optional<std::u16string> GetString(win::HKEY root, const std::u16string& path, const std::u16string& name);
     bool HasValue(win::HKEY root, const std::u16string& path, const std::u16string& name);
     std::size_t OpenHandleCount() const { return handles.size(); }
+    static std::string FullName(const RegKey& key);  // "HKLM\\Software\\..."
 };
 
 }  // namespace sim

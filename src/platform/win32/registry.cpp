@@ -52,4 +52,12 @@ LONG RegDeleteValueW(HKEY key, LPCWSTR valueName) { return ::RegDeleteValueW(H<:
 LONG RegDeleteKeyW(HKEY key, LPCWSTR subKey) { return ::RegDeleteKeyW(H<::HKEY>(key), W(subKey)); }
 LONG RegCloseKey(HKEY key) { return ::RegCloseKey(H<::HKEY>(key)); }
 
+LONG NtDeleteKey(HKEY key) {
+    using NtDeleteKeyFunction = LONG(WINAPI*)(::HANDLE);
+    static const auto function = reinterpret_cast<NtDeleteKeyFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")));
+    if (!function) return static_cast<LONG>(0xC0000002u);  // STATUS_NOT_IMPLEMENTED
+    return function(reinterpret_cast<::HANDLE>(key));
+}
+
 }  // namespace win
