@@ -56,7 +56,6 @@ e2e_new_prefix() {
     for f in "$E2E_BUILD"/Uninstall.exe "$E2E_BUILD"/tools/*.exe "$E2E_BUILD"/tools/*.dll; do
         [ -f "$f" ] && cp "$f" "$WINEPREFIX/drive_c/e2e/"
     done
-    return 0
     mkdir -p "$E2E_ARTIFACTS"
 }
 
