@@ -23,8 +23,9 @@ echo "   prefix: $WINEPREFIX"
 
 echo "== laying down the sample product"
 footprint_install
-echo "   what was installed:"
-footprint report | sed 's/^/     /'
+report=$(footprint report)
+echo "   $(grep -c '^product present' <<<"$report") product items installed (files, shortcuts, directories, registry keys and values, printer objects),"
+echo "   $(grep -c '^foreign present' <<<"$report") foreign items beside them that must survive (full list: footprint report)"
 
 echo "== silent uninstall through the installer's pipe: codes received"
 start=$(date +%s%N)
@@ -32,12 +33,16 @@ win "$KIT\\installer_host.exe" "$PRODUCT_DIR\\Uninstall.exe" --timeout 120 | sed
 win_wait
 echo "   (took $(( ($(date +%s%N) - start) / 1000000 )) ms, every process of the prefix ended)"
 
-echo "== what remains (product items should be gone, foreign items present)"
-footprint report | sed 's/^/     /'
+echo "== what remains"
+report=$(footprint report)
+echo "   product items gone:      $(grep -c '^product gone' <<<"$report")"
+echo "   product items remaining: $(grep -c '^product present' <<<"$report")"
+echo "   foreign items intact:    $(grep -c '^foreign present' <<<"$report")"
+echo "   foreign items missing:   $(grep -c '^foreign gone' <<<"$report")"
 if footprint check >/dev/null; then
     echo "== result: the product is removed and nothing else was touched"
 else
-    echo "== result: problems:"
+    echo "== result: these items are not as they should be:"
     footprint check | sed 's/^/     /'
 fi
 [ -n "${E2E_XVFB_PID:-}" ] && kill "$E2E_XVFB_PID" 2>/dev/null
