@@ -36,6 +36,10 @@ struct PRINTER_INFO_2W {
     DWORD AveragePPM;
 };
 
+struct DRIVER_INFO_1W {
+    LPWSTR pName;
+};
+
 constexpr DWORD PRINTER_ENUM_LOCAL = 0x2;
 constexpr DWORD SERVER_ACCESS_ADMINISTER = 0x1;
 constexpr DWORD PRINTER_ALL_ACCESS = 0xF000C;  // standard rights required, administer and use
@@ -50,6 +54,8 @@ BOOL EnumPrintersW(DWORD flags, LPWSTR name, DWORD level, BYTE* buffer, DWORD si
 BOOL OpenPrinterW(LPWSTR printerName, HANDLE* printer, PRINTER_DEFAULTSW* defaults);
 BOOL DeletePrinter(HANDLE printer);
 BOOL ClosePrinter(HANDLE printer);
+BOOL EnumPrinterDriversW(LPWSTR server, LPWSTR environment, DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
+                         DWORD* returned);
 BOOL DeletePrinterDriverW(LPWSTR server, LPWSTR environment, LPWSTR driverName);
 BOOL GetPrinterDriverDirectoryW(LPWSTR server, LPWSTR environment, DWORD level, BYTE* buffer, DWORD size,
                                 DWORD* needed);

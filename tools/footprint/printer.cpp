@@ -1,6 +1,9 @@
 // The virtual printer: the driver's staging and installed files, the driver, the port (through
 // the local port monitor), two printers on the driver, the Word add-in, and on request a
 // foreign printer that carries the product's printer name on a driver of its own.
+// --with foreign-printer   also another maker's printer named "Orvik Pendrel Printer"
+// --with no-printer        no printer side at all (the add-in still, unless no-word-addin)
+// --with no-word-addin     no "KPC_WordAddin.dll"
 #include "footprint.h"
 
 #include <winspool.h>
@@ -122,6 +125,10 @@ bool PortExists(const std::wstring& name) {
 }
 
 void Install(const Options& o) {
+    if (!o.Has(L"no-word-addin") &&
+        !CopyFileW(KitFile(kWordAddin).c_str(), o.InstallFile(kWordAddin).c_str(), FALSE))
+        Complain(L"CopyFileW", kWordAddin, GetLastError());
+    if (o.Has(L"no-printer")) return;
     const std::wstring dir = DriverDirectory();
     if (dir.empty()) {
         Complain(L"GetPrinterDriverDirectoryW", L"", GetLastError());
@@ -141,9 +148,6 @@ void Install(const Options& o) {
         XcvPortCommand(L"AddPort", kForeignPort);
         InstallPrinter(kForeignPrinter, kForeignDriver, kForeignPort);
     }
-    if (!o.Has(L"no-word-addin") &&
-        !CopyFileW(KitFile(kWordAddin).c_str(), o.InstallFile(kWordAddin).c_str(), FALSE))
-        Complain(L"CopyFileW", kWordAddin, GetLastError());
 }
 
 Item PrinterItem(Owner owner, const std::wstring& name) {

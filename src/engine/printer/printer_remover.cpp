@@ -233,12 +233,29 @@ bool PrinterRemover::RemovePrinterDriver() {
         // The environment is named: left out, a 32-bit process under WOW64 would be asking
         // about a 32-bit driver, and the 64-bit one would stay installed.
         if (win::DeletePrinterDriverW(nullptr, m_szEnvironment, const_cast<char16_t*>(kDriverName))) return true;
-        const win::DWORD error = win::GetLastError();
-        // Windows answers 1797 for a driver that is not installed; some spoolers answer "not found".
-        if (error == win::ERROR_UNKNOWN_PRINTER_DRIVER || error == win::ERROR_FILE_NOT_FOUND) return true;
+        // A driver that is not installed counts as removed. Windows answers 1797 for it; Wine's
+        // spooler fails without saying why, and the list of installed drivers settles it.
+        if (win::GetLastError() == win::ERROR_UNKNOWN_PRINTER_DRIVER || !IsDriverInstalled()) return true;
         if (m_host.IsSilent()) return true;
         if (!AskRetry(product::kMsgCannotDeleteDriver)) return false;
     }
+}
+
+bool PrinterRemover::IsDriverInstalled() {
+    win::DWORD needed = 0;
+    win::DWORD count = 0;
+    win::EnumPrinterDriversW(nullptr, m_szEnvironment, 1, nullptr, 0, &needed, &count);
+    std::vector<win::DRIVER_INFO_1W> buffer((needed + sizeof(win::DRIVER_INFO_1W) - 1) / sizeof(win::DRIVER_INFO_1W));
+    const win::DWORD size = static_cast<win::DWORD>(buffer.size() * sizeof(win::DRIVER_INFO_1W));
+    count = 0;
+    // Without an answer the driver is taken to be there, and the user decides.
+    if (!win::EnumPrinterDriversW(nullptr, m_szEnvironment, 1, reinterpret_cast<win::BYTE*>(buffer.data()), size,
+                                  &needed, &count))
+        return true;
+    count = std::min<win::DWORD>(count, static_cast<win::DWORD>(buffer.size()));
+    return std::any_of(buffer.begin(), buffer.begin() + count, [](const win::DRIVER_INFO_1W& driver) {
+        return driver.pName && EqualNoCaseAscii(driver.pName, kDriverName);
+    });
 }
 
 void PrinterRemover::RemovePrinterPort() {

@@ -37,6 +37,7 @@ public:
 
 private:
     bool AskRetry(unsigned messageId);
+    bool IsDriverInstalled();
     void RemoveStagingFiles();
 
     UninstallHost& m_host;

@@ -162,6 +162,35 @@ BOOL ClosePrinter(HANDLE printer) {
     return TRUE;
 }
 
+BOOL EnumPrinterDriversW(LPWSTR, LPWSTR environment, DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
+                         DWORD* returned) {
+    const std::u16string env = environment ? sim::FromPtr(environment) : sim::CallerEnvironment();
+    machine().Log("EnumPrinterDriversW", sim::Narrow(env));
+    auto& s = sim::Spooler();
+    if (needed) *needed = 0;
+    if (returned) *returned = 0;
+    if (level != 1) return sim::Fail(ERROR_INVALID_PARAMETER);
+    if (!s.driverDirectories.count(env)) return sim::Fail(ERROR_INVALID_ENVIRONMENT);
+    std::vector<const sim::SimDriver*> listed;
+    std::size_t total = 0;
+    for (const auto& d : s.drivers) {
+        if (!sim::EqualNoCase(d.environment, env)) continue;
+        listed.push_back(&d);
+        total += sizeof(DRIVER_INFO_1W) + (d.name.size() + 1) * sizeof(char16_t);
+    }
+    if (needed) *needed = static_cast<DWORD>(total);
+    if (size < total || (!buffer && total > 0)) return sim::Fail(ERROR_INSUFFICIENT_BUFFER);
+    auto* records = reinterpret_cast<DRIVER_INFO_1W*>(buffer);
+    auto* text = reinterpret_cast<char16_t*>(buffer + listed.size() * sizeof(DRIVER_INFO_1W));
+    for (std::size_t i = 0; i < listed.size(); ++i) {
+        records[i].pName = text;
+        text = std::copy(listed[i]->name.begin(), listed[i]->name.end(), text);
+        *text++ = 0;
+    }
+    if (returned) *returned = static_cast<DWORD>(listed.size());
+    return TRUE;
+}
+
 BOOL DeletePrinterDriverW(LPWSTR, LPWSTR environment, LPWSTR driverName) {
     const std::u16string env = environment ? sim::FromPtr(environment) : sim::CallerEnvironment();
     const std::u16string name = sim::FromPtr(driverName);

@@ -47,6 +47,7 @@ struct SpoolerState {
     bool filledEnumerationFails = false;   // the call with a buffer fails (a printer was added meanwhile)
     bool driverDirectoryFails = false;
     bool monitorOpenFails = false;
+    // The error for deleting a driver that is not installed; Wine leaves the last error as it was.
     win::DWORD missingDriverError = win::ERROR_UNKNOWN_PRINTER_DRIVER;
 
     std::map<win::HANDLE, SpoolerObject> handles;  // open handles

@@ -1,5 +1,12 @@
 #include "platform/spooler.h"
 
+// Our constants, taken before <windows.h> turns their names into macros.
+namespace {
+constexpr win::DWORD kPrinterAllAccess = win::PRINTER_ALL_ACCESS;
+constexpr win::DWORD kServerAccessAdminister = win::SERVER_ACCESS_ADMINISTER;
+constexpr win::DWORD kPrinterEnumLocal = win::PRINTER_ENUM_LOCAL;
+}  // namespace
+
 #include <windows.h>
 #include <winspool.h>
 
@@ -19,10 +26,11 @@ static_assert(offsetof(win::PRINTER_INFO_2W, Attributes) == offsetof(::PRINTER_I
               "printer record: attributes");
 static_assert(offsetof(win::PRINTER_INFO_2W, AveragePPM) == offsetof(::PRINTER_INFO_2W, AveragePPM),
               "printer record: last field");
+static_assert(sizeof(win::DRIVER_INFO_1W) == sizeof(::DRIVER_INFO_1W), "driver record");
 static_assert(sizeof(win::PRINTER_DEFAULTSW) == sizeof(::PRINTER_DEFAULTSW), "printer defaults record");
-static_assert(win::PRINTER_ALL_ACCESS == PRINTER_ALL_ACCESS, "printer access");
-static_assert(win::SERVER_ACCESS_ADMINISTER == SERVER_ACCESS_ADMINISTER, "server access");
-static_assert(win::PRINTER_ENUM_LOCAL == PRINTER_ENUM_LOCAL, "enumeration flag");
+static_assert(kPrinterAllAccess == PRINTER_ALL_ACCESS, "printer access");
+static_assert(kServerAccessAdminister == SERVER_ACCESS_ADMINISTER, "server access");
+static_assert(kPrinterEnumLocal == PRINTER_ENUM_LOCAL, "enumeration flag");
 
 namespace win {
 
@@ -36,6 +44,11 @@ BOOL OpenPrinterW(LPWSTR printerName, HANDLE* printer, PRINTER_DEFAULTSW* defaul
 }
 BOOL DeletePrinter(HANDLE printer) { return ::DeletePrinter(H<::HANDLE>(printer)); }
 BOOL ClosePrinter(HANDLE printer) { return ::ClosePrinter(H<::HANDLE>(printer)); }
+BOOL EnumPrinterDriversW(LPWSTR server, LPWSTR environment, DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
+                         DWORD* returned) {
+    return ::EnumPrinterDriversW(W(server), W(environment), level, buffer, size, reinterpret_cast<::DWORD*>(needed),
+                                 reinterpret_cast<::DWORD*>(returned));
+}
 BOOL DeletePrinterDriverW(LPWSTR server, LPWSTR environment, LPWSTR driverName) {
     return ::DeletePrinterDriverW(W(server), W(environment), W(driverName));
 }
