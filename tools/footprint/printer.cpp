@@ -135,8 +135,12 @@ void Install(const Options& o) {
         return;
     }
     InstallDriver(kDriver, kStagingFiles, L"KVC_ProxyProcess.exe");
-    // The spooler copies what it was given into its "3" directory; whatever it left out (the
-    // proxy process is never staged) the product's installer puts there itself.
+    // The spooler copies what it was given into its "3" directory; the proxy process is never
+    // staged, and the product's installer puts it there itself. A real program stands in for
+    // it, so that a test can hold it as a running process holds its executable.
+    const std::wstring proxy = dir + L"\\3\\KVC_ProxyProcess.exe";
+    if (!CopyFileW(KitFile(L"footprint.exe").c_str(), proxy.c_str(), FALSE))
+        Complain(L"CopyFileW", proxy, GetLastError());
     for (const wchar_t* file : kInstalledFiles) {
         const std::wstring path = dir + L"\\3\\" + file;
         if (!PathExists(path)) WriteTextFile(path, "installed driver file");
