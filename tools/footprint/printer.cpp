@@ -91,37 +91,35 @@ void InstallPrinter(const std::wstring& name, const std::wstring& driver, const 
     else ClosePrinter(printer);
 }
 
-bool PrinterExists(const std::wstring& name) {
+// Whether a spooler list (printers, drivers, ports) names `name`; `enumerate` is called as
+// (buffer, size, needed, returned) and `field` picks the name out of a record.
+template <typename Record, typename Enumerate>
+bool Listed(const std::wstring& name, Enumerate enumerate, LPWSTR Record::*field) {
     DWORD needed = 0, count = 0;
-    EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &count);
+    enumerate(nullptr, 0, &needed, &count);
     std::vector<BYTE> buffer(needed + 1);
-    if (!EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed, &needed, &count)) return false;
-    auto* records = reinterpret_cast<PRINTER_INFO_2W*>(buffer.data());
+    if (!enumerate(buffer.data(), needed, &needed, &count)) return false;
+    auto* records = reinterpret_cast<Record*>(buffer.data());
     for (DWORD i = 0; i < count; ++i)
-        if (records[i].pPrinterName && lstrcmpiW(records[i].pPrinterName, name.c_str()) == 0) return true;
+        if (records[i].*field && lstrcmpiW(records[i].*field, name.c_str()) == 0) return true;
     return false;
+}
+
+bool PrinterExists(const std::wstring& name) {
+    return Listed(name, [](BYTE* b, DWORD s, DWORD* n, DWORD* c) {
+        return EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, b, s, n, c);
+    }, &PRINTER_INFO_2W::pPrinterName);
 }
 
 bool DriverExists(const std::wstring& name) {
-    DWORD needed = 0, count = 0;
-    EnumPrinterDriversW(nullptr, nullptr, 1, nullptr, 0, &needed, &count);
-    std::vector<BYTE> buffer(needed + 1);
-    if (!EnumPrinterDriversW(nullptr, nullptr, 1, buffer.data(), needed, &needed, &count)) return false;
-    auto* records = reinterpret_cast<DRIVER_INFO_1W*>(buffer.data());
-    for (DWORD i = 0; i < count; ++i)
-        if (records[i].pName && lstrcmpiW(records[i].pName, name.c_str()) == 0) return true;
-    return false;
+    return Listed(name, [](BYTE* b, DWORD s, DWORD* n, DWORD* c) {
+        return EnumPrinterDriversW(nullptr, nullptr, 1, b, s, n, c);
+    }, &DRIVER_INFO_1W::pName);
 }
 
 bool PortExists(const std::wstring& name) {
-    DWORD needed = 0, count = 0;
-    EnumPortsW(nullptr, 1, nullptr, 0, &needed, &count);
-    std::vector<BYTE> buffer(needed + 1);
-    if (!EnumPortsW(nullptr, 1, buffer.data(), needed, &needed, &count)) return false;
-    auto* records = reinterpret_cast<PORT_INFO_1W*>(buffer.data());
-    for (DWORD i = 0; i < count; ++i)
-        if (records[i].pName && lstrcmpiW(records[i].pName, name.c_str()) == 0) return true;
-    return false;
+    return Listed(name, [](BYTE* b, DWORD s, DWORD* n, DWORD* c) { return EnumPortsW(nullptr, 1, b, s, n, c); },
+                  &PORT_INFO_1W::pName);
 }
 
 void Install(const Options& o) {
