@@ -106,6 +106,7 @@ BOOL EnumPrintersW(DWORD flags, LPWSTR, DWORD level, BYTE* buffer, DWORD size, D
     std::size_t total = s.printers.size() * sizeof(PRINTER_INFO_2W) + strings;
     if (needed) *needed = static_cast<DWORD>(total);
     if (size < total || (!buffer && total > 0) || (s.filledEnumerationFails && buffer)) return sim::Fail(ERROR_INSUFFICIENT_BUFFER);
+    if (total == 0) return TRUE;
     std::memset(buffer, 0, total);
     auto* records = reinterpret_cast<PRINTER_INFO_2W*>(buffer);
     auto* text = reinterpret_cast<char16_t*>(buffer + s.printers.size() * sizeof(PRINTER_INFO_2W));
@@ -180,6 +181,7 @@ BOOL EnumPrinterDriversW(LPWSTR, LPWSTR environment, DWORD level, BYTE* buffer, 
     }
     if (needed) *needed = static_cast<DWORD>(total);
     if (size < total || (!buffer && total > 0)) return sim::Fail(ERROR_INSUFFICIENT_BUFFER);
+    if (total == 0) return TRUE;
     auto* records = reinterpret_cast<DRIVER_INFO_1W*>(buffer);
     auto* text = reinterpret_cast<char16_t*>(buffer + listed.size() * sizeof(DRIVER_INFO_1W));
     for (std::size_t i = 0; i < listed.size(); ++i) {
