@@ -62,6 +62,8 @@ HMODULE LoadLibraryW(LPCWSTR name);
 FARPROC GetProcAddress(HMODULE module, const char* name);
 BOOL FreeLibrary(HMODULE module);
 HANDLE GetCurrentProcess();
+// Whether this program is itself a 64-bit process (and so never runs under WOW64).
+bool IsProcess64Bit();
 
 BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, void* processSecurity, void* threadSecurity,
                     BOOL inheritHandles, DWORD creationFlags, void* environment, LPCWSTR currentDirectory,

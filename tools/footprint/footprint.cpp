@@ -2,6 +2,8 @@
 //   footprint.exe report  [OPTIONS]   one line per item: OWNER STATE KIND NAME
 //   footprint.exe check   [OPTIONS]   only the problems; exit 1 when there is one
 //   footprint.exe hold PATH SECONDS   keep a file open (as a running program would) for a while
+//   footprint.exe hold-module PATH SECONDS   keep an executable file mapped, as a loaded module
+//                                     is: it can be renamed but not deleted
 // OPTIONS: --install-dir DIR, --exist-path PATH, --uninstaller EXE, --lang N, --no-records,
 //          --with NAME (repeatable), --only SUBJECT (repeatable; report and check)
 #include "footprint.h"
@@ -160,6 +162,16 @@ int Hold(const wchar_t* path, int seconds) {
     return 0;
 }
 
+int HoldModule(const wchar_t* path, int seconds) {
+    HMODULE module = LoadLibraryExW(path, nullptr, DONT_RESOLVE_DLL_REFERENCES);
+    if (!module) return 2;
+    std::printf("holding\n");
+    std::fflush(stdout);
+    Sleep(static_cast<DWORD>(seconds) * 1000);
+    FreeLibrary(module);
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -169,6 +181,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     std::wstring command = argv[1];
     if (command == L"hold" && argc >= 4) return Hold(argv[2], _wtoi(argv[3]));
+    if (command == L"hold-module" && argc >= 4) return HoldModule(argv[2], _wtoi(argv[3]));
 
     Options options;
     for (int i = 2; i < argc; ++i) {

@@ -165,6 +165,7 @@ BOOL FreeLibrary(HMODULE module) {
 }
 
 HANDLE GetCurrentProcess() { return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1)); }
+bool IsProcess64Bit() { return machine().system.process64Bit; }
 
 BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, void*, void*, BOOL, DWORD creationFlags, void*,
                     LPCWSTR currentDirectory, STARTUPINFOW*, PROCESS_INFORMATION* processInfo) {

@@ -44,6 +44,7 @@ struct SystemState {
     int mutexReleases = 0;
 
     Wow64 wow64 = Wow64::No;
+    bool process64Bit = false;  // the program under test plays a 32-bit build unless told otherwise
     std::map<std::u16string, SimLibrary> libraries;  // by lower-case file name or full path
     std::map<win::HMODULE, std::u16string> loadedModules;
     int librariesLoaded = 0;

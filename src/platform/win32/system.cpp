@@ -41,6 +41,7 @@ FARPROC GetProcAddress(HMODULE module, const char* name) {
 }
 BOOL FreeLibrary(HMODULE module) { return ::FreeLibrary(H<::HMODULE>(module)); }
 HANDLE GetCurrentProcess() { return H<HANDLE>(::GetCurrentProcess()); }
+bool IsProcess64Bit() { return sizeof(void*) == 8; }
 
 BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, void* processSecurity, void* threadSecurity,
                     BOOL inheritHandles, DWORD creationFlags, void* environment, LPCWSTR currentDirectory,

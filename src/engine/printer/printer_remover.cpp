@@ -1,0 +1,320 @@
+#include "engine/printer/printer_remover.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "engine/paths.h"
+#include "engine/product.h"
+#include "platform/files.h"
+#include "platform/registry.h"
+#include "platform/spooler.h"
+#include "platform/system.h"
+#include "platform/window.h"
+
+namespace engine {
+
+namespace {
+
+constexpr char16_t kCaption[] = u"Orvik Pendrel Printer";
+constexpr char16_t kDriverName[] = u"Orvik Pendrel Printer Driver";
+constexpr char16_t kPortName[] = u"ORVIK_PENDREL:";
+constexpr char16_t kPortMonitor[] = u", XcvMonitor Local Port";
+constexpr char16_t kWordAddin[] = u"KPC_WordAddin.dll";
+
+// Copied into the driver directory when the driver is added; the spooler installs them into
+// its "3" subdirectory.
+constexpr const char16_t* kStagingFiles[] = {u"ozrvpr_pnt.txt", u"ozrvpr_ui.dll", u"ozrvpr_drv.dll"};
+
+struct InstalledFile {
+    const char16_t* name;
+    const char16_t* temporaryName;
+};
+constexpr InstalledFile kInstalledFiles[] = {
+    {u"ozrvpr_pnt.txt", u"kvTmp1.tmp"},
+    {u"ozrvpr_ui.dll", u"kvTmp2.tmp"},
+    {u"ozrvpr_drv.dll", u"kvTmp3.tmp"},
+    {u"KVC_ProxyProcess.exe", u"kvTmp4.tmp"},
+};
+
+// Copies `text` into a path buffer; a text that does not fit leaves the buffer empty.
+template <std::size_t N>
+bool CopyBounded(char16_t (&buffer)[N], const std::u16string& text) {
+    buffer[0] = 0;
+    if (text.size() >= N) return false;
+    std::copy(text.begin(), text.end(), buffer);
+    buffer[text.size()] = 0;
+    return true;
+}
+
+// "directory\name" when it fits in a path; empty otherwise, so that nothing shortened is ever
+// deleted.
+std::u16string JoinPath(const char16_t* directory, const char16_t* name) {
+    std::u16string path = std::u16string(directory) + u'\\' + name;
+    return path.size() < win::MAX_PATH ? path : std::u16string();
+}
+
+// Deletes a file, or when it is held open (by the spooler or a running program) schedules it
+// for deletion at the next restart. True when it is gone now.
+bool DeleteNowOrAtRestart(const std::u16string& path) {
+    if (win::DeleteFileW(path.c_str())) return true;
+    const win::DWORD error = win::GetLastError();
+    if (error != win::ERROR_FILE_NOT_FOUND && error != win::ERROR_PATH_NOT_FOUND)
+        win::MoveFileExW(path.c_str(), nullptr, win::MOVEFILE_REPLACE_EXISTING | win::MOVEFILE_DELAY_UNTIL_REBOOT);
+    return false;
+}
+
+// A spooler handle (printer or port monitor) closed when it goes out of scope.
+class SpoolerHandle {
+public:
+    SpoolerHandle() = default;
+    ~SpoolerHandle() {
+        if (m_handle) win::ClosePrinter(m_handle);
+    }
+    SpoolerHandle(const SpoolerHandle&) = delete;
+    SpoolerHandle& operator=(const SpoolerHandle&) = delete;
+
+    bool Open(const char16_t* name, win::DWORD access) {
+        // OpenPrinterW takes a writable name; it never changes it.
+        std::u16string writable(name);
+        win::PRINTER_DEFAULTSW defaults{nullptr, nullptr, access};
+        win::HANDLE handle = nullptr;
+        if (!win::OpenPrinterW(&writable[0], &handle, &defaults)) return false;
+        m_handle = handle;
+        return true;
+    }
+    win::HANDLE get() const { return m_handle; }
+
+private:
+    win::HANDLE m_handle = nullptr;
+};
+
+}  // namespace
+
+PrinterRemover::PrinterRemover(UninstallHost& host) : m_host(host), m_szCaption(kCaption) {}
+
+bool PrinterRemover::Configure(const std::u16string& installPath, win::HWND progress, int progressStart,
+                               int progressEnd) {
+    m_hProgress = progress;
+    m_nProgressStart = progressStart;
+    m_nProgressEnd = progressEnd;
+    m_nProgressSteps = 10;
+    CopyBounded(m_szInstallDir, WithoutTrailingBackslash(installPath));
+    DetectPlatform();
+    return true;
+}
+
+bool PrinterRemover::DetectPlatform() {
+    win::OSVERSIONINFOEXW version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!win::GetVersionExW(&version)) {
+        version = {};
+        version.dwOSVersionInfoSize = win::OSVERSIONINFOW_SIZE;
+        if (!win::GetVersionExW(&version)) return false;
+    }
+    if (version.dwMajorVersion < 5) return false;
+
+    // Only an administrator may change the machine's printers; the same right opens the
+    // machine's software key for all access.
+    win::HKEY software = nullptr;
+    if (win::RegCreateKeyExW(win::HKEY_LOCAL_MACHINE, u"Software", 0, nullptr, 0, win::KEY_ALL_ACCESS, nullptr,
+                             &software, nullptr) == win::ERROR_SUCCESS) {
+        m_bCanWriteHklm = true;
+        win::RegCloseKey(software);
+    }
+
+    CopyBounded(m_szEnvironment, win::kEnvironmentX86);
+    if (win::IsProcess64Bit()) {
+        // A 64-bit build runs natively, on 64-bit Windows only.
+        CopyBounded(m_szEnvironment, win::kEnvironmentX64);
+        return true;
+    }
+    // A 32-bit build on 64-bit Windows must look after the 64-bit driver; "IsWow64Process" is
+    // missing before Windows XP SP2.
+    if (win::HMODULE kernel = win::LoadLibraryW(u"kernel32.dll")) {
+        auto isWow64 = reinterpret_cast<win::IsWow64ProcessFn>(win::GetProcAddress(kernel, "IsWow64Process"));
+        win::BOOL wow64 = win::FALSE;
+        if (isWow64 && isWow64(win::GetCurrentProcess(), &wow64) && wow64) {
+            m_bWow64 = true;
+            CopyBounded(m_szEnvironment, win::kEnvironmentX64);
+        }
+        win::FreeLibrary(kernel);
+    }
+    return true;
+}
+
+bool PrinterRemover::Run() {
+    if (!m_bCanWriteHklm) return false;
+    SetStepProgress(0);
+    win::DWORD needed = 0;
+    char16_t directory[win::MAX_PATH] = {};
+    if (!win::GetPrinterDriverDirectoryW(nullptr, m_szEnvironment, 1, reinterpret_cast<win::BYTE*>(directory),
+                                         sizeof directory, &needed))
+        return false;
+    directory[win::MAX_PATH - 1] = 0;
+    // Every file this step deletes is named below the driver directory; a root or an empty
+    // answer would put them somewhere the product never was.
+    if (IsDriveRootOrEmpty(directory) || !CopyBounded(m_szDriverDir, directory)) return false;
+    SetStepProgress(3);
+
+    m_nStage = 4;
+    if (!RemoveStages()) return false;
+    SetStepProgress(4);
+    SetStepProgress(5);
+    SetStepProgress(7);
+    RemoveInstalledDriverFiles();
+    UnregisterWordAddin();
+    SetStepProgress(10);
+    // Succeeds only when the directory is empty by now; later steps try again.
+    if (m_szInstallDir[0]) win::RemoveDirectoryW(m_szInstallDir);
+    return true;
+}
+
+bool PrinterRemover::RemoveStages() {
+    switch (m_nStage) {
+        case 4:
+            if (!RemovePrinters()) return false;
+            [[fallthrough]];
+        case 3:
+            if (!RemovePrinterDriver()) return false;
+            [[fallthrough]];
+        case 2:
+            RemoveStagingFiles();
+            [[fallthrough]];
+        case 1:
+            RemovePrinterPort();
+            return true;
+        default:
+            return false;
+    }
+}
+
+void PrinterRemover::RemoveStagingFiles() {
+    for (const char16_t* name : kStagingFiles) {
+        const std::u16string path = JoinPath(m_szDriverDir, name);
+        if (!path.empty()) win::DeleteFileW(path.c_str());
+    }
+}
+
+bool PrinterRemover::RemovePrinters() {
+    win::DWORD needed = 0;
+    win::DWORD count = 0;
+    win::EnumPrintersW(win::PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &count);
+    std::vector<win::PRINTER_INFO_2W> buffer((needed + sizeof(win::PRINTER_INFO_2W) - 1) /
+                                             sizeof(win::PRINTER_INFO_2W));
+    const win::DWORD size = static_cast<win::DWORD>(buffer.size() * sizeof(win::PRINTER_INFO_2W));
+    count = 0;
+    if (!win::EnumPrintersW(win::PRINTER_ENUM_LOCAL, nullptr, 2, reinterpret_cast<win::BYTE*>(buffer.data()), size,
+                            &needed, &count))
+        return true;
+    count = std::min<win::DWORD>(count, static_cast<win::DWORD>(buffer.size()));
+
+    const bool silent = m_host.IsSilent();
+    for (win::DWORD i = 0; i < count; ++i) {
+        const win::PRINTER_INFO_2W& printer = buffer[i];
+        if (!printer.pDriverName || !printer.pPrinterName) continue;
+        if (std::u16string(printer.pDriverName) != kDriverName) continue;
+
+        SpoolerHandle handle;
+        while (!handle.Open(printer.pPrinterName, win::PRINTER_ALL_ACCESS)) {
+            if (silent) return true;
+            if (!AskRetry(product::kMsgCannotOpenPrinter)) return false;
+        }
+        while (!win::DeletePrinter(handle.get())) {
+            if (silent) return true;
+            if (!AskRetry(product::kMsgCannotDeletePrinter)) return false;
+        }
+    }
+    return true;
+}
+
+bool PrinterRemover::RemovePrinterDriver() {
+    for (;;) {
+        // The environment is named: left out, a 32-bit process under WOW64 would be asking
+        // about a 32-bit driver, and the 64-bit one would stay installed.
+        if (win::DeletePrinterDriverW(nullptr, m_szEnvironment, const_cast<char16_t*>(kDriverName))) return true;
+        // A driver that is not installed counts as removed. Windows answers 1797 for it; Wine's
+        // spooler fails without saying why, and the list of installed drivers settles it.
+        if (win::GetLastError() == win::ERROR_UNKNOWN_PRINTER_DRIVER || !IsDriverInstalled()) return true;
+        if (m_host.IsSilent()) return true;
+        if (!AskRetry(product::kMsgCannotDeleteDriver)) return false;
+    }
+}
+
+bool PrinterRemover::IsDriverInstalled() {
+    win::DWORD needed = 0;
+    win::DWORD count = 0;
+    win::EnumPrinterDriversW(nullptr, m_szEnvironment, 1, nullptr, 0, &needed, &count);
+    std::vector<win::DRIVER_INFO_1W> buffer((needed + sizeof(win::DRIVER_INFO_1W) - 1) / sizeof(win::DRIVER_INFO_1W));
+    const win::DWORD size = static_cast<win::DWORD>(buffer.size() * sizeof(win::DRIVER_INFO_1W));
+    count = 0;
+    // Without an answer the driver is taken to be there, and the user decides.
+    if (!win::EnumPrinterDriversW(nullptr, m_szEnvironment, 1, reinterpret_cast<win::BYTE*>(buffer.data()), size,
+                                  &needed, &count))
+        return true;
+    count = std::min<win::DWORD>(count, static_cast<win::DWORD>(buffer.size()));
+    return std::any_of(buffer.begin(), buffer.begin() + count, [](const win::DRIVER_INFO_1W& driver) {
+        return driver.pName && EqualNoCaseAscii(driver.pName, kDriverName);
+    });
+}
+
+void PrinterRemover::RemovePrinterPort() {
+    SpoolerHandle monitor;
+    if (!monitor.Open(kPortMonitor, win::SERVER_ACCESS_ADMINISTER)) return;
+    char16_t port[] = u"ORVIK_PENDREL:";
+    static_assert(sizeof port == 30, "the port name with its terminator");
+    win::BYTE output[1] = {};
+    win::DWORD needed = 0;
+    win::DWORD status = 0;
+    win::XcvDataW(monitor.get(), u"DeletePort", reinterpret_cast<win::BYTE*>(port), sizeof port, output, 0, &needed,
+                  &status);
+}
+
+void PrinterRemover::RemoveInstalledDriverFiles() {
+    char16_t installed[win::MAX_PATH];
+    if (!CopyBounded(installed, JoinPath(m_szDriverDir, u"3"))) return;
+    for (const InstalledFile& file : kInstalledFiles) {
+        const std::u16string path = JoinPath(installed, file.name);
+        const std::u16string temporary = JoinPath(installed, file.temporaryName);
+        if (path.empty() || temporary.empty()) continue;
+        // The rename frees the installed name at once, even when the file itself can only go
+        // at the next restart, so that a new installation is never deleted by it.
+        const bool renamed = win::MoveFileW(path.c_str(), temporary.c_str());
+        const win::DWORD error = win::GetLastError();
+        const bool blockedByLeftover = !renamed && (error == win::ERROR_ALREADY_EXISTS || error == win::ERROR_FILE_EXISTS);
+        const bool temporaryGone = DeleteNowOrAtRestart(temporary);
+        if (!blockedByLeftover) continue;
+        // A temporary name left by an earlier removal that has not seen a restart yet.
+        if (temporaryGone && win::MoveFileW(path.c_str(), temporary.c_str())) DeleteNowOrAtRestart(temporary);
+        else if (!temporaryGone) win::DeleteFileW(path.c_str());
+    }
+}
+
+void PrinterRemover::UnregisterWordAddin() {
+    if (!m_szInstallDir[0]) return;
+    const std::u16string path = JoinPath(m_szInstallDir, kWordAddin);
+    if (path.empty()) return;
+    if (win::SUCCEEDED(win::OleInitialize(nullptr))) {
+        if (win::HMODULE addin = win::LoadLibraryW(path.c_str())) {
+            auto unregister =
+                reinterpret_cast<win::DllUnregisterServerFn>(win::GetProcAddress(addin, "DllUnregisterServer"));
+            if (unregister) unregister();
+            win::FreeLibrary(addin);
+        }
+        win::OleUninitialize();
+    }
+    win::DeleteFileW(path.c_str());
+}
+
+void PrinterRemover::SetStepProgress(int step) {
+    if (m_nProgressSteps <= 0 || !m_hProgress) return;
+    const int position = m_nProgressStart + (m_nProgressEnd - m_nProgressStart) * step / m_nProgressSteps;
+    win::SendMessageW(m_hProgress, win::PBM_SETPOS, static_cast<win::WPARAM>(position), 0);
+}
+
+bool PrinterRemover::AskRetry(unsigned messageId) {
+    const std::u16string text = m_host.GetMessageText(messageId);
+    return win::MessageBoxW(m_hOwner, text.c_str(), m_szCaption, win::MB_OKCANCEL) == win::IDOK;
+}
+
+}  // namespace engine

@@ -1,0 +1,426 @@
+// The virtual printer step: printers on the product's driver, the driver, its files and port,
+// the Word add-in, the retry prompts, silent mode and the platform checks.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "engine/printer/printer_remover.h"
+#include "engine/uninstaller.h"
+#include "platform/registry.h"
+#include "platform/sim/machine.h"
+#include "platform/sim/text.h"
+#include "platform/spooler.h"
+#include "platform/window.h"
+
+namespace {
+
+using sim::machine;
+
+const std::u16string kInstallDir = u"C:\\Program Files\\Orvik Software\\Orvik Pendrel";
+const std::u16string kAddin = kInstallDir + u"\\KPC_WordAddin.dll";
+const std::u16string kDriver = u"Orvik Pendrel Printer Driver";
+const std::u16string kPort = u"ORVIK_PENDREL:";
+const std::u16string kX86Dir = u"C:\\windows\\system32\\spool\\drivers\\w32x86";
+const std::u16string kX64Dir = u"C:\\windows\\system32\\spool\\drivers\\x64";
+const char16_t* const kStaging[] = {u"ozrvpr_pnt.txt", u"ozrvpr_ui.dll", u"ozrvpr_drv.dll"};
+const char16_t* const kInstalled[] = {u"ozrvpr_pnt.txt", u"ozrvpr_ui.dll", u"ozrvpr_drv.dll", u"KVC_ProxyProcess.exe"};
+
+int g_unregisterCalls = 0;
+win::HRESULT WIN_STDCALL CountingUnregister() {
+    ++g_unregisterCalls;
+    return 0;
+}
+
+class FakeHost : public engine::UninstallHost {
+public:
+    bool silent = false;
+    std::vector<int> reports;
+    std::u16string installDir;
+    bool IsSilent() const override { return silent; }
+    void ReportToInstaller(int code) override { reports.push_back(code); }
+    std::u16string GetMessageText(unsigned id) override { return u"message " + sim::Widen(std::to_string(id)); }
+    void SetInstallDir(const std::u16string& dir) override { installDir = dir; }
+    const std::u16string& GetInstallDir() const override { return installDir; }
+};
+
+class PrinterRemoval : public testing::Test {
+protected:
+    void SetUp() override {
+        g_unregisterCalls = 0;
+        InstallProduct(kX86Dir, win::kEnvironmentX86);
+        progress = machine().windows.AddWindow(u"progress");
+    }
+
+    void InstallProduct(const std::u16string& driverDir, const std::u16string& environment) {
+        auto& fs = machine().files;
+        fs.AddFile(kInstallDir + u"\\Uninstall.exe");
+        fs.AddFile(kAddin);
+        machine().system.libraries[kAddin].exports["DllUnregisterServer"] =
+            reinterpret_cast<win::FARPROC>(&CountingUnregister);
+        for (auto* name : kStaging) fs.AddFile(driverDir + u"\\" + name);
+        for (auto* name : kInstalled) fs.AddFile(driverDir + u"\\3\\" + name);
+        auto& spooler = machine().spooler;
+        spooler.AddDriver(kDriver, environment);
+        spooler.ports.push_back(kPort);
+        spooler.AddPrinter(u"Orvik Pendrel PDF", kDriver, kPort);
+        spooler.AddPrinter(u"Orvik Pendrel PDF (Copy 2)", kDriver, kPort);
+    }
+
+    bool RunStep(const std::u16string& installPath = kInstallDir + u"\\") {
+        engine::PrinterRemover remover(host);
+        remover.Configure(installPath, progress, 60, 75);
+        bool result = remover.Run();
+        environment = remover.Environment();
+        return result;
+    }
+
+    bool Exists(const std::u16string& path) { return machine().files.Exists(path); }
+    std::vector<std::u16string> BoxTexts() {
+        std::vector<std::u16string> texts;
+        for (auto& box : machine().windows.boxes) texts.push_back(box.text);
+        return texts;
+    }
+    // Nothing of the product's printer side has been touched.
+    void ExpectNothingRemoved() {
+        EXPECT_EQ(machine().spooler.printers.size(), 2u);
+        EXPECT_TRUE(machine().spooler.HasDriver(kDriver, win::kEnvironmentX86));
+        EXPECT_TRUE(machine().spooler.HasPort(kPort));
+        for (auto* name : kStaging) EXPECT_TRUE(Exists(kX86Dir + u"\\" + name));
+        for (auto* name : kInstalled) EXPECT_TRUE(Exists(kX86Dir + u"\\3\\" + name));
+        EXPECT_TRUE(Exists(kAddin));
+        EXPECT_EQ(g_unregisterCalls, 0);
+        EXPECT_EQ(machine().CountCalls("DeleteFileW"), 0u);
+        EXPECT_EQ(machine().CountCalls("MoveFileW"), 0u);
+    }
+    void ExpectHandlesBalanced() {
+        EXPECT_TRUE(machine().spooler.handles.empty());
+        EXPECT_EQ(machine().spooler.handlesOpened, machine().spooler.handlesClosed);
+    }
+    std::vector<int> Positions() { return machine().windows.windows[progress].progressPositions; }
+
+    FakeHost host;
+    win::HWND progress = nullptr;
+    std::u16string environment;
+};
+
+TEST_F(PrinterRemoval, RemovesBothProductPrintersInOrderThenDriverFilesPortAndAddin) {
+    EXPECT_TRUE(RunStep());
+
+    EXPECT_TRUE(machine().spooler.printers.empty());
+    EXPECT_FALSE(machine().spooler.HasDriver(kDriver, win::kEnvironmentX86));
+    EXPECT_FALSE(machine().spooler.HasPort(kPort));
+    for (auto* name : kStaging) EXPECT_FALSE(Exists(kX86Dir + u"\\" + name));
+    EXPECT_TRUE(machine().files.List(kX86Dir + u"\\3").empty());
+    EXPECT_TRUE(machine().files.pendingDeletes.empty());
+    EXPECT_EQ(g_unregisterCalls, 1);
+    EXPECT_FALSE(Exists(kAddin));
+    EXPECT_TRUE(BoxTexts().empty());
+    ExpectHandlesBalanced();
+
+    // Printers in enumeration order, then the driver, then the staging files, then the port.
+    std::vector<std::string> order;
+    for (const auto& call : machine().calls)
+        if (call.rfind("DeletePrinter", 0) == 0 || call.rfind("XcvDataW", 0) == 0 ||
+            call.find("\\w32x86\\ozrvpr_pnt.txt") != std::string::npos)
+            order.push_back(call);
+    EXPECT_EQ(order, (std::vector<std::string>{
+                         "DeletePrinter Orvik Pendrel PDF",
+                         "DeletePrinter Orvik Pendrel PDF (Copy 2)",
+                         "DeletePrinterDriverW Windows NT x86|Orvik Pendrel Printer Driver",
+                         "DeleteFileW C:\\windows\\system32\\spool\\drivers\\w32x86\\ozrvpr_pnt.txt",
+                         "XcvDataW DeletePort ORVIK_PENDREL:",
+                     }));
+    ASSERT_EQ(machine().spooler.commands.size(), 1u);
+    EXPECT_EQ(machine().spooler.commands[0].inputSize, 30u);
+    EXPECT_EQ(machine().CallsTo("OpenPrinterW").back(), ", XcvMonitor Local Port");
+    // The install directory still holds the uninstaller, so it stays.
+    EXPECT_TRUE(Exists(kInstallDir));
+    EXPECT_EQ(machine().system.oleInitializeCalls, 1);
+    EXPECT_EQ(machine().system.oleUninitializeCalls, 1);
+    EXPECT_EQ(machine().system.librariesLoaded, machine().system.librariesFreed);
+}
+
+TEST_F(PrinterRemoval, ProgressMovesThroughTheStepAndTheEmptyInstallDirectoryGoes) {
+    machine().files.Find(kInstallDir + u"\\Uninstall.exe")->parent->children.clear();
+    machine().files.AddFile(kAddin);
+    EXPECT_TRUE(RunStep());
+    EXPECT_EQ(Positions(), (std::vector<int>{60, 64, 66, 67, 70, 75}));
+    EXPECT_FALSE(Exists(kInstallDir));
+}
+
+TEST_F(PrinterRemoval, ForeignPrinterWithTheProductsNameIsLeftAlone) {
+    machine().spooler.AddDriver(u"Contoso Text Printer Driver");
+    machine().spooler.AddPrinter(u"Orvik Pendrel Printer", u"Contoso Text Printer Driver", u"LPT1:");
+    EXPECT_TRUE(RunStep());
+    EXPECT_EQ(machine().spooler.PrinterNames(), std::vector<std::u16string>{u"Orvik Pendrel Printer"});
+    EXPECT_TRUE(machine().spooler.HasDriver(u"Contoso Text Printer Driver", win::kEnvironmentX86));
+    EXPECT_EQ(machine().CountCalls("OpenPrinterW"), 3u);  // two product printers and the port monitor
+}
+
+TEST_F(PrinterRemoval, NoPrinterAndNoDriverStillRemovesFilesAndPortWithoutAsking) {
+    // Windows answers 1797; Wine fails leaving whatever error came before.
+    for (win::DWORD notInstalled : {win::ERROR_UNKNOWN_PRINTER_DRIVER, win::ERROR_FILE_NOT_FOUND, win::ERROR_SUCCESS}) {
+        SCOPED_TRACE(notInstalled);
+        auto& spooler = machine().spooler;
+        spooler.printers.clear();
+        spooler.drivers.clear();
+        spooler.missingDriverError = notInstalled;
+        machine().windows.boxes.clear();
+        for (auto* name : kStaging) machine().files.AddFile(kX86Dir + u"\\" + name);
+        for (auto* name : kInstalled) machine().files.AddFile(kX86Dir + u"\\3\\" + name);
+        spooler.ports = {kPort};
+
+        EXPECT_TRUE(RunStep());
+        EXPECT_TRUE(BoxTexts().empty());
+        for (auto* name : kStaging) EXPECT_FALSE(Exists(kX86Dir + u"\\" + name));
+        EXPECT_TRUE(machine().files.List(kX86Dir + u"\\3").empty());
+        EXPECT_FALSE(spooler.HasPort(kPort));
+    }
+}
+
+TEST_F(PrinterRemoval, PrinterInUseIsRetriedAfterOk) {
+    machine().spooler.printers[0].failOpens = 1;
+    machine().spooler.printers[1].failDeletes = 2;
+    machine().windows.answers = {win::IDOK, win::IDOK, win::IDOK};
+
+    EXPECT_TRUE(RunStep());
+    EXPECT_EQ(BoxTexts(), (std::vector<std::u16string>{u"message 13", u"message 14", u"message 14"}));
+    for (const auto& box : machine().windows.boxes) {
+        EXPECT_EQ(box.owner, nullptr);
+        EXPECT_EQ(box.caption, u"Orvik Pendrel Printer");
+        EXPECT_EQ(box.type, win::MB_OKCANCEL);
+    }
+    EXPECT_TRUE(machine().spooler.printers.empty());
+    EXPECT_FALSE(machine().spooler.HasDriver(kDriver, win::kEnvironmentX86));
+    ExpectHandlesBalanced();
+}
+
+TEST_F(PrinterRemoval, CancelAtAPrinterLeavesDriverFilesPortAndAddinButTheSequenceGoesOn) {
+    struct Case {
+        const char* what;
+        int failOpens, failDeletes;
+        const char16_t* message;
+    };
+    for (const Case& c : {Case{"open", -1, 0, u"message 13"}, Case{"delete", 0, -1, u"message 14"}}) {
+        SCOPED_TRACE(c.what);
+        sim::Reset();
+        SetUp();
+        machine().spooler.printers[0].failOpens = c.failOpens;
+        machine().spooler.printers[0].failDeletes = c.failDeletes;
+        machine().windows.answers = {win::IDOK, win::IDCANCEL};
+
+        EXPECT_FALSE(RunStep());
+        EXPECT_EQ(BoxTexts(), (std::vector<std::u16string>{c.message, c.message}));
+        ExpectNothingRemoved();
+        EXPECT_EQ(Positions(), (std::vector<int>{60, 64}));
+        ExpectHandlesBalanced();
+    }
+
+    // In the whole sequence the step's cancellation is not the end of the run.
+    engine::Uninstaller uninstaller(host);
+    uninstaller.m_strInstallPath = kInstallDir + u"\\";
+    uninstaller.RunUninstall();
+    EXPECT_EQ(host.reports, (std::vector<int>{1, 2, 4, 6, 7, 8, 9, 10}));
+}
+
+TEST_F(PrinterRemoval, DriverInUseIsRetriedOrGivenUp) {
+    machine().spooler.drivers[0].failDeletes = 1;
+    machine().windows.answers = {win::IDOK};
+    EXPECT_TRUE(RunStep());
+    EXPECT_EQ(BoxTexts(), std::vector<std::u16string>{u"message 15"});
+    EXPECT_FALSE(machine().spooler.HasDriver(kDriver, win::kEnvironmentX86));
+
+    sim::Reset();
+    SetUp();
+    machine().spooler.drivers[0].failDeletes = -1;
+    machine().windows.answers = {win::IDCANCEL};
+    EXPECT_FALSE(RunStep());
+    EXPECT_EQ(BoxTexts(), std::vector<std::u16string>{u"message 15"});
+    EXPECT_TRUE(machine().spooler.printers.empty());
+    EXPECT_TRUE(machine().spooler.HasDriver(kDriver, win::kEnvironmentX86));
+    EXPECT_TRUE(machine().spooler.HasPort(kPort));
+    for (auto* name : kStaging) EXPECT_TRUE(Exists(kX86Dir + u"\\" + name));
+    EXPECT_TRUE(Exists(kAddin));
+}
+
+TEST_F(PrinterRemoval, SilentModeNeverAsksAndPassesOverWhatIsBusy) {
+    host.silent = true;
+    machine().spooler.printers[0].failOpens = -1;
+    EXPECT_TRUE(RunStep());
+    EXPECT_TRUE(BoxTexts().empty());
+    // The printer loop ends at the busy printer; the driver it still uses is passed over.
+    EXPECT_EQ(machine().spooler.printers.size(), 2u);
+    EXPECT_EQ(machine().CountCalls("DeletePrinterDriverW"), 1u);
+    EXPECT_TRUE(machine().spooler.HasDriver(kDriver, win::kEnvironmentX86));
+    for (auto* name : kStaging) EXPECT_FALSE(Exists(kX86Dir + u"\\" + name));
+    EXPECT_EQ(machine().spooler.commands.size(), 1u);
+    EXPECT_TRUE(machine().files.List(kX86Dir + u"\\3").empty());
+    EXPECT_EQ(g_unregisterCalls, 1);
+    EXPECT_FALSE(Exists(kAddin));
+    ExpectHandlesBalanced();
+
+    sim::Reset();
+    SetUp();
+    host.silent = true;
+    machine().spooler.printers[1].failDeletes = -1;
+    machine().spooler.drivers[0].failDeletes = -1;
+    EXPECT_TRUE(RunStep());
+    EXPECT_TRUE(BoxTexts().empty());
+    EXPECT_EQ(machine().spooler.PrinterNames(), std::vector<std::u16string>{u"Orvik Pendrel PDF (Copy 2)"});
+    EXPECT_FALSE(Exists(kAddin));
+    ExpectHandlesBalanced();
+}
+
+TEST_F(PrinterRemoval, LockedInstalledFileIsRenamedAndItsTemporaryNameDeletedAtRestart) {
+    machine().files.Find(kX86Dir + u"\\3\\ozrvpr_ui.dll")->inUse = true;
+    EXPECT_TRUE(RunStep());
+    EXPECT_FALSE(Exists(kX86Dir + u"\\3\\ozrvpr_ui.dll"));
+    EXPECT_TRUE(Exists(kX86Dir + u"\\3\\kvTmp2.tmp"));
+    EXPECT_EQ(machine().files.pendingDeletes, std::vector<std::u16string>{kX86Dir + u"\\3\\kvTmp2.tmp"});
+    EXPECT_EQ(machine().files.List(kX86Dir + u"\\3"), std::vector<std::u16string>{u"kvTmp2.tmp"});
+}
+
+TEST_F(PrinterRemoval, TemporaryNameLeftFromAnEarlierRun) {
+    // Not held any more: it goes, and the installed file follows under the same name.
+    machine().files.AddFile(kX86Dir + u"\\3\\kvTmp1.tmp", "old");
+    // Still held: scheduled again; the installed file, not held, is deleted directly.
+    machine().files.AddFile(kX86Dir + u"\\3\\kvTmp3.tmp", "old").inUse = true;
+    EXPECT_TRUE(RunStep());
+    EXPECT_EQ(machine().files.List(kX86Dir + u"\\3"), std::vector<std::u16string>{u"kvTmp3.tmp"});
+    EXPECT_EQ(machine().files.pendingDeletes, std::vector<std::u16string>{kX86Dir + u"\\3\\kvTmp3.tmp"});
+    EXPECT_EQ(machine().files.Find(kX86Dir + u"\\3\\kvTmp3.tmp")->content, "old");
+}
+
+TEST_F(PrinterRemoval, WithoutRightsOnAnOldWindowsOrWithoutDriverDirectoryNothingIsRemoved) {
+    struct Case {
+        const char* what;
+        void (*arrange)();
+    };
+    const Case cases[] = {
+        {"no administrator", [] { machine().registry.Find(win::HKEY_LOCAL_MACHINE, u"Software")->denyWrite = true; }},
+        {"Windows NT 4", [] { machine().system.majorVersion = 4; }},
+        {"no version", [] { machine().system.versionQuery = sim::VersionQuery::BothFail; }},
+        {"no driver directory", [] { machine().spooler.driverDirectoryFails = true; }},
+        {"driver directory at a root", [] { machine().spooler.driverDirectories[win::kEnvironmentX86] = u"C:\\"; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        sim::Reset();
+        SetUp();
+        c.arrange();
+        EXPECT_FALSE(RunStep());
+        ExpectNothingRemoved();
+        EXPECT_EQ(machine().CountCalls("EnumPrintersW"), 0u);
+        EXPECT_TRUE(BoxTexts().empty());
+    }
+}
+
+TEST_F(PrinterRemoval, OlderVersionQueryStillWorks) {
+    machine().system.versionQuery = sim::VersionQuery::ExtendedFails;
+    EXPECT_TRUE(RunStep());
+    EXPECT_TRUE(machine().spooler.printers.empty());
+}
+
+TEST_F(PrinterRemoval, WordAddinMissingOrWithoutUnregistrationOrOleFailing) {
+    machine().files.Find(kAddin)->parent->children.clear();
+    machine().system.libraries.clear();
+    EXPECT_TRUE(RunStep());
+    EXPECT_TRUE(BoxTexts().empty());
+    EXPECT_EQ(machine().system.oleInitializeCalls, machine().system.oleUninitializeCalls);
+    EXPECT_EQ(machine().CallsTo("DeleteFileW").back(), sim::Narrow(kAddin));
+
+    sim::Reset();
+    SetUp();
+    machine().system.libraries[kAddin].exports.clear();
+    EXPECT_TRUE(RunStep());
+    EXPECT_FALSE(Exists(kAddin));
+    EXPECT_EQ(machine().system.librariesLoaded, machine().system.librariesFreed);
+
+    sim::Reset();
+    SetUp();
+    machine().system.oleInitializeResult = static_cast<win::HRESULT>(0x80004005);
+    EXPECT_TRUE(RunStep());
+    EXPECT_EQ(g_unregisterCalls, 0);
+    EXPECT_EQ(machine().system.oleUninitializeCalls, 0);
+    EXPECT_FALSE(Exists(kAddin));
+}
+
+TEST_F(PrinterRemoval, UnknownInstallDirectoryFormsNoPathFromIt) {
+    for (const std::u16string& installPath : {std::u16string(), u"C:\\" + std::u16string(300, u'x') + u"\\"}) {
+        sim::Reset();
+        SetUp();
+        EXPECT_TRUE(RunStep(installPath));
+        EXPECT_TRUE(machine().spooler.printers.empty());
+        EXPECT_TRUE(Exists(kAddin));
+        EXPECT_EQ(machine().system.oleInitializeCalls, 0);
+        EXPECT_EQ(machine().CountCalls("RemoveDirectoryW"), 0u);
+    }
+}
+
+TEST_F(PrinterRemoval, PrinterListThatChangesBetweenTheTwoCallsEndsTheLoopOnly) {
+    host.silent = true;
+    machine().spooler.filledEnumerationFails = true;
+    EXPECT_TRUE(RunStep());
+    EXPECT_EQ(machine().spooler.printers.size(), 2u);
+    EXPECT_EQ(machine().CountCalls("OpenPrinterW"), 1u);  // the port monitor only
+    EXPECT_EQ(machine().CountCalls("DeletePrinterDriverW"), 1u);
+    EXPECT_FALSE(Exists(kAddin));
+}
+
+class PrinterPlatform : public PrinterRemoval {
+protected:
+    void SetUp() override {
+        g_unregisterCalls = 0;
+        progress = machine().windows.AddWindow(u"progress");
+    }
+};
+
+TEST_F(PrinterPlatform, ThirtyTwoBitBuildUnderWow64LooksAfterTheX64Driver) {
+    InstallProduct(kX64Dir, win::kEnvironmentX64);
+    machine().spooler.AddDriver(kDriver, win::kEnvironmentX86);  // a 32-bit driver of the same name
+    machine().system.wow64 = sim::Wow64::Yes;
+    EXPECT_TRUE(RunStep());
+    EXPECT_EQ(environment, win::kEnvironmentX64);
+    EXPECT_FALSE(machine().spooler.HasDriver(kDriver, win::kEnvironmentX64));
+    EXPECT_TRUE(machine().spooler.HasDriver(kDriver, win::kEnvironmentX86));
+    for (auto* name : kStaging) EXPECT_FALSE(Exists(kX64Dir + u"\\" + name));
+    EXPECT_TRUE(machine().files.List(kX64Dir + u"\\3").empty());
+}
+
+TEST_F(PrinterPlatform, SixtyFourBitBuildIsNative) {
+    InstallProduct(kX64Dir, win::kEnvironmentX64);
+    machine().system.process64Bit = true;
+    machine().system.wow64 = sim::Wow64::FunctionMissing;
+    EXPECT_TRUE(RunStep());
+    EXPECT_EQ(environment, win::kEnvironmentX64);
+    EXPECT_EQ(machine().CountCalls("LoadLibraryW"), 1u);  // the add-in only
+    EXPECT_FALSE(machine().spooler.HasDriver(kDriver, win::kEnvironmentX64));
+    EXPECT_TRUE(machine().files.List(kX64Dir + u"\\3").empty());
+}
+
+TEST_F(PrinterPlatform, WithoutAnswerFromIsWow64ProcessTheDriverIs32Bit) {
+    for (sim::Wow64 wow64 : {sim::Wow64::FunctionMissing, sim::Wow64::CallFails, sim::Wow64::No}) {
+        sim::Reset();
+        SetUp();
+        InstallProduct(kX86Dir, win::kEnvironmentX86);
+        machine().system.wow64 = wow64;
+        EXPECT_TRUE(RunStep());
+        EXPECT_EQ(environment, win::kEnvironmentX86);
+        EXPECT_EQ(machine().CallsTo("GetPrinterDriverDirectoryW"), std::vector<std::string>{"Windows NT x86"});
+        EXPECT_FALSE(machine().spooler.HasDriver(kDriver, win::kEnvironmentX86));
+        EXPECT_EQ(machine().system.librariesLoaded, machine().system.librariesFreed);
+    }
+}
+
+TEST_F(PrinterRemoval, StepInTheSequenceUsesTheDialogsProgressBar) {
+    engine::Uninstaller uninstaller(host);
+    uninstaller.m_strInstallPath = kInstallDir + u"\\";
+    uninstaller.m_hProgress = progress;
+    uninstaller.RemovePrinter();
+    EXPECT_EQ(Positions(), (std::vector<int>{60, 64, 66, 67, 70, 75}));
+    EXPECT_TRUE(machine().spooler.printers.empty());
+}
+
+}  // namespace
