@@ -16,7 +16,10 @@ public:
 
     bool InitInstance();  // always false: the process ends when it returns
     bool CheckEnvironment();
+    // True when this process has handed the work to a copy in the temporary directory (or
+    // tried to) and must end; false when it is that copy, or no copy can exist, and goes on.
     bool RelaunchFromTempCopy();
+    // Hands the deletion of this executable to the command interpreter; true when it started.
     bool DeleteSelf();
     bool ConnectToInstaller();
 
