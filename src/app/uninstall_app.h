@@ -44,6 +44,11 @@ private:
     void RemoveInstallDirAndSelf();
 };
 
+// Everything after the program name of a process command line, without the blanks between.
+// Newer C run-times take "path"-DeletingNow for one long program name; this takes the quoted
+// part alone, as the switches of the temporary copy need.
+std::u16string ArgumentsAfterProgramName(const char16_t* commandLine);
+
 // Whether this 32-bit process runs on 64-bit Windows; false when that cannot be told.
 bool IsRunningUnderWow64();
 

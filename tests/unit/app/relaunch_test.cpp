@@ -262,3 +262,19 @@ TEST(RelaunchAtStartUp, CopyDeclinedByTheUserDeletesItself) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CommandLine, SwitchesRightAfterAQuotedProgramNameAreKept) {
+    EXPECT_EQ(N(app::ArgumentsAfterProgramName(u"\"C:\\Temp\\orv1A2B.exe\"-DeletingNow-UninstForInst")),
+              "-DeletingNow-UninstForInst");
+    EXPECT_EQ(N(app::ArgumentsAfterProgramName(u"\"C:\\Program Files\\O P\\Uninstall.exe\"  -UninstForInst")),
+              "-UninstForInst");
+    EXPECT_EQ(N(app::ArgumentsAfterProgramName(u"C:\\Temp\\Uninstall.exe\t-UninstForInst x")), "-UninstForInst x");
+    EXPECT_EQ(N(app::ArgumentsAfterProgramName(u"Uninstall.exe")), "");
+    EXPECT_EQ(N(app::ArgumentsAfterProgramName(u"\"unterminated -DeletingNow")), "");
+    EXPECT_EQ(N(app::ArgumentsAfterProgramName(u"")), "");
+    EXPECT_EQ(N(app::ArgumentsAfterProgramName(nullptr)), "");
+}
+
+}  // namespace
