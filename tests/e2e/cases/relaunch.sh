@@ -52,3 +52,18 @@ case_relaunch_declined_confirmation_deletes_the_copy() {
     check "uninstaller kept" exists "$PRODUCT_DIR\\Uninstall.exe"
     check "records kept" footprint_reg_has_install_path
 }
+
+case_relaunch_from_inside_the_install_directory_does_not_hold_it() {
+    footprint_install
+    local out=$E2E_ROOT/host-$$.txt
+    ( cd "$WINEPREFIX/drive_c" && win "$KIT\\installer_host.exe" unused --no-start --timeout 60 >"$out" ) &
+    local host=$!
+    sleep 1
+    # Started as from a window of the install directory: that directory is its current one.
+    ( cd "$(unix_path "$PRODUCT_DIR")" && "$WINE" "$PRODUCT_DIR\\Uninstall.exe" -UninstForInst </dev/null >/dev/null 2>&1 )
+    wait "$host"
+    win_wait
+    check "every code received" equals "$(tr '\n' ' ' <"$out")" "1 2 4 6 7 8 9 10 "
+    check "install directory emptied" install_dir_emptied
+    rm -f "$out"
+}
