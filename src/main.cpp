@@ -7,8 +7,8 @@ namespace {
 app::UninstallApp theApp;
 }
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR commandLine, int) {
-    theApp.m_lpCmdLine = reinterpret_cast<const char16_t*>(commandLine);
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+    theApp.m_lpCmdLine = app::ArgumentsAfterProgramName(reinterpret_cast<const char16_t*>(GetCommandLineW()));
     theApp.InitInstance();
     return 0;
 }

@@ -122,10 +122,6 @@ bool UninstallApp::CheckEnvironment() {
     return true;
 }
 
-bool UninstallApp::RelaunchFromTempCopy() { return false; }
-
-bool UninstallApp::DeleteSelf() { return false; }
-
 bool UninstallApp::ConnectToInstaller() {
     if (!win::WaitNamedPipeW(product::kPipeName, win::NMPWAIT_WAIT_FOREVER)) return false;
     m_hPipe = win::CreateFileW(product::kPipeName, win::GENERIC_READ | win::GENERIC_WRITE, 0, nullptr,

@@ -16,7 +16,10 @@ public:
 
     bool InitInstance();  // always false: the process ends when it returns
     bool CheckEnvironment();
+    // True when this process has handed the work to a copy in the temporary directory (or
+    // tried to) and must end; false when it is that copy, or no copy can exist, and goes on.
     bool RelaunchFromTempCopy();
+    // Hands the deletion of this executable to the command interpreter; true when it started.
     bool DeleteSelf();
     bool ConnectToInstaller();
 
@@ -40,6 +43,11 @@ private:
     void ShowWarning(unsigned messageId);
     void RemoveInstallDirAndSelf();
 };
+
+// Everything after the program name of a process command line, without the blanks between.
+// Newer C run-times take "path"-DeletingNow for one long program name; this takes the quoted
+// part alone, as the switches of the temporary copy need.
+std::u16string ArgumentsAfterProgramName(const char16_t* commandLine);
 
 // Whether this 32-bit process runs on 64-bit Windows; false when that cannot be told.
 bool IsRunningUnderWow64();

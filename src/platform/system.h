@@ -73,6 +73,12 @@ BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode);
 
 void OutputDebugStringW(LPCWSTR text);
 
+// Compares as the file system compares names: ordinal, optionally without regard to case.
+constexpr int CSTR_LESS_THAN = 1;
+constexpr int CSTR_EQUAL = 2;
+constexpr int CSTR_GREATER_THAN = 3;
+int CompareStringOrdinal(LPCWSTR a, int lengthA, LPCWSTR b, int lengthB, BOOL ignoreCase);
+
 int MultiByteToWideChar(UINT codePage, DWORD flags, const char* source, int sourceLength, LPWSTR dest, int destLength);
 int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR source, int sourceLength, char* dest, int destLength,
                         const char* defaultChar, BOOL* usedDefault);

@@ -1,8 +1,13 @@
 // Plays the product installer's side of the uninstall link: creates the pipe the uninstaller
 // reports to, starts "Uninstall.exe -UninstForInst", prints every code it reads on a line of its
-// own and ends when the pipe closes.
+// own and ends when the pipe closes. The uninstaller it starts hands the work to a copy of itself
+// and ends at once; that copy is the one that connects.
 //
-//   installer_host.exe UNINSTALLER [--timeout SECONDS] [--no-start]
+//   installer_host.exe UNINSTALLER [--timeout SECONDS] [--no-start] [--show-client]
+//
+// --show-client first prints "client PATH", the program at the other end of the pipe, and
+// "started ended" or "started running", whether the program it started has ended by then
+// (it waits up to five seconds for that).
 #include <windows.h>
 
 #include <cstdio>
@@ -13,18 +18,32 @@ namespace {
 
 const wchar_t kPipeName[] = L"\\\\.\\pipe\\Orvik Pendrel";
 
-bool StartUninstaller(const std::wstring& path) {
+HANDLE StartUninstaller(const std::wstring& path) {
     std::wstring commandLine = L"\"" + path + L"\" -UninstForInst";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
         std::fwprintf(stderr, L"installer_host: cannot start %ls (error %lu)\n", path.c_str(), GetLastError());
-        return false;
+        return nullptr;
     }
     CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    return true;
+    return process.hProcess;
+}
+
+void ShowClient(HANDLE pipe, HANDLE started) {
+    ULONG clientId = 0;
+    wchar_t image[MAX_PATH] = L"?";
+    if (GetNamedPipeClientProcessId(pipe, &clientId)) {
+        if (HANDLE client = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, clientId)) {
+            DWORD size = MAX_PATH;
+            if (!QueryFullProcessImageNameW(client, 0, image, &size)) lstrcpyW(image, L"?");
+            CloseHandle(client);
+        }
+    }
+    std::printf("client %ls\n", image);
+    if (started) std::printf("started %s\n", WaitForSingleObject(started, 5000) == WAIT_OBJECT_0 ? "ended" : "running");
+    std::fflush(stdout);
 }
 
 // Waits up to `timeoutMs` for the uninstaller to connect.
@@ -60,9 +79,11 @@ int wmain(int argc, wchar_t** argv) {
     }
     DWORD timeoutMs = 120000;
     bool start = true;
+    bool showClient = false;
     for (int i = 2; i < argc; ++i) {
         if (!wcscmp(argv[i], L"--timeout") && i + 1 < argc) timeoutMs = static_cast<DWORD>(_wtoi(argv[++i])) * 1000;
         else if (!wcscmp(argv[i], L"--no-start")) start = false;
+        else if (!wcscmp(argv[i], L"--show-client")) showClient = true;
     }
 
     // Message mode: every report the uninstaller writes arrives as one message.
@@ -72,11 +93,13 @@ int wmain(int argc, wchar_t** argv) {
         std::fwprintf(stderr, L"installer_host: cannot create the pipe (error %lu)\n", GetLastError());
         return 2;
     }
-    if (start && !StartUninstaller(argv[1])) return 2;
+    HANDLE started = nullptr;
+    if (start && !(started = StartUninstaller(argv[1]))) return 2;
     if (!WaitForClient(pipe, timeoutMs)) {
         std::fwprintf(stderr, L"installer_host: no connection\n");
         return 3;
     }
+    if (showClient) ShowClient(pipe, started);
 
     OVERLAPPED overlapped{};
     overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);

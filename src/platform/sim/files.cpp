@@ -352,6 +352,9 @@ BOOL CopyFileW(LPCWSTR from, LPCWSTR to, BOOL failIfExists) {
     std::u16string leaf;
     FileNode* existing = sim::Lookup(sim::FromPtr(to), &parent, &leaf);
     if (existing && failIfExists) return sim::Fail(ERROR_FILE_EXISTS);
+    if (existing && (existing->directory || (existing->attributes & FILE_ATTRIBUTE_READONLY)))
+        return sim::Fail(ERROR_ACCESS_DENIED);
+    if (existing && existing->inUse) return sim::Fail(ERROR_SHARING_VIOLATION);
     if (!parent) return sim::Fail(ERROR_PATH_NOT_FOUND);
     std::string content = n->content;
     if (!existing) existing = sim::Insert(parent, leaf, false);
@@ -504,15 +507,26 @@ UINT GetTempFileNameW(LPCWSTR directory, LPCWSTR prefix, UINT unique, LPWSTR res
     }
 }
 
+// As Windows does, only the form of a component changes: one that has the other form is
+// replaced by it, every other keeps the caller's spelling, letter case included.
 static DWORD ConvertPath(LPCWSTR in, LPWSTR out, DWORD size, bool toShort) {
     std::u16string path = sim::FromPtr(in);
     FileNode* n = sim::Lookup(path);
-    if (!n) return sim::Fail(ERROR_FILE_NOT_FOUND);
+    char16_t drive;
+    std::vector<std::u16string> given;
+    if (!n || !sim::ParsePath(path, drive, given)) return sim::Fail(ERROR_FILE_NOT_FOUND);
     std::vector<const FileNode*> chain;
     for (const FileNode* p = n; p; p = p->parent) chain.push_back(p);
+    if (chain.size() != given.size() + 1) return sim::Fail(ERROR_FILE_NOT_FOUND);
     std::u16string result = chain.back()->name;
-    for (auto it = chain.rbegin() + 1; it != chain.rend(); ++it)
-        result += u"\\" + ((toShort && !(*it)->shortName.empty()) ? (*it)->shortName : (*it)->name);
+    std::size_t i = 0;
+    for (auto it = chain.rbegin() + 1; it != chain.rend(); ++it, ++i) {
+        const FileNode& node = **it;
+        const bool isAlias = !node.shortName.empty() && sim::EqualNoCase(given[i], node.shortName) &&
+                             !sim::EqualNoCase(given[i], node.name);
+        if (toShort) result += u"\\" + (node.shortName.empty() ? given[i] : isAlias ? given[i] : node.shortName);
+        else result += u"\\" + (isAlias ? node.name : given[i]);
+    }
     if (chain.size() == 1 || (!path.empty() && path.back() == u'\\')) result += u"\\";
     if (!sim::CopyOut(result, out, size)) return static_cast<DWORD>(result.size() + 1);
     return static_cast<DWORD>(result.size());

@@ -204,6 +204,16 @@ BOOL GetExitCodeProcess(HANDLE, DWORD* exitCode) {
 
 void OutputDebugStringW(LPCWSTR text) { machine().system.debugOutput.push_back(sim::FromPtr(text)); }
 
+int CompareStringOrdinal(LPCWSTR a, int lengthA, LPCWSTR b, int lengthB, BOOL ignoreCase) {
+    std::u16string left = lengthA < 0 ? sim::FromPtr(a) : std::u16string(a, static_cast<std::size_t>(lengthA));
+    std::u16string right = lengthB < 0 ? sim::FromPtr(b) : std::u16string(b, static_cast<std::size_t>(lengthB));
+    if (ignoreCase) {
+        for (auto& c : left) c = sim::FoldCase(c);
+        for (auto& c : right) c = sim::FoldCase(c);
+    }
+    return left < right ? CSTR_LESS_THAN : left == right ? CSTR_EQUAL : CSTR_GREATER_THAN;
+}
+
 }  // namespace win
 
 // The native build has no ANSI code page; it uses Windows-1252, the code page of the

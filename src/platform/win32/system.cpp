@@ -28,6 +28,10 @@ DWORD GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size) {
 }
 UINT GetWindowsDirectoryW(LPWSTR buffer, UINT size) { return ::GetWindowsDirectoryW(W(buffer), size); }
 
+int CompareStringOrdinal(LPCWSTR a, int lengthA, LPCWSTR b, int lengthB, BOOL ignoreCase) {
+    return ::CompareStringOrdinal(W(a), lengthA, W(b), lengthB, ignoreCase);
+}
+
 HANDLE CreateMutexW(void* security, BOOL initialOwner, LPCWSTR name) {
     return H<HANDLE>(::CreateMutexW(static_cast<LPSECURITY_ATTRIBUTES>(security), initialOwner, W(name)));
 }
