@@ -70,6 +70,8 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
 BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode);
 
 void OutputDebugStringW(LPCWSTR text);
+// Shows the message and ends the process at once; never returns.
+[[noreturn]] void FatalAppExitW(UINT action, LPCWSTR message);
 
 int MultiByteToWideChar(UINT codePage, DWORD flags, const char* source, int sourceLength, LPWSTR dest, int destLength);
 int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR source, int sourceLength, char* dest, int destLength,

@@ -1,5 +1,7 @@
 // Simulated KERNEL32 process, version, environment and module calls, and OLE32's two.
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/sim/machine.h"
@@ -201,6 +203,12 @@ BOOL GetExitCodeProcess(HANDLE, DWORD* exitCode) {
 }
 
 void OutputDebugStringW(LPCWSTR text) { machine().system.debugOutput.push_back(sim::FromPtr(text)); }
+
+void FatalAppExitW(UINT, LPCWSTR message) {
+    std::fprintf(stderr, "FatalAppExit: %s\n", sim::Narrow(sim::FromPtr(message)).c_str());
+    std::fflush(stderr);
+    std::_Exit(3);
+}
 
 }  // namespace win
 
