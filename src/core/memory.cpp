@@ -69,11 +69,4 @@ void* MemRealloc(void* block, std::size_t size, std::uint32_t flags) {
 
 void MemFree(void* block, std::uint32_t flags) { g_memoryManager->Free(block, flags); }
 
-std::size_t CheckedByteSize(std::size_t count, std::size_t elementSize) {
-    // Lengths in the library are 32-bit signed, so no block may exceed what they can count.
-    constexpr std::size_t kLimit = 0x7FFFFFFF;
-    if (elementSize != 0 && count > kLimit / elementSize) EndProcessOutOfMemory(g_memoryManager, 0);
-    return count * elementSize;
-}
-
 }  // namespace core

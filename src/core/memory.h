@@ -74,6 +74,11 @@ void MemFree(void* block, std::uint32_t flags = 0);                       // nul
 
 // The byte size of count elements of elementSize bytes; ends the process like a failed
 // allocation when it does not fit in a size_t or exceeds what a 32-bit count can address.
-std::size_t CheckedByteSize(std::size_t count, std::size_t elementSize);
+inline std::size_t CheckedByteSize(std::size_t count, std::size_t elementSize) {
+    // Lengths in the library are 32-bit signed, so no block may exceed what they can count.
+    constexpr std::size_t kLimit = 0x7FFFFFFF;
+    if (elementSize != 0 && count > kLimit / elementSize) EndProcessOutOfMemory(g_memoryManager, 0);
+    return count * elementSize;
+}
 
 }  // namespace core
