@@ -5,6 +5,7 @@ set -u
 
 E2E_ROOT=${E2E_ROOT:-/tmp/orvik-e2e}
 E2E_BUILD=${E2E_BUILD:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build/win64}
+E2E_SOURCE=${E2E_SOURCE:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
 E2E_ARTIFACTS=${E2E_ARTIFACTS:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build/e2e-artifacts}
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
 WINE=${WINE:-$(command -v wine64 || echo /usr/lib/wine/wine64)}
@@ -53,6 +54,9 @@ e2e_new_prefix() {
     cp -a "$E2E_ROOT/base" "$WINEPREFIX"
     mkdir -p "$WINEPREFIX/drive_c/e2e"
     cp "$E2E_BUILD"/Uninstall.exe "$E2E_BUILD"/tools/*.exe "$E2E_BUILD"/tools/*.dll "$WINEPREFIX/drive_c/e2e/" 2>/dev/null
+    # The product's language files, for footprint.exe --with lang.
+    mkdir -p "$WINEPREFIX/drive_c/e2e/lang"
+    cp "$E2E_SOURCE"/data/lang/*.xml "$WINEPREFIX/drive_c/e2e/lang/" 2>/dev/null
     mkdir -p "$E2E_ARTIFACTS"
 }
 
