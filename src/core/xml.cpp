@@ -41,11 +41,9 @@ void Utf16Builder::AppendAscii(const std::uint8_t* bytes, std::int32_t count) {
     pending = 0;
     if (count > 0x3FFFFFFF) EndProcessOutOfMemory(g_memoryManager, 0);
     buffer.Reserve(count * 2);
-    std::uint8_t* out = buffer.data + buffer.length;
-    for (std::int32_t i = 0; i < count; ++i) {
-        const char16_t unit = bytes[i];
-        std::memcpy(out + 2 * i, &unit, 2);
-    }
+    // The buffer holds only whole units from an allocator-aligned start, so it is written as units.
+    char16_t* out = reinterpret_cast<char16_t*>(buffer.data + buffer.length);
+    for (std::int32_t i = 0; i < count; ++i) out[i] = bytes[i];
     buffer.length += count * 2;
 }
 
@@ -206,6 +204,26 @@ constexpr CharClasses kClasses;
 
 bool Is(std::uint8_t b, std::uint8_t cls) { return (kClasses.table[b] & cls) != 0; }
 
+// The first index in [from, to) whose byte is 128 or above or equal to one of a to d; `to` when
+// there is none. Eight bytes are tested at a time while none of them can match.
+std::int32_t ScanPlainText(const std::uint8_t* data, std::int32_t from, std::int32_t to, std::uint8_t a,
+                           std::uint8_t b, std::uint8_t c, std::uint8_t d) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+    auto hasZeroByte = [](std::uint64_t v) { return (v - kOnes) & ~v & kHigh; };
+    std::int32_t i = from;
+    while (to - i >= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, data + i, 8);
+        if ((word & kHigh) | hasZeroByte(word ^ (kOnes * a)) | hasZeroByte(word ^ (kOnes * b)) |
+            hasZeroByte(word ^ (kOnes * c)) | hasZeroByte(word ^ (kOnes * d)))
+            break;
+        i += 8;
+    }
+    while (i < to && data[i] < 0x80 && data[i] != a && data[i] != b && data[i] != c && data[i] != d) ++i;
+    return i;
+}
+
 // A name split at its last ':'; both parts point into the document.
 struct Name {
     ByteSpan prefix;
@@ -215,6 +233,23 @@ struct Name {
 bool SpanIs(ByteSpan span, const char* literal, std::int32_t length) {
     return span.length == length && std::memcmp(span.data, literal, static_cast<std::size_t>(length)) == 0;
 }
+
+// Element and attribute names repeat throughout a document; equal names share one buffer, which
+// copy-on-write makes indistinguishable from separate copies.
+class NameCache {
+public:
+    ByteString Get(ByteSpan name) {
+        std::uint32_t hash = static_cast<std::uint32_t>(name.length);
+        for (std::int32_t i = 0; i < name.length; ++i) hash = hash * 31 + static_cast<std::uint8_t>(name.data[i]);
+        ByteString& slot = m_slots[hash % kSlots];
+        if (!slot.Equals(name)) slot = name;
+        return slot;
+    }
+
+private:
+    static constexpr std::uint32_t kSlots = 64;
+    ByteString m_slots[kSlots];
+};
 
 class XmlParser {
 public:
@@ -249,6 +284,7 @@ private:
     std::int32_t m_depth = 0;
     bool m_stopped = false;  // the depth bound was hit: every open element stops where it is
     Utf16Builder m_text;     // reused for every value and chunk, so its storage grows once
+    NameCache m_names;
 };
 
 std::int32_t XmlParser::FindMarker(const char* marker, std::int32_t length) const {
@@ -330,27 +366,32 @@ WideString XmlParser::ReadTextValue() {
     const std::uint8_t quote = m_data[m_pos++];
     if (quote != '"' && quote != '\'') return WideString();
     m_text.Clear();
-    while (m_pos < m_size) {
-        const std::uint8_t c = m_data[m_pos];
-        if (c == quote) {
-            ++m_pos;
-            break;
+    for (;;) {
+        // A reference may run past the quote found here (a lone '&' takes everything up to the
+        // next ';'), so the closing quote is looked for again after one does.
+        const void* close = std::memchr(m_data + m_pos, quote, static_cast<std::size_t>(m_size - m_pos));
+        const std::int32_t end =
+            close ? static_cast<std::int32_t>(static_cast<const std::uint8_t*>(close) - m_data) : m_size;
+        while (m_pos < end) {
+            const std::uint8_t c = m_data[m_pos];
+            if (c == '&') {
+                // The decoder's state survives a reference inside a value.
+                ++m_pos;
+                m_text.AppendCodePoint(ReadReference());
+            } else if (c < 0x80) {
+                const std::int32_t plainEnd = ScanPlainText(m_data, m_pos + 1, end, '&', '&', '&', '&');
+                m_text.AppendAscii(m_data + m_pos, plainEnd - m_pos);
+                m_pos = plainEnd;
+            } else {
+                m_text.FeedByte(c);
+                ++m_pos;
+            }
         }
-        if (c == '&') {
-            // The decoder's state survives a reference inside a value.
-            ++m_pos;
-            m_text.AppendCodePoint(ReadReference());
-        } else if (c < 0x80) {
-            std::int32_t end = m_pos + 1;
-            while (end < m_size && m_data[end] < 0x80 && m_data[end] != quote && m_data[end] != '&') ++end;
-            m_text.AppendAscii(m_data + m_pos, end - m_pos);
-            m_pos = end;
-        } else {
-            m_text.FeedByte(c);
-            ++m_pos;
+        if (m_pos == end) {
+            if (end < m_size) ++m_pos;  // the closing quote
+            return m_text.ToWideString();
         }
     }
-    return m_text.ToWideString();
 }
 
 std::uint32_t XmlParser::ReadReference() {
@@ -416,7 +457,7 @@ void AddDeclaration(XmlElement* element, ByteSpan prefix, ByteString uri) {
     new (list.At(list.size - 1)) ByteString(static_cast<ByteString&&>(uri));
 }
 
-void SetAttribute(XmlElement* element, ByteSpan prefix, ByteSpan name, WideString value) {
+void SetAttribute(XmlElement* element, ByteSpan prefix, const ByteString& name, WideString value) {
     if (!element->attributes)
         element->attributes = new (MemAlloc(sizeof(BasicArray), 0)) BasicArray(sizeof(XmlAttribute));
     BasicArray& list = *element->attributes;
@@ -452,7 +493,7 @@ void XmlParser::ReadAttributes(XmlElement* element) {
             else
                 element->defaultNamespace = uri;
         } else {
-            SetAttribute(element, name.prefix, name.local, ReadTextValue());
+            SetAttribute(element, name.prefix, m_names.Get(name.local), ReadTextValue());
         }
     }
 }
@@ -472,7 +513,7 @@ XmlElement* XmlParser::ParseElement(XmlElement* parent) {
 
     // The element's own declarations are in place, so they apply to it and to its attributes.
     element->ns = name.prefix.length ? LookupPrefix(element, name.prefix) : LookupDefaultNamespace(element);
-    element->tag = name.local;
+    element->tag = m_names.Get(name.local);
     for (std::int32_t i = 0; i < element->CountAttributes(); ++i) {
         XmlAttribute* attribute = static_cast<XmlAttribute*>(element->attributes->At(i));
         if (!attribute->ns.IsEmpty()) attribute->ns = LookupPrefix(element, attribute->ns.AsSpan());
@@ -584,12 +625,8 @@ void XmlParser::ParseContent(XmlElement* element, bool folding) {
                 m_text.FeedByte(c);
                 continue;
             }
-            std::int32_t end = m_pos;
-            while (end < m_size) {
-                const std::uint8_t b = m_data[end];
-                if (b >= 0x80 || b == '<' || b == '&' || (folding && (b == ' ' || b == '\t'))) break;
-                ++end;
-            }
+            const std::int32_t end = folding ? ScanPlainText(m_data, m_pos, m_size, '<', '&', ' ', '\t')
+                                             : ScanPlainText(m_data, m_pos, m_size, '<', '&', '&', '&');
             m_text.AppendAscii(m_data + m_pos - 1, end - m_pos + 1);
             m_pos = end;
         }
