@@ -54,10 +54,10 @@ e2e_new_prefix() {
     cp -a "$E2E_ROOT/base" "$WINEPREFIX"
     mkdir -p "$WINEPREFIX/drive_c/e2e"
     cp "$E2E_BUILD"/Uninstall.exe "$E2E_BUILD"/tools/*.exe "$E2E_BUILD"/tools/*.dll "$WINEPREFIX/drive_c/e2e/" 2>/dev/null
+    mkdir -p "$E2E_ARTIFACTS"
     # The product's language files, for footprint.exe --with lang.
     mkdir -p "$WINEPREFIX/drive_c/e2e/lang"
-    cp "$E2E_SOURCE"/data/lang/*.xml "$WINEPREFIX/drive_c/e2e/lang/" 2>/dev/null
-    mkdir -p "$E2E_ARTIFACTS"
+    cp "$E2E_SOURCE"/data/lang/*.xml "$WINEPREFIX/drive_c/e2e/lang/"
 }
 
 e2e_drop_prefix() {
