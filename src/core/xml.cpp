@@ -251,6 +251,68 @@ private:
     ByteString m_slots[kSlots];
 };
 
+// Finds a start tag's attributes by prefix and name once there are enough of them that searching
+// the list for every new one would make a long start tag cost quadratic time.
+class AttributeIndex {
+public:
+    static constexpr std::int32_t kFromCount = 8;
+
+    AttributeIndex() = default;
+    AttributeIndex(const AttributeIndex&) = delete;
+    AttributeIndex& operator=(const AttributeIndex&) = delete;
+    ~AttributeIndex() { MemFree(m_slots, 0); }
+
+    // Forgets the previous start tag's attributes.
+    void Reset() {
+        if (m_count) std::memset(m_slots, 0, m_capacity * sizeof(std::int32_t));
+        m_count = 0;
+    }
+    std::int32_t Count() const { return static_cast<std::int32_t>(m_count); }
+    // The list position of the attribute with that prefix and name, or -1.
+    std::int32_t Find(const BasicArray& list, ByteSpan prefix, ByteSpan name) const {
+        if (!m_capacity) return -1;
+        for (std::uint32_t slot = Hash(prefix, name) & (m_capacity - 1);; slot = (slot + 1) & (m_capacity - 1)) {
+            if (!m_slots[slot]) return -1;
+            const XmlAttribute* attribute = static_cast<const XmlAttribute*>(list.At(m_slots[slot] - 1));
+            if (attribute->ns.Equals(prefix) && attribute->name.Equals(name)) return m_slots[slot] - 1;
+        }
+    }
+    void Add(const BasicArray& list, std::int32_t position) {
+        if ((m_count + 1) * 2 > m_capacity) Grow(list);
+        Place(list, position);
+        ++m_count;
+    }
+
+private:
+    static std::uint32_t Hash(ByteSpan prefix, ByteSpan name) {
+        std::uint32_t hash = 2166136261u;
+        for (std::int32_t i = 0; i < prefix.length; ++i) hash = (hash ^ static_cast<std::uint8_t>(prefix.data[i])) * 16777619u;
+        hash = (hash ^ ':') * 16777619u;
+        for (std::int32_t i = 0; i < name.length; ++i) hash = (hash ^ static_cast<std::uint8_t>(name.data[i])) * 16777619u;
+        return hash;
+    }
+    void Place(const BasicArray& list, std::int32_t position) {
+        const XmlAttribute* attribute = static_cast<const XmlAttribute*>(list.At(position));
+        std::uint32_t slot = Hash(attribute->ns.AsSpan(), attribute->name.AsSpan()) & (m_capacity - 1);
+        while (m_slots[slot]) slot = (slot + 1) & (m_capacity - 1);
+        m_slots[slot] = position + 1;
+    }
+    void Grow(const BasicArray& list) {
+        std::int32_t* old = m_slots;
+        const std::uint32_t oldCapacity = m_capacity;
+        m_capacity = oldCapacity ? oldCapacity * 2 : 32;
+        m_slots = static_cast<std::int32_t*>(MemAlloc(CheckedByteSize(m_capacity, sizeof(std::int32_t)), 0));
+        std::memset(m_slots, 0, m_capacity * sizeof(std::int32_t));
+        for (std::uint32_t i = 0; i < oldCapacity; ++i)
+            if (old[i]) Place(list, old[i] - 1);
+        MemFree(old, 0);
+    }
+
+    std::int32_t* m_slots = nullptr;  // list position + 1; 0 is a free slot
+    std::uint32_t m_capacity = 0;
+    std::uint32_t m_count = 0;
+};
+
 class XmlParser {
 public:
     XmlParser(const std::uint8_t* data, std::int32_t size) : m_data(data), m_size(size) {}
@@ -271,6 +333,7 @@ private:
     Name ReadName();
     bool FindStartTag(Name& name, bool& closing);
     void ReadAttributes(XmlElement* element);
+    void SetAttribute(XmlElement* element, ByteSpan prefix, const ByteString& name, WideString value);
     ByteString ReadRawValue();
     WideString ReadTextValue();
     std::uint32_t ReadReference();
@@ -285,6 +348,7 @@ private:
     bool m_stopped = false;  // the depth bound was hit: every open element stops where it is
     Utf16Builder m_text;     // reused for every value and chunk, so its storage grows once
     NameCache m_names;
+    AttributeIndex m_attributeIndex;
 };
 
 std::int32_t XmlParser::FindMarker(const char* marker, std::int32_t length) const {
@@ -457,25 +521,38 @@ void AddDeclaration(XmlElement* element, ByteSpan prefix, ByteString uri) {
     new (list.At(list.size - 1)) ByteString(static_cast<ByteString&&>(uri));
 }
 
-void SetAttribute(XmlElement* element, ByteSpan prefix, const ByteString& name, WideString value) {
+// An attribute whose prefix and name are already there keeps its place and takes the new value.
+void XmlParser::SetAttribute(XmlElement* element, ByteSpan prefix, const ByteString& name, WideString value) {
     if (!element->attributes)
         element->attributes = new (MemAlloc(sizeof(BasicArray), 0)) BasicArray(sizeof(XmlAttribute));
     BasicArray& list = *element->attributes;
-    for (std::int32_t i = 0; i < list.size; ++i) {
-        XmlAttribute* existing = static_cast<XmlAttribute*>(list.At(i));
-        if (existing->ns.Equals(prefix) && existing->name.Equals(name)) {
-            existing->value = static_cast<WideString&&>(value);
-            return;
+    std::int32_t existing = -1;
+    if (list.size < AttributeIndex::kFromCount) {
+        for (std::int32_t i = 0; i < list.size && existing < 0; ++i) {
+            const XmlAttribute* attribute = static_cast<const XmlAttribute*>(list.At(i));
+            if (attribute->ns.Equals(prefix) && attribute->name.Equals(name)) existing = i;
         }
+    } else {
+        if (m_attributeIndex.Count() != list.size) {
+            m_attributeIndex.Reset();
+            for (std::int32_t i = 0; i < list.size; ++i) m_attributeIndex.Add(list, i);
+        }
+        existing = m_attributeIndex.Find(list, prefix, name.AsSpan());
+    }
+    if (existing >= 0) {
+        static_cast<XmlAttribute*>(list.At(existing))->value = static_cast<WideString&&>(value);
+        return;
     }
     list.Resize(list.size + 1);
     XmlAttribute* added = new (list.At(list.size - 1)) XmlAttribute();
     added->ns = prefix;
     added->name = name;
     added->value = static_cast<WideString&&>(value);
+    if (list.size > AttributeIndex::kFromCount) m_attributeIndex.Add(list, list.size - 1);
 }
 
 void XmlParser::ReadAttributes(XmlElement* element) {
+    m_attributeIndex.Reset();
     for (;;) {
         SkipWhitespace();
         if (AtEnd() || !Is(m_data[m_pos], kNameStart)) return;

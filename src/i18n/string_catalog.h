@@ -32,8 +32,9 @@ private:
     core::XmlElement* m_root = nullptr;
 };
 
-// Files larger than this are not language files and are not read.
-constexpr win::DWORD kMaxLanguageFileSize = 4u << 20;
+// Files larger than this are not language files and are not read (the product's are about 3 KB).
+// The bound also keeps the time a hostile file can cost the reader within a fraction of a second.
+constexpr win::DWORD kMaxLanguageFileSize = 256u << 10;
 
 // The "text" of the first entry whose "id" equals key (ignoring case) in the first element named
 // section among the root's children, unescaped; empty when there is none.

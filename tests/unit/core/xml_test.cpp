@@ -110,6 +110,18 @@ TEST(ParseXml, AttributesWithTheSameNameKeepFirstPositionAndLastValue) {
     });
 }
 
+TEST(ParseXml, LongStartTagsKeepFirstPositionAndLastValue) {
+    std::string document = "<a";
+    std::string expected = "a[";
+    for (int i = 0; i < 40; ++i) {
+        document += " n" + std::to_string(i) + "='" + std::to_string(i) + "'";
+        expected += (i ? " n" : "n") + std::to_string(i) + "=\"" + (i == 3 ? "x" : i == 30 ? "y" : std::to_string(i)) + "\"";
+    }
+    document += " n30='y' p:n3='z' n3='x'/>";
+    expected += " n3=\"z\"]";  // the undeclared prefix resolves to no namespace, so it shows no braces
+    EXPECT_EQ(Parse(document), expected);
+}
+
 TEST(ParseXml, References) {
     ExpectCatalogue({
         {"<a v='&#65;&#x41;&amp;'/>", "a[v=\"AA&\"]"},
