@@ -72,6 +72,8 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
 BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode);
 
 void OutputDebugStringW(LPCWSTR text);
+// Shows the message and ends the process at once; never returns.
+[[noreturn]] void FatalAppExitW(UINT action, LPCWSTR message);
 
 // Compares as the file system compares names: ordinal, optionally without regard to case.
 constexpr int CSTR_LESS_THAN = 1;

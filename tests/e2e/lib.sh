@@ -5,6 +5,7 @@ set -u
 
 E2E_ROOT=${E2E_ROOT:-/tmp/orvik-e2e}
 E2E_BUILD=${E2E_BUILD:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build/win64}
+E2E_SOURCE=${E2E_SOURCE:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
 E2E_ARTIFACTS=${E2E_ARTIFACTS:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build/e2e-artifacts}
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" WINEARCH=win64
 WINE=${WINE:-$(command -v wine64 || echo /usr/lib/wine/wine64)}
@@ -57,6 +58,9 @@ e2e_new_prefix() {
         [ -f "$f" ] && cp "$f" "$WINEPREFIX/drive_c/e2e/"
     done
     mkdir -p "$E2E_ARTIFACTS"
+    # The product's language files, for footprint.exe --with lang.
+    mkdir -p "$WINEPREFIX/drive_c/e2e/lang"
+    cp "$E2E_SOURCE"/data/lang/*.xml "$WINEPREFIX/drive_c/e2e/lang/"
 }
 
 e2e_drop_prefix() {

@@ -1,5 +1,7 @@
 // Simulated KERNEL32 process, version, environment and module calls, and OLE32's two.
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/sim/machine.h"
@@ -212,6 +214,12 @@ int CompareStringOrdinal(LPCWSTR a, int lengthA, LPCWSTR b, int lengthB, BOOL ig
         for (auto& c : right) c = sim::FoldCase(c);
     }
     return left < right ? CSTR_LESS_THAN : left == right ? CSTR_EQUAL : CSTR_GREATER_THAN;
+}
+
+void FatalAppExitW(UINT, LPCWSTR message) {
+    std::fprintf(stderr, "FatalAppExit: %s\n", sim::Narrow(sim::FromPtr(message)).c_str());
+    std::fflush(stderr);
+    std::_Exit(3);
 }
 
 }  // namespace win

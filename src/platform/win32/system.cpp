@@ -74,6 +74,11 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR source, int sourceLe
                                  reinterpret_cast<::BOOL*>(usedDefault));
 }
 
+void FatalAppExitW(UINT action, LPCWSTR message) {
+    ::FatalAppExitW(action, W(message));
+    ::ExitProcess(3);  // not reached; the system header does not mark FatalAppExitW as ending the process
+}
+
 HRESULT OleInitialize(void* reserved) { return ::OleInitialize(reserved); }
 void OleUninitialize() { ::OleUninitialize(); }
 

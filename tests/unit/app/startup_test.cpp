@@ -63,7 +63,10 @@ TEST_F(Startup, SilentRunReportsEveryCodeInItsOwnWriteAndRemovesTheExecutable) {
     EXPECT_EQ(PipeWrites(), (std::vector<std::string>{"1", "2", "4", "6", "7", "8", "9", "10"}));
     EXPECT_FALSE(ProductExecutableExists());
     EXPECT_TRUE(sim::machine().windows.boxes.empty());
-    EXPECT_EQ(sim::machine().CallsTo("CreateFileW"), (std::vector<std::string>{"\\\\.\\pipe\\Orvik Pendrel"}));
+    // The language file is looked for first; the pipe is the only other thing opened.
+    EXPECT_EQ(sim::machine().CallsTo("CreateFileW"),
+              (std::vector<std::string>{"C:\\Program Files\\Orvik Software\\Orvik Pendrel\\lang\\uninst_lang_en_us.xml",
+                                        "\\\\.\\pipe\\Orvik Pendrel"}));
 }
 
 TEST_F(Startup, SilentRunWithoutPipeEndsAndRemovesNothing) {

@@ -1,0 +1,51 @@
+# The recorded language chooses the texts of the message boxes; without its file the built-in
+# English texts appear.
+
+GERMAN_CAPTION="Orvik Pendrel Deinstallations-Assistent"
+ENGLISH_CAPTION="Orvik Pendrel Uninstall Wizard"
+
+# Like dismiss_window, then waits until that window has gone, so that a following box with the
+# same caption is not mistaken for it.
+dismiss_and_wait_gone() {
+    local title=$1 key=$2 wait=$3 shot=$4
+    dismiss_window "$title" "$key" "$wait" "$shot" || return 1
+    local id
+    id=$(xdotool search --name "^${title}\$" 2>/dev/null | head -n 1)
+    [ -z "$id" ] && return 0
+    for _ in $(seq 100); do
+        xdotool search --name "^${title}\$" 2>/dev/null | grep -qx "$id" || return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# Runs the uninstaller interactively, answers the confirmation with Yes and closes the
+# completion message; both must carry the caption $1. Screenshots are kept as $2-*.png.
+run_interactive_expecting_caption() {
+    local caption=$1 shots=$2
+    win "$PRODUCT_DIR\\Uninstall.exe" &
+    local run=$!
+    check "confirmation titled [$caption]" dismiss_and_wait_gone "$caption" y 30 "$shots-confirmation"
+    check "completion message titled [$caption]" dismiss_window "$caption" Return 60 "$shots-completion"
+    wait "$run"
+    win_wait
+}
+
+case_language_german_file_gives_german_boxes() {
+    footprint_install --with lang --lang 40816
+    check "German file installed" exists "$PRODUCT_DIR\\lang\\uninst_lang_de_de.xml"
+    run_interactive_expecting_caption "$GERMAN_CAPTION" language-german
+    check "product executable removed" missing "$PRODUCT_DIR\\Orvik Pendrel.exe"
+}
+
+case_language_number_with_high_bits_selects_german() {
+    footprint_install --with lang --lang $((65536 + 40816))
+    run_interactive_expecting_caption "$GERMAN_CAPTION" language-german-high-bits
+}
+
+case_language_missing_file_gives_english_boxes() {
+    footprint_install --with lang --lang 40816
+    rm -f "$(unix_path "$PRODUCT_DIR\\lang\\uninst_lang_de_de.xml")"
+    check "German file removed" missing "$PRODUCT_DIR\\lang\\uninst_lang_de_de.xml"
+    run_interactive_expecting_caption "$ENGLISH_CAPTION" language-missing-file
+}
