@@ -1,4 +1,5 @@
-// The product's language files in the install directory's "lang" subdirectory (--with lang).
+// The product's language files in the install directory's "lang" subdirectory (all of them, as the
+// product ships them; --with no-lang leaves them out).
 // They are copied from the "lang" directory beside footprint.exe; "langid" is written by --lang.
 #include "footprint.h"
 
@@ -29,7 +30,7 @@ std::vector<std::wstring> LanguageFiles() {
 }
 
 void Install(const Options& o) {
-    if (!o.Has(L"lang")) return;
+    if (o.Has(L"no-lang")) return;
     const std::wstring target = o.InstallFile(L"lang");
     MakeDirectories(target);
     const std::vector<std::wstring> names = LanguageFiles();
@@ -39,7 +40,7 @@ void Install(const Options& o) {
 }
 
 void Describe(const Options& o, std::vector<Item>& items) {
-    if (!o.Has(L"lang")) return;
+    if (o.Has(L"no-lang")) return;
     for (const std::wstring& name : LanguageFiles())
         items.push_back(FileItem(Owner::Product, o.InstallFile(L"lang\\" + name)));
     items.push_back(DirectoryItem(Owner::Product, o.InstallFile(L"lang")));
