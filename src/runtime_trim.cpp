@@ -1,9 +1,33 @@
-// The C++ runtime's verbose terminate handler prints a demangled type name and drags the whole
-// demangler into the executable. The program throws nothing, so ending at once is enough.
+// The program is built without exceptions and runs on one thread, yet the C++ runtime's static
+// library brings in its exception machinery (unwinder, exception classes, the string classes they
+// use, the demangler) through a handful of helper functions. Defining those helpers here, ending
+// the process at once as an exception-free program would anyway, keeps all of that out of the
+// executable: about a third of its code.
 #if defined(_WIN32)
+#include <bits/functexcept.h>
+
 #include <cstdlib>
 
 namespace __gnu_cxx {
 void __verbose_terminate_handler() { std::abort(); }
 }  // namespace __gnu_cxx
+
+namespace std {
+void __throw_bad_exception() { std::abort(); }
+void __throw_bad_alloc() { std::abort(); }
+void __throw_bad_array_new_length() { std::abort(); }
+void __throw_bad_cast() { std::abort(); }
+void __throw_bad_typeid() { std::abort(); }
+void __throw_logic_error(const char*) { std::abort(); }
+void __throw_domain_error(const char*) { std::abort(); }
+void __throw_invalid_argument(const char*) { std::abort(); }
+void __throw_length_error(const char*) { std::abort(); }
+void __throw_out_of_range(const char*) { std::abort(); }
+void __throw_out_of_range_fmt(const char*, ...) { std::abort(); }
+void __throw_runtime_error(const char*) { std::abort(); }
+void __throw_range_error(const char*) { std::abort(); }
+void __throw_overflow_error(const char*) { std::abort(); }
+void __throw_underflow_error(const char*) { std::abort(); }
+void __throw_bad_function_call() { std::abort(); }
+}  // namespace std
 #endif
