@@ -69,6 +69,8 @@ constexpr WPARAM ICON_BIG = 1;
 // Window data and styles.
 constexpr DWORD WS_POPUP = 0x80000000;
 constexpr int CW_USEDEFAULT = static_cast<int>(0x80000000);
+constexpr UINT SWP_NOMOVE = 0x0002;
+constexpr UINT SWP_NOZORDER = 0x0004;
 constexpr int GWL_STYLE = -16;
 constexpr int GWLP_WNDPROC = -4;
 constexpr int GWLP_USERDATA = -21;
@@ -164,6 +166,7 @@ UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT milliseconds, void* callback);
 BOOL KillTimer(HWND window, UINT_PTR id);
 BOOL InvalidateRect(HWND window, const RECT* rect, BOOL erase);
 BOOL GetClientRect(HWND window, RECT* rect);
+BOOL GetWindowRect(HWND window, RECT* rect);
 BOOL ScreenToClient(HWND window, POINT* point);
 BOOL PtInRect(const RECT* rect, POINT point);
 DWORD GetMessagePos();

@@ -7,8 +7,23 @@ namespace ui {
 
 namespace {
 
+// The client area the run-time layout fills: the banner's width, and the link with a margin.
+constexpr int kClientWidth = 525;
+constexpr int kClientHeight = 180;
+
 void Place(win::HWND control, int x, int y, int width, int height) {
     win::SetWindowPos(control, nullptr, x, y, width, height, 0);
+}
+
+// The template's size in dialog units follows the font's measure, the layout is in pixels: the
+// window is fitted to the layout, so the banner spans it whatever the font.
+void FitClientArea(win::HWND window) {
+    win::RECT outer{}, client{};
+    if (!win::GetWindowRect(window, &outer) || !win::GetClientRect(window, &client)) return;
+    const int frameWidth = (outer.right - outer.left) - (client.right - client.left);
+    const int frameHeight = (outer.bottom - outer.top) - (client.bottom - client.top);
+    win::SetWindowPos(window, nullptr, 0, 0, kClientWidth + frameWidth, kClientHeight + frameHeight,
+                      win::SWP_NOMOVE | win::SWP_NOZORDER);
 }
 
 }  // namespace
@@ -52,6 +67,7 @@ bool UninstallDialog::OnInitDialog() {
     win::SetWindowTextW(m_link.GetSafeHwnd(), m_link.m_strLink.c_str());
     m_link.SetTooltipText(m_host.GetMessageText(product::kMsgWebUrl));
     Place(m_link.GetSafeHwnd(), 16, 145, 160, 24);
+    FitClientArea(m_hWnd);
 
     // The hidden finish button is the template's default button, so Enter would click it and
     // end the wizard as finished before anything was removed; it stays disabled until then.

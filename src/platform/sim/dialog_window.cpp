@@ -74,6 +74,7 @@ bool DeliverNext(win::HWND dialog) {
     if (!ws().queue.empty()) {
         PostedMessage m = ws().queue.front();
         ws().queue.pop_front();
+        if (m.control) m.lParam = reinterpret_cast<win::LPARAM>(win::GetDlgItem(dialog, m.control));
         win::SendMessageW(m.window ? m.window : dialog, m.message, m.wParam, m.lParam);
         return true;
     }
@@ -103,6 +104,8 @@ INT_PTR DialogBoxParamW(HINSTANCE, LPCWSTR templateName, HWND parent, DLGPROC pr
     w.proc = &sim::DialogWindowProc;
     w.dialogProc = proc;
     w.iconic = ws().dialogsStartIconic;
+    w.width = ws().dialogWidth;
+    w.height = ws().dialogHeight;
     (void)parent;
     proc(dialog, WM_INITDIALOG, 0, param);
     for (int i = 0; i < sim::kMaxModalMessages && !ws().windows[dialog].dialogEnded; ++i)
@@ -163,10 +166,11 @@ BOOL EnableWindow(HWND window, BOOL enable) {
     return wasDisabled;
 }
 
-BOOL SetWindowPos(HWND window, HWND, int x, int y, int width, int height, UINT) {
+BOOL SetWindowPos(HWND window, HWND, int x, int y, int width, int height, UINT flags) {
     sim::SimWindow* w = ws().Find(window);
     if (!w) return FALSE;
-    w->x = x, w->y = y, w->width = width, w->height = height;
+    if (!(flags & SWP_NOMOVE)) w->x = x, w->y = y;
+    w->width = width, w->height = height;
     w->moved = true;
     return TRUE;
 }
@@ -235,6 +239,13 @@ BOOL GetClientRect(HWND window, RECT* rect) {
     sim::SimWindow* w = ws().Find(window);
     if (!w) return FALSE;
     *rect = {0, 0, w->width, w->height};
+    return TRUE;
+}
+
+BOOL GetWindowRect(HWND window, RECT* rect) {
+    sim::SimWindow* w = ws().Find(window);
+    if (!w) return FALSE;
+    *rect = {w->x, w->y, w->x + w->width, w->y + w->height};  // simulated windows have no frame
     return TRUE;
 }
 

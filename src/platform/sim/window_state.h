@@ -58,6 +58,7 @@ struct PostedMessage {
     win::UINT message;
     win::WPARAM wParam;
     win::LPARAM lParam;
+    int control = 0;  // when set, lParam becomes this control of the dialog (a notification from it)
 };
 
 struct WindowState {
@@ -71,6 +72,7 @@ struct WindowState {
     // Dialogs and controls.
     bool dialogFails = false;        // DialogBoxParamW cannot create the window
     bool dialogsStartIconic = false;
+    int dialogWidth = 537, dialogHeight = 212;  // client size of a dialog the loop creates
     std::deque<PostedMessage> queue;  // delivered by the modal loop, before any timer
     long clock = 0;                   // milliseconds of the modal loop's timers
     win::POINT cursor{-1000, -1000};  // where the mouse is, in screen coordinates

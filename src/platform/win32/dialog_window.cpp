@@ -77,6 +77,7 @@ BOOL InvalidateRect(HWND window, const RECT* rect, BOOL erase) {
     return ::InvalidateRect(X(window), reinterpret_cast<const ::RECT*>(rect), erase);
 }
 BOOL GetClientRect(HWND window, RECT* rect) { return ::GetClientRect(X(window), reinterpret_cast<::RECT*>(rect)); }
+BOOL GetWindowRect(HWND window, RECT* rect) { return ::GetWindowRect(X(window), reinterpret_cast<::RECT*>(rect)); }
 BOOL ScreenToClient(HWND window, POINT* point) { return ::ScreenToClient(X(window), reinterpret_cast<::POINT*>(point)); }
 BOOL PtInRect(const RECT* rect, POINT point) {
     return ::PtInRect(reinterpret_cast<const ::RECT*>(rect), ::POINT{point.x, point.y});
