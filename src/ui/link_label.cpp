@@ -115,8 +115,28 @@ void LinkLabel::CheckMouseStillInside() {
     win::InvalidateRect(m_hWnd, nullptr, win::TRUE);
 }
 
-bool LinkLabel::OnMessage(win::UINT message, win::WPARAM, win::LPARAM, win::LRESULT& result) {
+// The label draws its text without a background of its own. Smoothed text drawn over the text
+// of the other colour would leave that colour at the glyphs' edges, so the label is first
+// cleared with the brush the dialog paints its own background with.
+bool LinkLabel::EraseBackground(win::HDC dc) {
+    win::HWND parent = win::GetParent(m_hWnd);
+    auto brush = reinterpret_cast<win::HBRUSH>(
+        parent ? win::SendMessageW(parent, win::WM_CTLCOLORDLG, reinterpret_cast<win::WPARAM>(dc),
+                                   reinterpret_cast<win::LPARAM>(parent))
+               : 0);
+    if (!brush) return false;
+    win::RECT client{};
+    win::GetClientRect(m_hWnd, &client);
+    win::FillRect(dc, &client, brush);
+    return true;
+}
+
+bool LinkLabel::OnMessage(win::UINT message, win::WPARAM wParam, win::LPARAM, win::LRESULT& result) {
     switch (message) {
+    case win::WM_ERASEBKGND:
+        if (!EraseBackground(reinterpret_cast<win::HDC>(wParam))) return false;
+        result = win::TRUE;
+        return true;
     case win::WM_SETCURSOR:
         if (!m_hHandCursor) return false;
         win::SetCursor(m_hHandCursor);

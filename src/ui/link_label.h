@@ -32,6 +32,7 @@ private:
     void UnderlineFont();
     void CreateTooltip();
     void CheckMouseStillInside();
+    bool EraseBackground(win::HDC dc);
 
     bool m_bHover = false;
     win::HCURSOR m_hHandCursor = nullptr;

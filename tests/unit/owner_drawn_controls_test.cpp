@@ -228,6 +228,18 @@ TEST(LinkLabelColour, LinkColourAndRedWhileTheMouseRestsOnIt) {
     EXPECT_EQ(machine().gdi.Dc(dc).textColour, Rgb(255, 0, 0));
 }
 
+TEST(LinkLabelColour, LabelIsClearedWithTheDialogBackgroundBeforeItsTextIsDrawn) {
+    win::HWND window = MakeLabel();
+    ui::LinkLabel link;
+    link.SubclassWindow(window);
+    win::HDC dc = machine().gdi.NewDc();
+    EXPECT_EQ(win::SendMessageW(window, win::WM_ERASEBKGND, reinterpret_cast<win::WPARAM>(dc), 0), win::TRUE);
+    ASSERT_EQ(machine().gdi.fills.size(), 1u);
+    EXPECT_EQ(machine().gdi.fills[0].rect.right, 160);
+    EXPECT_EQ(machine().gdi.fills[0].rect.bottom, 24);
+    EXPECT_EQ(machine().gdi.fills[0].colour, Rgb(240, 240, 240));
+}
+
 TEST(LinkLabelHover, TimerEndsTheHoverOnlyOnceTheMouseHasLeft) {
     win::HWND window = MakeLabel();
     ui::LinkLabel link;

@@ -151,6 +151,11 @@ BOOL DestroyWindow(HWND window) {
     return TRUE;
 }
 
+HWND GetParent(HWND window) {
+    sim::SimWindow* w = ws().Find(window);
+    return w ? w->parent : nullptr;
+}
+
 BOOL IsWindow(HWND window) { return ws().Find(window) ? TRUE : FALSE; }
 
 BOOL IsIconic(HWND window) {

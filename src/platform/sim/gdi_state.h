@@ -74,6 +74,7 @@ struct GdiState {
     int charWidth = 7, charHeight = 13;  // text measure of every font
     int edge = 2;                        // SM_CXEDGE and SM_CYEDGE
     int iconSize = 32;
+    win::HBRUSH dialogBackground = nullptr;  // what dialogs answer WM_CTLCOLORDLG with
 
     std::vector<DrawnFill> fills;
     std::vector<DrawnLine> lines;

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "platform/gdi.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/text.h"
 
@@ -36,6 +37,11 @@ win::LRESULT WIN_STDCALL ClassProc(win::HWND window, win::UINT message, win::WPA
         return 0;
     case win::WM_GETFONT:
         return reinterpret_cast<win::LRESULT>(w->font);
+    case win::WM_CTLCOLORDLG:
+        // The dialog manager answers with the brush of the dialog's background.
+        if (w->className != u"#32770") return 0;
+        if (!machine().gdi.dialogBackground) machine().gdi.dialogBackground = win::CreateSolidBrush(win::RGB(240, 240, 240));
+        return reinterpret_cast<win::LRESULT>(machine().gdi.dialogBackground);
     case win::WM_SETICON: {
         auto icon = reinterpret_cast<win::HICON>(lParam);
         auto& slot = wParam == win::ICON_BIG ? w->bigIcon : w->smallIcon;

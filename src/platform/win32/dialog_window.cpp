@@ -54,6 +54,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
                                      H<::HMENU>(menu), H<::HINSTANCE>(instance), param));
 }
 BOOL DestroyWindow(HWND window) { return ::DestroyWindow(X(window)); }
+HWND GetParent(HWND window) { return H<HWND>(::GetParent(X(window))); }
 BOOL IsWindow(HWND window) { return ::IsWindow(X(window)); }
 BOOL IsIconic(HWND window) { return ::IsIconic(X(window)); }
 BOOL EnableWindow(HWND window, BOOL enable) { return ::EnableWindow(X(window), enable); }
