@@ -39,14 +39,15 @@ screenshot demo-wizard
 # Every other box titled like the wizard comes from the removal; the last one is the
 # completion box, after which the wizard closes.
 boxes=0
+seen=" "
 while xdotool getwindowname "$wizard" >/dev/null 2>&1 && kill -0 "$uninstaller" 2>/dev/null; do
     box=$(titled_windows | grep -vx "$wizard" | head -n 1)
-    if [ -n "$box" ]; then
+    if [ -n "$box" ] && [[ $seen != *" $box "* ]]; then
+        seen+="$box "
         sleep 0.5
         boxes=$((boxes + 1))
         screenshot demo-completion
         xdotool key --window "$box" Escape 2>/dev/null
-        sleep 0.5
     fi
     sleep 0.1
 done
