@@ -69,7 +69,17 @@ TEST(WizardRun, RemovalRunsOnceFromTheStartTimerAndTheCompletionBoxEndsIt) {
 
     EXPECT_EQ(host.reports, (std::vector<int>{1, 2, 4, 6, 7, 8, 9, 10}));
     ASSERT_NE(Control(ui::kProgressControl), nullptr);
-    EXPECT_EQ(Control(ui::kProgressControl)->progressPositions, (std::vector<int>{10, 20, 40, 60, 70, 80, 90, 100}));
+    // The sequence's own points, in order (the printer step moves the bar between them itself).
+    const std::vector<int>& positions = Control(ui::kProgressControl)->progressPositions;
+    const std::vector<int> points{10, 20, 40, 60, 70, 80, 90, 100};
+    auto next = positions.begin();
+    for (int point : points) {
+        next = std::find(next, positions.end(), point);
+        ASSERT_NE(next, positions.end()) << "progress point " << point;
+        ++next;
+    }
+    EXPECT_EQ(positions.back(), 100);
+    EXPECT_EQ(std::count(positions.begin(), positions.end(), 100), 1);
 
     ASSERT_EQ(machine().windows.boxes.size(), 1u);
     const auto& box = machine().windows.boxes[0];
