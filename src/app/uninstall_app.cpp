@@ -32,6 +32,11 @@ bool UninstallApp::InitInstance() {
     if (!CheckEnvironment()) return false;
     if (RelaunchFromTempCopy()) return false;
 
+    // The wizard's progress bar and the link's tooltip are common controls.
+    const win::INITCOMMONCONTROLSEX controls{sizeof(win::INITCOMMONCONTROLSEX),
+                                             win::ICC_STANDARD_CLASSES | win::ICC_PROGRESS_CLASS | win::ICC_BAR_CLASSES};
+    win::InitCommonControlsEx(&controls);
+
     if (m_bSilent) {
         if (!ConnectToInstaller()) return false;
     } else {

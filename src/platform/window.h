@@ -1,5 +1,5 @@
-// Window-system operations the engine and start-up use (USER32). The wizard's own window code
-// lives with the dialog stand-ins.
+// Window-system operations (USER32 and the common controls): message boxes and window lookup for
+// start-up and the engine, and the calls the wizard's dialog and controls make.
 #pragma once
 #include "platform/types.h"
 
@@ -24,6 +24,167 @@ HWND FindWindowW(LPCWSTR className, LPCWSTR windowName);
 BOOL BringWindowToTop(HWND window);
 LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+struct HiconTag;
+using HICON = HiconTag*;
+using HCURSOR = HICON;
+using WNDPROC = LRESULT(WIN_STDCALL*)(HWND, UINT, WPARAM, LPARAM);
+using DLGPROC = INT_PTR(WIN_STDCALL*)(HWND, UINT, WPARAM, LPARAM);
+
+struct POINT {
+    LONG x, y;
+};
+struct SIZE {
+    LONG cx, cy;
+};
+struct RECT {
+    LONG left, top, right, bottom;
+};
+
+// Messages.
+constexpr UINT WM_SETTEXT = 0x000C;
+constexpr UINT WM_GETTEXT = 0x000D;
+constexpr UINT WM_PAINT = 0x000F;
+constexpr UINT WM_CLOSE = 0x0010;
+constexpr UINT WM_ERASEBKGND = 0x0014;
+constexpr UINT WM_SETCURSOR = 0x0020;
+constexpr UINT WM_ICONERASEBKGND = 0x0027;
+constexpr UINT WM_DRAWITEM = 0x002B;
+constexpr UINT WM_SETFONT = 0x0030;
+constexpr UINT WM_GETFONT = 0x0031;
+constexpr UINT WM_QUERYDRAGICON = 0x0037;
+constexpr UINT WM_SETICON = 0x0080;
+constexpr UINT WM_NCDESTROY = 0x0082;
+constexpr UINT WM_INITDIALOG = 0x0110;
+constexpr UINT WM_COMMAND = 0x0111;
+constexpr UINT WM_TIMER = 0x0113;
+constexpr UINT WM_CTLCOLOREDIT = 0x0133;
+constexpr UINT WM_CTLCOLORDLG = 0x0136;
+constexpr UINT WM_CTLCOLORSTATIC = 0x0138;
+constexpr UINT WM_MOUSEMOVE = 0x0200;
+constexpr UINT WM_MOUSEHOVER = 0x02A1;
+constexpr UINT WM_MOUSELEAVE = 0x02A3;
+constexpr UINT BN_CLICKED = 0;
+constexpr UINT STN_CLICKED = 0;
+constexpr WPARAM ICON_SMALL = 0;
+constexpr WPARAM ICON_BIG = 1;
+
+// Window data and styles.
+constexpr DWORD WS_POPUP = 0x80000000;
+constexpr int CW_USEDEFAULT = static_cast<int>(0x80000000);
+constexpr UINT SWP_NOMOVE = 0x0002;
+constexpr UINT SWP_NOZORDER = 0x0004;
+constexpr int GWL_STYLE = -16;
+constexpr int GWLP_WNDPROC = -4;
+constexpr int GWLP_USERDATA = -21;
+constexpr int DWLP_USER = static_cast<int>(sizeof(LRESULT) + sizeof(DLGPROC));
+constexpr DWORD SS_NOTIFY = 0x0100;
+constexpr DWORD BS_TYPEMASK = 0x000F;
+constexpr DWORD BS_OWNERDRAW = 0x000B;
+
+// Owner drawing.
+constexpr UINT ODS_SELECTED = 0x0001;
+constexpr UINT ODS_DISABLED = 0x0004;
+constexpr UINT ODS_FOCUS = 0x0010;
+constexpr UINT ODS_DEFAULT = 0x0020;
+
+struct HdcTag;
+using HDC = HdcTag*;
+
+struct DRAWITEMSTRUCT {
+    UINT CtlType;
+    UINT CtlID;
+    UINT itemID;
+    UINT itemAction;
+    UINT itemState;
+    HWND hwndItem;
+    HDC hDC;
+    RECT rcItem;
+    ULONG_PTR itemData;
+};
+
+constexpr int SM_CXICON = 11;
+constexpr int SM_CYICON = 12;
+constexpr int SM_CXEDGE = 45;
+constexpr int SM_CYEDGE = 46;
+
+// Mouse tracking.
+constexpr DWORD TME_HOVER = 0x1;
+constexpr DWORD TME_LEAVE = 0x2;
+struct TRACKMOUSEEVENT {
+    DWORD cbSize;
+    DWORD dwFlags;
+    HWND hwndTrack;
+    DWORD dwHoverTime;
+};
+
+// Tooltips.
+inline constexpr char16_t TOOLTIPS_CLASSW[] = u"tooltips_class32";
+constexpr UINT TTM_SETDELAYTIME = WM_USER + 3;
+constexpr UINT TTM_SETMAXTIPWIDTH = WM_USER + 24;
+constexpr UINT TTM_ADDTOOLW = WM_USER + 50;
+constexpr UINT TTM_UPDATETIPTEXTW = WM_USER + 57;
+constexpr WPARAM TTDT_AUTOMATIC = 0;
+constexpr UINT TTF_SUBCLASS = 0x0010;
+struct TOOLINFOW {
+    UINT cbSize;
+    UINT uFlags;
+    HWND hwnd;
+    UINT_PTR uId;
+    RECT rect;
+    HINSTANCE hinst;
+    LPWSTR lpszText;
+    LPARAM lParam;
+    void* lpReserved;
+};
+
+// Common controls.
+constexpr DWORD ICC_BAR_CLASSES = 0x00000004;  // also the tooltip class
+constexpr DWORD ICC_PROGRESS_CLASS = 0x00000020;
+constexpr DWORD ICC_STANDARD_CLASSES = 0x00004000;
+struct INITCOMMONCONTROLSEX {
+    DWORD dwSize;
+    DWORD dwICC;
+};
+
+constexpr LPCWSTR MAKEINTRESOURCEW(UINT id) { return reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(id)); }
+inline LPCWSTR const IDC_HAND = MAKEINTRESOURCEW(32649);
+
+INT_PTR DialogBoxParamW(HINSTANCE instance, LPCWSTR templateName, HWND parent, DLGPROC proc, LPARAM param);
+BOOL EndDialog(HWND dialog, INT_PTR result);
+HWND GetDlgItem(HWND dialog, int id);
+HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
+                     int height, HWND parent, void* menu, HINSTANCE instance, void* param);
+BOOL DestroyWindow(HWND window);
+HWND GetParent(HWND window);
+BOOL IsWindow(HWND window);
+BOOL IsIconic(HWND window);
+BOOL EnableWindow(HWND window, BOOL enable);
+BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int height, UINT flags);
+BOOL SetWindowTextW(HWND window, LPCWSTR text);
+int GetWindowTextW(HWND window, LPWSTR buffer, int size);
+LONG_PTR GetWindowLongPtrW(HWND window, int index);
+LONG_PTR SetWindowLongPtrW(HWND window, int index, LONG_PTR value);
+LRESULT CallWindowProcW(WNDPROC proc, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT milliseconds, void* callback);
+BOOL KillTimer(HWND window, UINT_PTR id);
+BOOL InvalidateRect(HWND window, const RECT* rect, BOOL erase);
+BOOL GetClientRect(HWND window, RECT* rect);
+BOOL GetWindowRect(HWND window, RECT* rect);
+BOOL ScreenToClient(HWND window, POINT* point);
+BOOL PtInRect(const RECT* rect, POINT point);
+DWORD GetMessagePos();
+HCURSOR SetCursor(HCURSOR cursor);
+HICON CopyIcon(HICON icon);
+BOOL DestroyIcon(HICON icon);
+BOOL DestroyCursor(HCURSOR cursor);
+int GetSystemMetrics(int index);
+BOOL DrawIcon(HDC dc, int x, int y, HICON icon);
+BOOL TrackMouseEvent(TRACKMOUSEEVENT* track);
+BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init);
+HMODULE GetModuleHandleW(LPCWSTR name);
+
+constexpr WORD LOWORD(std::uintptr_t value) { return static_cast<WORD>(value & 0xFFFF); }
+constexpr WORD HIWORD(std::uintptr_t value) { return static_cast<WORD>((value >> 16) & 0xFFFF); }
 constexpr std::uint32_t MAKELONG(WORD low, WORD high) { return static_cast<std::uint32_t>(low) | (static_cast<std::uint32_t>(high) << 16); }
 
 }  // namespace win

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/sim/files_state.h"
+#include "platform/sim/gdi_state.h"
 #include "platform/sim/registry_state.h"
 #include "platform/sim/shell_state.h"
 #include "platform/sim/spooler_state.h"
@@ -20,6 +21,7 @@ struct Machine {
     ShellState shell;
     SpoolerState spooler;
     WindowState windows;
+    GdiState gdi;
     std::vector<std::string> calls;  // "Function argument", in call order (mutating calls and opens)
 
     void Log(const char* function, const std::string& argument);

@@ -1,0 +1,324 @@
+// Simulated dialogs and controls: windows with procedures, subclassing, timers on a simulated
+// clock, and a modal loop that delivers queued messages and then timers until the dialog ends.
+#include <string>
+
+#include "platform/gdi.h"
+#include "platform/resources.h"
+#include "platform/sim/machine.h"
+#include "platform/sim/text.h"
+#include "platform/window.h"
+
+namespace sim {
+
+win::HWND WindowState::Create(const std::u16string& className, win::HWND parent, int id) {
+    auto handle = reinterpret_cast<win::HWND>(nextWindow++);
+    SimWindow& w = windows[handle];
+    w.className = className;
+    w.parent = parent;
+    w.id = id;
+    w.proc = &ClassProc;
+    return handle;
+}
+
+SimWindow* WindowState::Find(win::HWND window) {
+    auto it = windows.find(window);
+    if (it == windows.end() || it->second.destroyed) return nullptr;
+    return &it->second;
+}
+
+namespace {
+
+constexpr int kMaxModalMessages = 10000;  // a dialog that never ends stops here instead of hanging
+
+WindowState& ws() { return machine().windows; }
+
+win::LRESULT WIN_STDCALL DialogWindowProc(win::HWND window, win::UINT message, win::WPARAM wParam,
+                                          win::LPARAM lParam) {
+    SimWindow* w = ws().Find(window);
+    if (!w || !w->dialogProc) return 0;
+    win::INT_PTR handled = w->dialogProc(window, message, wParam, lParam);
+    if (handled) return handled;
+    // The dialog manager turns the close box and Alt+F4 into Cancel.
+    if (message == win::WM_CLOSE) return w->dialogProc(window, win::WM_COMMAND, win::IDCANCEL, 0);
+    return ClassProc(window, message, wParam, lParam);
+}
+
+void Destroy(win::HWND window) {
+    for (auto& [handle, child] : ws().windows)
+        if (child.parent == window && !child.destroyed) Destroy(handle);
+    if (!ws().Find(window)) return;
+    win::SendMessageW(window, win::WM_NCDESTROY, 0, 0);
+    ws().windows[window].destroyed = true;
+    ws().windows[window].timers.clear();
+}
+
+// The timer due first, across all windows; false when none runs.
+bool NextTimer(win::HWND& window, win::UINT_PTR& id) {
+    bool found = false;
+    long due = 0;
+    for (auto& [handle, w] : ws().windows) {
+        if (w.destroyed) continue;
+        for (auto& [timerId, timer] : w.timers) {
+            if (!found || timer.due < due) {
+                found = true;
+                due = timer.due;
+                window = handle;
+                id = timerId;
+            }
+        }
+    }
+    return found;
+}
+
+bool DeliverNext(win::HWND dialog) {
+    if (!ws().queue.empty()) {
+        PostedMessage m = ws().queue.front();
+        ws().queue.pop_front();
+        if (m.control) m.lParam = reinterpret_cast<win::LPARAM>(win::GetDlgItem(dialog, m.control));
+        win::SendMessageW(m.window ? m.window : dialog, m.message, m.wParam, m.lParam);
+        return true;
+    }
+    win::HWND window;
+    win::UINT_PTR id;
+    if (!NextTimer(window, id)) return false;
+    SimTimer& timer = ws().windows[window].timers[id];
+    ws().clock = timer.due;
+    timer.due += timer.interval;
+    win::SendMessageW(window, win::WM_TIMER, id, 0);
+    return true;
+}
+
+}  // namespace
+}  // namespace sim
+
+namespace win {
+
+using sim::machine;
+using sim::ws;
+
+INT_PTR DialogBoxParamW(HINSTANCE, LPCWSTR templateName, HWND parent, DLGPROC proc, LPARAM param) {
+    machine().Log("DialogBoxParamW", std::to_string(reinterpret_cast<ULONG_PTR>(templateName)));
+    if (ws().dialogFails) return -1;
+    HWND dialog = ws().Create(u"#32770", nullptr, 0);
+    sim::SimWindow& w = ws().windows[dialog];
+    w.proc = &sim::DialogWindowProc;
+    w.dialogProc = proc;
+    w.iconic = ws().dialogsStartIconic;
+    w.width = ws().dialogWidth;
+    w.height = ws().dialogHeight;
+    (void)parent;
+    proc(dialog, WM_INITDIALOG, 0, param);
+    for (int i = 0; i < sim::kMaxModalMessages && !ws().windows[dialog].dialogEnded; ++i)
+        if (!sim::DeliverNext(dialog)) break;
+    bool ended = ws().windows[dialog].dialogEnded;
+    INT_PTR result = ws().windows[dialog].dialogResult;
+    sim::Destroy(dialog);
+    // A modal loop with nothing left to deliver would wait for ever; the simulation gives up.
+    return ended ? result : -1;
+}
+
+BOOL EndDialog(HWND dialog, INT_PTR result) {
+    machine().Log("EndDialog", std::to_string(result));
+    sim::SimWindow* w = ws().Find(dialog);
+    if (!w || !w->dialogProc) return FALSE;
+    w->dialogEnded = true;
+    w->dialogResult = result;
+    return TRUE;
+}
+
+HWND GetDlgItem(HWND dialog, int id) {
+    if (!ws().Find(dialog)) return nullptr;
+    for (auto& [handle, w] : ws().windows)
+        if (!w.destroyed && w.parent == dialog && w.id == id) return handle;
+    // The simulated template has every control the program asks for.
+    return ws().Create(u"", dialog, id);
+}
+
+HWND CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width, int height,
+                     HWND parent, void*, HINSTANCE, void*) {
+    machine().Log("CreateWindowExW", sim::Narrow(sim::FromPtr(className)));
+    HWND window = ws().Create(sim::FromPtr(className), parent, 0);
+    sim::SimWindow& w = ws().windows[window];
+    w.caption = sim::FromPtr(windowName);
+    w.style = style;
+    w.x = x, w.y = y, w.width = width, w.height = height;
+    return window;
+}
+
+BOOL DestroyWindow(HWND window) {
+    if (!ws().Find(window)) return FALSE;
+    sim::Destroy(window);
+    return TRUE;
+}
+
+HWND GetParent(HWND window) {
+    sim::SimWindow* w = ws().Find(window);
+    return w ? w->parent : nullptr;
+}
+
+BOOL IsWindow(HWND window) { return ws().Find(window) ? TRUE : FALSE; }
+
+BOOL IsIconic(HWND window) {
+    sim::SimWindow* w = ws().Find(window);
+    return w && w->iconic;
+}
+
+BOOL EnableWindow(HWND window, BOOL enable) {
+    sim::SimWindow* w = ws().Find(window);
+    if (!w) return FALSE;
+    bool wasDisabled = !w->enabled;
+    w->enabled = enable;
+    return wasDisabled;
+}
+
+BOOL SetWindowPos(HWND window, HWND, int x, int y, int width, int height, UINT flags) {
+    sim::SimWindow* w = ws().Find(window);
+    if (!w) return FALSE;
+    if (!(flags & SWP_NOMOVE)) w->x = x, w->y = y;
+    w->width = width, w->height = height;
+    w->moved = true;
+    return TRUE;
+}
+
+BOOL SetWindowTextW(HWND window, LPCWSTR text) {
+    return SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)) ? TRUE : FALSE;
+}
+
+int GetWindowTextW(HWND window, LPWSTR buffer, int size) {
+    sim::SimWindow* w = ws().Find(window);
+    if (!w || size <= 0) return 0;
+    std::u16string text = w->caption.substr(0, static_cast<std::size_t>(size - 1));
+    text.copy(buffer, text.size());
+    buffer[text.size()] = 0;
+    return static_cast<int>(text.size());
+}
+
+LONG_PTR GetWindowLongPtrW(HWND window, int index) {
+    sim::SimWindow* w = ws().Find(window);
+    if (!w) return 0;
+    if (index == GWL_STYLE) return w->style;
+    if (index == GWLP_WNDPROC) return reinterpret_cast<LONG_PTR>(w->proc ? w->proc : &sim::ClassProc);
+    if (index == GWLP_USERDATA) return w->userData;
+    if (index == DWLP_USER && w->dialogProc) return w->dialogUser;
+    return 0;
+}
+
+LONG_PTR SetWindowLongPtrW(HWND window, int index, LONG_PTR value) {
+    sim::SimWindow* w = ws().Find(window);
+    if (!w) return 0;
+    LONG_PTR previous = GetWindowLongPtrW(window, index);
+    if (index == GWL_STYLE) w->style = value;
+    if (index == GWLP_WNDPROC) w->proc = reinterpret_cast<WNDPROC>(value);
+    if (index == GWLP_USERDATA) w->userData = value;
+    if (index == DWLP_USER && w->dialogProc) w->dialogUser = value;
+    return previous;
+}
+
+LRESULT CallWindowProcW(WNDPROC proc, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return proc ? proc(window, message, wParam, lParam) : 0;
+}
+
+UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT milliseconds, void*) {
+    sim::SimWindow* w = ws().Find(window);
+    if (!w) return 0;
+    machine().Log("SetTimer", std::to_string(id) + " " + std::to_string(milliseconds));
+    w->timers[id] = {milliseconds, ws().clock + static_cast<long>(milliseconds)};
+    return id;
+}
+
+BOOL KillTimer(HWND window, UINT_PTR id) {
+    sim::SimWindow* w = ws().Find(window);
+    if (!w) return FALSE;
+    machine().Log("KillTimer", std::to_string(id));
+    return w->timers.erase(id) ? TRUE : FALSE;
+}
+
+BOOL InvalidateRect(HWND window, const RECT*, BOOL) {
+    sim::SimWindow* w = ws().Find(window);
+    if (!w) return FALSE;
+    w->invalidations++;
+    return TRUE;
+}
+
+BOOL GetClientRect(HWND window, RECT* rect) {
+    sim::SimWindow* w = ws().Find(window);
+    if (!w) return FALSE;
+    *rect = {0, 0, w->width, w->height};
+    return TRUE;
+}
+
+BOOL GetWindowRect(HWND window, RECT* rect) {
+    sim::SimWindow* w = ws().Find(window);
+    if (!w) return FALSE;
+    *rect = {w->x, w->y, w->x + w->width, w->y + w->height};  // simulated windows have no frame
+    return TRUE;
+}
+
+BOOL ScreenToClient(HWND window, POINT* point) {
+    if (!ws().Find(window)) return FALSE;
+    for (HWND h = window; h; h = ws().windows[h].parent) {
+        point->x -= ws().windows[h].x;
+        point->y -= ws().windows[h].y;
+    }
+    return TRUE;
+}
+
+BOOL PtInRect(const RECT* rect, POINT point) {
+    return point.x >= rect->left && point.x < rect->right && point.y >= rect->top && point.y < rect->bottom;
+}
+
+DWORD GetMessagePos() {
+    return MAKELONG(static_cast<WORD>(ws().cursor.x & 0xFFFF), static_cast<WORD>(ws().cursor.y & 0xFFFF));
+}
+
+HCURSOR SetCursor(HCURSOR cursor) {
+    HCURSOR previous = ws().cursorShown;
+    ws().cursorShown = cursor;
+    return previous;
+}
+
+HICON CopyIcon(HICON icon) {
+    if (!icon) return nullptr;
+    return reinterpret_cast<HICON>(ws().nextWindow++);
+}
+
+BOOL DestroyIcon(HICON icon) { return icon ? TRUE : FALSE; }
+BOOL DestroyCursor(HCURSOR cursor) { return cursor ? TRUE : FALSE; }
+
+int GetSystemMetrics(int index) {
+    const sim::GdiState& gdi = machine().gdi;
+    if (index == SM_CXEDGE || index == SM_CYEDGE) return gdi.edge;
+    if (index == SM_CXICON || index == SM_CYICON) return gdi.iconSize;
+    return 0;
+}
+
+BOOL DrawIcon(HDC, int x, int y, HICON icon) {
+    machine().gdi.icons.push_back({x, y, icon});
+    return TRUE;
+}
+
+BOOL TrackMouseEvent(TRACKMOUSEEVENT* track) {
+    ws().tracks.push_back(*track);
+    return TRUE;
+}
+
+BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init) {
+    ws().commonControls |= init->dwICC;
+    return TRUE;
+}
+
+HMODULE GetModuleHandleW(LPCWSTR) { return nullptr; }
+
+HDC BeginPaint(HWND window, PAINTSTRUCT* paint) {
+    *paint = PAINTSTRUCT{};
+    paint->hdc = machine().gdi.NewDc();
+    GetClientRect(window, &paint->rcPaint);
+    return paint->hdc;
+}
+
+BOOL EndPaint(HWND, const PAINTSTRUCT* paint) {
+    machine().gdi.dcs.erase(paint->hdc);
+    return TRUE;
+}
+
+}  // namespace win

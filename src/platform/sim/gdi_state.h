@@ -1,0 +1,94 @@
+// The simulated GDI: objects with their attributes, device contexts with their selections, and
+// a record of everything drawn, so that tests can check colours, pens and positions.
+#pragma once
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/gdi.h"
+
+namespace sim {
+
+enum class GdiKind { Pen, Brush, Font, Bitmap, Stock };
+
+struct GdiObject {
+    GdiKind kind;
+    win::COLORREF colour = 0;
+    int width = 0;  // pen width, or bitmap width
+    int style = 0;
+    int height = 0;  // bitmap height
+    win::LOGFONTW font{};
+};
+
+struct DcSelection {
+    win::HGDIOBJ pen = nullptr;
+    win::HGDIOBJ brush = nullptr;
+    win::HGDIOBJ font = nullptr;
+    win::HGDIOBJ bitmap = nullptr;
+    int bkMode = 2;
+    win::COLORREF textColour = 0;
+    win::COLORREF bkColour = win::RGB(255, 255, 255);
+    win::POINT position{0, 0};
+};
+
+struct DrawnFill {
+    win::RECT rect;
+    win::COLORREF colour;
+};
+struct DrawnLine {
+    win::POINT from, to;
+    win::COLORREF colour;
+    int width;
+};
+struct DrawnRoundRect {
+    win::RECT rect;
+    int cornerWidth, cornerHeight;
+    win::COLORREF penColour;
+    win::HGDIOBJ brush;
+};
+struct DrawnText {
+    std::u16string text;
+    int x, y, width, height;
+    win::UINT flags;
+    int bkMode;
+};
+struct DrawnBlit {
+    win::RECT dest;
+    win::RECT source;
+    win::HGDIOBJ bitmap;
+    win::DWORD rop;
+};
+struct DrawnIcon {
+    int x, y;
+    win::HICON icon;
+};
+
+struct GdiState {
+    std::map<win::HGDIOBJ, GdiObject> objects;  // live objects; deleted ones are erased
+    std::map<win::HDC, std::vector<DcSelection>> dcs;  // back() is current; earlier ones were saved
+    std::uintptr_t nextHandle = 0x5000;
+    int deletedObjects = 0;
+
+    std::map<win::UINT, std::pair<int, int>> bitmapResources{{129, {529, 66}}};  // id -> size
+    std::vector<win::UINT> iconResources{128};
+    int charWidth = 7, charHeight = 13;  // text measure of every font
+    int edge = 2;                        // SM_CXEDGE and SM_CYEDGE
+    int iconSize = 32;
+    win::HBRUSH dialogBackground = nullptr;  // what dialogs answer WM_CTLCOLORDLG with
+
+    std::vector<DrawnFill> fills;
+    std::vector<DrawnLine> lines;
+    std::vector<DrawnRoundRect> roundRects;
+    std::vector<DrawnText> texts;
+    std::vector<win::RECT> focusRects;
+    std::vector<DrawnBlit> blits;
+    std::vector<DrawnIcon> icons;
+
+    win::HGDIOBJ Add(GdiObject object);
+    win::HDC NewDc();
+    DcSelection& Dc(win::HDC dc);  // the current selection, created on first use
+    const GdiObject* Find(win::HGDIOBJ object) const;
+    int Live(GdiKind kind) const;  // objects of a kind not yet deleted
+};
+
+}  // namespace sim
