@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/types.h"
+
 namespace engine {
 
 bool EndsWithBackslash(const std::u16string& path) { return !path.empty() && path.back() == u'\\'; }
@@ -69,6 +71,8 @@ bool IsSafeInstallDirectory(const std::u16string& path) {
     }
     return true;
 }
+
+bool FitsMaxPath(const std::u16string& path) { return path.size() < win::MAX_PATH; }
 
 bool IsDriveRootOrEmpty(const std::u16string& path) {
     std::u16string body = path;

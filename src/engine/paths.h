@@ -15,6 +15,10 @@ bool EqualNoCaseAscii(const std::u16string& a, const std::u16string& b);
 // root, with no wildcard and no "." or ".." component.
 bool IsSafeInstallDirectory(const std::u16string& path);
 
+// True when `path` fits the file functions' MAX_PATH buffers with its terminator. Longer paths
+// are left alone rather than truncated into another name.
+bool FitsMaxPath(const std::u16string& path);
+
 // True when `path` names a drive root or nothing a removal may touch ("", "\", "C:", "C:\").
 bool IsDriveRootOrEmpty(const std::u16string& path);
 

@@ -45,6 +45,7 @@ protected:
     virtual void EndWizard(int /*result*/) {}
 
     bool HasInstallPath() const { return !m_strInstallPath.empty(); }
+    void RemoveCreatedParents();
     void SetProgress(int position);
     UninstallHost& m_host;
 };

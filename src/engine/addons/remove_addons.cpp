@@ -1,8 +1,12 @@
 // The add-on step.
+#include "engine/addons/add_on_remover.h"
 #include "engine/uninstaller.h"
 
 namespace engine {
 
-void Uninstaller::RemoveAddOns() {}
+void Uninstaller::RemoveAddOns() {
+    AddOnRemover remover(m_strInstallPath);
+    remover.RemoveAll();
+}
 
 }  // namespace engine

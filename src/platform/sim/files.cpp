@@ -24,6 +24,10 @@ bool ParsePath(const std::u16string& path, char16_t& drive, std::vector<std::u16
     if (path.size() >= 2 && path[1] == u':') {
         drive = FoldCase(path[0]);
         rest = path.substr(2);
+        // "C:" and "C:name" are relative to the current directory of drive C, not its root.
+        const std::u16string& cwd = machine().files.currentDirectory;
+        if ((rest.empty() || (rest[0] != u'\\' && rest[0] != u'/')) && cwd.size() >= 2 && FoldCase(cwd[0]) == drive)
+            rest = cwd.substr(2) + u"\\" + rest;
     } else if (!path.empty() && (path[0] == u'\\' || path[0] == u'/')) {
         drive = u'C';
         rest = path;
@@ -114,6 +118,8 @@ std::unique_ptr<FileNode> Unlink(FileNode* node) {
     return owned;
 }
 
+FileNode* ThroughLink(FileNode* node);
+
 FileNode* Lookup(const std::u16string& path, FileNode** parentOut = nullptr, std::u16string* leafOut = nullptr) {
     char16_t drive;
     std::vector<std::u16string> parts;
@@ -122,13 +128,24 @@ FileNode* Lookup(const std::u16string& path, FileNode** parentOut = nullptr, std
     FileNode* node = DriveRoot(drive, false);
     if (!node) return nullptr;
     for (std::size_t i = 0; i < parts.size(); ++i) {
+        node = ThroughLink(node);
+        if (!node || !node->directory) return nullptr;
         if (i + 1 == parts.size()) {
             if (parentOut) *parentOut = node;
             if (leafOut) *leafOut = parts[i];
         }
-        if (!node->directory || node->reparse) return nullptr;
         node = node->Child(parts[i]);
         if (!node) return nullptr;
+    }
+    return node;
+}
+
+// A path that goes on through a junction or symbolic link continues in its target, as on
+// Windows; the link itself is what a path ending at it names.
+FileNode* ThroughLink(FileNode* node) {
+    for (int hops = 0; node && node->reparse; ++hops) {
+        if (hops == 8) return nullptr;  // a loop of links
+        node = Lookup(node->linkTarget);
     }
     return node;
 }
@@ -352,9 +369,9 @@ HANDLE FindFirstFileW(LPCWSTR pattern, WIN32_FIND_DATAW* data) {
     auto cut = path.find_last_of(u"\\/");
     std::u16string dir = cut == std::u16string::npos ? std::u16string() : path.substr(0, cut);
     std::u16string leaf = cut == std::u16string::npos ? path : path.substr(cut + 1);
-    FileNode* parent = dir.empty() ? nullptr : sim::Lookup(dir.size() == 2 && dir[1] == u':' ? dir + u"\\" : dir);
+    FileNode* parent = dir.empty() ? nullptr : sim::ThroughLink(sim::Lookup(dir.size() == 2 && dir[1] == u':' ? dir + u"\\" : dir));
     sim::FindState state;
-    if (parent && parent->directory && !parent->reparse) {
+    if (parent && parent->directory) {
         bool wild = leaf.find_first_of(u"*?") != std::u16string::npos;
         if (wild && parent->parent) {
             // Windows lists "." and ".." first in every directory but a drive root.

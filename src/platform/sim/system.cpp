@@ -184,8 +184,9 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, void*, void*, BOOL,
     return TRUE;
 }
 
-DWORD WaitForSingleObject(HANDLE, DWORD) {
+DWORD WaitForSingleObject(HANDLE, DWORD milliseconds) {
     machine().system.processWaits++;
+    machine().system.waitTimeouts.push_back(milliseconds);
     return WAIT_OBJECT_0;
 }
 

@@ -53,6 +53,7 @@ struct SystemState {
     std::vector<StartedProcess> processes;
     std::deque<win::DWORD> exitCodes;  // handed to the processes waited for, in order
     int processWaits = 0;
+    std::vector<win::DWORD> waitTimeouts;  // each WaitForSingleObject's time limit
 
     bool failTempFileName = false;
     bool failShortPath = false;

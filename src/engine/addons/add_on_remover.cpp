@@ -1,0 +1,146 @@
+#include "engine/addons/add_on_remover.h"
+
+#include "engine/files/directory_tree.h"
+#include "engine/paths.h"
+#include "platform/files.h"
+#include "platform/registry.h"
+#include "platform/system.h"
+
+namespace engine {
+namespace {
+
+constexpr char16_t kUpdatesList[] = u"Software\\Orvik Software\\Orvik Pendrel\\Updates List\\";
+
+using Op = AddOnRemover::Operation;
+using Row = AddOnRemover::Row;
+
+constexpr char16_t kCjkLabel[] = u"Eastern Asian Language Support";
+constexpr Row kCjkRows[] = {
+    {Op::DeleteFile, u"\\kpdfcjk.bin", u"Delete kpdfcjk.bin failed!"},
+};
+
+constexpr char16_t kDecodersLabel[] = u"JPEG2000 and JBIG2 Image Decoders";
+constexpr Row kDecoderRows[] = {
+    {Op::DeleteFile, u"\\kvdecod1.dll", u"Delete kvdecod1.dll failed!"},
+};
+
+constexpr char16_t kSpellCheckLabel[] = u"Orvik Spell Check Language";
+
+constexpr char16_t kFirefoxLabel[] = u"Firefox Plugin";
+constexpr Row kFirefoxRows[] = {
+    {Op::DeleteFile, u"\\Plugins\\npOrvikReaderPlugin.dll", u"Delete npOrvikReaderPlugin.dll failed!"},
+    {Op::DeleteFile, u"\\UninstallPDFReaderPlugin.exe", u"Delete UninstallPDFReaderPlugin.exe failed!"},
+    {Op::DeleteFile, u"\\UnPDFReaderPlugin.exe", u"Delete UnPDFReaderPlugin.exe failed!"},
+    {Op::RemoveDirectory, u"\\Plugins\\OnDemandCM", u"Delete OnDemandCM failed!"},
+    {Op::RemoveDirectory, u"\\Plugins", u"Delete Plugins Directory failed!"},
+};
+
+constexpr char16_t kOnDemandLabel[] = u"OnDemandCM";
+constexpr Row kOnDemandRows[] = {
+    {Op::DeleteFile, u"\\Plugins\\OnDemandCM\\OnDemandPlugin.dll", u"Delete OnDemandPlugin.dll failed!"},
+    {Op::DeleteFile, u"\\Plugins\\OnDemandCM\\curl\\curl.exe", u"Delete curl.exe failed!"},
+    {Op::DeleteFile, u"\\Plugins\\OnDemandCM\\curl\\libcurl.dll", u"Delete libcurl.dll failed!"},
+    {Op::DeleteFile, u"\\Plugins\\OnDemandCM\\curl\\libeay32.dll", u"Delete libeay32.dll failed!"},
+    {Op::DeleteFile, u"\\Plugins\\OnDemandCM\\curl\\libssl32.dll", u"Delete libssl32.dll failed!"},
+    {Op::RemoveDirectory, u"\\Plugins\\OnDemandCM\\curl", u"Delete Plugins OnDemandCM curl Directory failed!"},
+    {Op::RemoveDirectory, u"\\Plugins\\OnDemandCM", u"Delete Plugins OnDemandCM Directory failed!"},
+    {Op::RemoveDirectory, u"\\Plugins", u"Delete Plugins Directory failed!"},
+};
+
+}  // namespace
+
+const char16_t* const LexFileNames[kLexFileCount] = {
+    u"accent.tlx", u"correct.tlx", u"ssceam.tlx", u"ssceam2.clx", u"sscebr.tlx",
+    u"sscebr2.clx", u"ssceca.tlx", u"ssceca2.clx", u"tech.tlx",   u"userdic.tlx",
+};
+
+void ReportRemovalFailure(const std::u16string& text, const std::u16string& label) {
+    const std::u16string line = u"Uninstall: " + label + u": " + text + u"\n";
+    win::OutputDebugStringW(line.c_str());
+}
+
+AddOnRemover::AddOnRemover(const std::u16string& installPath) : m_strBaseDir(WithoutTrailingBackslash(installPath)) {}
+
+void AddOnRemover::RemoveAll() {
+    RemoveCjkSupport();
+    RemoveImageDecoders();
+    RemoveSpellCheck();
+    RemoveFirefoxPlugin();
+    RemoveOnDemandCM();
+    RemoveStamps();
+    RemoveLanguageFiles();
+    RemoveOcrPlugin();
+}
+
+// The record is deleted in one call: a record holding subkeys stays where the system refuses
+// that, and nothing is reported for it.
+void AddOnRemover::DeleteRecord(const char16_t* label) {
+    const std::u16string key = kUpdatesList + std::u16string(label);
+    win::RegDeleteKeyW(win::HKEY_CURRENT_USER, key.c_str());
+}
+
+bool AddOnRemover::Perform(Operation operation, const std::u16string& relative) {
+    if (m_strBaseDir.empty()) return false;
+    const std::u16string path = m_strBaseDir + relative;
+    // A link planted on the way would make the path name something outside the product.
+    if (!FitsMaxPath(path) || !IsReachedWithoutLinks(m_strBaseDir, relative)) return false;
+    switch (operation) {
+        case Operation::DeleteFile:
+            return win::DeleteFileW(path.c_str()) != 0;
+        case Operation::RemoveDirectory:
+            return win::RemoveDirectoryW(path.c_str()) != 0;
+        case Operation::RemoveTree:
+            RemoveDirectoryTree(path);
+            return true;
+    }
+    return false;
+}
+
+void AddOnRemover::RunRow(const Row& row, const char16_t* label) {
+    if (!Perform(row.operation, row.path) && row.failure) ReportRemovalFailure(row.failure, label);
+}
+
+void AddOnRemover::RemoveCjkSupport() {
+    DeleteRecord(kCjkLabel);
+    if (m_strBaseDir.empty()) return;
+    RunRows(kCjkRows, kCjkLabel);
+}
+
+void AddOnRemover::RemoveImageDecoders() {
+    DeleteRecord(kDecodersLabel);
+    if (m_strBaseDir.empty()) return;
+    RunRows(kDecoderRows, kDecodersLabel);
+}
+
+void AddOnRemover::RemoveSpellCheck() {
+    DeleteRecord(kSpellCheckLabel);
+    if (m_strBaseDir.empty()) return;
+    // The search only decides whether the missing dictionaries are worth a report; every
+    // listed name is deleted anyway.
+    const std::u16string probe = m_strBaseDir + u"\\lex\\*.*";
+    win::WIN32_FIND_DATAW found;
+    win::HANDLE search = FitsMaxPath(probe) ? win::FindFirstFileW(probe.c_str(), &found) : win::INVALID_HANDLE_VALUE;
+    if (search == win::INVALID_HANDLE_VALUE) ReportRemovalFailure(u"Find lex files failed!", kSpellCheckLabel);
+    else win::FindClose(search);
+    for (const char16_t* name : LexFileNames)
+        if (!Perform(Operation::DeleteFile, u"\\lex\\" + std::u16string(name)))
+            ReportRemovalFailure(u"Delete lex files failed!", kSpellCheckLabel);
+    RunRow({Operation::RemoveDirectory, u"\\lex", u"Delete lex Directory failed!"}, kSpellCheckLabel);
+}
+
+void AddOnRemover::RemoveFirefoxPlugin() {
+    DeleteRecord(kFirefoxLabel);
+    if (m_strBaseDir.empty()) return;
+    // The plug-in's uninstaller runs first, while the plug-in it takes out of the browsers is
+    // still there; its own file goes with the rows below, under either of its two names.
+    if (!RunPluginUninstaller()) ReportRemovalFailure(u"Uninstall firefox plugin failed!", kFirefoxLabel);
+    RunRows(kFirefoxRows, kFirefoxLabel);
+}
+
+void AddOnRemover::RemoveOnDemandCM() {
+    DeleteRecord(kOnDemandLabel);
+    if (m_strBaseDir.empty()) return;
+    RunRows(kOnDemandRows, kOnDemandLabel);
+}
+
+}  // namespace engine

@@ -1,0 +1,60 @@
+// Removal of the product's optional add-on packages, its stamp, language and OCR data, and the
+// add-on records under "Updates List". Every removal is attempted once; a failure is passed to
+// ReportRemovalFailure and the removal goes on.
+#pragma once
+#include <cstddef>
+#include <string>
+
+namespace engine {
+
+// The spell-check add-on's dictionaries.
+inline constexpr std::size_t kLexFileCount = 10;
+extern const char16_t* const LexFileNames[kLexFileCount];
+
+// The one place where failed removals are recorded: the debugger output, never the user.
+void ReportRemovalFailure(const std::u16string& text, const std::u16string& label);
+
+class AddOnRemover {
+public:
+    // `installPath` is the install directory; one trailing backslash is dropped. An empty
+    // install path leaves every file alone; the add-on records are still deleted.
+    explicit AddOnRemover(const std::u16string& installPath);
+
+    // The eight sub-steps, in order.
+    void RemoveAll();
+
+    void RemoveCjkSupport();
+    void RemoveImageDecoders();
+    void RemoveSpellCheck();
+    void RemoveFirefoxPlugin();
+    void RemoveOnDemandCM();
+    void RemoveStamps();
+    void RemoveLanguageFiles();
+    void RemoveOcrPlugin();
+
+    // Runs the browser plug-in's own uninstaller and waits for it; false when it is missing
+    // or reports failure.
+    bool RunPluginUninstaller();
+
+    const std::u16string& BaseDirectory() const { return m_strBaseDir; }
+
+    enum class Operation { DeleteFile, RemoveDirectory, RemoveTree };
+    struct Row {
+        Operation operation;
+        const char16_t* path;     // below the base directory, beginning with a backslash
+        const char16_t* failure;  // reported when the operation fails; null for none
+    };
+
+private:
+    void DeleteRecord(const char16_t* label);
+    template <std::size_t N>
+    void RunRows(const Row (&rows)[N], const char16_t* label) {
+        for (const Row& row : rows) RunRow(row, label);
+    }
+    void RunRow(const Row& row, const char16_t* label);
+    bool Perform(Operation operation, const std::u16string& relative);
+
+    std::u16string m_strBaseDir;
+};
+
+}  // namespace engine

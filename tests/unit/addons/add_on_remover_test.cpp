@@ -1,0 +1,213 @@
+// The add-on step: its eight sub-steps, their tables and the texts they report.
+#include <gtest/gtest.h>
+
+#include "engine/addons/add_on_remover.h"
+#include "platform/registry.h"
+#include "platform/sim/machine.h"
+#include "platform/sim/text.h"
+
+namespace {
+
+constexpr char16_t kInstall[] = u"C:\\Program Files\\Orvik Software\\Orvik Pendrel\\";
+constexpr char16_t kBase[] = u"C:\\Program Files\\Orvik Software\\Orvik Pendrel";
+constexpr char16_t kUpdates[] = u"Software\\Orvik Software\\Orvik Pendrel\\Updates List";
+
+sim::FileSystem& Fs() { return sim::machine().files; }
+std::u16string At(const std::u16string& relative) { return kBase + relative; }
+
+std::vector<std::string> Reports() {
+    std::vector<std::string> out;
+    for (const auto& line : sim::machine().system.debugOutput) out.push_back(sim::Narrow(line));
+    return out;
+}
+
+std::string Report(const std::string& label, const std::string& text) { return "Uninstall: " + label + ": " + text + "\n"; }
+
+// What the installer lays down for every add-on and data directory.
+void InstallEverything() {
+    for (auto p : {u"\\kpdfcjk.bin", u"\\kvdecod1.dll", u"\\Plugins\\npOrvikReaderPlugin.dll", u"\\UnPDFReaderPlugin.exe",
+                   u"\\Plugins\\OnDemandCM\\OnDemandPlugin.dll", u"\\Plugins\\OnDemandCM\\curl\\curl.exe",
+                   u"\\Plugins\\OnDemandCM\\curl\\libcurl.dll", u"\\Plugins\\OnDemandCM\\curl\\libeay32.dll",
+                   u"\\Plugins\\OnDemandCM\\curl\\libssl32.dll", u"\\Plugins\\OnDemandCM\\en.xml",
+                   u"\\Stamps\\Standard Stamps\\Approved.pdf", u"\\Stamps\\Sign Here\\SignHere.pdf",
+                   u"\\lang\\uninst_lang_en_us.xml", u"\\plugins\\OCR\\KV_Abbyy_OCR\\engine.dat",
+                   u"\\plugins\\OCR\\KV_Abbyy_OCR\\data\\dict.bin", u"\\plugins\\OCR\\KV_Abbyy_OCR.Dll",
+                   u"\\UpdaterInfo.xml", u"\\Readme.txt"})
+        Fs().AddFile(At(p));
+    for (const char16_t* name : engine::LexFileNames) Fs().AddFile(At(u"\\lex\\") + name);
+    auto& reg = sim::machine().registry;
+    for (auto label : {u"Eastern Asian Language Support", u"JPEG2000 and JBIG2 Image Decoders",
+                       u"Orvik Spell Check Language", u"Firefox Plugin", u"OnDemandCM"})
+        reg.SetString(win::HKEY_CURRENT_USER, kUpdates + std::u16string(u"\\") + label, u"Version", u"1.0");
+}
+
+TEST(AddOnRemover, NothingInstalledRunsEveryRowAndReportsEachFailure) {
+    engine::AddOnRemover(kInstall).RemoveAll();
+
+    const std::string fx = "Firefox Plugin", od = "OnDemandCM";
+    EXPECT_EQ(Reports(), (std::vector<std::string>{
+                             Report("Eastern Asian Language Support", "Delete kpdfcjk.bin failed!"),
+                             Report("JPEG2000 and JBIG2 Image Decoders", "Delete kvdecod1.dll failed!"),
+                             Report("Orvik Spell Check Language", "Find lex files failed!"),
+                             Report("Orvik Spell Check Language", "Delete lex files failed!"),
+                             Report("Orvik Spell Check Language", "Delete lex files failed!"),
+                             Report("Orvik Spell Check Language", "Delete lex files failed!"),
+                             Report("Orvik Spell Check Language", "Delete lex files failed!"),
+                             Report("Orvik Spell Check Language", "Delete lex files failed!"),
+                             Report("Orvik Spell Check Language", "Delete lex files failed!"),
+                             Report("Orvik Spell Check Language", "Delete lex files failed!"),
+                             Report("Orvik Spell Check Language", "Delete lex files failed!"),
+                             Report("Orvik Spell Check Language", "Delete lex files failed!"),
+                             Report("Orvik Spell Check Language", "Delete lex files failed!"),
+                             Report("Orvik Spell Check Language", "Delete lex Directory failed!"),
+                             Report(fx, "Uninstall firefox plugin failed!"),
+                             Report(fx, "Delete npOrvikReaderPlugin.dll failed!"),
+                             Report(fx, "Delete UninstallPDFReaderPlugin.exe failed!"),
+                             Report(fx, "Delete UnPDFReaderPlugin.exe failed!"),
+                             Report(fx, "Delete OnDemandCM failed!"),
+                             Report(fx, "Delete Plugins Directory failed!"),
+                             Report(od, "Delete OnDemandPlugin.dll failed!"),
+                             Report(od, "Delete curl.exe failed!"),
+                             Report(od, "Delete libcurl.dll failed!"),
+                             Report(od, "Delete libeay32.dll failed!"),
+                             Report(od, "Delete libssl32.dll failed!"),
+                             Report(od, "Delete Plugins OnDemandCM curl Directory failed!"),
+                             Report(od, "Delete Plugins OnDemandCM Directory failed!"),
+                             Report(od, "Delete Plugins Directory failed!"),
+                             Report("Stamps", "Delete stamps default directory failed!"),
+                             Report("Stamps", "Delete stamps default directory failed!"),
+                             Report("Stamps", "Delete stamps directory failed!"),
+                             Report("language", "Delete language directory failed!"),
+                             Report("OCR", "Delete OCR directory failed!"),
+                             Report("OCR", "Delete KV_Abbyy_OCR.Dll directory failed!"),
+                             Report("OCR", "Delete UpdaterInfo.xml failed!"),
+                             Report("OCR", "Delete OCR directory failed!"),
+                         }));
+    EXPECT_EQ(sim::machine().CallsTo("RegDeleteKeyW"),
+              (std::vector<std::string>{
+                  "HKCU\\Software\\Orvik Software\\Orvik Pendrel\\Updates List\\Eastern Asian Language Support",
+                  "HKCU\\Software\\Orvik Software\\Orvik Pendrel\\Updates List\\JPEG2000 and JBIG2 Image Decoders",
+                  "HKCU\\Software\\Orvik Software\\Orvik Pendrel\\Updates List\\Orvik Spell Check Language",
+                  "HKCU\\Software\\Orvik Software\\Orvik Pendrel\\Updates List\\Firefox Plugin",
+                  "HKCU\\Software\\Orvik Software\\Orvik Pendrel\\Updates List\\OnDemandCM",
+              }));
+    EXPECT_FALSE(sim::machine().registry.Exists(win::HKEY_CURRENT_USER, u"Software\\Orvik Software"));
+    EXPECT_TRUE(sim::machine().shell.launches.empty());
+}
+
+TEST(AddOnRemover, DeletesTheLexDictionariesInListOrder) {
+    engine::AddOnRemover(kInstall).RemoveSpellCheck();
+    std::vector<std::string> expected;
+    for (const char16_t* name : engine::LexFileNames)
+        expected.push_back(sim::Narrow(At(u"\\lex\\") + name));
+    EXPECT_EQ(sim::machine().CallsTo("DeleteFileW"), expected);
+    EXPECT_EQ(expected.size(), 10u);
+    EXPECT_EQ(expected.front(), sim::Narrow(At(u"\\lex\\accent.tlx")));
+    EXPECT_EQ(expected.back(), sim::Narrow(At(u"\\lex\\userdic.tlx")));
+}
+
+TEST(AddOnRemover, EverythingInstalledIsRemovedButTheDirectoriesLeftForLater) {
+    InstallEverything();
+
+    engine::AddOnRemover(kInstall).RemoveAll();
+
+    // Only what later steps take care of is left: the program files and the plug-in
+    // directories that the XML files kept until the OnDemandCM rows had run.
+    std::vector<std::string> left;
+    for (const auto& path : Fs().AllPaths())
+        if (path.rfind(kBase + std::u16string(u"\\"), 0) == 0) left.push_back(sim::Narrow(path.substr(std::u16string(kBase).size())));
+    EXPECT_EQ(left, (std::vector<std::string>{"\\Plugins", "\\Plugins\\OnDemandCM", "\\Readme.txt"}));
+    EXPECT_FALSE(sim::machine().registry.Exists(win::HKEY_CURRENT_USER, u"Software\\Orvik Software\\Orvik Pendrel\\Updates List\\OnDemandCM"));
+    EXPECT_TRUE(sim::machine().registry.Exists(win::HKEY_CURRENT_USER, kUpdates));
+    ASSERT_EQ(sim::machine().shell.launches.size(), 1u);
+}
+
+TEST(AddOnRemover, TrailingBackslashesOfTheInstallPath) {
+    EXPECT_EQ(engine::AddOnRemover(u"C:\\Apps\\Orvik\\").BaseDirectory(), u"C:\\Apps\\Orvik");
+    EXPECT_EQ(engine::AddOnRemover(u"C:\\Apps\\Orvik").BaseDirectory(), u"C:\\Apps\\Orvik");
+    EXPECT_EQ(engine::AddOnRemover(u"C:\\Apps\\Orvik\\\\").BaseDirectory(), u"C:\\Apps\\Orvik\\");
+    engine::AddOnRemover(u"C:\\Apps\\Orvik\\").RemoveCjkSupport();
+    EXPECT_EQ(sim::machine().CallsTo("DeleteFileW"), (std::vector<std::string>{"C:\\Apps\\Orvik\\kpdfcjk.bin"}));
+}
+
+TEST(AddOnRemover, ForeignFilesKeepTheirDirectories) {
+    InstallEverything();
+    Fs().AddFile(At(u"\\lex\\custom.tlx"));
+    Fs().AddFile(At(u"\\Stamps\\Sign Here\\my signature.png"));
+    Fs().AddFile(At(u"\\lang\\notes.txt"));
+
+    engine::AddOnRemover(kInstall).RemoveAll();
+
+    EXPECT_EQ(Fs().List(At(u"\\lex")), (std::vector<std::u16string>{u"custom.tlx"}));
+    EXPECT_EQ(Fs().List(At(u"\\Stamps\\Sign Here")), (std::vector<std::u16string>{u"my signature.png"}));
+    EXPECT_FALSE(Fs().Exists(At(u"\\Stamps\\Standard Stamps")));
+    EXPECT_EQ(Fs().List(At(u"\\lang")), (std::vector<std::u16string>{u"notes.txt"}));
+    auto reports = Reports();
+    EXPECT_NE(std::find(reports.begin(), reports.end(), Report("Stamps", "Delete stamps directory failed!")),
+              reports.end());
+    EXPECT_NE(std::find(reports.begin(), reports.end(), Report("language", "Delete language directory failed!")),
+              reports.end());
+}
+
+TEST(AddOnRemover, RecordWithSubkeyStaysWhileItsSiblingsGo) {
+    InstallEverything();
+    auto& reg = sim::machine().registry;
+    reg.Create(win::HKEY_CURRENT_USER, kUpdates + std::u16string(u"\\Firefox Plugin\\Files"));
+
+    engine::AddOnRemover(kInstall).RemoveAll();
+
+    EXPECT_TRUE(reg.Exists(win::HKEY_CURRENT_USER, kUpdates + std::u16string(u"\\Firefox Plugin\\Files")));
+    EXPECT_FALSE(reg.Exists(win::HKEY_CURRENT_USER, kUpdates + std::u16string(u"\\OnDemandCM")));
+    EXPECT_FALSE(reg.Exists(win::HKEY_CURRENT_USER, kUpdates + std::u16string(u"\\Orvik Spell Check Language")));
+    EXPECT_EQ(sim::machine().CountCalls("RegDeleteKeyW"), 5u);
+}
+
+TEST(AddOnRemover, ReadOnlyAndInUseFilesStayWithoutAnyAttributeChange) {
+    InstallEverything();
+    Fs().Find(At(u"\\kvdecod1.dll"))->inUse = true;
+    Fs().Find(At(u"\\lex\\tech.tlx"))->attributes |= win::FILE_ATTRIBUTE_READONLY;
+
+    engine::AddOnRemover(kInstall).RemoveAll();
+
+    EXPECT_TRUE(Fs().Exists(At(u"\\kvdecod1.dll")));
+    EXPECT_TRUE(Fs().Exists(At(u"\\lex\\tech.tlx")));
+    EXPECT_EQ(sim::machine().CountCalls("SetFileAttributesW"), 0u);
+    EXPECT_TRUE(Fs().pendingDeletes.empty());
+}
+
+TEST(AddOnRemover, LinksInsideTheInstallDirectoryAreNotFollowed) {
+    const std::u16string documents = u"C:\\Users\\user\\Documents";
+    Fs().AddFile(documents + u"\\accent.tlx");
+    Fs().AddFile(documents + u"\\Standard Stamps\\contract.pdf");
+    Fs().AddFile(documents + u"\\OCR\\KV_Abbyy_OCR.Dll");
+    Fs().AddFile(documents + u"\\curl\\curl.exe");
+    Fs().AddJunction(At(u"\\lex"), documents);
+    Fs().AddJunction(At(u"\\Stamps"), documents);
+    Fs().AddJunction(At(u"\\plugins"), documents);
+
+    engine::AddOnRemover(kInstall).RemoveAll();
+
+    EXPECT_TRUE(Fs().Exists(documents + u"\\accent.tlx"));
+    EXPECT_TRUE(Fs().Exists(documents + u"\\Standard Stamps\\contract.pdf"));
+    EXPECT_TRUE(Fs().Exists(documents + u"\\OCR\\KV_Abbyy_OCR.Dll"));
+    EXPECT_TRUE(Fs().Exists(documents + u"\\curl\\curl.exe"));
+    // The links themselves are the product's and go.
+    EXPECT_FALSE(Fs().Exists(At(u"\\lex")));
+    EXPECT_FALSE(Fs().Exists(At(u"\\Stamps")));
+}
+
+TEST(AddOnRemover, WithoutInstallPathOnlyTheRecordsGo) {
+    InstallEverything();
+    Fs().AddFile(u"C:\\kpdfcjk.bin");
+
+    engine::AddOnRemover(u"").RemoveAll();
+
+    EXPECT_TRUE(Fs().Exists(u"C:\\kpdfcjk.bin"));
+    EXPECT_EQ(sim::machine().CountCalls("DeleteFileW"), 0u);
+    EXPECT_EQ(sim::machine().CountCalls("RemoveDirectoryW"), 0u);
+    EXPECT_EQ(sim::machine().CountCalls("FindFirstFileW"), 0u);
+    EXPECT_TRUE(sim::machine().shell.launches.empty());
+    EXPECT_EQ(sim::machine().CountCalls("RegDeleteKeyW"), 5u);
+}
+
+}  // namespace

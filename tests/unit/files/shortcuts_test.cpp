@@ -1,0 +1,196 @@
+// The shortcut steps and the program-files step with the walk up to the existing path.
+#include <gtest/gtest.h>
+
+#include "engine/uninstaller.h"
+#include "platform/files.h"
+#include "platform/shell.h"
+#include "platform/sim/machine.h"
+
+namespace {
+
+class QuietHost : public engine::UninstallHost {
+public:
+    bool IsSilent() const override { return true; }
+    void ReportToInstaller(int) override {}
+    std::u16string GetMessageText(unsigned) override { return u"text"; }
+    void SetInstallDir(const std::u16string& dir) override { m_dir = dir; }
+    const std::u16string& GetInstallDir() const override { return m_dir; }
+
+private:
+    std::u16string m_dir;
+};
+
+sim::FileSystem& Fs() { return sim::machine().files; }
+std::u16string Folder(int csidl) { return sim::machine().shell.folders.at(csidl); }
+
+class Shortcuts : public testing::Test {
+protected:
+    QuietHost host;
+    engine::Uninstaller uninstaller{host};
+};
+
+TEST_F(Shortcuts, DesktopShortcutsGoFromBothDesktopsAndNothingElse) {
+    Fs().AddFile(Folder(win::CSIDL_COMMON_DESKTOPDIRECTORY) + u"\\Orvik Pendrel.lnk");
+    Fs().AddFile(Folder(win::CSIDL_DESKTOPDIRECTORY) + u"\\Orvik Pendrel.lnk");
+    Fs().AddFile(Folder(win::CSIDL_DESKTOPDIRECTORY) + u"\\Other.lnk");
+
+    engine::RemoveDesktopShortcuts();
+
+    EXPECT_FALSE(Fs().Exists(Folder(win::CSIDL_COMMON_DESKTOPDIRECTORY) + u"\\Orvik Pendrel.lnk"));
+    EXPECT_FALSE(Fs().Exists(Folder(win::CSIDL_DESKTOPDIRECTORY) + u"\\Orvik Pendrel.lnk"));
+    EXPECT_TRUE(Fs().Exists(Folder(win::CSIDL_DESKTOPDIRECTORY) + u"\\Other.lnk"));
+    EXPECT_EQ(sim::machine().shell.openIdLists, 0);
+}
+
+TEST_F(Shortcuts, UnresolvableOrRootFoldersFormNoPath) {
+    Fs().AddFile(u"C:\\Orvik Pendrel.lnk");
+    Fs().AddFile(u"C:\\Microsoft\\Internet Explorer\\Quick Launch\\Orvik Pendrel.lnk");
+    Fs().AddFile(u"C:\\Orvik Pendrel\\a.lnk");
+    auto& folders = sim::machine().shell.folders;
+    folders.erase(win::CSIDL_COMMON_DESKTOPDIRECTORY);
+    folders[win::CSIDL_DESKTOPDIRECTORY] = u"C:\\";
+    folders[win::CSIDL_APPDATA] = u"";
+    folders[win::CSIDL_PROGRAMS] = u"C:";
+    folders.erase(win::CSIDL_COMMON_PROGRAMS);
+
+    engine::RemoveDesktopShortcuts();
+    uninstaller.RemoveQuickLaunchShortcut();
+    uninstaller.RemoveStartMenuFolder();
+
+    EXPECT_TRUE(Fs().Exists(u"C:\\Orvik Pendrel.lnk"));
+    EXPECT_TRUE(Fs().Exists(u"C:\\Microsoft\\Internet Explorer\\Quick Launch\\Orvik Pendrel.lnk"));
+    EXPECT_TRUE(Fs().Exists(u"C:\\Orvik Pendrel\\a.lnk"));
+    EXPECT_EQ(sim::machine().CountCalls("DeleteFileW"), 0u);
+    EXPECT_EQ(sim::machine().CountCalls("RemoveDirectoryW"), 0u);
+    EXPECT_EQ(sim::machine().shell.openIdLists, 0);
+}
+
+TEST_F(Shortcuts, QuickLaunchShortcutGoes) {
+    const std::u16string quickLaunch = Folder(win::CSIDL_APPDATA) + u"\\Microsoft\\Internet Explorer\\Quick Launch";
+    Fs().AddFile(quickLaunch + u"\\Orvik Pendrel.lnk");
+    Fs().AddFile(quickLaunch + u"\\Browser.lnk");
+
+    uninstaller.RemoveQuickLaunchShortcut();
+
+    EXPECT_FALSE(Fs().Exists(quickLaunch + u"\\Orvik Pendrel.lnk"));
+    EXPECT_TRUE(Fs().Exists(quickLaunch + u"\\Browser.lnk"));
+}
+
+TEST_F(Shortcuts, StartMenuFolderGoesUnlessItHoldsSomethingElse) {
+    const std::u16string mine = Folder(win::CSIDL_PROGRAMS) + u"\\Orvik Pendrel";
+    const std::u16string common = Folder(win::CSIDL_COMMON_PROGRAMS) + u"\\Orvik Pendrel";
+    Fs().AddFile(mine + u"\\Orvik Pendrel.lnk");
+    Fs().AddFile(mine + u"\\Uninstall.lnk");
+    Fs().AddFile(common + u"\\Orvik Pendrel.lnk");
+    Fs().AddFile(common + u"\\Help.url");
+
+    uninstaller.RemoveStartMenuFolder();
+
+    EXPECT_FALSE(Fs().Exists(mine));
+    EXPECT_FALSE(Fs().Exists(common + u"\\Orvik Pendrel.lnk"));
+    EXPECT_TRUE(Fs().Exists(common + u"\\Help.url"));
+    EXPECT_TRUE(Fs().IsDirectory(Folder(win::CSIDL_COMMON_PROGRAMS)));
+}
+
+class ProgramFiles : public Shortcuts {
+protected:
+    void Install(const std::u16string& installPath, const std::u16string& existPath) {
+        uninstaller.m_strInstallPath = installPath;
+        uninstaller.m_strExistPath = existPath;
+        Fs().AddDirectory(installPath);
+    }
+    std::vector<std::string> Removed() { return sim::machine().CallsTo("RemoveDirectoryW"); }
+};
+
+TEST_F(ProgramFiles, ProgramFilesAndEmptyPluginDirectoriesGo) {
+    Install(u"C:\\Program Files\\Orvik Software\\Orvik Pendrel\\", u"C:\\Program Files\\");
+    const std::u16string dir = u"C:\\Program Files\\Orvik Software\\Orvik Pendrel\\";
+    for (auto name : {u"Readme.txt", u"Uninstall.exe", u"config.xml", u"UnPDFReaderPlugin.exe", u"InOther.exe",
+                      u"InComplete.exe"})
+        Fs().AddFile(dir + name);
+    Fs().AddDirectory(dir + u"plugins\\OnDemandCM");
+    Fs().AddFile(u"C:\\Program Files\\Orvik Software\\Other Product\\x.exe");
+
+    uninstaller.RemoveProgramFiles();
+
+    EXPECT_FALSE(Fs().Exists(u"C:\\Program Files\\Orvik Software\\Orvik Pendrel"));
+    EXPECT_TRUE(Fs().Exists(u"C:\\Program Files\\Orvik Software\\Other Product\\x.exe"));
+    EXPECT_EQ(Removed(), (std::vector<std::string>{
+                             "C:\\Program Files\\Orvik Software\\Orvik Pendrel\\Plugins\\OnDemandCM",
+                             "C:\\Program Files\\Orvik Software\\Orvik Pendrel\\Plugins",
+                             "c:\\program files\\orvik software\\orvik pendrel",
+                             "c:\\program files\\orvik software",
+                         }));
+}
+
+TEST_F(ProgramFiles, WalkRemovesCreatedParentsAndStopsAtTheExistingPath) {
+    Install(u"C:\\Program Files\\Orvik Software\\Orvik Pendrel\\", u"C:\\Program Files\\");
+
+    uninstaller.RemoveProgramFiles();
+
+    EXPECT_FALSE(Fs().Exists(u"C:\\Program Files\\Orvik Software"));
+    EXPECT_TRUE(Fs().IsDirectory(u"C:\\Program Files"));
+    EXPECT_EQ(uninstaller.m_strInstallPath, u"c:\\program files\\orvik software\\orvik pendrel\\");
+    EXPECT_EQ(uninstaller.m_strExistPath, u"c:\\program files\\");
+}
+
+TEST_F(ProgramFiles, ExistingPathEqualExceptCaseMeansNoWalk) {
+    Install(u"C:\\Apps\\Orvik Pendrel\\", u"c:\\apps\\ORVIK PENDREL\\");
+
+    uninstaller.RemoveProgramFiles();
+
+    EXPECT_TRUE(Fs().IsDirectory(u"C:\\Apps\\Orvik Pendrel"));
+    EXPECT_EQ(Removed().size(), 2u);  // only the two plug-in directories
+}
+
+TEST_F(ProgramFiles, LoneBackslashTriesEveryParentButNeverTheDriveRoot) {
+    Install(u"C:\\A\\B\\C\\", u"\\");
+    Fs().AddFile(u"C:\\A\\keep.txt");
+    Fs().currentDirectory = u"C:\\Users\\user\\Empty";
+    Fs().AddDirectory(u"C:\\Users\\user\\Empty");
+
+    uninstaller.RemoveProgramFiles();
+
+    EXPECT_FALSE(Fs().Exists(u"C:\\A\\B"));
+    EXPECT_TRUE(Fs().Exists(u"C:\\A\\keep.txt"));
+    EXPECT_TRUE(Fs().IsDirectory(u"C:\\Users\\user\\Empty"));  // what a bare "c:" would name
+    auto removed = Removed();
+    ASSERT_EQ(removed.size(), 5u);
+    EXPECT_EQ(removed[2], "c:\\a\\b\\c");
+    EXPECT_EQ(removed[3], "c:\\a\\b");
+    EXPECT_EQ(removed[4], "c:\\a");
+}
+
+TEST_F(ProgramFiles, ShareRootEndsTheWalk) {
+    uninstaller.m_strInstallPath = u"\\\\server\\share\\Orvik\\";
+    uninstaller.m_strExistPath = u"\\";
+
+    uninstaller.RemoveProgramFiles();
+
+    auto removed = Removed();
+    ASSERT_FALSE(removed.empty());
+    EXPECT_EQ(removed.back(), "\\\\server\\share\\orvik");
+}
+
+TEST_F(ProgramFiles, NonEmptyParentStaysAndTheWalkGoesOn) {
+    Install(u"C:\\Tools\\Orvik Software\\Orvik Pendrel\\", u"C:\\");
+    Fs().AddFile(u"C:\\Tools\\Orvik Software\\Orvik Pendrel\\user.pdf");
+
+    uninstaller.RemoveProgramFiles();
+
+    EXPECT_TRUE(Fs().Exists(u"C:\\Tools\\Orvik Software\\Orvik Pendrel\\user.pdf"));
+    EXPECT_EQ(Removed().back(), "c:\\tools");
+}
+
+TEST_F(ProgramFiles, NoInstallPathTouchesNothing) {
+    Fs().AddFile(u"C:\\Readme.txt");
+    Fs().AddFile(u"C:\\Uninstall.exe");
+    uninstaller.m_strExistPath = u"\\";
+
+    uninstaller.RemoveProgramFiles();
+
+    EXPECT_TRUE(Fs().Exists(u"C:\\Readme.txt"));
+    EXPECT_TRUE(sim::machine().calls.empty());
+}
+
+}  // namespace
