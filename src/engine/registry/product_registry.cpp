@@ -1,10 +1,167 @@
-// The association and records steps.
+// The association and records steps: find out whether the product still opens ".pdf" files for
+// the current user, take the product's associations away if it does, and remove the product's
+// registry records from both roots.
+#include <string>
+
+#include "engine/paths.h"
+#include "engine/product.h"
+#include "engine/registry/read_registry_string.h"
+#include "engine/registry/registry_key.h"
+#include "engine/registry/registry_tree.h"
 #include "engine/uninstaller.h"
+#include "platform/registry.h"
+#include "platform/shell.h"
+#include "platform/system.h"
 
 namespace engine {
 
-bool Uninstaller::IsProductPdfHandler() { return false; }
-void Uninstaller::RemoveFileAssociations() {}
-void Uninstaller::RemoveProductRegistry() {}
+namespace {
+
+constexpr char16_t kDocumentProgId[] = u"OrvikPendrel.Document";
+constexpr char16_t kFdfProgId[] = u"OrvikPendrel.FDFDoc";
+
+constexpr char16_t kPdfUserChoice[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.pdf\\UserChoice";
+constexpr char16_t kPdfFileExts[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.pdf";
+constexpr char16_t kFdfFileExts[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.fdf";
+constexpr char16_t kFdfUserChoice[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.fdf\\UserChoice";
+constexpr char16_t kOpenCommandSuffix[] = u"\\shell\\open\\command";
+
+// The extension and ProgID values of the handler test are read with 128 bytes offered; a longer
+// value counts as absent.
+constexpr win::DWORD kChoiceValueBytes = 128;
+
+// Vista and later keep the user's choice in a "UserChoice" subkey of the extension.
+constexpr win::DWORD kFirstUserChoiceMajorVersion = 6;
+
+win::DWORD MajorVersion() { return win::GetVersion() & 0xFF; }
+
+// The command the product registers for opening a document: the quoted executable and "%1".
+std::u16string ExpectedOpenCommand(const std::u16string& installDir) {
+    return u"\"" + installDir + product::kExecutableName + u"\" \"%1\"";
+}
+
+struct PdfChoice {
+    std::u16string progId;
+    std::u16string application;
+    bool found = false;
+};
+
+PdfChoice CurrentPdfChoice() {
+    PdfChoice choice;
+    RegistryKey userChoice;
+    RegistryKey fileExts;
+    RegistryKey classes;
+    if (MajorVersion() >= kFirstUserChoiceMajorVersion) {
+        if (userChoice.Open(win::HKEY_CURRENT_USER, kPdfUserChoice, win::KEY_QUERY_VALUE))
+            choice.found = QueryRegistryString(userChoice.get(), u"Progid", kChoiceValueBytes, choice.progId);
+    } else if (fileExts.Open(win::HKEY_CURRENT_USER, kPdfFileExts, win::KEY_QUERY_VALUE)) {
+        choice.found = QueryRegistryString(fileExts.get(), u"Progid", kChoiceValueBytes, choice.progId);
+        if (!choice.found) QueryRegistryString(fileExts.get(), u"Application", kChoiceValueBytes, choice.application);
+    }
+    if (choice.progId.empty() && choice.application.empty() && !choice.found &&
+        classes.Open(win::HKEY_CLASSES_ROOT, u".pdf", win::KEY_QUERY_VALUE))
+        choice.found = QueryRegistryString(classes.get(), nullptr, kChoiceValueBytes, choice.progId);
+    return choice;
+}
+
+// Deletes one value; the key is opened for the deletion alone and a failure is passed over.
+void DeleteValue(win::HKEY root, const char16_t* keyPath, const char16_t* valueName) {
+    RegistryKey key;
+    if (key.Open(root, keyPath, win::KEY_ALL_ACCESS)) win::RegDeleteValueW(key.get(), valueName);
+}
+
+// Deletes the user's choice when it names the product's ProgID; a choice of another program is
+// the user's and stays. The key is not created when it is missing.
+void DeleteChoiceOf(const char16_t* keyPath, const char16_t* progId) {
+    RegistryKey key;
+    std::u16string choice;
+    if (key.Open(win::HKEY_CURRENT_USER, keyPath, win::KEY_ALL_ACCESS) &&
+        QueryRegistryString(key.get(), u"Progid", win::MAX_PATH * sizeof(char16_t), choice) && choice == progId)
+        win::RegDeleteValueW(key.get(), u"Progid");
+}
+
+// Deletes the value when it still names the product's ProgID (letter case counts).
+void DeleteValueNaming(win::HKEY root, const char16_t* keyPath, const char16_t* valueName, const char16_t* progId) {
+    if (ReadRegistryString(root, keyPath, valueName) == progId) DeleteValue(root, keyPath, valueName);
+}
+
+// Deletes a MIME type's "CLSID" when it is the class identifier the product's ProgID names. A
+// ProgID without a readable class identifier claims nothing: an unreadable MIME value (not a
+// string, too long) would otherwise compare equal and be deleted though it is not the product's.
+void DeleteMimeClsidOf(win::HKEY root, const char16_t* progIdClsidKey, const char16_t* mimeKey) {
+    const std::u16string productClsid = ReadRegistryString(root, progIdClsidKey, nullptr);
+    const std::u16string mimeClsid = ReadRegistryString(root, mimeKey, u"CLSID");
+    if (!productClsid.empty() && productClsid == mimeClsid) DeleteValue(root, mimeKey, u"CLSID");
+}
+
+// The key trees of the product's records, deleted under each root in this order. The product
+// was published under its Chinese-character name too; the vendor key itself stays. The last two
+// entries repeat the product keys, once more after everything else has gone.
+constexpr const char16_t* kProductTrees[] = {
+    u"SOFTWARE\\Classes\\CLSID\\{3F6A2C10-7B4D-4e21-9C58-2D71B0E4A936}",
+    u"SOFTWARE\\Classes\\CLSID\\{C84E19D7-52A0-4f3b-B6E2-91D45A07F3C8}",
+    u"SOFTWARE\\Classes\\OrvikPendrel.Document",
+    u"SOFTWARE\\Classes\\OrvikPendrel.FDFDoc",
+    u"SOFTWARE\\Classes\\Applications\\ORVIKP~1.EXE",
+    u"SOFTWARE\\Orvik Software\\Orvik Pendrel",
+    u"SOFTWARE\\Orvik Software\\\u6C83\u5C9APendrel",
+    u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start Menu\\Programs\\Orvik Pendrel",
+    u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Management\\ARPCache\\Orvik Pendrel",
+    u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvik Pendrel",
+    u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\\u6C83\u5C9APendrel",
+    u"SOFTWARE\\Orvik Software\\Orvik Pendrel",
+    u"SOFTWARE\\Orvik Software\\\u6C83\u5C9APendrel",
+};
+
+}  // namespace
+
+bool Uninstaller::IsProductPdfHandler() {
+    // Without a known install directory no command can be recognised as the product's.
+    const std::u16string& installDir = m_host.GetInstallDir();
+    if (installDir.empty()) return false;
+    const std::u16string expected = ExpectedOpenCommand(installDir);
+
+    const PdfChoice choice = CurrentPdfChoice();
+    if (choice.progId.empty() && choice.application.empty() && !choice.found) return false;
+    const std::u16string commandKey = !choice.progId.empty()
+                                          ? choice.progId + kOpenCommandSuffix
+                                          : u"Applications\\" + choice.application + kOpenCommandSuffix;
+    // Only letter case may differ; other quoting, arguments or a short path are another command.
+    return EqualNoCaseAscii(expected, ReadRegistryString(win::HKEY_CLASSES_ROOT, commandKey.c_str(), nullptr));
+}
+
+void Uninstaller::RemoveFileAssociations() {
+    const win::HKEY machine = win::HKEY_LOCAL_MACHINE;
+    const win::HKEY user = win::HKEY_CURRENT_USER;
+    const win::HKEY classes = win::HKEY_CLASSES_ROOT;
+
+    DeleteValueNaming(machine, u"Software\\Classes\\.pdf", nullptr, kDocumentProgId);
+    DeleteValueNaming(machine, u"Software\\Classes\\.fdf", nullptr, kFdfProgId);
+    DeleteMimeClsidOf(machine, u"SOFTWARE\\Classes\\OrvikPendrel.Document\\CLSID",
+                      u"SOFTWARE\\Classes\\MIME\\Database\\Content Type\\application/pdf");
+    DeleteMimeClsidOf(machine, u"SOFTWARE\\Classes\\OrvikPendrel.FDFDoc\\CLSID",
+                      u"SOFTWARE\\Classes\\MIME\\Database\\Content Type\\application/vnd.fdf");
+    DeleteValueNaming(user, kPdfUserChoice, u"Progid", kDocumentProgId);
+    // Older systems kept the ".fdf" choice in the extension key itself.
+    DeleteValueNaming(user, kFdfFileExts, u"Progid", kFdfProgId);
+
+    // The merged classes view: what the user sees, wherever it is stored.
+    if (ReadRegistryString(classes, u".pdf", nullptr) == kDocumentProgId) {
+        DeleteValue(classes, u".pdf", nullptr);
+        DeleteChoiceOf(kPdfUserChoice, kDocumentProgId);
+    }
+    if (ReadRegistryString(classes, u".fdf", nullptr) == kFdfProgId) {
+        DeleteValue(classes, u".fdf", nullptr);
+        DeleteChoiceOf(kFdfUserChoice, kFdfProgId);
+    }
+    DeleteMimeClsidOf(classes, u"OrvikPendrel.Document\\CLSID", u"Mime\\Database\\Content Type\\application/pdf");
+    DeleteMimeClsidOf(classes, u"OrvikPendrel.FDFDoc\\CLSID", u"Mime\\Database\\Content Type\\application/vnd.fdf");
+}
+
+void Uninstaller::RemoveProductRegistry() {
+    for (const win::HKEY root : {win::HKEY_LOCAL_MACHINE, win::HKEY_CURRENT_USER})
+        for (const char16_t* path : kProductTrees) DeleteRegistryTree(root, path);
+    win::SHChangeNotify(win::SHCNE_ASSOCCHANGED, win::SHCNF_IDLIST, nullptr, nullptr);
+}
 
 }  // namespace engine

@@ -1,5 +1,6 @@
 #include "engine/registry/read_registry_string.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace engine {
@@ -22,25 +23,31 @@ std::u16string ReadRegistryString(win::HKEY root, const char16_t* keyPath, const
         return defaultText;
 
     std::u16string result = defaultText;
-    win::DWORD type = 0;
-    win::DWORD size = 0;
-    if (win::RegQueryValueExW(key, valueName, nullptr, &type, nullptr, &size) ==
-            static_cast<win::LONG>(win::ERROR_SUCCESS) &&
-        (type == win::REG_SZ || type == win::REG_EXPAND_SZ)) {
-        // A value whose text (without terminator) fills the buffer counts as too long.
-        std::vector<char16_t> data(size / 2 + 1, u'\0');
-        win::DWORD read = size;
-        if (size <= maxBytes &&
-            win::RegQueryValueExW(key, valueName, nullptr, &type, reinterpret_cast<win::BYTE*>(data.data()), &read) ==
-                static_cast<win::LONG>(win::ERROR_SUCCESS)) {
-            std::u16string text(data.data(), data.data() + read / 2);
-            text = text.substr(0, text.find(u'\0'));
-            bool fits = (text.size() + 1) * sizeof(char16_t) <= maxBytes;
-            if (!text.empty() && fits) result = text;
-        }
-    }
+    std::u16string text;
+    if (QueryRegistryString(key, valueName, maxBytes, text)) result = text;
     win::RegCloseKey(key);
     return result;
+}
+
+bool QueryRegistryString(win::HKEY key, const char16_t* valueName, win::DWORD maxBytes, std::u16string& text) {
+    win::DWORD type = 0;
+    win::DWORD size = 0;
+    if (win::RegQueryValueExW(key, valueName, nullptr, &type, nullptr, &size) !=
+            static_cast<win::LONG>(win::ERROR_SUCCESS) ||
+        (type != win::REG_SZ && type != win::REG_EXPAND_SZ) || size > maxBytes)
+        return false;
+    std::vector<char16_t> data(size / 2 + 1, u'\0');
+    win::DWORD read = size;
+    if (win::RegQueryValueExW(key, valueName, nullptr, &type, reinterpret_cast<win::BYTE*>(data.data()), &read) !=
+        static_cast<win::LONG>(win::ERROR_SUCCESS))
+        return false;
+    std::u16string found(data.data(), data.data() + std::min<std::size_t>(read / 2, data.size() - 1));
+    found = found.substr(0, found.find(u'\0'));
+    // A value whose text (without terminator) fills the buffer counts as too long.
+    const bool fits = (found.size() + 1) * sizeof(char16_t) <= maxBytes;
+    if (found.empty() || !fits) return false;
+    text = found;
+    return true;
 }
 
 }  // namespace engine

@@ -15,4 +15,8 @@ std::u16string ReadRegistryString(win::HKEY root, const char16_t* keyPath, const
 std::u16string ReadRegistryString(win::HKEY root, const char16_t* keyPath, const char16_t* valueName,
                                   const std::u16string& defaultText, win::DWORD maxBytes);
 
+// Reads a string value of an open key under the same rules: true and `text` set when the value
+// is a non-empty string that fits in `maxBytes` with its terminator; false otherwise.
+bool QueryRegistryString(win::HKEY key, const char16_t* valueName, win::DWORD maxBytes, std::u16string& text);
+
 }  // namespace engine

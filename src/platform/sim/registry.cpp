@@ -129,6 +129,20 @@ RegKey* OpenedKey(win::HKEY key) {
     return it == r.handles.end() ? nullptr : it->second;
 }
 
+// The name of what a handle (predefined or opened) plus a relative path refers to, for the
+// access log: the hive-qualified path of the key when it resolves, else the caller's words.
+std::string AccessName(win::HKEY key, const std::u16string& path) {
+    if (RegKey* k = Resolve(key, path)) return RegistryState::FullName(*k);
+    std::string base = RootName(key);
+    auto it = machine().registry.handles.find(key);
+    if (it != machine().registry.handles.end()) base = RegistryState::FullName(*it->second);
+    return path.empty() ? base : base + "\\" + Narrow(path);
+}
+
+void RecordAccess(const char* function, const std::string& name) {
+    machine().registry.keyAccess.push_back(std::string(function) + " " + name);
+}
+
 void Detach(RegKey* key) {
     RegKey* parent = key->parent;
     auto& list = parent->subkeys;
@@ -154,6 +168,11 @@ RegValue* RegKey::Value(const std::u16string& valueName) {
     for (auto& v : values)
         if (EqualNoCase(v.name, valueName)) return &v;
     return nullptr;
+}
+
+std::string RegistryState::FullName(const RegKey& key) {
+    if (!key.parent) return key.name == u"HKEY_LOCAL_MACHINE" ? "HKLM" : key.name == u"HKEY_CURRENT_USER" ? "HKCU" : Narrow(key.name);
+    return FullName(*key.parent) + "\\" + Narrow(key.name);
 }
 
 RegKey* RegistryState::Find(win::HKEY root, const std::u16string& path) { return Resolve(root, path); }
@@ -217,6 +236,7 @@ using sim::RegKey;
 LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM access, void*, HKEY* result,
                      DWORD* disposition) {
     machine().Log("RegCreateKeyExW", sim::RootName(key) + "\\" + sim::Narrow(sim::FromPtr(subKey)));
+    sim::RecordAccess("RegCreateKeyExW", sim::AccessName(key, sim::FromPtr(subKey)));
     *result = nullptr;
     bool created = false;
     RegKey* k = sim::ResolveOrCreate(key, sim::FromPtr(subKey), created);
@@ -229,15 +249,21 @@ LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM acce
 
 LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD, REGSAM access, HKEY* result) {
     machine().Log("RegOpenKeyExW", sim::RootName(key) + "\\" + sim::Narrow(sim::FromPtr(subKey)));
+    sim::RecordAccess("RegOpenKeyExW", sim::AccessName(key, sim::FromPtr(subKey)));
     *result = nullptr;
     RegKey* k = sim::Resolve(key, sim::FromPtr(subKey));
-    if (!k) return ERROR_FILE_NOT_FOUND;
+    if (!k) {
+        // A handle whose key was deleted meanwhile says so, as Windows does.
+        RegKey* base = sim::OpenedKey(key);
+        return base && base->deleted ? ERROR_KEY_DELETED : ERROR_FILE_NOT_FOUND;
+    }
     if (k->denyOpen || (sim::WantsWrite(access) && k->denyWrite)) return ERROR_ACCESS_DENIED;
     *result = sim::NewHandle(k);
     return ERROR_SUCCESS;
 }
 
 LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD*, DWORD* type, BYTE* data, DWORD* dataSize) {
+    sim::RecordAccess("RegQueryValueExW", sim::AccessName(key, u"") + " [" + sim::Narrow(sim::FromPtr(valueName)) + "]");
     RegKey* k = sim::OpenedKey(key);
     if (!k || k->deleted) return ERROR_KEY_DELETED;
     sim::RegValue* v = k->Value(sim::FromPtr(valueName));
@@ -257,6 +283,7 @@ LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD*, DWORD* type, BYTE* da
 
 LONG RegQueryInfoKeyW(HKEY key, LPWSTR, DWORD*, DWORD*, DWORD* subKeys, DWORD* maxSubKeyLength, DWORD*,
                       DWORD* values, DWORD* maxValueNameLength, DWORD* maxValueLength, DWORD*, FILETIME*) {
+    sim::RecordAccess("RegQueryInfoKeyW", sim::AccessName(key, u""));
     RegKey* k = sim::OpenedKey(key);
     if (!k || k->deleted) return ERROR_KEY_DELETED;
     if (subKeys) *subKeys = static_cast<DWORD>(k->subkeys.size());
@@ -274,6 +301,7 @@ LONG RegQueryInfoKeyW(HKEY key, LPWSTR, DWORD*, DWORD*, DWORD* subKeys, DWORD* m
 }
 
 LONG RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength, DWORD*, LPWSTR, DWORD*, FILETIME*) {
+    sim::RecordAccess("RegEnumKeyExW", sim::AccessName(key, u""));
     RegKey* k = sim::OpenedKey(key);
     if (!k || k->deleted) return ERROR_KEY_DELETED;
     if (index >= k->subkeys.size()) return ERROR_NO_MORE_ITEMS;
@@ -285,6 +313,7 @@ LONG RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength, DWORD*
 
 LONG RegEnumValueW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength, DWORD*, DWORD* type, BYTE* data,
                    DWORD* dataSize) {
+    sim::RecordAccess("RegEnumValueW", sim::AccessName(key, u""));
     RegKey* k = sim::OpenedKey(key);
     if (!k || k->deleted) return ERROR_KEY_DELETED;
     if (index >= k->values.size()) return ERROR_NO_MORE_ITEMS;
@@ -302,6 +331,7 @@ LONG RegEnumValueW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength, DWORD*
 
 LONG RegDeleteValueW(HKEY key, LPCWSTR valueName) {
     machine().Log("RegDeleteValueW", sim::Narrow(sim::FromPtr(valueName)));
+    sim::RecordAccess("RegDeleteValueW", sim::AccessName(key, u"") + " [" + sim::Narrow(sim::FromPtr(valueName)) + "]");
     RegKey* k = sim::OpenedKey(key);
     if (!k || k->deleted) return ERROR_KEY_DELETED;
     if (k->denyWrite) return ERROR_ACCESS_DENIED;
@@ -315,6 +345,7 @@ LONG RegDeleteValueW(HKEY key, LPCWSTR valueName) {
 
 LONG RegDeleteKeyW(HKEY key, LPCWSTR subKey) {
     machine().Log("RegDeleteKeyW", sim::RootName(key) + "\\" + sim::Narrow(sim::FromPtr(subKey)));
+    sim::RecordAccess("RegDeleteKeyW", sim::AccessName(key, sim::FromPtr(subKey)));
     RegKey* k = sim::Resolve(key, sim::FromPtr(subKey));
     if (!k) return ERROR_FILE_NOT_FOUND;
     if (!k->parent) return ERROR_ACCESS_DENIED;

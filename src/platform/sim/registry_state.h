@@ -45,6 +45,10 @@ struct RegistryState {
     std::map<win::HKEY, RegKey*> handles;
     std::vector<std::unique_ptr<RegKey>> removed;  // deleted keys stay alive for open handles
     std::uintptr_t nextHandle = 0x1000;
+    // Every call that reaches a key, as "Function HKLM\\full\\path" ("HKCU\\..." for the user's
+    // hive; value calls append " [name]"): which hive a call touched, whatever handle or merged
+    // view it went through. A key that cannot be resolved is named as the caller named it.
+    std::vector<std::string> keyAccess;
 
     // Test-side helpers. Paths are relative to a predefined root; HKEY_CLASSES_ROOT resolves
     // through the merged view (user classes first, then machine classes).
@@ -57,6 +61,7 @@ struct RegistryState {
     std::optional<std::u16string> GetString(win::HKEY root, const std::u16string& path, const std::u16string& name);
     bool HasValue(win::HKEY root, const std::u16string& path, const std::u16string& name);
     std::size_t OpenHandleCount() const { return handles.size(); }
+    static std::string FullName(const RegKey& key);  // "HKLM\\Software\\..."
 };
 
 }  // namespace sim

@@ -1,0 +1,311 @@
+// The association and records steps on the simulated machine: when the product counts as the
+// ".pdf" handler, which association values go, and what the records step removes and keeps.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/uninstall_host.h"
+#include "engine/uninstaller.h"
+#include "platform/sim/machine.h"
+#include "platform/sim/text.h"
+
+namespace {
+
+const win::HKEY LM = win::HKEY_LOCAL_MACHINE;
+const win::HKEY CU = win::HKEY_CURRENT_USER;
+const win::HKEY CR = win::HKEY_CLASSES_ROOT;
+
+const std::u16string kInstallDir = u"C:\\Program Files\\Orvik Software\\Orvik Pendrel\\";
+const std::u16string kCommand = u"\"" + kInstallDir + u"Orvik Pendrel.exe\" \"%1\"";
+const std::u16string kDocClsid = u"{3F6A2C10-7B4D-4e21-9C58-2D71B0E4A936}";
+const std::u16string kFdfClsid = u"{C84E19D7-52A0-4f3b-B6E2-91D45A07F3C8}";
+const std::u16string kFileExts = u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\";
+const std::u16string kPdfChoice = kFileExts + u".pdf\\UserChoice";
+const std::u16string kFdfChoice = kFileExts + u".fdf\\UserChoice";
+const std::u16string kMimePdf = u"Software\\Classes\\MIME\\Database\\Content Type\\application/pdf";
+const std::u16string kMimeFdf = u"Software\\Classes\\MIME\\Database\\Content Type\\application/vnd.fdf";
+const std::u16string kChineseName = u"\u6C83\u5C9APendrel";
+
+class Host : public engine::UninstallHost {
+public:
+    bool IsSilent() const override { return true; }
+    void ReportToInstaller(int) override {}
+    std::u16string GetMessageText(unsigned) override { return u"text"; }
+    void SetInstallDir(const std::u16string& dir) override { installDir = dir; }
+    const std::u16string& GetInstallDir() const override { return installDir; }
+    std::u16string installDir = kInstallDir;
+};
+
+sim::RegistryState& Registry() { return sim::machine().registry; }
+
+struct Fixture : testing::Test {
+    Host host;
+    engine::Uninstaller uninstaller{host};
+
+    void SetCommand(const std::u16string& progId, const std::u16string& command) {
+        Registry().SetString(LM, u"Software\\Classes\\" + progId + u"\\shell\\open\\command", u"", command);
+    }
+    // The product's associations as its installer leaves them.
+    void InstallAssociations() {
+        auto& r = Registry();
+        SetCommand(u"OrvikPendrel.Document", kCommand);
+        SetCommand(u"OrvikPendrel.FDFDoc", kCommand);
+        r.SetString(LM, u"Software\\Classes\\OrvikPendrel.Document\\CLSID", u"", kDocClsid);
+        r.SetString(LM, u"Software\\Classes\\OrvikPendrel.FDFDoc\\CLSID", u"", kFdfClsid);
+        r.SetString(LM, u"Software\\Classes\\.pdf", u"", u"OrvikPendrel.Document");
+        r.SetString(LM, u"Software\\Classes\\.pdf", u"Content Type", u"application/pdf");
+        r.Create(LM, u"Software\\Classes\\.pdf\\OpenWithProgids");
+        r.SetString(LM, u"Software\\Classes\\.fdf", u"", u"OrvikPendrel.FDFDoc");
+        r.SetString(LM, kMimePdf, u"CLSID", kDocClsid);
+        r.SetString(LM, kMimePdf, u"Extension", u".pdf");
+        r.SetString(LM, kMimeFdf, u"CLSID", kFdfClsid);
+        r.SetString(CU, kPdfChoice, u"Progid", u"OrvikPendrel.Document");
+        r.SetString(CU, kFileExts + u".fdf", u"Progid", u"OrvikPendrel.FDFDoc");
+        r.SetString(CU, kFdfChoice, u"Progid", u"OrvikPendrel.FDFDoc");
+        r.SetString(CU, u"Software\\Classes\\.pdf", u"", u"OrvikPendrel.Document");
+        r.SetString(CU, u"Software\\Classes\\.fdf", u"", u"OrvikPendrel.FDFDoc");
+        r.SetString(CU, kMimePdf, u"CLSID", kDocClsid);
+        r.SetString(CU, kMimeFdf, u"CLSID", kFdfClsid);
+    }
+    bool Has(win::HKEY root, const std::u16string& key, const std::u16string& name) {
+        return Registry().HasValue(root, key, name);
+    }
+};
+
+// ---- The handler test -------------------------------------------------------------------
+
+using PdfHandler = Fixture;
+
+TEST_F(PdfHandler, ProductCommandCountsInAnyLetterCase) {
+    Registry().SetString(CU, kPdfChoice, u"Progid", u"OrvikPendrel.Document");
+    SetCommand(u"OrvikPendrel.Document", u"\"c:\\program files\\orvik software\\orvik pendrel\\ORVIK PENDREL.EXE\" \"%1\"");
+    EXPECT_TRUE(uninstaller.IsProductPdfHandler());
+    EXPECT_EQ(Registry().OpenHandleCount(), 0u);
+}
+
+TEST_F(PdfHandler, OtherQuotingOrShortPathIsAnotherProgram) {
+    Registry().SetString(CU, kPdfChoice, u"Progid", u"OrvikPendrel.Document");
+    for (const std::u16string& command : {kInstallDir + u"Orvik Pendrel.exe %1",
+                                          u"\"" + kInstallDir + u"Orvik Pendrel.exe\" %1",
+                                          std::u16string(u"\"C:\\PROGRA~1\\ORVIKS~1\\ORVIKP~1\\ORVIKP~1.EXE\" \"%1\"")}) {
+        SetCommand(u"OrvikPendrel.Document", command);
+        EXPECT_FALSE(uninstaller.IsProductPdfHandler()) << sim::Narrow(command);
+    }
+}
+
+TEST_F(PdfHandler, ForeignProgIdIsNotTheProductAndGetsAnEmptyCommandKey) {
+    Registry().SetString(CU, kPdfChoice, u"Progid", u"Other.Reader");
+    Registry().Create(LM, u"Software\\Classes\\Other.Reader");
+    SetCommand(u"OrvikPendrel.Document", kCommand);
+
+    EXPECT_FALSE(uninstaller.IsProductPdfHandler());
+    EXPECT_TRUE(Registry().Exists(CR, u"Other.Reader\\shell\\open\\command"));
+    EXPECT_FALSE(Registry().HasValue(CR, u"Other.Reader\\shell\\open\\command", u""));
+}
+
+TEST_F(PdfHandler, NoChoiceAnywhereIsFalseAndCreatesNoChoiceKeys) {
+    SetCommand(u"OrvikPendrel.Document", kCommand);
+    EXPECT_FALSE(uninstaller.IsProductPdfHandler());
+    EXPECT_FALSE(Registry().Exists(CU, kFileExts + u".pdf"));
+    EXPECT_FALSE(Registry().Exists(CR, u".pdf"));
+}
+
+TEST_F(PdfHandler, WithoutUserChoiceTheClassesDefaultDecides) {
+    SetCommand(u"OrvikPendrel.Document", kCommand);
+    Registry().SetString(CU, u"Software\\Classes\\.pdf", u"", u"OrvikPendrel.Document");  // merged view
+    EXPECT_TRUE(uninstaller.IsProductPdfHandler());
+}
+
+TEST_F(PdfHandler, UserChoiceOverridesTheClassesDefault) {
+    SetCommand(u"OrvikPendrel.Document", kCommand);
+    Registry().SetString(LM, u"Software\\Classes\\.pdf", u"", u"OrvikPendrel.Document");
+    Registry().SetString(CU, kPdfChoice, u"Progid", u"Other.Reader");
+    EXPECT_FALSE(uninstaller.IsProductPdfHandler());
+}
+
+TEST_F(PdfHandler, ChoiceValuesOf64CharactersOrEmptyCountAsAbsent) {
+    SetCommand(u"OrvikPendrel.Document", kCommand);
+    Registry().SetString(LM, u"Software\\Classes\\.pdf", u"", u"OrvikPendrel.Document");
+    Registry().SetString(CU, kPdfChoice, u"Progid", std::u16string(64, u'x'));
+    EXPECT_TRUE(uninstaller.IsProductPdfHandler());
+    Registry().SetString(CU, kPdfChoice, u"Progid", u"");
+    EXPECT_TRUE(uninstaller.IsProductPdfHandler());
+    EXPECT_FALSE(Registry().Exists(CR, u"Applications\\shell\\open\\command"));
+    // 63 characters still read, and name no command of the product.
+    Registry().SetString(CU, kPdfChoice, u"Progid", std::u16string(63, u'x'));
+    EXPECT_FALSE(uninstaller.IsProductPdfHandler());
+}
+
+TEST_F(PdfHandler, BeforeVistaTheApplicationValueNamesTheCommand) {
+    sim::machine().system.majorVersion = 5;
+    Registry().SetString(CU, kPdfChoice, u"Progid", u"Other.Reader");  // not consulted before Vista
+    Registry().SetString(CU, kFileExts + u".pdf", u"Application", u"Orvik Pendrel.exe");
+    Registry().SetString(LM, u"Software\\Classes\\Applications\\Orvik Pendrel.exe\\shell\\open\\command", u"", kCommand);
+    EXPECT_TRUE(uninstaller.IsProductPdfHandler());
+
+    Registry().SetString(CU, kFileExts + u".pdf", u"Progid", u"Other.Reader");  // a ProgID wins
+    EXPECT_FALSE(uninstaller.IsProductPdfHandler());
+}
+
+TEST_F(PdfHandler, UnknownInstallDirectoryNeverMatches) {
+    host.installDir.clear();
+    Registry().SetString(CU, kPdfChoice, u"Progid", u"OrvikPendrel.Document");
+    SetCommand(u"OrvikPendrel.Document", u"\"Orvik Pendrel.exe\" \"%1\"");
+    EXPECT_FALSE(uninstaller.IsProductPdfHandler());
+}
+
+// ---- The association rows ---------------------------------------------------------------
+
+using Associations = Fixture;
+
+TEST_F(Associations, EveryProductValueGoesAndNothingElse) {
+    InstallAssociations();
+    ASSERT_TRUE(uninstaller.IsProductPdfHandler());
+    uninstaller.RemoveFileAssociations();
+
+    for (win::HKEY root : {LM, CU}) {
+        EXPECT_FALSE(Has(root, u"Software\\Classes\\.pdf", u""));
+        EXPECT_FALSE(Has(root, u"Software\\Classes\\.fdf", u""));
+        EXPECT_FALSE(Has(root, kMimePdf, u"CLSID"));
+        EXPECT_FALSE(Has(root, kMimeFdf, u"CLSID"));
+    }
+    EXPECT_FALSE(Has(CU, kPdfChoice, u"Progid"));
+    EXPECT_FALSE(Has(CU, kFdfChoice, u"Progid"));
+    EXPECT_FALSE(Has(CU, kFileExts + u".fdf", u"Progid"));
+    // Only the values named: the keys, their other values and subkeys stay.
+    EXPECT_TRUE(Has(LM, u"Software\\Classes\\.pdf", u"Content Type"));
+    EXPECT_TRUE(Registry().Exists(LM, u"Software\\Classes\\.pdf\\OpenWithProgids"));
+    EXPECT_TRUE(Has(LM, kMimePdf, u"Extension"));
+    EXPECT_TRUE(Has(LM, u"Software\\Classes\\OrvikPendrel.Document\\CLSID", u""));  // the records step's
+    EXPECT_EQ(Registry().OpenHandleCount(), 0u);
+}
+
+TEST_F(Associations, ValuesNamingAnythingElseStay) {
+    auto& r = Registry();
+    r.SetString(LM, u"Software\\Classes\\.pdf", u"", u"orvikpendrel.document");  // comparisons are exact
+    r.SetString(LM, u"Software\\Classes\\.fdf", u"", u"Other.FDF");
+    r.SetString(LM, u"Software\\Classes\\OrvikPendrel.Document\\CLSID", u"", kDocClsid);
+    r.SetString(LM, kMimePdf, u"CLSID", u"{00000000-0000-0000-0000-000000000001}");
+    r.SetString(CU, kPdfChoice, u"Progid", u"Other.Reader");
+    r.SetString(CU, kFileExts + u".fdf", u"Progid", u"Other.FDF");
+
+    uninstaller.RemoveFileAssociations();
+
+    EXPECT_EQ(r.GetString(LM, u"Software\\Classes\\.pdf", u""), u"orvikpendrel.document");
+    EXPECT_EQ(r.GetString(LM, u"Software\\Classes\\.fdf", u""), u"Other.FDF");
+    EXPECT_TRUE(Has(LM, kMimePdf, u"CLSID"));
+    EXPECT_EQ(r.GetString(CU, kPdfChoice, u"Progid"), u"Other.Reader");
+    EXPECT_EQ(r.GetString(CU, kFileExts + u".fdf", u"Progid"), u"Other.FDF");
+    EXPECT_TRUE(sim::machine().CallsTo("RegDeleteValueW").empty());
+}
+
+TEST_F(Associations, MimeClassIdentifierNeedsTheProductsOwnToGo) {
+    auto& r = Registry();
+    // No ProgID class identifier: a MIME value that reads as empty (not a string) is not ours.
+    r.SetDword(LM, kMimePdf, u"CLSID", 7);
+    r.SetString(LM, kMimeFdf, u"CLSID", u"");
+    uninstaller.RemoveFileAssociations();
+    EXPECT_TRUE(Has(LM, kMimePdf, u"CLSID"));
+    EXPECT_TRUE(Has(LM, kMimeFdf, u"CLSID"));
+}
+
+TEST_F(Associations, MergedViewDeletesTheUserChoiceOnlyWhenItIsTheProducts) {
+    auto& r = Registry();
+    r.SetString(CU, u"Software\\Classes\\.fdf", u"", u"OrvikPendrel.FDFDoc");
+    r.SetString(CU, kFdfChoice, u"Progid", u"Other.FDF");
+    r.SetString(CU, u"Software\\Classes\\.pdf", u"", u"OrvikPendrel.Document");
+    r.Find(CU, u"Software\\Classes\\.pdf")->denyWrite = true;  // the first deletion cannot open
+    r.SetString(CU, kPdfChoice, u"Progid", u"OrvikPendrel.Document");
+
+    uninstaller.RemoveFileAssociations();
+
+    EXPECT_FALSE(Has(CU, u"Software\\Classes\\.fdf", u""));
+    EXPECT_EQ(r.GetString(CU, kFdfChoice, u"Progid"), u"Other.FDF");
+    EXPECT_TRUE(Has(CU, u"Software\\Classes\\.pdf", u""));
+    EXPECT_FALSE(Has(CU, kPdfChoice, u"Progid"));
+}
+
+TEST_F(Associations, SecondDeletionOfARowIsTriedWhenTheFirstKeyDoesNotOpen) {
+    auto& r = Registry();
+    r.SetString(CU, u"Software\\Classes\\.fdf", u"", u"OrvikPendrel.FDFDoc");
+    r.Find(CU, u"Software\\Classes\\.fdf")->denyWrite = true;
+    r.SetString(CU, kFdfChoice, u"Progid", u"OrvikPendrel.FDFDoc");
+
+    uninstaller.RemoveFileAssociations();
+
+    EXPECT_TRUE(Has(CU, u"Software\\Classes\\.fdf", u""));
+    EXPECT_FALSE(Has(CU, kFdfChoice, u"Progid"));
+}
+
+// ---- The records step -------------------------------------------------------------------
+
+using ProductRecords = Fixture;
+
+TEST_F(ProductRecords, NoRecordsGive26HarmlessTreeDeletionsAndOneNotification) {
+    uninstaller.RemoveProductRegistry();
+
+    const auto deletions = sim::machine().CallsTo("RegDeleteKeyW");
+    ASSERT_EQ(deletions.size(), 26u);
+    for (std::size_t i = 0; i < 26; ++i) EXPECT_EQ(deletions[i].substr(0, 5), i < 13 ? "HKLM\\" : "HKCU\\") << i;
+    EXPECT_EQ(deletions[0], "HKLM\\SOFTWARE\\Classes\\CLSID\\" + sim::Narrow(kDocClsid));
+    EXPECT_EQ(deletions[6], "HKLM\\SOFTWARE\\Orvik Software\\" + sim::Narrow(kChineseName));
+    EXPECT_EQ(deletions[25], "HKCU\\SOFTWARE\\Orvik Software\\" + sim::Narrow(kChineseName));
+    EXPECT_EQ(deletions[0 + 13].substr(5), deletions[0].substr(5));
+    ASSERT_EQ(sim::machine().shell.notifications.size(), 1u);
+    EXPECT_EQ(sim::machine().shell.notifications[0].event, win::SHCNE_ASSOCCHANGED);
+    EXPECT_EQ(sim::machine().shell.notifications[0].flags, win::SHCNF_IDLIST);
+    EXPECT_TRUE(sim::machine().CallsTo("RegCreateKeyExW").empty());
+    EXPECT_TRUE(Registry().Exists(LM, u"Software"));
+}
+
+TEST_F(ProductRecords, EveryProductTreeGoesUnderBothRootsAndTheVendorKeyStays) {
+    auto& r = Registry();
+    InstallAssociations();
+    for (win::HKEY root : {LM, CU}) {
+        r.SetString(root, u"Software\\Orvik Software\\Orvik Pendrel", u"InstallPath", kInstallDir);
+        r.SetString(root, u"Software\\Orvik Software\\" + kChineseName + u"\\LANGUAGE", u"langid", u"2052");
+        r.SetString(root, u"Software\\Orvik Software\\Orvik Scanner", u"Version", u"2.0");
+        r.SetString(root, u"Software\\Classes\\CLSID\\" + kDocClsid + u"\\LocalServer32", u"", kCommand);
+        r.SetString(root, u"Software\\Classes\\CLSID\\" + kFdfClsid, u"", u"FDF");
+        r.SetString(root, u"Software\\Classes\\Applications\\ORVIKP~1.EXE\\shell\\open\\command", u"", kCommand);
+        for (const std::u16string& name : {std::u16string(u"Orvik Pendrel"), kChineseName})
+            r.SetString(root, u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + name, u"DisplayName", name);
+        r.SetString(root, u"Software\\Microsoft\\Windows\\CurrentVersion\\App Management\\ARPCache\\Orvik Pendrel",
+                    u"SlowInfoCache", u"x");
+        r.SetString(root,
+                    u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start Menu\\Programs\\Orvik "
+                    u"Pendrel",
+                    u"Order", u"x");
+    }
+    r.SetString(CU, u"Software\\Orvik Software\\Orvik Pendrel\\Updates List\\OnDemandCM\\Files", u"a", u"b");
+
+    uninstaller.RemoveProductRegistry();
+
+    for (win::HKEY root : {LM, CU}) {
+        for (const std::u16string& gone :
+             {std::u16string(u"Software\\Orvik Software\\Orvik Pendrel"), u"Software\\Orvik Software\\" + kChineseName,
+              u"Software\\Classes\\CLSID\\" + kDocClsid, u"Software\\Classes\\CLSID\\" + kFdfClsid,
+              std::u16string(u"Software\\Classes\\Applications\\ORVIKP~1.EXE"),
+              u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + kChineseName,
+              std::u16string(u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvik Pendrel"),
+              std::u16string(u"Software\\Microsoft\\Windows\\CurrentVersion\\App Management\\ARPCache\\Orvik Pendrel"),
+              std::u16string(u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start Menu\\Programs\\Orvik Pendrel")})
+            EXPECT_FALSE(r.Exists(root, gone)) << sim::Narrow(gone);
+        EXPECT_TRUE(r.HasValue(root, u"Software\\Orvik Software\\Orvik Scanner", u"Version"));
+        EXPECT_TRUE(r.Exists(root, u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"));
+    }
+    EXPECT_FALSE(r.Exists(LM, u"Software\\Classes\\OrvikPendrel.Document"));
+    EXPECT_FALSE(r.Exists(LM, u"Software\\Classes\\OrvikPendrel.FDFDoc"));
+    EXPECT_TRUE(r.Exists(LM, u"Software\\Classes\\.pdf"));  // the extension key is the system's
+    EXPECT_EQ(r.OpenHandleCount(), 0u);
+}
+
+TEST_F(ProductRecords, VendorKeyStaysEvenWhenLeftEmpty) {
+    Registry().SetString(LM, u"Software\\Orvik Software\\Orvik Pendrel", u"InstallPath", kInstallDir);
+    uninstaller.RemoveProductRegistry();
+    EXPECT_FALSE(Registry().Exists(LM, u"Software\\Orvik Software\\Orvik Pendrel"));
+    EXPECT_TRUE(Registry().Exists(LM, u"Software\\Orvik Software"));
+}
+
+}  // namespace

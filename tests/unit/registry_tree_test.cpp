@@ -1,0 +1,195 @@
+// Removal of registry key trees on the simulated machine: order of deletions, what a refused
+// key leaves behind, the 95 family's single call, and the two roots kept apart.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/registry/registry_tree.h"
+#include "platform/sim/machine.h"
+
+namespace {
+
+using engine::DeleteRegistryTree;
+
+const win::HKEY LM = win::HKEY_LOCAL_MACHINE;
+const win::HKEY CU = win::HKEY_CURRENT_USER;
+
+sim::RegistryState& Registry() { return sim::machine().registry; }
+
+// The registry calls that start with `prefix` ("RegDelete" for the deletions), in call order.
+std::vector<std::string> Accesses(const std::string& prefix) {
+    std::vector<std::string> out;
+    for (const auto& a : Registry().keyAccess)
+        if (a.compare(0, prefix.size(), prefix) == 0) out.push_back(a);
+    return out;
+}
+
+void AddValue(win::HKEY root, const std::u16string& path, const std::u16string& name) {
+    Registry().SetString(root, path, name, u"data");
+}
+
+TEST(RegistryTree, ThreeLevelsGoDeepestFirstWithEachKeysValuesBeforeIt) {
+    AddValue(LM, u"Software\\T", u"top");
+    AddValue(LM, u"Software\\T", u"");
+    AddValue(LM, u"Software\\T\\Mid", u"mid");
+    AddValue(LM, u"Software\\T\\Mid\\Low", u"low1");
+    AddValue(LM, u"Software\\T\\Mid\\Low", u"low2");
+
+    DeleteRegistryTree(LM, u"Software\\T");
+
+    EXPECT_EQ(Accesses("RegDelete"), (std::vector<std::string>{
+                                         "RegDeleteValueW HKLM\\Software\\T\\Mid\\Low [low1]",
+                                         "RegDeleteValueW HKLM\\Software\\T\\Mid\\Low [low2]",
+                                         "RegDeleteKeyW HKLM\\Software\\T\\Mid\\Low",
+                                         "RegDeleteValueW HKLM\\Software\\T\\Mid [mid]",
+                                         "RegDeleteKeyW HKLM\\Software\\T\\Mid",
+                                         "RegDeleteValueW HKLM\\Software\\T [top]",
+                                         "RegDeleteValueW HKLM\\Software\\T []",
+                                         "RegDeleteKeyW HKLM\\Software\\T",
+                                     }));
+    EXPECT_FALSE(Registry().Exists(LM, u"Software\\T"));
+    EXPECT_TRUE(Registry().Exists(LM, u"Software"));
+    EXPECT_EQ(Registry().OpenHandleCount(), 0u);
+}
+
+TEST(RegistryTree, SiblingsGoInTheOrderTheyAreEnumerated) {
+    for (const char16_t* name : {u"beta", u"Alpha", u"gamma", u"Delta"}) Registry().Create(CU, u"Software\\T\\" + std::u16string(name));
+
+    DeleteRegistryTree(CU, u"Software\\T");
+
+    EXPECT_EQ(Accesses("RegDeleteKeyW"), (std::vector<std::string>{
+                                             "RegDeleteKeyW HKCU\\Software\\T\\Alpha",
+                                             "RegDeleteKeyW HKCU\\Software\\T\\beta",
+                                             "RegDeleteKeyW HKCU\\Software\\T\\Delta",
+                                             "RegDeleteKeyW HKCU\\Software\\T\\gamma",
+                                             "RegDeleteKeyW HKCU\\Software\\T",
+                                         }));
+    EXPECT_FALSE(Registry().Exists(CU, u"Software\\T"));
+}
+
+TEST(RegistryTree, EmptyKeyIsRemovedByOneDeletion) {
+    Registry().Create(LM, u"Software\\Empty");
+    DeleteRegistryTree(LM, u"Software\\Empty");
+    EXPECT_EQ(Accesses("RegDelete"), (std::vector<std::string>{"RegDeleteKeyW HKLM\\Software\\Empty"}));
+    EXPECT_FALSE(Registry().Exists(LM, u"Software\\Empty"));
+}
+
+TEST(RegistryTree, MissingKeyChangesNothing) {
+    DeleteRegistryTree(LM, u"Software\\Nowhere");
+    EXPECT_EQ(sim::machine().CallsTo("RegOpenKeyExW"), (std::vector<std::string>{"HKLM\\Software\\Nowhere"}));
+    EXPECT_EQ(sim::machine().CallsTo("RegDeleteKeyW"), (std::vector<std::string>{"HKLM\\Software\\Nowhere"}));
+    EXPECT_FALSE(Registry().Exists(LM, u"Software\\Nowhere"));
+    EXPECT_EQ(Registry().OpenHandleCount(), 0u);
+}
+
+TEST(RegistryTree, RefusedSubkeyStopsItsSiblingsAndAncestorsButTopValuesStillGo) {
+    AddValue(LM, u"Software\\T", u"top");
+    AddValue(LM, u"Software\\T\\A", u"a");
+    AddValue(LM, u"Software\\T\\B\\Inner", u"inner");
+    AddValue(LM, u"Software\\T\\B\\Locked", u"locked");
+    AddValue(LM, u"Software\\T\\B\\Then", u"then");
+    AddValue(LM, u"Software\\T\\C", u"c");
+    Registry().Find(LM, u"Software\\T\\B\\Locked")->refuseDelete = true;
+
+    DeleteRegistryTree(LM, u"Software\\T");
+
+    // Inner goes before Locked (enumeration order); Locked stops B's walk, so Then is never
+    // tried, B stays, and T's walk stops before C.
+    EXPECT_FALSE(Registry().Exists(LM, u"Software\\T\\A"));
+    EXPECT_FALSE(Registry().Exists(LM, u"Software\\T\\B\\Inner"));
+    EXPECT_TRUE(Registry().Exists(LM, u"Software\\T\\B\\Locked"));
+    EXPECT_FALSE(Registry().HasValue(LM, u"Software\\T\\B\\Locked", u"locked"));  // values go first
+    EXPECT_TRUE(Registry().HasValue(LM, u"Software\\T\\B\\Then", u"then"));
+    EXPECT_TRUE(Registry().HasValue(LM, u"Software\\T\\C", u"c"));
+    EXPECT_TRUE(Registry().Exists(LM, u"Software\\T\\B"));
+    EXPECT_FALSE(Registry().HasValue(LM, u"Software\\T", u"top"));
+    EXPECT_TRUE(Registry().Exists(LM, u"Software\\T"));
+    for (const auto& call : sim::machine().CallsTo("RegDeleteKeyW")) {
+        EXPECT_EQ(call.find("Then"), std::string::npos) << call;
+        EXPECT_EQ(call.find("\\C"), std::string::npos) << call;
+    }
+    EXPECT_EQ(Registry().OpenHandleCount(), 0u);
+}
+
+TEST(RegistryTree, ValueNamesOf500CharactersStopTheClearingButNotTheKeyDeletion) {
+    const std::u16string longName(500, u'v');
+    const std::u16string longestName(499, u'w');
+    AddValue(LM, u"Software\\T\\Long", u"first");
+    AddValue(LM, u"Software\\T\\Long", longName);
+    AddValue(LM, u"Software\\T\\Fits", longestName);
+
+    DeleteRegistryTree(LM, u"Software\\T");
+
+    std::vector<std::string> deletedValues = Accesses("RegDeleteValueW");
+    ASSERT_EQ(deletedValues.size(), 1u);  // only the 499-character name: "Long" keeps "first" too
+    EXPECT_EQ(deletedValues[0], "RegDeleteValueW HKLM\\Software\\T\\Fits [" + std::string(499, 'w') + "]");
+    EXPECT_FALSE(Registry().Exists(LM, u"Software\\T"));  // values go with their key
+}
+
+TEST(RegistryTree, Windows95FamilyMakesExactlyOneCall) {
+    sim::machine().system.family95 = true;
+    Registry().deleteKeyRemovesSubkeys = true;
+    AddValue(LM, u"Software\\T\\A\\B", u"b");
+    AddValue(LM, u"Software\\T", u"t");
+
+    DeleteRegistryTree(LM, u"Software\\T");
+
+    EXPECT_EQ(Registry().keyAccess, (std::vector<std::string>{"RegDeleteKeyW HKLM\\Software\\T"}));
+    EXPECT_FALSE(Registry().Exists(LM, u"Software\\T"));
+}
+
+TEST(RegistryTree, EachRootIsTouchedOnlyByItsOwnCall) {
+    for (win::HKEY root : {LM, CU}) {
+        AddValue(root, u"Software\\Same\\Sub\\Deeper", u"x");
+        AddValue(root, u"Software\\Same", u"y");
+    }
+
+    DeleteRegistryTree(LM, u"Software\\Same");
+    for (const auto& access : Registry().keyAccess) EXPECT_NE(access.find(" HKLM\\"), std::string::npos) << access;
+    EXPECT_FALSE(Registry().Exists(LM, u"Software\\Same"));
+    EXPECT_TRUE(Registry().HasValue(CU, u"Software\\Same\\Sub\\Deeper", u"x"));
+
+    Registry().keyAccess.clear();
+    DeleteRegistryTree(CU, u"Software\\Same");
+    for (const auto& access : Registry().keyAccess) EXPECT_NE(access.find(" HKCU\\"), std::string::npos) << access;
+    EXPECT_FALSE(Registry().Exists(CU, u"Software\\Same"));
+}
+
+TEST(RegistryTree, ChildPathsBeyond260CharactersAreFollowedToTheEnd) {
+    // Five levels of 100-character names: the deepest paths run to over 500 characters.
+    std::u16string path = u"Software\\T";
+    for (char16_t c : {u'a', u'b', u'c', u'd', u'e'}) {
+        path += u"\\" + std::u16string(100, c);
+        AddValue(LM, path, u"v");
+    }
+    AddValue(LM, u"Software\\T\\short", u"v");
+
+    DeleteRegistryTree(LM, u"Software\\T");
+
+    EXPECT_FALSE(Registry().Exists(LM, u"Software\\T"));
+    EXPECT_EQ(Accesses("RegDeleteKeyW").size(), 7u);
+    EXPECT_EQ(Registry().OpenHandleCount(), 0u);
+}
+
+TEST(RegistryTree, EmptyPathNeverReachesTheRoot) {
+    Registry().Create(CU, u"Software\\Other");
+    DeleteRegistryTree(CU, u"");
+    DeleteRegistryTree(CU, nullptr);
+    EXPECT_TRUE(Registry().keyAccess.empty());
+    EXPECT_TRUE(Registry().Exists(CU, u"Software\\Other"));
+}
+
+TEST(RegistryTree, UnopenableSubkeyWithSubkeysStopsTheWalk) {
+    AddValue(CU, u"Software\\T\\A\\Inside", u"x");
+    AddValue(CU, u"Software\\T\\B", u"b");
+    Registry().Find(CU, u"Software\\T\\A")->denyOpen = true;
+
+    DeleteRegistryTree(CU, u"Software\\T");
+
+    EXPECT_TRUE(Registry().HasValue(CU, u"Software\\T\\A\\Inside", u"x"));
+    EXPECT_TRUE(Registry().HasValue(CU, u"Software\\T\\B", u"b"));
+    EXPECT_EQ(Registry().OpenHandleCount(), 0u);
+}
+
+}  // namespace
