@@ -3,7 +3,7 @@
 //   footprint.exe check   [OPTIONS]   only the problems; exit 1 when there is one
 //   footprint.exe hold PATH SECONDS   keep a file open (as a running program would) for a while
 // OPTIONS: --install-dir DIR, --exist-path PATH, --uninstaller EXE, --lang N, --no-records,
-//          --with NAME (repeatable)
+//          --with NAME (repeatable), --only SUBJECT (repeatable; report and check)
 #include "footprint.h"
 
 #include <algorithm>
@@ -106,10 +106,48 @@ std::vector<Subject> Ordered() {
     return subjects;
 }
 
+bool IsBelow(const std::wstring& path, const std::wstring& directory) {
+    std::wstring prefix = directory;
+    if (prefix.empty() || prefix.back() != L'\\') prefix += L'\\';
+    return path.size() > prefix.size() && _wcsnicmp(path.c_str(), prefix.c_str(), prefix.size()) == 0;
+}
+
+// A directory that holds something that must stay cannot go either: whatever subject laid
+// the foreign item down, the product's directories above it become expected leftovers.
+void KeepDirectoriesOfForeignItems(std::vector<Item>& items) {
+    for (Item& directory : items) {
+        if (directory.kind != L"dir" || directory.owner != Owner::Product) continue;
+        for (const Item& other : items)
+            if (other.owner == Owner::Foreign && other.kind != L"key" && other.kind != L"value" &&
+                IsBelow(other.name, directory.name))
+                directory.owner = Owner::Foreign;
+    }
+}
+
 std::vector<Item> AllItems(const Options& options) {
     std::vector<Item> items;
-    for (const Subject& s : Ordered()) s.describe(options, items);
+    for (const Subject& s : Ordered()) {
+        const std::size_t first = items.size();
+        s.describe(options, items);
+        for (std::size_t i = first; i < items.size(); ++i) items[i].subject = s.name;
+    }
+    KeepDirectoriesOfForeignItems(items);
+    if (!options.only.empty())
+        items.erase(std::remove_if(items.begin(), items.end(),
+                                   [&](const Item& item) { return options.only.count(item.subject) == 0; }),
+                    items.end());
     return items;
+}
+
+// One line of output in UTF-8, so that names beyond ASCII (the product's Chinese-character name)
+// come out whole whatever the console's code page.
+void PrintLine(const std::wstring& line) {
+    int size = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+    if (size > 0)
+        WideCharToMultiByte(CP_UTF8, 0, line.c_str(), static_cast<int>(line.size()), &bytes[0], size, nullptr, nullptr);
+    bytes += '\n';
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
 }
 
 int Hold(const wchar_t* path, int seconds) {
@@ -142,6 +180,7 @@ int wmain(int argc, wchar_t** argv) {
         else if (a == L"--lang") options.langId = _wtoi(next().c_str());
         else if (a == L"--no-records") options.records = false;
         else if (a == L"--with") options.with.insert(next());
+        else if (a == L"--only") options.only.insert(next());
         else {
             std::fwprintf(stderr, L"footprint: unknown option %ls\n", a.c_str());
             return 2;
@@ -160,8 +199,8 @@ int wmain(int argc, wchar_t** argv) {
             bool problem = present == (item.owner == Owner::Product);
             problems += problem;
             if (command == L"report" || problem)
-                std::wprintf(L"%ls %ls %ls %ls\n", item.owner == Owner::Product ? L"product" : L"foreign",
-                             present ? L"present" : L"gone", item.kind.c_str(), item.name.c_str());
+                PrintLine(std::wstring(item.owner == Owner::Product ? L"product" : L"foreign") + L" " +
+                          (present ? L"present" : L"gone") + L" " + item.kind + L" " + item.name);
         }
         std::fflush(stdout);
         return command == L"check" && problems ? 1 : 0;

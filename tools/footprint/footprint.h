@@ -18,6 +18,7 @@ struct Options {
     int langId = -1;           // -1: no "langid" value
     bool records = true;       // write "InstallPath" and "ExistPath"
     std::set<std::wstring> with;  // optional parts and variants: --with NAME
+    std::set<std::wstring> only;  // report and check these subjects alone: --only NAME
 
     bool Has(const wchar_t* name) const { return with.count(name) != 0; }
     std::wstring InstallFile(const std::wstring& name) const { return installDir + L"\\" + name; }
@@ -32,6 +33,7 @@ struct Item {
     std::wstring kind;
     std::wstring name;
     std::function<bool()> present;
+    std::wstring subject = L"";  // filled in by the tool: the subject that described the item
 };
 
 struct Subject {

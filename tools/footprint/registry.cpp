@@ -1,0 +1,182 @@
+// The product's registry side as its installer leaves it: ProgIDs with their open commands and
+// class identifiers, the ".pdf" and ".fdf" associations in the machine's classes, the user's
+// choices and the user's classes (the merged view), the MIME types' class identifiers, the
+// Uninstall, ARPCache and MenuOrder entries, the product keys under both of its names and both
+// roots, and an add-on record. "--with foreign-pdf-handler" makes another program the ".pdf"
+// handler instead: its associations must survive, while the product's ProgIDs still go.
+#include "footprint.h"
+
+namespace footprint {
+namespace {
+
+const wchar_t kDocProgId[] = L"OrvikPendrel.Document";
+const wchar_t kFdfProgId[] = L"OrvikPendrel.FDFDoc";
+const wchar_t kDocClsid[] = L"{3F6A2C10-7B4D-4e21-9C58-2D71B0E4A936}";
+const wchar_t kFdfClsid[] = L"{C84E19D7-52A0-4f3b-B6E2-91D45A07F3C8}";
+const wchar_t kChineseName[] = L"\u6C83\u5C9APendrel";
+
+const wchar_t kForeignProgId[] = L"OtherReader.Document";
+const wchar_t kForeignClsid[] = L"{0B1E6A52-3C94-4D17-8E0F-6A2B9C7D5E31}";
+const wchar_t kForeignCommand[] = L"\"C:\\Program Files\\Other Reader\\OtherReader.exe\" \"%1\"";
+
+const std::wstring kClasses = L"Software\\Classes\\";
+const std::wstring kWindows = L"Software\\Microsoft\\Windows\\CurrentVersion\\";
+const std::wstring kFileExts = kWindows + L"Explorer\\FileExts\\";
+const std::wstring kMime = L"Software\\Classes\\MIME\\Database\\Content Type\\";
+const std::wstring kVendor = L"Software\\Orvik Software";
+const std::wstring kProduct = kVendor + L"\\Orvik Pendrel";
+const std::wstring kProductChinese = kVendor + L"\\" + kChineseName;
+const std::wstring kSibling = kVendor + L"\\Orvik Scanner";
+const std::wstring kUninstall = kWindows + L"Uninstall\\Orvik Pendrel";
+const std::wstring kUninstallChinese = kWindows + L"Uninstall\\" + kChineseName;
+const std::wstring kArpCache = kWindows + L"App Management\\ARPCache\\Orvik Pendrel";
+const std::wstring kMenuOrder = kWindows + L"Explorer\\MenuOrder\\Start Menu\\Programs\\Orvik Pendrel";
+const std::wstring kShortApplication = kClasses + L"Applications\\ORVIKP~1.EXE";
+const std::wstring kUpdateRecord = kProduct + L"\\Updates List\\Orvik Spell Check Language";
+
+bool Foreign(const Options& o) { return o.Has(L"foreign-pdf-handler"); }
+
+// Windows shows the user's classes in HKEY_CLASSES_ROOT over the machine's; some systems (Wine
+// among them) show the machine's alone. Associations in the user's classes, and the ".fdf" user
+// choice that goes with them, can only be removed through a merged view, so they are laid down
+// only where the system has one.
+bool ClassesViewShowsUserClasses() {
+    const std::wstring probe = L"OrvikFootprint.ClassesProbe";
+    CreateRegKey(HKEY_CURRENT_USER, kClasses + probe);
+    const bool shown = RegKeyExists(HKEY_CLASSES_ROOT, probe);
+    RegDeleteKeyW(HKEY_CURRENT_USER, (kClasses + probe).c_str());
+    return shown;
+}
+
+std::wstring OpenCommand(const Options& o) { return L"\"" + o.InstallFile(L"Orvik Pendrel.exe") + L"\" \"%1\""; }
+
+// Settings nested deeply enough that their paths run past 260 characters.
+std::wstring DeepSettingsKey() {
+    std::wstring key = kProduct + L"\\Settings";
+    for (wchar_t c : {L'a', L'b', L'c'}) key += L"\\" + std::wstring(100, c);
+    return key;
+}
+
+void InstallProgId(const Options& o, HKEY root, const std::wstring& progId, const std::wstring& clsid,
+                   const std::wstring& description) {
+    SetRegString(root, kClasses + progId, L"", description);
+    SetRegString(root, kClasses + progId + L"\\DefaultIcon", L"", o.InstallFile(L"Orvik Pendrel.exe") + L",1");
+    SetRegString(root, kClasses + progId + L"\\shell\\open\\command", L"", OpenCommand(o));
+    SetRegString(root, kClasses + progId + L"\\CLSID", L"", clsid);
+    SetRegString(root, kClasses + L"CLSID\\" + clsid, L"", description);
+    SetRegString(root, kClasses + L"CLSID\\" + clsid + L"\\ProgID", L"", progId);
+    SetRegString(root, kClasses + L"CLSID\\" + clsid + L"\\LocalServer32", L"", o.InstallFile(L"Orvik Pendrel.exe"));
+}
+
+std::vector<HKEY> ClassesRoots() {
+    if (ClassesViewShowsUserClasses()) return {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER};
+    return {HKEY_LOCAL_MACHINE};
+}
+
+void InstallProductAssociations() {
+    const std::vector<HKEY> roots = ClassesRoots();
+    for (HKEY root : roots) {
+        SetRegString(root, kClasses + L".pdf", L"", kDocProgId);
+        SetRegString(root, kClasses + L".fdf", L"", kFdfProgId);
+        SetRegString(root, kMime + L"application/pdf", L"CLSID", kDocClsid);
+        SetRegString(root, kMime + L"application/vnd.fdf", L"CLSID", kFdfClsid);
+    }
+    SetRegString(HKEY_CURRENT_USER, kFileExts + L".pdf\\UserChoice", L"Progid", kDocProgId);
+    SetRegString(HKEY_CURRENT_USER, kFileExts + L".fdf", L"Progid", kFdfProgId);
+    if (roots.size() > 1) SetRegString(HKEY_CURRENT_USER, kFileExts + L".fdf\\UserChoice", L"Progid", kFdfProgId);
+}
+
+void InstallForeignHandler() {
+    SetRegString(HKEY_LOCAL_MACHINE, kClasses + kForeignProgId, L"", L"Other Reader Document");
+    SetRegString(HKEY_LOCAL_MACHINE, kClasses + kForeignProgId + L"\\shell\\open\\command", L"", kForeignCommand);
+    SetRegString(HKEY_LOCAL_MACHINE, kClasses + kForeignProgId + L"\\CLSID", L"", kForeignClsid);
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        SetRegString(root, kClasses + L".pdf", L"", kForeignProgId);
+        SetRegString(root, kMime + L"application/pdf", L"CLSID", kForeignClsid);
+    }
+    SetRegString(HKEY_CURRENT_USER, kFileExts + L".pdf\\UserChoice", L"Progid", kForeignProgId);
+}
+
+void Install(const Options& o) {
+    // What the machine has of its own before the product comes.
+    SetRegString(HKEY_LOCAL_MACHINE, kClasses + L".pdf", L"Content Type", L"application/pdf");
+    SetRegString(HKEY_LOCAL_MACHINE, kMime + L"application/pdf", L"Extension", L".pdf");
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) SetRegString(root, kSibling, L"Version", L"2.0");
+
+    InstallProgId(o, HKEY_LOCAL_MACHINE, kDocProgId, kDocClsid, L"Orvik Pendrel Document");
+    InstallProgId(o, HKEY_LOCAL_MACHINE, kFdfProgId, kFdfClsid, L"Orvik Pendrel FDF Document");
+    SetRegString(HKEY_CURRENT_USER, kClasses + kDocProgId + L"\\shell\\open\\command", L"", OpenCommand(o));
+    SetRegString(HKEY_LOCAL_MACHINE, kShortApplication + L"\\shell\\open\\command", L"",
+                 L"\"C:\\PROGRA~1\\ORVIKS~1\\ORVIKP~1\\ORVIKP~1.EXE\" \"%1\"");
+    if (Foreign(o))
+        InstallForeignHandler();
+    else
+        InstallProductAssociations();
+
+    SetRegString(HKEY_LOCAL_MACHINE, kUninstall, L"DisplayName", L"Orvik Pendrel");
+    SetRegString(HKEY_LOCAL_MACHINE, kUninstall, L"UninstallString", o.InstallFile(L"Uninstall.exe"));
+    SetRegString(HKEY_LOCAL_MACHINE, kUninstallChinese, L"DisplayName", kChineseName);
+    SetRegDword(HKEY_LOCAL_MACHINE, kArpCache, L"Changed", 0);
+    SetRegDword(HKEY_CURRENT_USER, kMenuOrder, L"Order", 1);
+    SetRegString(HKEY_LOCAL_MACHINE, kProduct, L"Version", L"5.0");
+    SetRegString(HKEY_LOCAL_MACHINE, kProductChinese, L"Version", L"5.0");
+    SetRegString(HKEY_CURRENT_USER, kProduct + L"\\Settings", L"Zoom", L"100");
+    SetRegString(HKEY_CURRENT_USER, DeepSettingsKey(), L"Deep", L"1");
+    SetRegString(HKEY_CURRENT_USER, kProductChinese, L"Version", L"5.0");
+    SetRegString(HKEY_CURRENT_USER, kUpdateRecord, L"Version", L"1.0");
+    SetRegString(HKEY_CURRENT_USER, kUpdateRecord + L"\\Dictionaries", L"en_US", L"1");
+}
+
+void DescribeProgId(HKEY root, const std::wstring& progId, const std::wstring& clsid, std::vector<Item>& items) {
+    items.push_back(KeyItem(Owner::Product, root, kClasses + progId));
+    items.push_back(KeyItem(Owner::Product, root, kClasses + L"CLSID\\" + clsid));
+}
+
+void Describe(const Options& o, std::vector<Item>& items) {
+    const Owner associations = Foreign(o) ? Owner::Foreign : Owner::Product;
+    DescribeProgId(HKEY_LOCAL_MACHINE, kDocProgId, kDocClsid, items);
+    DescribeProgId(HKEY_LOCAL_MACHINE, kFdfProgId, kFdfClsid, items);
+    items.push_back(KeyItem(Owner::Product, HKEY_CURRENT_USER, kClasses + kDocProgId));
+    items.push_back(KeyItem(Owner::Product, HKEY_LOCAL_MACHINE, kShortApplication));
+
+    const std::vector<HKEY> classesRoots = Foreign(o) ? std::vector<HKEY>{HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER} : ClassesRoots();
+    for (HKEY root : classesRoots) {
+        items.push_back(ValueItem(associations, root, kClasses + L".pdf", L""));
+        items.push_back(ValueItem(associations, root, kMime + L"application/pdf", L"CLSID"));
+        if (!Foreign(o)) {
+            items.push_back(ValueItem(Owner::Product, root, kClasses + L".fdf", L""));
+            items.push_back(ValueItem(Owner::Product, root, kMime + L"application/vnd.fdf", L"CLSID"));
+        }
+    }
+    items.push_back(ValueItem(associations, HKEY_CURRENT_USER, kFileExts + L".pdf\\UserChoice", L"Progid"));
+    if (!Foreign(o)) {
+        items.push_back(ValueItem(Owner::Product, HKEY_CURRENT_USER, kFileExts + L".fdf", L"Progid"));
+        if (classesRoots.size() > 1)
+            items.push_back(ValueItem(Owner::Product, HKEY_CURRENT_USER, kFileExts + L".fdf\\UserChoice", L"Progid"));
+    } else {
+        items.push_back(ValueItem(Owner::Foreign, HKEY_LOCAL_MACHINE, kClasses + kForeignProgId + L"\\shell\\open\\command", L""));
+        items.push_back(ValueItem(Owner::Foreign, HKEY_LOCAL_MACHINE, kClasses + kForeignProgId + L"\\CLSID", L""));
+    }
+
+    items.push_back(KeyItem(Owner::Product, HKEY_LOCAL_MACHINE, kUninstall));
+    items.push_back(KeyItem(Owner::Product, HKEY_LOCAL_MACHINE, kUninstallChinese));
+    items.push_back(KeyItem(Owner::Product, HKEY_LOCAL_MACHINE, kArpCache));
+    items.push_back(KeyItem(Owner::Product, HKEY_CURRENT_USER, kMenuOrder));
+    for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        items.push_back(KeyItem(Owner::Product, root, kProductChinese));
+        items.push_back(KeyItem(Owner::Foreign, root, kVendor));
+        items.push_back(ValueItem(Owner::Foreign, root, kSibling, L"Version"));
+    }
+    items.push_back(KeyItem(Owner::Product, HKEY_CURRENT_USER, DeepSettingsKey()));
+    items.push_back(KeyItem(Owner::Product, HKEY_CURRENT_USER, kUpdateRecord));
+
+    // The machine's own: only the product's default value goes from the extension and MIME keys.
+    items.push_back(ValueItem(Owner::Foreign, HKEY_LOCAL_MACHINE, kClasses + L".pdf", L"Content Type"));
+    items.push_back(ValueItem(Owner::Foreign, HKEY_LOCAL_MACHINE, kMime + L"application/pdf", L"Extension"));
+    items.push_back(KeyItem(Owner::Foreign, HKEY_LOCAL_MACHINE, kWindows + L"Uninstall"));
+}
+
+RegisterSubject subject({L"registry", 10, Install, Describe});
+
+}  // namespace
+}  // namespace footprint
