@@ -3,7 +3,7 @@
 //   footprint.exe check   [OPTIONS]   only the problems; exit 1 when there is one
 //   footprint.exe hold PATH SECONDS   keep a file open (as a running program would) for a while
 // OPTIONS: --install-dir DIR, --exist-path PATH, --uninstaller EXE, --lang N, --no-records,
-//          --with NAME (repeatable), --only SUBJECT (repeatable; report and check)
+//          --with NAME (repeatable), --only SUBJECT (repeatable)
 #include "footprint.h"
 
 #include <algorithm>
@@ -189,7 +189,8 @@ int wmain(int argc, wchar_t** argv) {
     while (!options.installDir.empty() && options.installDir.back() == L'\\') options.installDir.pop_back();
 
     if (command == L"install") {
-        for (const Subject& s : Ordered()) s.install(options);
+        for (const Subject& s : Ordered())
+            if (options.only.empty() || options.only.count(s.name)) s.install(options);
         return 0;
     }
     if (command == L"report" || command == L"check") {
