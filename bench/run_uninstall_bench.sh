@@ -45,7 +45,7 @@ UNINSTALLER="$PRODUCT_DIR\\Uninstall.exe"
 temp_dirs() { ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Local/Temp "$WINEPREFIX"/drive_c/users/*/Temp 2>/dev/null; }
 
 # Lays the footprint down with side $1's uninstaller, times the uninstall and checks the result.
-# Prints "MILLISECONDS PROBLEMS", PROBLEMS being "-" when there were none.
+# Prints "MILLISECONDS PROCESSES PROBLEMS", PROBLEMS being "-" when there were none.
 run_side() {
     local side=$1 line problems=""
     if [ "$side" = ours ]; then
@@ -56,8 +56,9 @@ run_side() {
         footprint install --uninstaller "$BENCH_KIT\\nsis_uninstall.exe" "${only[@]}"
         line=$(win "$BENCH_KIT\\process_timer.exe" -- "$UNINSTALLER" /S)
     fi
-    local ms=${line#*elapsed_ms=}
+    local ms=${line#*elapsed_ms=} processes=${line#*processes=}
     ms=${ms%% *}
+    processes=${processes%% *}
     [ -n "$ms" ] && [ "$ms" != "$line" ] || { ms=0; problems+="timer:$line;"; }
     local left
     left=$(footprint check "${only[@]}" | sed 's/^product present //; s/^foreign gone /removed foreign /' | paste -sd, -)
@@ -69,7 +70,7 @@ run_side() {
         if [ "$side" = ours ] && ls "$dir"/orv*.exe >/dev/null 2>&1; then problems+="temp-copy-left;"; fi
         rm -rf "$dir"/orv*.exe "$dir"/~nsu*.tmp
     done
-    echo "$ms ${problems:--}"
+    echo "$ms $processes ${problems:--}"
 }
 
 median() { sort -n | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
@@ -83,13 +84,13 @@ for ((round = 1 - warmup; round <= rounds; round++)); do
     report="round $round:"
     ((round <= 0)) && report="warm-up:"
     for side in "${order[@]}"; do
-        read -r ms problems < <(run_side "$side")
+        read -r ms processes problems < <(run_side "$side")
         if [ "$side" = ours ]; then
             net=$(awk -v t="$ms" -v w="$FIXED_WAIT_MS" 'BEGIN { printf "%.1f", t - w }')
-            report+=" ours $ms ms (less the wait $net)"
+            report+=" ours $ms ms (less the wait $net, $processes processes)"
             ((round > 0)) && ours_times+=("$net")
         else
-            report+=" nsis $ms ms"
+            report+=" nsis $ms ms ($processes processes)"
             ((round > 0)) && nsis_times+=("$ms")
         fi
         if [ "$problems" != - ]; then

@@ -4,14 +4,17 @@
 // last one has ended. With --pipe the timer also plays the installer's side of a named pipe:
 // it creates the pipe before the command starts and reads whatever the command reports.
 //
-//   process_timer.exe [--pipe NAME] [--timeout SECONDS] -- PROGRAM [ARGUMENTS...]
+//   process_timer.exe [--pipe NAME] [--timeout SECONDS] [--list] -- PROGRAM [ARGUMENTS...]
 //
-// Prints one line: "elapsed_ms=N processes=N exit=N reports=A,B,...".
+// Prints one line: "elapsed_ms=N processes=N exit=N reports=A,B,...". With --list, every process
+// of the job is named on standard error with the times it started and ended.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cwchar>
 #include <string>
+#include <vector>
 
 #include "stopwatch.h"
 
@@ -36,6 +39,26 @@ DWORD WINAPI ReadReports(void* parameter) {
     return 0;
 }
 
+// The processes of the job, for --list. A process that has only just been created has no image
+// name yet under every system, so names are looked up again whenever the job reports something.
+struct ProcessRecord {
+    DWORD id;
+    std::wstring name;
+    double startedMs;
+    double endedMs;
+};
+
+void NameProcesses(std::vector<ProcessRecord>& records) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        for (ProcessRecord& record : records)
+            if (record.id == entry.th32ProcessID && record.name.empty()) record.name = entry.szExeFile;
+    CloseHandle(snapshot);
+}
+
 std::wstring Quoted(const wchar_t* argument) {
     std::wstring text = argument;
     if (!text.empty() && text.find_first_of(L" \t\"") == std::wstring::npos) return text;
@@ -47,18 +70,21 @@ std::wstring Quoted(const wchar_t* argument) {
 int wmain(int argc, wchar_t** argv) {
     const wchar_t* pipeName = nullptr;
     DWORD timeoutMs = 120000;
+    bool list = false;
     std::wstring commandLine;
     for (int i = 1; i < argc; ++i) {
         if (!std::wcscmp(argv[i], L"--pipe") && i + 1 < argc) {
             pipeName = argv[++i];
         } else if (!std::wcscmp(argv[i], L"--timeout") && i + 1 < argc) {
             timeoutMs = static_cast<DWORD>(_wtoi(argv[++i])) * 1000;
+        } else if (!std::wcscmp(argv[i], L"--list")) {
+            list = true;
         } else if (!std::wcscmp(argv[i], L"--")) {
             for (++i; i < argc; ++i) commandLine += (commandLine.empty() ? L"" : L" ") + Quoted(argv[i]);
         }
     }
     if (commandLine.empty()) {
-        std::fwprintf(stderr, L"usage: process_timer [--pipe NAME] [--timeout SECONDS] -- PROGRAM [ARGUMENTS...]\n");
+        std::fwprintf(stderr, L"usage: process_timer [--pipe NAME] [--timeout SECONDS] [--list] -- PROGRAM [ARGUMENTS...]\n");
         return 2;
     }
 
@@ -107,6 +133,7 @@ int wmain(int argc, wchar_t** argv) {
     CloseHandle(process.hThread);
 
     int processes = 0;
+    std::vector<ProcessRecord> records;
     for (;;) {
         DWORD message = 0;
         ULONG_PTR key = 0;
@@ -117,10 +144,22 @@ int wmain(int argc, wchar_t** argv) {
             return 3;
         }
         if (key != reinterpret_cast<ULONG_PTR>(job)) continue;
-        if (message == JOB_OBJECT_MSG_NEW_PROCESS) ++processes;
+        const DWORD id = static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(detail));
+        const double at = stopwatch.Milliseconds();
+        if (message == JOB_OBJECT_MSG_NEW_PROCESS) {
+            ++processes;
+            if (list) records.push_back({id, L"", at, 0.0});
+        }
+        if (list && (message == JOB_OBJECT_MSG_EXIT_PROCESS || message == JOB_OBJECT_MSG_ABNORMAL_EXIT_PROCESS))
+            for (ProcessRecord& record : records)
+                if (record.id == id) record.endedMs = at;
+        if (list) NameProcesses(records);
         if (message == JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO) break;
     }
     const double elapsed = stopwatch.Milliseconds();
+    for (const ProcessRecord& record : records)
+        std::fwprintf(stderr, L"  %8.1f .. %8.1f ms  %ls\n", record.startedMs, record.endedMs,
+                      record.name.empty() ? L"(ended before it was named)" : record.name.c_str());
 
     DWORD exitCode = 0;
     GetExitCodeProcess(process.hProcess, &exitCode);
