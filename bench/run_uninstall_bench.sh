@@ -49,17 +49,17 @@ temp_dirs() { ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Local/Temp "$WINEPREFI
 run_side() {
     local side=$1 line problems=""
     if [ "$side" = ours ]; then
-        footprint_install "${only[@]}"
+        footprint_install "${only[@]}" >/dev/null
         line=$(win "$BENCH_KIT\\process_timer.exe" --pipe '\\.\pipe\Orvik Pendrel' -- "$UNINSTALLER" -UninstForInst)
         [[ $line == *"reports=$EXPECTED_REPORTS" ]] || problems+="reports:${line##*reports=};"
     else
-        footprint install --uninstaller "$BENCH_KIT\\nsis_uninstall.exe" "${only[@]}"
+        footprint install --uninstaller "$BENCH_KIT\\nsis_uninstall.exe" "${only[@]}" >/dev/null
         line=$(win "$BENCH_KIT\\process_timer.exe" -- "$UNINSTALLER" /S)
     fi
     local ms=${line#*elapsed_ms=} processes=${line#*processes=}
     ms=${ms%% *}
     processes=${processes%% *}
-    [ -n "$ms" ] && [ "$ms" != "$line" ] || { ms=0; problems+="timer:$line;"; }
+    [ -n "$ms" ] && [ "$ms" != "$line" ] || { ms=0 processes=0; problems+="timer:${line:-no-result};"; }
     local left
     left=$(footprint check "${only[@]}" | sed 's/^product present //; s/^foreign gone /removed foreign /' | paste -sd, -)
     [ -z "$left" ] || problems+="left:$left;"
