@@ -5,7 +5,7 @@
 //   footprint.exe hold-module PATH SECONDS   keep an executable file mapped, as a loaded module
 //                                     is: it can be renamed but not deleted
 // OPTIONS: --install-dir DIR, --exist-path PATH, --uninstaller EXE, --lang N, --no-records,
-//          --with NAME (repeatable), --only SUBJECT (repeatable; report and check)
+//          --with NAME (repeatable), --only SUBJECT (repeatable)
 #include "footprint.h"
 
 #include <algorithm>
@@ -202,7 +202,8 @@ int wmain(int argc, wchar_t** argv) {
     while (!options.installDir.empty() && options.installDir.back() == L'\\') options.installDir.pop_back();
 
     if (command == L"install") {
-        for (const Subject& s : Ordered()) s.install(options);
+        for (const Subject& s : Ordered())
+            if (options.only.empty() || options.only.count(s.name)) s.install(options);
         return 0;
     }
     if (command == L"report" || command == L"check") {

@@ -18,7 +18,7 @@ struct Options {
     int langId = -1;           // -1: no "langid" value
     bool records = true;       // write "InstallPath" and "ExistPath"
     std::set<std::wstring> with;  // optional parts and variants: --with NAME
-    std::set<std::wstring> only;  // report and check these subjects alone: --only NAME
+    std::set<std::wstring> only;  // install, report and check these subjects alone: --only NAME
 
     bool Has(const wchar_t* name) const { return with.count(name) != 0; }
     std::wstring InstallFile(const std::wstring& name) const { return installDir + L"\\" + name; }
