@@ -100,6 +100,26 @@ dismiss_window() {
     return 0
 }
 
+# Sends key $3 to every window titled $1 until process $2 has ended, for at most $4 seconds
+# (default 60); the wizard ignores the key, message boxes take it. Fails when time runs out.
+# Windows titled $5, when given, must never appear meanwhile (a prompt that would hold the run).
+answer_boxes_until_done() {
+    local title=$1 pid=$2 key=$3 wait=${4:-60} forbidden=${5:-}
+    local end=$((SECONDS + wait)) id
+    while kill -0 "$pid" 2>/dev/null; do
+        if [ -n "$forbidden" ] && [ -n "$(xdotool search --name "^${forbidden}\$" 2>/dev/null)" ]; then
+            echo "    a window titled '$forbidden' appeared"
+            return 1
+        fi
+        [ $SECONDS -ge $end ] && return 1
+        for id in $(xdotool search --name "^${title}\$" 2>/dev/null); do
+            xdotool key --window "$id" "$key" >/dev/null 2>&1
+        done
+        sleep 0.3
+    done
+    return 0
+}
+
 # Assertions: each failure is printed and remembered; a case fails when any did.
 E2E_FAILURES=0
 check() {
