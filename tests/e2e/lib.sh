@@ -100,6 +100,20 @@ dismiss_window() {
     return 0
 }
 
+# Waits up to $3 seconds until $2 visible windows are titled $1 (the wizard and its completion
+# box share their caption); keeps a screenshot as $4.png when a name is given.
+wait_for_titled_windows() {
+    local title=$1 count=$2 wait=${3:-30} shot=${4:-}
+    local end=$((SECONDS + wait))
+    while [ "$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | wc -l)" -lt "$count" ]; do
+        [ $SECONDS -ge $end ] && return 1
+        sleep 0.2
+    done
+    sleep 0.3
+    [ -n "$shot" ] && import -window root "$E2E_ARTIFACTS/$shot.png" 2>/dev/null
+    return 0
+}
+
 # Sends key $3 to every window titled $1 until process $2 has ended, for at most $4 seconds
 # (default 60); the wizard ignores the key, message boxes take it. Fails when time runs out.
 # Windows titled $5, when given, must never appear meanwhile (a prompt that would hold the run).

@@ -26,7 +26,10 @@ run_interactive_expecting_caption() {
     win "$PRODUCT_DIR\\Uninstall.exe" &
     local run=$!
     check "confirmation titled [$caption]" dismiss_and_wait_gone "$caption" y 30 "$shots-confirmation"
-    check "completion message titled [$caption]" dismiss_window "$caption" Return 60 "$shots-completion"
+    # The wizard carries the same caption; the completion box is the second window with it.
+    check "completion message titled [$caption]" wait_for_titled_windows "$caption" 2 60 "$shots-completion"
+    check "run ends once the boxes are answered" answer_boxes_until_done "$caption" "$run" Return 60 ||
+        "$WINESERVER" -k
     wait "$run"
     win_wait
 }
