@@ -43,6 +43,7 @@ constexpr DWORD WAIT_OBJECT_0 = 0;
 constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
 constexpr UINT CP_ACP = 0;
 constexpr DWORD STILL_ACTIVE = 259;
+constexpr DWORD DETACHED_PROCESS = 0x00000008;
 
 BOOL GetVersionExW(OSVERSIONINFOEXW* info);  // reads dwOSVersionInfoSize to pick the record
 DWORD GetVersion();

@@ -176,14 +176,16 @@ TEST_F(DeleteSelf, HandsAQuotedDeletionOfTheShortPathToTheInterpreterHidden) {
     const std::u16string shortPath = u"C:\\Users\\JOHNSM~1\\AppData\\Local\\Temp\\orv1A2B.exe";
 
     EXPECT_TRUE(app.DeleteSelf());
-    ASSERT_EQ(m.shell.launches.size(), 1u);
-    const auto& launch = m.shell.launches[0];
-    EXPECT_EQ(N(launch.verb), "");
-    EXPECT_EQ(N(launch.file), "C:\\windows\\system32\\cmd.exe");
-    EXPECT_EQ(N(launch.parameters), N(u"/c del \"" + shortPath + u"\" > nul"));
-    EXPECT_EQ(N(launch.directory), "");
-    EXPECT_EQ(launch.show, win::SW_HIDE);
-    EXPECT_FALSE(launch.extended);
+    ASSERT_EQ(m.system.processes.size(), 1u);
+    const auto& started = m.system.processes[0];
+    EXPECT_EQ(N(started.application), "C:\\windows\\system32\\cmd.exe");
+    EXPECT_EQ(N(started.commandLine),
+              N(u"\"C:\\windows\\system32\\cmd.exe\" /c del \"" + shortPath + u"\" > nul"));
+    EXPECT_EQ(N(started.currentDirectory), "");
+    // Without a console: the interpreter costs no console host, and nothing shows.
+    EXPECT_EQ(started.creationFlags, win::DETACHED_PROCESS);
+    EXPECT_EQ(m.system.openProcessHandles, 0);
+    EXPECT_TRUE(m.shell.launches.empty());
     ASSERT_EQ(m.shell.notifications.size(), 1u);
     EXPECT_EQ(m.shell.notifications[0].event, win::SHCNE_DELETE);
     EXPECT_EQ(m.shell.notifications[0].flags, win::SHCNF_PATHW);
@@ -194,8 +196,9 @@ TEST_F(DeleteSelf, PathWithBlanksAndNoShortNamesStaysOneArgument) {
     const std::u16string path = u"C:\\Users\\John Smith\\AppData\\Local\\Temp\\orv1A2B.exe";
     RunFrom(path);
     EXPECT_TRUE(app.DeleteSelf());
-    ASSERT_EQ(sim::machine().shell.launches.size(), 1u);
-    EXPECT_EQ(N(sim::machine().shell.launches[0].parameters), N(u"/c del \"" + path + u"\" > nul"));
+    ASSERT_EQ(sim::machine().system.processes.size(), 1u);
+    EXPECT_EQ(N(sim::machine().system.processes[0].commandLine),
+              N(u"\"C:\\windows\\system32\\cmd.exe\" /c del \"" + path + u"\" > nul"));
 }
 
 TEST_F(DeleteSelf, NothingIsStartedOrAnnouncedWhenTheCommandCannotBeMadeOrRun) {
@@ -207,7 +210,7 @@ TEST_F(DeleteSelf, NothingIsStartedOrAnnouncedWhenTheCommandCannotBeMadeOrRun) {
         {"COMSPEC missing", [](sim::Machine& m) { m.system.environment.clear(); }, false},
         {"COMSPEC too long",
          [](sim::Machine& m) { m.system.environment[u"COMSPEC"] = std::u16string(300, u'c'); }, false},
-        {"interpreter fails to start", [](sim::Machine& m) { m.shell.shellExecuteFails = true; }, true},
+        {"interpreter fails to start", [](sim::Machine& m) { m.system.createProcessFails = true; }, true},
         {"short path fails", [](sim::Machine& m) { m.system.failShortPath = true; }, false},
         {"module path unknown", [](sim::Machine& m) { m.system.modulePath.clear(); }, false},
         {"module path too long",
@@ -226,7 +229,7 @@ TEST_F(DeleteSelf, NothingIsStartedOrAnnouncedWhenTheCommandCannotBeMadeOrRun) {
         RunFrom(kCopy);
         c.arrange(sim::machine());
         EXPECT_FALSE(app.DeleteSelf());
-        EXPECT_EQ(sim::machine().shell.launches.size(), c.interpreterCalled ? 1u : 0u);
+        EXPECT_EQ(sim::machine().CountCalls("CreateProcessW"), c.interpreterCalled ? 1u : 0u);
         EXPECT_TRUE(sim::machine().shell.notifications.empty());
     }
 }
@@ -255,10 +258,10 @@ TEST(RelaunchAtStartUp, CopyDeclinedByTheUserDeletesItself) {
     app::UninstallApp app;
     app.m_lpCmdLine = u"-DeletingNow";
     app.InitInstance();
-    EXPECT_TRUE(m.system.processes.empty());
     ASSERT_EQ(m.windows.boxes.size(), 1u);
-    ASSERT_EQ(m.shell.launches.size(), 1u);
-    EXPECT_EQ(N(m.shell.launches[0].parameters), N(u"/c del \"" + kCopy + u"\" > nul"));
+    ASSERT_EQ(m.system.processes.size(), 1u) << "only the deletion command";
+    EXPECT_EQ(N(m.system.processes[0].commandLine),
+              N(u"\"C:\\windows\\system32\\cmd.exe\" /c del \"" + kCopy + u"\" > nul"));
 }
 
 }  // namespace
