@@ -25,7 +25,7 @@ void* SystemReallocateAt(MemoryBackend*, void* block, std::size_t size, std::uin
 
 void SystemFree(MemoryBackend*, void* block, std::uint32_t) { std::free(block); }
 
-MemoryManager g_manager = {&g_systemMemoryBackend, nullptr, &EndProcessOutOfMemory, 0};
+MemoryManager g_manager = {&g_pooledMemoryBackend, nullptr, &EndProcessOutOfMemory, 0};
 
 }  // namespace
 

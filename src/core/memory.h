@@ -61,6 +61,10 @@ struct MemoryManager {
 // The standard heap as a backend.
 extern MemoryBackend g_systemMemoryBackend;
 
+// The backend g_memoryManager uses: the standard heap with small blocks cached in size-class free
+// lists and served again, which makes the many small strings and nodes of a document cheap.
+extern MemoryBackend g_pooledMemoryBackend;
+
 // The process-wide manager. Its failure handler ends the process with a message: the library's
 // callers use what they are given without testing it, so a null block must never reach them.
 extern MemoryManager* const g_memoryManager;
