@@ -195,7 +195,7 @@ bool XmlElement::GetAttrValue(ByteSpan name, WideString& out) const {
 
 namespace {
 
-enum : std::uint8_t { kSpace = 1, kNameStart = 2, kName = 4 };
+enum : std::uint8_t { kSpace = 1, kNameStart = 2, kName = 4, kNameNoColon = 8 };
 
 struct CharClasses {
     std::uint8_t table[256] = {};
@@ -207,6 +207,8 @@ struct CharClasses {
         table[int('_')] = table[int(':')] = kNameStart | kName;
         for (int c = '0'; c <= '9'; ++c) table[c] = kName;
         table[int('.')] = table[int('-')] = kName;
+        for (int c = 0; c < 256; ++c)
+            if ((table[c] & kName) && c != ':') table[c] |= kNameNoColon;
     }
 };
 constexpr CharClasses kClasses;
@@ -227,9 +229,15 @@ bool SpanIs(ByteSpan span, const char* literal, std::int32_t length) {
 // copy-on-write makes indistinguishable from separate copies.
 class NameCache {
 public:
-    ByteString Get(ByteSpan name) {
-        std::uint32_t hash = static_cast<std::uint32_t>(name.length);
-        for (std::int32_t i = 0; i < name.length; ++i) hash = hash * 31 + static_cast<std::uint8_t>(name.data[i]);
+    const ByteString& Get(ByteSpan name) {
+        // The length and the outer bytes tell a document's few names apart well enough; a
+        // collision only costs a fresh copy.
+        std::uint32_t hash = static_cast<std::uint32_t>(name.length) * 7u;
+        if (name.length > 0) {
+            hash += static_cast<std::uint8_t>(name.data[0]) * 3u;
+            hash += static_cast<std::uint8_t>(name.data[name.length - 1]) * 5u;
+            hash += static_cast<std::uint8_t>(name.data[name.length / 2]);
+        }
         ByteString& slot = m_slots[hash % kSlots];
         if (!slot.Equals(name)) slot = name;
         return slot;
@@ -314,8 +322,12 @@ public:
 
 private:
     bool AtEnd() const { return m_pos >= m_size; }
+    // Scanning loops work on locals: m_pos written through `this` on every byte would have to be
+    // stored each time, since the document's bytes may alias it as far as the compiler knows.
     void SkipWhitespace() {
-        while (m_pos < m_size && Is(m_data[m_pos], kSpace)) ++m_pos;
+        std::int32_t pos = m_pos;
+        while (pos < m_size && Is(m_data[pos], kSpace)) ++pos;
+        m_pos = pos;
     }
     void StepOver() {
         if (m_pos < m_size) ++m_pos;
@@ -373,15 +385,16 @@ Name XmlParser::ReadName() {
     Name name;
     if (AtEnd() || !Is(m_data[m_pos], kNameStart)) return name;
     const char* bytes = reinterpret_cast<const char*>(m_data);
-    std::int32_t segment = m_pos;
-    while (m_pos < m_size && Is(m_data[m_pos], kName)) {
-        if (m_data[m_pos] == ':') {
-            name.prefix = ByteSpan(bytes + segment, m_pos - segment);
-            segment = m_pos + 1;
-        }
-        ++m_pos;
+    std::int32_t pos = m_pos;
+    std::int32_t segment = pos;
+    for (;;) {
+        while (pos < m_size && Is(m_data[pos], kNameNoColon)) ++pos;
+        if (pos == m_size || m_data[pos] != ':') break;
+        name.prefix = ByteSpan(bytes + segment, pos - segment);
+        segment = ++pos;
     }
-    name.local = ByteSpan(bytes + segment, m_pos - segment);
+    name.local = ByteSpan(bytes + segment, pos - segment);
+    m_pos = pos;
     return name;
 }
 
@@ -542,7 +555,7 @@ void XmlParser::SetAttribute(ByteSpan prefix, const ByteString& name, WideString
     }
     list.Resize(list.size + 1);
     XmlAttribute* added = new (list.At(list.size - 1)) XmlAttribute();
-    added->ns = prefix;
+    if (prefix.length) added->ns = prefix;
     added->name = name;
     added->value = static_cast<WideString&&>(value);
     if (list.size > AttributeIndex::kFromCount) m_attributeIndex.Add(list, list.size - 1);
@@ -689,7 +702,7 @@ void XmlParser::ParseContent(XmlElement* element, bool folding) {
             ++m_pos;
             if (AtEnd()) break;
             const std::uint8_t next = m_data[m_pos];
-            if (m_size - m_pos >= 8 && std::memcmp(m_data + m_pos, "![CDATA[", 8) == 0) {
+            if (next == '!' && m_size - m_pos >= 8 && std::memcmp(m_data + m_pos, "![CDATA[", 8) == 0) {
                 ReadCData(isCData);
             } else if (next == '!') {
                 ++m_pos;
