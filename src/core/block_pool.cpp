@@ -45,7 +45,7 @@ struct BlockHeader {
 static_assert(sizeof(BlockHeader) == 8, "the header keeps blocks 8-byte aligned");
 
 constexpr std::size_t kGranule = 16;
-constexpr std::uint32_t kClassCount = 32;  // blocks of 16 to 512 bytes, header included
+constexpr std::uint32_t kClassCount = 64;  // blocks of 16 to 1024 bytes, header included
 constexpr std::size_t kChunkBytes = 64 * 1024;
 constexpr std::size_t kChunkLinkBytes = 16;  // each chunk starts with a link to the previous one
 

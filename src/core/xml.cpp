@@ -312,7 +312,12 @@ private:
 
 class XmlParser {
 public:
-    XmlParser(const std::uint8_t* data, std::int32_t size) : m_data(data), m_size(size) {}
+    XmlParser(const std::uint8_t* data, std::int32_t size) : m_data(data), m_size(size) {
+        // Room for a typical value or chunk and start tag, so that they rarely need to grow.
+        m_text.buffer.Reserve(kTextRoom);
+        m_attributes.Resize(kAttributeRoom);
+        m_attributes.size = 0;
+    }
     XmlParser(const XmlParser&) = delete;
     XmlParser& operator=(const XmlParser&) = delete;
     ~XmlParser() { m_attributes.FreeStorage(); }
@@ -347,6 +352,9 @@ private:
     void StoreChunk(std::int32_t isCData);
     void PushChild(std::uintptr_t kind, const void* child);
     void TakeChildren(XmlElement* element, std::int32_t firstWord);
+
+    static constexpr std::int32_t kTextRoom = 768;
+    static constexpr std::int32_t kAttributeRoom = 8;
 
     const std::uint8_t* m_data;
     std::int32_t m_size;
@@ -553,7 +561,10 @@ void XmlParser::SetAttribute(ByteSpan prefix, const ByteString& name, WideString
         static_cast<XmlAttribute*>(list.At(existing))->value = static_cast<WideString&&>(value);
         return;
     }
-    list.Resize(list.size + 1);
+    if (list.size < list.capacity)
+        ++list.size;
+    else
+        list.Resize(list.size + 1);
     XmlAttribute* added = new (list.At(list.size - 1)) XmlAttribute();
     if (prefix.length) added->ns = prefix;
     added->name = name;
