@@ -347,6 +347,7 @@ private:
     ByteString ReadRawValue();
     WideString ReadTextValue();
     std::uint32_t ReadReference();
+    void FeedNonAscii(std::int32_t end);
     void ParseContent(XmlElement* element, bool folding);
     void ReadCData(std::int32_t& isCData);
     void StoreChunk(std::int32_t isCData);
@@ -467,8 +468,7 @@ WideString XmlParser::ReadTextValue() {
             } else if (c < 0x80) {
                 m_pos = AppendPlainRun(m_text, m_data, m_pos, end, PlainText::kValue);
             } else {
-                m_text.FeedByte(c);
-                ++m_pos;
+                FeedNonAscii(end);
             }
         }
         if (m_pos == end) {
@@ -476,6 +476,23 @@ WideString XmlParser::ReadTextValue() {
             return m_text.ToWideString();
         }
     }
+}
+
+// Feeds the byte at m_pos, 128 or above, to the text. A two-byte sequence that is whole before
+// `end` is decoded at once, with the same result as feeding its two bytes.
+void XmlParser::FeedNonAscii(std::int32_t end) {
+    const std::uint8_t lead = m_data[m_pos];
+    if (lead >= 0xC0 && lead < 0xE0 && end - m_pos >= 2 && (m_data[m_pos + 1] & 0xC0) == 0x80) {
+        const std::uint32_t codePoint =
+            static_cast<std::uint32_t>(lead & 0x1F) << 6 | static_cast<std::uint32_t>(m_data[m_pos + 1] & 0x3F);
+        m_text.pending = 0;
+        m_text.accumulated = codePoint;
+        m_text.AppendUnit(static_cast<char16_t>(codePoint));
+        m_pos += 2;
+        return;
+    }
+    m_text.FeedByte(lead);
+    ++m_pos;
 }
 
 std::uint32_t XmlParser::ReadReference() {
@@ -753,8 +770,7 @@ void XmlParser::ParseContent(XmlElement* element, bool folding) {
             if (spacePending) m_text.FeedByte(' ');
             spacePending = false;
             if (c >= 0x80) {
-                m_text.FeedByte(c);
-                ++m_pos;
+                FeedNonAscii(m_size);
             } else {
                 m_pos = AppendPlainRun(m_text, m_data, m_pos, m_size, plain);
             }
