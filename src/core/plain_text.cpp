@@ -42,12 +42,15 @@ unsigned StopMask(__m128i bytes) {
 #endif
 
 template <PlainText kKind>
-std::int32_t AppendRun(Utf16Builder& builder, const std::uint8_t* data, std::int32_t from, std::int32_t to) {
+std::int32_t AppendRun(Utf16Builder& builder, const std::uint8_t* data, std::int32_t from, std::int32_t to,
+                       std::int32_t readable) {
+    // A folded space depends on the byte after it, which must then belong to the run's range.
+    if (kKind == PlainText::kFoldedContent) readable = to;
     GrowBuffer& buffer = builder.buffer;
     std::int32_t at = from;
     for (;;) {
 #if defined(__SSE2__)
-        if (to - at >= 16) {
+        if (at < to && readable - at >= 16) {
             // All sixteen bytes are widened and stored; only the units of the run are kept.
             if (buffer.capacity - buffer.length < 32) buffer.Reserve(32);
             const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
@@ -55,7 +58,8 @@ std::int32_t AppendRun(Utf16Builder& builder, const std::uint8_t* data, std::int
             std::uint8_t* out = buffer.data + buffer.length;
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(bytes, zero));
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16), _mm_unpackhi_epi8(bytes, zero));
-            const unsigned stop = StopMask<kKind>(bytes);
+            unsigned stop = StopMask<kKind>(bytes);
+            if (to - at < 16) stop |= ~0u << (to - at);  // bytes from `to` on are only looked at
             const std::int32_t taken = stop ? __builtin_ctz(stop) : 16;
             buffer.length += 2 * taken;
             at += taken;
@@ -73,16 +77,16 @@ std::int32_t AppendRun(Utf16Builder& builder, const std::uint8_t* data, std::int
 }  // namespace
 
 std::int32_t AppendPlainRun(Utf16Builder& builder, const std::uint8_t* data, std::int32_t from, std::int32_t to,
-                            PlainText kind) {
+                            std::int32_t readable, PlainText kind) {
     switch (kind) {
         case PlainText::kValue:
-            return AppendRun<PlainText::kValue>(builder, data, from, to);
+            return AppendRun<PlainText::kValue>(builder, data, from, to, readable);
         case PlainText::kContent:
-            return AppendRun<PlainText::kContent>(builder, data, from, to);
+            return AppendRun<PlainText::kContent>(builder, data, from, to, readable);
         case PlainText::kFoldedContent:
             break;
     }
-    return AppendRun<PlainText::kFoldedContent>(builder, data, from, to);
+    return AppendRun<PlainText::kFoldedContent>(builder, data, from, to, readable);
 }
 
 }  // namespace core

@@ -17,8 +17,9 @@ enum class PlainText {
 
 // Appends the run of plain bytes in data[from, to) that starts at from, widened, to builder and
 // returns the index of the first byte not taken. An appended byte ends any unfinished UTF-8
-// sequence, as feeding it would. Only bytes before `to` are read.
+// sequence, as feeding it would. Bytes up to `readable` (at least `to`) may be read, never
+// taken: a value's run can then be scanned in whole blocks up to its closing quote.
 std::int32_t AppendPlainRun(Utf16Builder& builder, const std::uint8_t* data, std::int32_t from, std::int32_t to,
-                            PlainText kind);
+                            std::int32_t readable, PlainText kind);
 
 }  // namespace core

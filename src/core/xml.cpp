@@ -466,7 +466,7 @@ WideString XmlParser::ReadTextValue() {
                 ++m_pos;
                 m_text.AppendCodePoint(ReadReference());
             } else if (c < 0x80) {
-                m_pos = AppendPlainRun(m_text, m_data, m_pos, end, PlainText::kValue);
+                m_pos = AppendPlainRun(m_text, m_data, m_pos, end, m_size, PlainText::kValue);
             } else {
                 FeedNonAscii(end);
             }
@@ -772,7 +772,7 @@ void XmlParser::ParseContent(XmlElement* element, bool folding) {
             if (c >= 0x80) {
                 FeedNonAscii(m_size);
             } else {
-                m_pos = AppendPlainRun(m_text, m_data, m_pos, m_size, plain);
+                m_pos = AppendPlainRun(m_text, m_data, m_pos, m_size, m_size, plain);
             }
         }
     }
