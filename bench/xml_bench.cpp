@@ -159,7 +159,8 @@ int main(int argc, char** argv) {
         const char* parser = argc > 3 ? argv[3] : "ParseXml";
         const int count = argc > 4 ? std::atoi(argv[4]) : 0;
         if (std::string(argv[2]) == "small") Profile(parser, kLanguageFile, count > 0 ? count : 20000);
-        if (std::string(argv[2]) == "large") Profile(parser, GenerateLargeDocument(8u << 20), count > 0 ? count : 40);
+        if (std::string(argv[2]) == "large")
+            Profile(parser, GenerateLargeDocument(8u << 20), count > 0 ? count : 40);
         return 0;
     }
     Compare("language file", kLanguageFile);

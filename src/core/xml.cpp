@@ -105,7 +105,8 @@ void DeleteArrayOf(BasicArray* array, void (*destroy)(void* element)) {
 static_assert(sizeof(BasicArray) % alignof(XmlAttribute) == 0, "entries follow the array object");
 
 BasicArray* NewAttributeList(std::int32_t count) {
-    const std::size_t bytes = sizeof(BasicArray) + CheckedByteSize(static_cast<std::size_t>(count), sizeof(XmlAttribute));
+    const std::size_t bytes =
+        sizeof(BasicArray) + CheckedByteSize(static_cast<std::size_t>(count), sizeof(XmlAttribute));
     BasicArray* list = new (MemAlloc(bytes, 0)) BasicArray(static_cast<std::int32_t>(sizeof(XmlAttribute)));
     list->data = list + 1;
     list->size = list->capacity = count;
@@ -126,7 +127,8 @@ struct ContentNode {
 };
 
 XmlContent* NewContent(std::int32_t isCData, WideString text) {
-    ContentNode* node = new (MemAlloc(sizeof(ContentNode), 0)) ContentNode{{isCData, nullptr}, static_cast<WideString&&>(text)};
+    ContentNode* node =
+        new (MemAlloc(sizeof(ContentNode), 0)) ContentNode{{isCData, nullptr}, static_cast<WideString&&>(text)};
     node->content.text = &node->text;
     return &node->content;
 }
@@ -684,7 +686,8 @@ void XmlParser::TakeChildren(XmlElement* element, std::int32_t firstWord) {
     if (words <= 0) return;
     BasicArray& children = element->children;
     children.data = MemAlloc(CheckedByteSize(static_cast<std::size_t>(words), kWordBytes), 0);
-    std::memcpy(children.data, m_childWords.data + firstWord * kWordBytes, static_cast<std::size_t>(words) * kWordBytes);
+    std::memcpy(children.data, m_childWords.data + firstWord * kWordBytes,
+                static_cast<std::size_t>(words) * kWordBytes);
     children.size = children.capacity = words;
     m_childWords.length = firstWord * kWordBytes;
 }
