@@ -25,7 +25,7 @@ void* SystemReallocateAt(MemoryBackend*, void* block, std::size_t size, std::uin
 
 void SystemFree(MemoryBackend*, void* block, std::uint32_t) { std::free(block); }
 
-MemoryManager g_manager = {&g_systemMemoryBackend, nullptr, &EndProcessOutOfMemory, 0};
+MemoryManager g_manager = {&g_pooledMemoryBackend, nullptr, &EndProcessOutOfMemory, 0};
 
 }  // namespace
 
@@ -40,33 +40,20 @@ void EndProcessOutOfMemory(MemoryManager*, std::uintptr_t) {
     win::FatalAppExitW(0, u"Orvik Pendrel Uninstall has run out of memory and must close.");
 }
 
-void* MemoryManager::Allocate(std::size_t size, std::uint32_t flags) {
-    void* result = backend->allocate(backend, size, flags);
-    if (observer) observer->afterAllocate(this, result, size, flags);
-    if (!result && failureHandler && !(flags & kMemNoFailureHandler)) failureHandler(this, userValue);
-    return result;
+void MemoryManager::Failed(std::uint32_t flags) {
+    if (failureHandler && !(flags & kMemNoFailureHandler)) failureHandler(this, userValue);
 }
 
 void* MemoryManager::Reallocate(void* block, std::size_t size, std::uint32_t flags) {
     void* result = backend->reallocate(backend, block, size, flags);
     if (observer) observer->afterReallocate(this, block, result, size, flags);
-    if (!result && failureHandler && !(flags & kMemNoFailureHandler)) failureHandler(this, userValue);
+    if (!result) Failed(flags);
     return result;
 }
-
-void MemoryManager::Free(void* block, std::uint32_t flags) {
-    if (!block) return;
-    if (observer) observer->beforeFree(this, block, flags);
-    backend->free(backend, block, flags);
-}
-
-void* MemAlloc(std::size_t size, std::uint32_t flags) { return g_memoryManager->Allocate(size, flags); }
 
 void* MemRealloc(void* block, std::size_t size, std::uint32_t flags) {
     if (!block) return MemAlloc(size, flags);
     return g_memoryManager->Reallocate(block, size, flags);
 }
-
-void MemFree(void* block, std::uint32_t flags) { g_memoryManager->Free(block, flags); }
 
 }  // namespace core

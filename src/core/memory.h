@@ -53,13 +53,30 @@ struct MemoryManager {
     MemoryFailureFn failureHandler;  // null: a failure returns null
     std::uintptr_t userValue;
 
-    void* Allocate(std::size_t size, std::uint32_t flags);
+    void* Allocate(std::size_t size, std::uint32_t flags) {
+        void* result = backend->allocate(backend, size, flags);
+        if (observer) observer->afterAllocate(this, result, size, flags);
+        if (!result) Failed(flags);
+        return result;
+    }
     void* Reallocate(void* block, std::size_t size, std::uint32_t flags);
-    void Free(void* block, std::uint32_t flags);
+    void Free(void* block, std::uint32_t flags) {
+        if (!block) return;
+        if (observer) observer->beforeFree(this, block, flags);
+        backend->free(backend, block, flags);
+    }
+
+private:
+    // Calls the failure handler, if there is one and the flags allow it.
+    void Failed(std::uint32_t flags);
 };
 
 // The standard heap as a backend.
 extern MemoryBackend g_systemMemoryBackend;
+
+// The backend g_memoryManager uses: the standard heap with small blocks cached in size-class free
+// lists and served again, which makes the many small strings and nodes of a document cheap.
+extern MemoryBackend g_pooledMemoryBackend;
 
 // The process-wide manager. Its failure handler ends the process with a message: the library's
 // callers use what they are given without testing it, so a null block must never reach them.
@@ -68,9 +85,9 @@ extern MemoryManager* const g_memoryManager;
 // The failure handler installed in g_memoryManager.
 [[noreturn]] void EndProcessOutOfMemory(MemoryManager* manager, std::uintptr_t userValue);
 
-void* MemAlloc(std::size_t size, std::uint32_t flags = 0);
+inline void* MemAlloc(std::size_t size, std::uint32_t flags = 0) { return g_memoryManager->Allocate(size, flags); }
 void* MemRealloc(void* block, std::size_t size, std::uint32_t flags = 0);  // null block: MemAlloc
-void MemFree(void* block, std::uint32_t flags = 0);                       // null block: nothing
+inline void MemFree(void* block, std::uint32_t flags = 0) { g_memoryManager->Free(block, flags); }  // null: nothing
 
 // The byte size of count elements of elementSize bytes; ends the process like a failed
 // allocation when it does not fit in a size_t or exceeds what a 32-bit count can address.

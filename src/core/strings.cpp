@@ -38,11 +38,6 @@ typename CountedString<Char>::Buffer* CountedString<Char>::NewBuffer(std::int32_
 }
 
 template <class Char>
-void CountedString<Char>::Release() {
-    if (m_buffer && --m_buffer->refs < 1) MemFree(m_buffer, 0);
-}
-
-template <class Char>
 CountedString<Char>::CountedString(const Char* text, std::int32_t length) {
     if (length < 0) length = MeasureText(text);
     if (length == 0 || !text) return;

@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+#include "core/memory.h"
+
 namespace core {
 
 struct CodePageConverter;
@@ -80,7 +82,9 @@ public:
 
 private:
     static Buffer* NewBuffer(std::int32_t length);
-    void Release();
+    void Release() {
+        if (m_buffer && --m_buffer->refs < 1) MemFree(m_buffer, 0);
+    }
 
     Buffer* m_buffer = nullptr;
 };

@@ -5,6 +5,7 @@
 
 #include "core/code_page.h"
 #include "core/memory.h"
+#include "core/plain_text.h"
 
 namespace core {
 
@@ -22,28 +23,11 @@ void GrowBuffer::Reserve(std::int32_t more) {
     capacity = static_cast<std::int32_t>(wanted);
 }
 
-void Utf16Builder::AppendUnit(char16_t unit) {
-    if (buffer.capacity - buffer.length < 2) buffer.Reserve(2);
-    std::memcpy(buffer.data + buffer.length, &unit, 2);
-    buffer.length += 2;
-}
-
 void Utf16Builder::AppendUnits(const char16_t* units, std::int32_t count) {
     if (count <= 0) return;
     if (count > 0x3FFFFFFF) EndProcessOutOfMemory(g_memoryManager, 0);
     buffer.Reserve(count * 2);
     std::memcpy(buffer.data + buffer.length, units, static_cast<std::size_t>(count) * 2);
-    buffer.length += count * 2;
-}
-
-void Utf16Builder::AppendAscii(const std::uint8_t* bytes, std::int32_t count) {
-    if (count <= 0) return;
-    pending = 0;
-    if (count > 0x3FFFFFFF) EndProcessOutOfMemory(g_memoryManager, 0);
-    buffer.Reserve(count * 2);
-    // The buffer holds only whole units from an allocator-aligned start, so it is written as units.
-    char16_t* out = reinterpret_cast<char16_t*>(buffer.data + buffer.length);
-    for (std::int32_t i = 0; i < count; ++i) out[i] = bytes[i];
     buffer.length += count * 2;
 }
 
@@ -85,13 +69,8 @@ void Utf16Builder::FeedByte(std::uint8_t b) {
 }
 
 WideString Utf16Builder::ToWideString() const {
-    const std::int32_t units = UnitCount();
-    WideString result;
-    if (units == 0) return result;
-    char16_t* out = result.WriteBuffer(units);
-    std::memcpy(out, buffer.data, static_cast<std::size_t>(units) * 2);
-    result.CommitLength(units);
-    return result;
+    // The buffer holds whole units from an allocator-aligned start.
+    return WideString(reinterpret_cast<const char16_t*>(buffer.data), UnitCount());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -110,6 +89,10 @@ void DeleteNode(T* node) {
     MemFree(node, 0);
 }
 
+void DestroyByteString(void* element) { static_cast<ByteString*>(element)->~ByteString(); }
+void DestroyAttribute(void* element) { static_cast<XmlAttribute*>(element)->~XmlAttribute(); }
+
+// The declarations list: an array object and separately grown storage.
 void DeleteArrayOf(BasicArray* array, void (*destroy)(void* element)) {
     if (!array) return;
     for (std::int32_t i = 0; i < array->size; ++i) destroy(array->At(i));
@@ -117,16 +100,46 @@ void DeleteArrayOf(BasicArray* array, void (*destroy)(void* element)) {
     DeleteNode(array);
 }
 
-void DestroyByteString(void* element) { static_cast<ByteString*>(element)->~ByteString(); }
-void DestroyAttribute(void* element) { static_cast<XmlAttribute*>(element)->~XmlAttribute(); }
+// An attribute list is complete when its start tag ends, so it is made as one block: the array
+// object followed by exactly its entries.
+static_assert(sizeof(BasicArray) % alignof(XmlAttribute) == 0, "entries follow the array object");
+
+BasicArray* NewAttributeList(std::int32_t count) {
+    const std::size_t bytes =
+        sizeof(BasicArray) + CheckedByteSize(static_cast<std::size_t>(count), sizeof(XmlAttribute));
+    BasicArray* list = new (MemAlloc(bytes, 0)) BasicArray(static_cast<std::int32_t>(sizeof(XmlAttribute)));
+    list->data = list + 1;
+    list->size = list->capacity = count;
+    return list;
+}
+
+void DeleteAttributeList(BasicArray* list) {
+    if (!list) return;
+    for (std::int32_t i = 0; i < list->size; ++i) DestroyAttribute(list->At(i));
+    list->~BasicArray();
+    MemFree(list, 0);
+}
+
+// A content chunk and the holder of its text, made and freed as one block.
+struct ContentNode {
+    XmlContent content;
+    WideString text;
+};
+
+XmlContent* NewContent(std::int32_t isCData, WideString text) {
+    ContentNode* node =
+        new (MemAlloc(sizeof(ContentNode), 0)) ContentNode{{isCData, nullptr}, static_cast<WideString&&>(text)};
+    node->content.text = &node->text;
+    return &node->content;
+}
+
+void DeleteContent(XmlContent* content) {
+    content->text->~WideString();
+    MemFree(content, 0);
+}
 
 std::uintptr_t ChildWord(const BasicArray& children, std::int32_t word) {
     return *static_cast<const std::uintptr_t*>(children.At(word));
-}
-
-void AppendChildWord(BasicArray& children, std::uintptr_t value) {
-    children.Resize(children.size + 1);
-    *static_cast<std::uintptr_t*>(children.At(children.size - 1)) = value;
 }
 
 }  // namespace
@@ -136,9 +149,7 @@ XmlElement::~XmlElement() {
         const std::uintptr_t kind = ChildWord(children, 2 * i);
         void* child = reinterpret_cast<void*>(ChildWord(children, 2 * i + 1));
         if (kind == kXmlChildContent) {
-            XmlContent* content = static_cast<XmlContent*>(child);
-            DeleteNode(content->text);
-            MemFree(content, 0);
+            DeleteContent(static_cast<XmlContent*>(child));
         } else if (kind == kXmlChildElement) {
             DeleteNode(static_cast<XmlElement*>(child));
         }
@@ -146,7 +157,7 @@ XmlElement::~XmlElement() {
     children.FreeStorage();
     defaultNamespace.Empty();
     DeleteArrayOf(declarations, &DestroyByteString);
-    DeleteArrayOf(attributes, &DestroyAttribute);
+    DeleteAttributeList(attributes);
     tag.Empty();
     ns.Empty();
 }
@@ -186,7 +197,7 @@ bool XmlElement::GetAttrValue(ByteSpan name, WideString& out) const {
 
 namespace {
 
-enum : std::uint8_t { kSpace = 1, kNameStart = 2, kName = 4 };
+enum : std::uint8_t { kSpace = 1, kNameStart = 2, kName = 4, kNameNoColon = 8 };
 
 struct CharClasses {
     std::uint8_t table[256] = {};
@@ -198,31 +209,13 @@ struct CharClasses {
         table[int('_')] = table[int(':')] = kNameStart | kName;
         for (int c = '0'; c <= '9'; ++c) table[c] = kName;
         table[int('.')] = table[int('-')] = kName;
+        for (int c = 0; c < 256; ++c)
+            if ((table[c] & kName) && c != ':') table[c] |= kNameNoColon;
     }
 };
 constexpr CharClasses kClasses;
 
 bool Is(std::uint8_t b, std::uint8_t cls) { return (kClasses.table[b] & cls) != 0; }
-
-// The first index in [from, to) whose byte is 128 or above or equal to one of a to d; `to` when
-// there is none. Eight bytes are tested at a time while none of them can match.
-std::int32_t ScanPlainText(const std::uint8_t* data, std::int32_t from, std::int32_t to, std::uint8_t a,
-                           std::uint8_t b, std::uint8_t c, std::uint8_t d) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
-    auto hasZeroByte = [](std::uint64_t v) { return (v - kOnes) & ~v & kHigh; };
-    std::int32_t i = from;
-    while (to - i >= 8) {
-        std::uint64_t word;
-        std::memcpy(&word, data + i, 8);
-        if ((word & kHigh) | hasZeroByte(word ^ (kOnes * a)) | hasZeroByte(word ^ (kOnes * b)) |
-            hasZeroByte(word ^ (kOnes * c)) | hasZeroByte(word ^ (kOnes * d)))
-            break;
-        i += 8;
-    }
-    while (i < to && data[i] < 0x80 && data[i] != a && data[i] != b && data[i] != c && data[i] != d) ++i;
-    return i;
-}
 
 // A name split at its last ':'; both parts point into the document.
 struct Name {
@@ -238,9 +231,15 @@ bool SpanIs(ByteSpan span, const char* literal, std::int32_t length) {
 // copy-on-write makes indistinguishable from separate copies.
 class NameCache {
 public:
-    ByteString Get(ByteSpan name) {
-        std::uint32_t hash = static_cast<std::uint32_t>(name.length);
-        for (std::int32_t i = 0; i < name.length; ++i) hash = hash * 31 + static_cast<std::uint8_t>(name.data[i]);
+    const ByteString& Get(ByteSpan name) {
+        // The length and the outer bytes tell a document's few names apart well enough; a
+        // collision only costs a fresh copy.
+        std::uint32_t hash = static_cast<std::uint32_t>(name.length) * 7u;
+        if (name.length > 0) {
+            hash += static_cast<std::uint8_t>(name.data[0]) * 3u;
+            hash += static_cast<std::uint8_t>(name.data[name.length - 1]) * 5u;
+            hash += static_cast<std::uint8_t>(name.data[name.length / 2]);
+        }
         ByteString& slot = m_slots[hash % kSlots];
         if (!slot.Equals(name)) slot = name;
         return slot;
@@ -315,15 +314,27 @@ private:
 
 class XmlParser {
 public:
-    XmlParser(const std::uint8_t* data, std::int32_t size) : m_data(data), m_size(size) {}
+    XmlParser(const std::uint8_t* data, std::int32_t size) : m_data(data), m_size(size) {
+        // Room for a typical value or chunk and start tag, so that they rarely need to grow.
+        m_text.buffer.Reserve(kTextRoom);
+        m_attributes.Resize(kAttributeRoom);
+        m_attributes.size = 0;
+    }
+    XmlParser(const XmlParser&) = delete;
+    XmlParser& operator=(const XmlParser&) = delete;
+    ~XmlParser() { m_attributes.FreeStorage(); }
 
     XmlElement* ParseElement(XmlElement* parent);
     std::int32_t Position() const { return m_pos; }
 
 private:
     bool AtEnd() const { return m_pos >= m_size; }
+    // Scanning loops work on locals: m_pos written through `this` on every byte would have to be
+    // stored each time, since the document's bytes may alias it as far as the compiler knows.
     void SkipWhitespace() {
-        while (m_pos < m_size && Is(m_data[m_pos], kSpace)) ++m_pos;
+        std::int32_t pos = m_pos;
+        while (pos < m_size && Is(m_data[pos], kSpace)) ++pos;
+        m_pos = pos;
     }
     void StepOver() {
         if (m_pos < m_size) ++m_pos;
@@ -333,13 +344,20 @@ private:
     Name ReadName();
     bool FindStartTag(Name& name, bool& closing);
     void ReadAttributes(XmlElement* element);
-    void SetAttribute(XmlElement* element, ByteSpan prefix, const ByteString& name, WideString value);
+    void ReadAttributeList(XmlElement* element);
+    void SetAttribute(ByteSpan prefix, const ByteString& name, WideString value);
     ByteString ReadRawValue();
     WideString ReadTextValue();
     std::uint32_t ReadReference();
+    void FeedNonAscii(std::int32_t end);
     void ParseContent(XmlElement* element, bool folding);
     void ReadCData(std::int32_t& isCData);
-    void StoreChunk(XmlElement* element, std::int32_t isCData);
+    void StoreChunk(std::int32_t isCData);
+    void PushChild(std::uintptr_t kind, const void* child);
+    void TakeChildren(XmlElement* element, std::int32_t firstWord);
+
+    static constexpr std::int32_t kTextRoom = 768;
+    static constexpr std::int32_t kAttributeRoom = 8;
 
     const std::uint8_t* m_data;
     std::int32_t m_size;
@@ -349,6 +367,12 @@ private:
     Utf16Builder m_text;     // reused for every value and chunk, so its storage grows once
     NameCache m_names;
     AttributeIndex m_attributeIndex;
+    // The start tag being read collects its attributes here; the element then gets them in one
+    // block of exactly their number.
+    BasicArray m_attributes{static_cast<std::int32_t>(sizeof(XmlAttribute))};
+    // Child words of every open element, innermost last; an element takes its own in one block of
+    // exactly their number when its content ends.
+    GrowBuffer m_childWords;
 };
 
 std::int32_t XmlParser::FindMarker(const char* marker, std::int32_t length) const {
@@ -372,15 +396,16 @@ Name XmlParser::ReadName() {
     Name name;
     if (AtEnd() || !Is(m_data[m_pos], kNameStart)) return name;
     const char* bytes = reinterpret_cast<const char*>(m_data);
-    std::int32_t segment = m_pos;
-    while (m_pos < m_size && Is(m_data[m_pos], kName)) {
-        if (m_data[m_pos] == ':') {
-            name.prefix = ByteSpan(bytes + segment, m_pos - segment);
-            segment = m_pos + 1;
-        }
-        ++m_pos;
+    std::int32_t pos = m_pos;
+    std::int32_t segment = pos;
+    for (;;) {
+        while (pos < m_size && Is(m_data[pos], kNameNoColon)) ++pos;
+        if (pos == m_size || m_data[pos] != ':') break;
+        name.prefix = ByteSpan(bytes + segment, pos - segment);
+        segment = ++pos;
     }
-    name.local = ByteSpan(bytes + segment, m_pos - segment);
+    name.local = ByteSpan(bytes + segment, pos - segment);
+    m_pos = pos;
     return name;
 }
 
@@ -443,12 +468,9 @@ WideString XmlParser::ReadTextValue() {
                 ++m_pos;
                 m_text.AppendCodePoint(ReadReference());
             } else if (c < 0x80) {
-                const std::int32_t plainEnd = ScanPlainText(m_data, m_pos + 1, end, '&', '&', '&', '&');
-                m_text.AppendAscii(m_data + m_pos, plainEnd - m_pos);
-                m_pos = plainEnd;
+                m_pos = AppendPlainRun(m_text, m_data, m_pos, end, m_size, PlainText::kValue);
             } else {
-                m_text.FeedByte(c);
-                ++m_pos;
+                FeedNonAscii(end);
             }
         }
         if (m_pos == end) {
@@ -456,6 +478,23 @@ WideString XmlParser::ReadTextValue() {
             return m_text.ToWideString();
         }
     }
+}
+
+// Feeds the byte at m_pos, 128 or above, to the text. A two-byte sequence that is whole before
+// `end` is decoded at once, with the same result as feeding its two bytes.
+void XmlParser::FeedNonAscii(std::int32_t end) {
+    const std::uint8_t lead = m_data[m_pos];
+    if (lead >= 0xC0 && lead < 0xE0 && end - m_pos >= 2 && (m_data[m_pos + 1] & 0xC0) == 0x80) {
+        const std::uint32_t codePoint =
+            static_cast<std::uint32_t>(lead & 0x1F) << 6 | static_cast<std::uint32_t>(m_data[m_pos + 1] & 0x3F);
+        m_text.pending = 0;
+        m_text.accumulated = codePoint;
+        m_text.AppendUnit(static_cast<char16_t>(codePoint));
+        m_pos += 2;
+        return;
+    }
+    m_text.FeedByte(lead);
+    ++m_pos;
 }
 
 std::uint32_t XmlParser::ReadReference() {
@@ -522,10 +561,8 @@ void AddDeclaration(XmlElement* element, ByteSpan prefix, ByteString uri) {
 }
 
 // An attribute whose prefix and name are already there keeps its place and takes the new value.
-void XmlParser::SetAttribute(XmlElement* element, ByteSpan prefix, const ByteString& name, WideString value) {
-    if (!element->attributes)
-        element->attributes = new (MemAlloc(sizeof(BasicArray), 0)) BasicArray(sizeof(XmlAttribute));
-    BasicArray& list = *element->attributes;
+void XmlParser::SetAttribute(ByteSpan prefix, const ByteString& name, WideString value) {
+    BasicArray& list = m_attributes;
     std::int32_t existing = -1;
     if (list.size < AttributeIndex::kFromCount) {
         for (std::int32_t i = 0; i < list.size && existing < 0; ++i) {
@@ -543,9 +580,12 @@ void XmlParser::SetAttribute(XmlElement* element, ByteSpan prefix, const ByteStr
         static_cast<XmlAttribute*>(list.At(existing))->value = static_cast<WideString&&>(value);
         return;
     }
-    list.Resize(list.size + 1);
+    if (list.size < list.capacity)
+        ++list.size;
+    else
+        list.Resize(list.size + 1);
     XmlAttribute* added = new (list.At(list.size - 1)) XmlAttribute();
-    added->ns = prefix;
+    if (prefix.length) added->ns = prefix;
     added->name = name;
     added->value = static_cast<WideString&&>(value);
     if (list.size > AttributeIndex::kFromCount) m_attributeIndex.Add(list, list.size - 1);
@@ -553,6 +593,20 @@ void XmlParser::SetAttribute(XmlElement* element, ByteSpan prefix, const ByteStr
 
 void XmlParser::ReadAttributes(XmlElement* element) {
     m_attributeIndex.Reset();
+    ReadAttributeList(element);
+    const std::int32_t count = m_attributes.size;
+    if (count == 0) return;
+    BasicArray* list = NewAttributeList(count);
+    for (std::int32_t i = 0; i < count; ++i) {
+        XmlAttribute* collected = static_cast<XmlAttribute*>(m_attributes.At(i));
+        new (list->At(i)) XmlAttribute(static_cast<XmlAttribute&&>(*collected));
+        collected->~XmlAttribute();
+    }
+    m_attributes.size = 0;  // the storage stays for the next start tag
+    element->attributes = list;
+}
+
+void XmlParser::ReadAttributeList(XmlElement* element) {
     for (;;) {
         SkipWhitespace();
         if (AtEnd() || !Is(m_data[m_pos], kNameStart)) return;
@@ -570,7 +624,7 @@ void XmlParser::ReadAttributes(XmlElement* element) {
             else
                 element->defaultNamespace = uri;
         } else {
-            SetAttribute(element, name.prefix, m_names.Get(name.local), ReadTextValue());
+            SetAttribute(name.prefix, m_names.Get(name.local), ReadTextValue());
         }
     }
 }
@@ -613,13 +667,29 @@ XmlElement* XmlParser::ParseElement(XmlElement* parent) {
     return nullptr;
 }
 
-void XmlParser::StoreChunk(XmlElement* element, std::int32_t isCData) {
+void XmlParser::StoreChunk(std::int32_t isCData) {
     if (m_text.UnitCount() == 0) return;
-    XmlContent* content = static_cast<XmlContent*>(MemAlloc(sizeof(XmlContent), 0));
-    content->isCData = isCData;
-    content->text = new (MemAlloc(sizeof(WideString), 0)) WideString(m_text.ToWideString());
-    AppendChildWord(element->children, kXmlChildContent);
-    AppendChildWord(element->children, reinterpret_cast<std::uintptr_t>(content));
+    PushChild(kXmlChildContent, NewContent(isCData, m_text.ToWideString()));
+}
+
+void XmlParser::PushChild(std::uintptr_t kind, const void* child) {
+    const std::uintptr_t words[2] = {kind, reinterpret_cast<std::uintptr_t>(child)};
+    m_childWords.Reserve(static_cast<std::int32_t>(sizeof words));
+    std::memcpy(m_childWords.data + m_childWords.length, words, sizeof words);
+    m_childWords.length += static_cast<std::int32_t>(sizeof words);
+}
+
+// Moves the child words collected from firstWord on into the element's children array.
+void XmlParser::TakeChildren(XmlElement* element, std::int32_t firstWord) {
+    constexpr std::int32_t kWordBytes = static_cast<std::int32_t>(sizeof(std::uintptr_t));
+    const std::int32_t words = m_childWords.length / kWordBytes - firstWord;
+    if (words <= 0) return;
+    BasicArray& children = element->children;
+    children.data = MemAlloc(CheckedByteSize(static_cast<std::size_t>(words), kWordBytes), 0);
+    std::memcpy(children.data, m_childWords.data + firstWord * kWordBytes,
+                static_cast<std::size_t>(words) * kWordBytes);
+    children.size = children.capacity = words;
+    m_childWords.length = firstWord * kWordBytes;
 }
 
 void XmlParser::ReadCData(std::int32_t& isCData) {
@@ -650,16 +720,20 @@ void XmlParser::ReadCData(std::int32_t& isCData) {
 void XmlParser::ParseContent(XmlElement* element, bool folding) {
     SkipWhitespace();
     m_text.Clear();
+    const std::int32_t firstChildWord = m_childWords.length / static_cast<std::int32_t>(sizeof(std::uintptr_t));
+    const PlainText plain = folding ? PlainText::kFoldedContent : PlainText::kContent;
     std::int32_t isCData = 0;
     bool spacePending = false;
     while (m_pos < m_size) {
-        const std::uint8_t c = m_data[m_pos++];
+        const std::uint8_t c = m_data[m_pos];
         if (folding && (c == ' ' || c == '\t')) {
             spacePending = true;
+            ++m_pos;
         } else if (c == '<') {
+            ++m_pos;
             if (AtEnd()) break;
             const std::uint8_t next = m_data[m_pos];
-            if (m_size - m_pos >= 8 && std::memcmp(m_data + m_pos, "![CDATA[", 8) == 0) {
+            if (next == '!' && m_size - m_pos >= 8 && std::memcmp(m_data + m_pos, "![CDATA[", 8) == 0) {
                 ReadCData(isCData);
             } else if (next == '!') {
                 ++m_pos;
@@ -677,20 +751,20 @@ void XmlParser::ParseContent(XmlElement* element, bool folding) {
                 StepOver();
                 break;
             } else {
-                StoreChunk(element, isCData);
+                StoreChunk(isCData);
                 m_text.Clear();
                 isCData = 0;
                 --m_pos;
                 XmlElement* child = ParseElement(element);
                 m_text.Clear();  // the child read its own values and text with it
                 if (!child) break;
-                AppendChildWord(element->children, kXmlChildElement);
-                AppendChildWord(element->children, reinterpret_cast<std::uintptr_t>(child));
+                PushChild(kXmlChildElement, child);
                 if (m_stopped) break;
                 SkipWhitespace();
             }
             if (m_stopped) break;
         } else if (c == '&') {
+            ++m_pos;
             if (spacePending) m_text.FeedByte(' ');
             spacePending = false;
             m_text.pending = 0;
@@ -699,17 +773,15 @@ void XmlParser::ParseContent(XmlElement* element, bool folding) {
             if (spacePending) m_text.FeedByte(' ');
             spacePending = false;
             if (c >= 0x80) {
-                m_text.FeedByte(c);
-                continue;
+                FeedNonAscii(m_size);
+            } else {
+                m_pos = AppendPlainRun(m_text, m_data, m_pos, m_size, m_size, plain);
             }
-            const std::int32_t end = folding ? ScanPlainText(m_data, m_pos, m_size, '<', '&', ' ', '\t')
-                                             : ScanPlainText(m_data, m_pos, m_size, '<', '&', '&', '&');
-            m_text.AppendAscii(m_data + m_pos - 1, end - m_pos + 1);
-            m_pos = end;
         }
     }
-    StoreChunk(element, isCData);
+    StoreChunk(isCData);
     m_text.Clear();
+    TakeChildren(element, firstChildWord);
 }
 
 }  // namespace

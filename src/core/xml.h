@@ -5,6 +5,7 @@
 // entity references resolved. An XML or document type declaration is skipped, not obeyed.
 #pragma once
 #include <cstdint>
+#include <cstring>
 
 #include "core/basic_array.h"
 #include "core/strings.h"
@@ -100,9 +101,12 @@ struct Utf16Builder {
     // Up to U+FFFF one unit (0 and surrogates included), then a surrogate pair up to U+10FFFF;
     // larger values, and values negative as 32-bit integers, append nothing.
     void AppendCodePoint(std::uint32_t codePoint);
-    void AppendUnit(char16_t unit);
+    void AppendUnit(char16_t unit) {
+        if (buffer.capacity - buffer.length < 2) buffer.Reserve(2);
+        std::memcpy(buffer.data + buffer.length, &unit, 2);
+        buffer.length += 2;
+    }
     void AppendUnits(const char16_t* units, std::int32_t count);
-    void AppendAscii(const std::uint8_t* bytes, std::int32_t count);  // bytes below 128
     void Clear() {
         buffer.Clear();
         pending = 0;

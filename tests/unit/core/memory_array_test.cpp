@@ -51,7 +51,7 @@ TEST(MemoryManager, NullPointersFollowTheirRules) {
 }
 
 TEST(MemoryManager, FailureTellsObserverThenHandlerUnlessFlagged) {
-    core::MemoryBackend failing = core::g_systemMemoryBackend;
+    core::MemoryBackend failing = *core::g_memoryManager->backend;
     failing.allocate = &FailAllocate;
     failing.reallocate = &FailReallocate;
     core::MemoryObserver observer = {&ObserveAllocate, nullptr, &ObserveReallocate, nullptr, &ObserveFree};
@@ -72,7 +72,7 @@ TEST(MemoryManager, FailureTellsObserverThenHandlerUnlessFlagged) {
 TEST(MemoryManagerDeathTest, ExhaustedMemoryEndsTheProcessWithAMessage) {
     EXPECT_EXIT(
         {
-            core::MemoryBackend failing = core::g_systemMemoryBackend;
+            core::MemoryBackend failing = *core::g_memoryManager->backend;
             failing.allocate = &FailAllocate;
             core::g_memoryManager->backend = &failing;
             core::WideString text(u"needs a buffer");
