@@ -1,11 +1,11 @@
 #include "app/uninstall_app.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include "engine/paths.h"
 #include "engine/product.h"
 #include "engine/registry/read_registry_string.h"
+#include "engine/system_checks.h"
 #include "i18n/string_catalog.h"
 #include "platform/files.h"
 #include "platform/registry.h"
@@ -80,7 +80,7 @@ void UninstallApp::RemoveVirtualStoreCopy() {
     if (length == 0 || length >= win::MAX_PATH || length <= 5) return;
     std::u16string localAppData(temp, length - 5);
     if (!engine::EndsWithBackslash(localAppData) || engine::IsDriveRootOrEmpty(localAppData)) return;
-    const char16_t* programFiles = IsRunningUnderWow64() ? u"VirtualStore\\Program Files (x86)\\Orvik Software\\Orvik Pendrel"
+    const char16_t* programFiles = engine::IsRunningUnderWow64() ? u"VirtualStore\\Program Files (x86)\\Orvik Software\\Orvik Pendrel"
                                                           : u"VirtualStore\\Program Files\\Orvik Software\\Orvik Pendrel";
     win::RemoveDirectoryW((localAppData + programFiles).c_str());
 }
@@ -102,14 +102,8 @@ void UninstallApp::ShowWarning(unsigned messageId) {
 }
 
 bool UninstallApp::CheckEnvironment() {
-    win::OSVERSIONINFOEXW version{};
-    version.dwOSVersionInfoSize = sizeof version;
-    bool known = win::GetVersionExW(&version);
-    if (!known) {
-        version.dwOSVersionInfoSize = win::OSVERSIONINFOW_SIZE;
-        known = win::GetVersionExW(&version);
-    }
-    if (!known) {
+    win::OSVERSIONINFOEXW version;
+    if (!engine::QueryWindowsVersion(version)) {
         ShowWarning(product::kMsgNoVersionInfo);
         return false;
     }
@@ -117,13 +111,10 @@ bool UninstallApp::CheckEnvironment() {
         ShowWarning(product::kMsgWindowsTooOld);
         return false;
     }
-    win::HKEY software = nullptr;
-    if (win::RegCreateKeyExW(win::HKEY_LOCAL_MACHINE, u"Software", 0, nullptr, 0, win::KEY_ALL_ACCESS, nullptr,
-                             &software, nullptr) != static_cast<win::LONG>(win::ERROR_SUCCESS)) {
+    if (!engine::CanWriteMachineSoftwareKey()) {
         ShowWarning(product::kMsgNeedAdministrator);
         return false;
     }
-    win::RegCloseKey(software);
     return true;
 }
 
@@ -153,16 +144,6 @@ void UninstallApp::RemoveInstallDirAndSelf() {
     }
     // The temporary copy is ours whatever the records said: it always goes.
     DeleteSelf();
-}
-
-bool IsRunningUnderWow64() {
-    win::HMODULE kernel = win::LoadLibraryW(u"kernel32.dll");
-    if (!kernel) return false;
-    win::BOOL wow64 = win::FALSE;
-    auto isWow64 = reinterpret_cast<win::IsWow64ProcessFn>(win::GetProcAddress(kernel, "IsWow64Process"));
-    bool result = isWow64 && isWow64(win::GetCurrentProcess(), &wow64) && wow64;
-    win::FreeLibrary(kernel);
-    return result;
 }
 
 win::WORD ParseLanguageId(const std::u16string& text) {

@@ -49,9 +49,6 @@ private:
 // part alone, as the switches of the temporary copy need.
 std::u16string ArgumentsAfterProgramName(const char16_t* commandLine);
 
-// Whether this 32-bit process runs on 64-bit Windows; false when that cannot be told.
-bool IsRunningUnderWow64();
-
 // The language number written as decimal text: leading blanks, an optional sign, digits up to
 // the first other character (none gives 0); the low 16 bits.
 win::WORD ParseLanguageId(const std::u16string& text);

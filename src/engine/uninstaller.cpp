@@ -1,5 +1,6 @@
 #include "engine/uninstaller.h"
 
+#include "engine/files/directory_tree.h"
 #include "engine/paths.h"
 #include "engine/product.h"
 #include "engine/registry/read_registry_string.h"
@@ -33,10 +34,7 @@ bool Uninstaller::CheckProductNotInUse() {
     if (!HasInstallPath()) return true;
     const std::u16string executable = m_strInstallPath + product::kExecutableName;
     win::SetFileAttributesW(executable.c_str(), win::FILE_ATTRIBUTE_NORMAL);
-    win::WIN32_FIND_DATAW found;
-    win::HANDLE search = win::FindFirstFileW(executable.c_str(), &found);
-    if (search == win::INVALID_HANDLE_VALUE) return true;
-    win::FindClose(search);
+    if (!FindFirstEntry(executable)) return true;
     if (win::DeleteFileW(executable.c_str())) return true;
     const std::u16string text = m_host.GetMessageText(product::kMsgProductInUse);
     const std::u16string caption = m_host.GetMessageText(product::kMsgCaption);

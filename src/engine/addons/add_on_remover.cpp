@@ -118,10 +118,7 @@ void AddOnRemover::RemoveSpellCheck() {
     // The search only decides whether the missing dictionaries are worth a report; every
     // listed name is deleted anyway.
     const std::u16string probe = m_strBaseDir + u"\\lex\\*.*";
-    win::WIN32_FIND_DATAW found;
-    win::HANDLE search = FitsMaxPath(probe) ? win::FindFirstFileW(probe.c_str(), &found) : win::INVALID_HANDLE_VALUE;
-    if (search == win::INVALID_HANDLE_VALUE) ReportRemovalFailure(u"Find lex files failed!", kSpellCheckLabel);
-    else win::FindClose(search);
+    if (!FitsMaxPath(probe) || !FindFirstEntry(probe)) ReportRemovalFailure(u"Find lex files failed!", kSpellCheckLabel);
     for (const char16_t* name : LexFileNames)
         if (!Perform(Operation::DeleteFile, u"\\lex\\" + std::u16string(name)))
             ReportRemovalFailure(u"Delete lex files failed!", kSpellCheckLabel);

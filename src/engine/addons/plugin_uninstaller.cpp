@@ -1,6 +1,7 @@
 // The browser plug-in's own uninstaller: found under one of its two names, started through the
 // shell, waited for, and judged by its exit code.
 #include "engine/addons/add_on_remover.h"
+#include "engine/files/directory_tree.h"
 #include "platform/files.h"
 #include "platform/shell.h"
 #include "platform/system.h"
@@ -36,10 +37,7 @@ constexpr char16_t kLabel[] = u"Firefox Plugin";
 // A directory of that name is no program: the shell would open it in a window of its own.
 bool IsProgramFile(const std::u16string& path) {
     win::WIN32_FIND_DATAW found;
-    win::HANDLE search = win::FindFirstFileW(path.c_str(), &found);
-    if (search == win::INVALID_HANDLE_VALUE) return false;
-    win::FindClose(search);
-    return !(found.dwFileAttributes & win::FILE_ATTRIBUTE_DIRECTORY);
+    return FindFirstEntry(path, &found) && !(found.dwFileAttributes & win::FILE_ATTRIBUTE_DIRECTORY);
 }
 
 }  // namespace

@@ -107,6 +107,14 @@ void RemoveDirectoryTree(const std::u16string& pattern) {
     RemoveMatches(searched);
 }
 
+bool FindFirstEntry(const std::u16string& pattern, win::WIN32_FIND_DATAW* found) {
+    win::WIN32_FIND_DATAW entry;
+    SearchHandle search(win::FindFirstFileW(pattern.c_str(), &entry));
+    if (!search.Found()) return false;
+    if (found) *found = entry;
+    return true;
+}
+
 bool IsReachedWithoutLinks(const std::u16string& base, const std::u16string& relative) {
     for (std::size_t at = relative.find(u'\\', 1); at != std::u16string::npos; at = relative.find(u'\\', at + 1)) {
         const std::u16string step = base + relative.substr(0, at);

@@ -2,6 +2,8 @@
 #pragma once
 #include <string>
 
+#include "platform/files.h"
+
 namespace engine {
 
 // Deletes every file that `pattern` matches ("dir\*.pdf", "dir\*.*") and removes every matching
@@ -16,6 +18,10 @@ void RemoveDirectoryTree(const std::u16string& pattern);
 // (a path beginning with a backslash) is a junction or symbolic link, so that what the path
 // names really lies below `base`. Neither `base` nor the last component is examined: removing
 // a link at the end of a path removes only the link.
+// Whether a file search for `pattern` (a path, or a directory and a wildcard pattern) finds
+// anything; the first entry found is written to `found` when one is given.
+bool FindFirstEntry(const std::u16string& pattern, win::WIN32_FIND_DATAW* found = nullptr);
+
 bool IsReachedWithoutLinks(const std::u16string& base, const std::u16string& relative);
 
 }  // namespace engine

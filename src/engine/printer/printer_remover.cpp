@@ -6,6 +6,7 @@
 
 #include "engine/paths.h"
 #include "engine/product.h"
+#include "engine/system_checks.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/spooler.h"
@@ -105,23 +106,12 @@ bool PrinterRemover::Configure(const std::u16string& installPath, win::HWND prog
 }
 
 bool PrinterRemover::DetectPlatform() {
-    win::OSVERSIONINFOEXW version{};
-    version.dwOSVersionInfoSize = sizeof version;
-    if (!win::GetVersionExW(&version)) {
-        version = {};
-        version.dwOSVersionInfoSize = win::OSVERSIONINFOW_SIZE;
-        if (!win::GetVersionExW(&version)) return false;
-    }
-    if (version.dwMajorVersion < 5) return false;
+    win::OSVERSIONINFOEXW version;
+    if (!QueryWindowsVersion(version) || version.dwMajorVersion < 5) return false;
 
     // Only an administrator may change the machine's printers; the same right opens the
     // machine's software key for all access.
-    win::HKEY software = nullptr;
-    if (win::RegCreateKeyExW(win::HKEY_LOCAL_MACHINE, u"Software", 0, nullptr, 0, win::KEY_ALL_ACCESS, nullptr,
-                             &software, nullptr) == win::ERROR_SUCCESS) {
-        m_bCanWriteHklm = true;
-        win::RegCloseKey(software);
-    }
+    m_bCanWriteHklm = CanWriteMachineSoftwareKey();
 
     CopyBounded(m_szEnvironment, win::kEnvironmentX86);
     if (win::IsProcess64Bit()) {
@@ -129,16 +119,10 @@ bool PrinterRemover::DetectPlatform() {
         CopyBounded(m_szEnvironment, win::kEnvironmentX64);
         return true;
     }
-    // A 32-bit build on 64-bit Windows must look after the 64-bit driver; "IsWow64Process" is
-    // missing before Windows XP SP2.
-    if (win::HMODULE kernel = win::LoadLibraryW(u"kernel32.dll")) {
-        auto isWow64 = reinterpret_cast<win::IsWow64ProcessFn>(win::GetProcAddress(kernel, "IsWow64Process"));
-        win::BOOL wow64 = win::FALSE;
-        if (isWow64 && isWow64(win::GetCurrentProcess(), &wow64) && wow64) {
-            m_bWow64 = true;
-            CopyBounded(m_szEnvironment, win::kEnvironmentX64);
-        }
-        win::FreeLibrary(kernel);
+    // A 32-bit build on 64-bit Windows must look after the 64-bit driver.
+    if (IsRunningUnderWow64()) {
+        m_bWow64 = true;
+        CopyBounded(m_szEnvironment, win::kEnvironmentX64);
     }
     return true;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/uninstall_app.h"
+#include "engine/system_checks.h"
 #include "platform/files.h"
 #include "support/product_machine.h"
 
@@ -243,14 +244,6 @@ TEST_F(Startup, NoInstallPathRemovesNothingAtTheDriveRoot) {
     }
 }
 
-TEST(DriveRoot, Recognised) {
-    EXPECT_TRUE(AtDriveRoot("C:\\"));
-    EXPECT_TRUE(AtDriveRoot("C:"));
-    EXPECT_TRUE(AtDriveRoot("C:\\Uninstall.exe"));
-    EXPECT_TRUE(AtDriveRoot("\\lang"));
-    EXPECT_FALSE(AtDriveRoot("C:\\Users\\user\\Desktop\\Orvik Pendrel.lnk"));
-}
-
 TEST_F(Startup, VirtualStoreCopyIsRemovedFromTheLocalApplicationData) {
     Run(u"-UninstForInst");
     ASSERT_FALSE(sim::machine().CallsTo("RemoveDirectoryW").empty());
@@ -272,11 +265,11 @@ TEST(Wow64, AnyFailureMeansNotUnderWow64) {
     for (auto mode : {sim::Wow64::FunctionMissing, sim::Wow64::CallFails, sim::Wow64::No}) {
         sim::Reset();
         sim::machine().system.wow64 = mode;
-        EXPECT_FALSE(app::IsRunningUnderWow64());
+        EXPECT_FALSE(engine::IsRunningUnderWow64());
         EXPECT_EQ(sim::machine().system.librariesLoaded, sim::machine().system.librariesFreed);
     }
     sim::machine().system.wow64 = sim::Wow64::Yes;
-    EXPECT_TRUE(app::IsRunningUnderWow64());
+    EXPECT_TRUE(engine::IsRunningUnderWow64());
 }
 
 TEST(LanguageNumber, ReadsLeadingDigitsWithSignAndKeepsTheLow16Bits) {

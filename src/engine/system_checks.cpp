@@ -1,0 +1,35 @@
+#include "engine/system_checks.h"
+
+#include "platform/registry.h"
+
+namespace engine {
+
+bool QueryWindowsVersion(win::OSVERSIONINFOEXW& version) {
+    version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (win::GetVersionExW(&version)) return true;
+    version = {};
+    version.dwOSVersionInfoSize = win::OSVERSIONINFOW_SIZE;
+    return win::GetVersionExW(&version) != 0;
+}
+
+bool CanWriteMachineSoftwareKey() {
+    win::HKEY software = nullptr;
+    if (win::RegCreateKeyExW(win::HKEY_LOCAL_MACHINE, u"Software", 0, nullptr, 0, win::KEY_ALL_ACCESS, nullptr,
+                             &software, nullptr) != static_cast<win::LONG>(win::ERROR_SUCCESS))
+        return false;
+    win::RegCloseKey(software);
+    return true;
+}
+
+bool IsRunningUnderWow64() {
+    win::HMODULE kernel = win::LoadLibraryW(u"kernel32.dll");
+    if (!kernel) return false;
+    win::BOOL wow64 = win::FALSE;
+    auto isWow64 = reinterpret_cast<win::IsWow64ProcessFn>(win::GetProcAddress(kernel, "IsWow64Process"));
+    const bool result = isWow64 && isWow64(win::GetCurrentProcess(), &wow64) && wow64;
+    win::FreeLibrary(kernel);
+    return result;
+}
+
+}  // namespace engine
