@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "engine/install_record.h"
 #include "engine/paths.h"
 #include "engine/product.h"
 #include "engine/registry/read_registry_string.h"
@@ -88,9 +89,11 @@ void UninstallApp::RemoveVirtualStoreCopy() {
 void UninstallApp::ReadLanguageAndLoadCatalog() {
     m_wLangId = ParseLanguageId(
         engine::ReadRegistryString(win::HKEY_CURRENT_USER, product::kLanguageKey, product::kLanguageValue));
-    const std::u16string installPath =
-        engine::ReadRegistryString(win::HKEY_LOCAL_MACHINE, product::kProductKey, product::kInstallPathValue);
-    m_catalog.LoadCatalog(m_wLangId, installPath);
+    // The texts of an elevated program come only from the product's own directory, judged as the
+    // removal judges it: without one, a relative path would be read from the current directory
+    // (for the temporary copy the user's temporary directory, which any process can write).
+    const engine::InstallRecord record = engine::ReadInstallRecord();
+    m_catalog.LoadCatalog(m_wLangId, record.state == engine::InstallRecordState::Usable ? record.directory : u"");
 }
 
 std::u16string UninstallApp::GetMessageText(unsigned id) { return m_catalog.GetString(id); }

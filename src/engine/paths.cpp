@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/shell.h"
 #include "platform/types.h"
 
 namespace engine {
@@ -80,6 +81,16 @@ bool IsDriveRootOrEmpty(const std::u16string& path) {
     if (body.empty()) return true;
     if (body.size() == 2 && IsDriveLetter(body[0]) && body[1] == u':') return true;
     return false;
+}
+
+std::u16string SpecialFolderPath(int csidl) {
+    win::ITEMIDLIST* idList = nullptr;
+    if (win::FAILED(win::SHGetSpecialFolderLocation(nullptr, csidl, &idList)) || !idList) return {};
+    char16_t buffer[win::MAX_PATH] = {};
+    const bool resolved = win::SHGetPathFromIDListW(idList, buffer) != 0;
+    win::ILFree(idList);
+    buffer[win::MAX_PATH - 1] = 0;
+    return resolved ? std::u16string(buffer) : std::u16string();
 }
 
 }  // namespace engine

@@ -22,4 +22,8 @@ bool FitsMaxPath(const std::u16string& path);
 // True when `path` names a drive root or nothing a removal may touch ("", "\", "C:", "C:\").
 bool IsDriveRootOrEmpty(const std::u16string& path);
 
+// The directory of a shell folder (a CSIDL number) as the shell reports it; empty when it has
+// none.
+std::u16string SpecialFolderPath(int csidl);
+
 }  // namespace engine

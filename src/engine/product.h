@@ -27,6 +27,7 @@ enum Message : unsigned {
     kMsgCannotOpenPrinter = 13,
     kMsgCannotDeletePrinter = 14,
     kMsgCannotDeleteDriver = 15,
+    kMsgInstallPathUnusable = 20,
 };
 
 }  // namespace product

@@ -1,6 +1,7 @@
 #include "engine/uninstaller.h"
 
 #include "engine/files/directory_tree.h"
+#include "engine/install_record.h"
 #include "engine/paths.h"
 #include "engine/product.h"
 #include "engine/registry/read_registry_string.h"
@@ -13,21 +14,36 @@ namespace engine {
 
 bool Uninstaller::PrepareUninstall() {
     LoadProductRecords();
+    if (m_installRecord == InstallRecordState::Unusable) {
+        ReportUnusableInstallRecord();
+        return false;
+    }
     return CheckProductNotInUse();
 }
 
 void Uninstaller::LoadProductRecords() {
     m_strInstallPath.clear();
     m_strExistPath.clear();
-    std::u16string install =
-        WithTrailingBackslash(ReadRegistryString(win::HKEY_LOCAL_MACHINE, product::kProductKey, product::kInstallPathValue));
-    // Without a usable install directory every path would be formed at a drive root (or in a
-    // place the product never was): such a record leaves the install path empty, and the steps
-    // that work inside the install directory do nothing.
-    if (IsSafeInstallDirectory(install)) m_strInstallPath = install;
+    // The record is used in the form Windows opens it; one that names no directory of the
+    // product's (a root, a system or user folder, a relative path, ...) leaves the install path
+    // empty, and the preparation then fails before anything is removed.
+    const InstallRecord record = ReadInstallRecord();
+    m_installRecord = record.state;
+    m_strInstallPath = record.directory;
     m_host.SetInstallDir(m_strInstallPath);
-    m_strExistPath =
-        WithTrailingBackslash(ReadRegistryString(win::HKEY_LOCAL_MACHINE, product::kProductKey, product::kExistPathValue));
+    const std::u16string exist = ReadRegistryString(win::HKEY_LOCAL_MACHINE, product::kProductKey, product::kExistPathValue);
+    const auto normalisedExist = exist.empty() ? std::nullopt : NormaliseFullPath(exist);
+    m_strExistPath = WithTrailingBackslash(normalisedExist ? *normalisedExist : exist);
+}
+
+// The record exists but cannot be trusted: removing the product's records now would orphan its
+// files, and removing files would work in a place that is not the product's. The installer hears
+// -1 from the start-up; a user is told why nothing happened.
+void Uninstaller::ReportUnusableInstallRecord() {
+    if (m_host.IsSilent()) return;
+    const std::u16string text = m_host.GetMessageText(product::kMsgInstallPathUnusable);
+    const std::u16string caption = m_host.GetMessageText(product::kMsgCaption);
+    win::MessageBoxW(nullptr, text.c_str(), caption.c_str(), win::MB_OK | win::MB_ICONWARNING);
 }
 
 bool Uninstaller::CheckProductNotInUse() {

@@ -4,6 +4,7 @@
 #pragma once
 #include <string>
 
+#include "engine/install_record.h"
 #include "engine/uninstall_host.h"
 #include "platform/types.h"
 
@@ -31,10 +32,11 @@ public:
     void RemoveFileAssociations();
     void RemoveProductRegistry();
 
-    // Install records, each ending in one backslash; empty when the registry names no
-    // directory that may safely be removed from.
+    // Install records, each ending in one backslash, in the form Windows opens them; the install
+    // path is empty when the registry names no directory that may safely be removed from.
     std::u16string m_strInstallPath;
     std::u16string m_strExistPath;
+    InstallRecordState m_installRecord = InstallRecordState::Missing;
     // The progress bar; null while the dialog has no window.
     win::HWND m_hProgress = nullptr;
 
@@ -45,6 +47,7 @@ protected:
     virtual void EndWizard(int /*result*/) {}
 
     bool HasInstallPath() const { return !m_strInstallPath.empty(); }
+    void ReportUnusableInstallRecord();
     void RemoveCreatedParents();
     void SetProgress(int position);
     UninstallHost& m_host;

@@ -43,9 +43,13 @@ StringCatalog::~StringCatalog() {
 
 void StringCatalog::LoadCatalog(win::WORD languageId, const std::u16string& installPath) {
     core::DeleteXmlElement(m_root);
-    // No separator is inserted: a path without its trailing backslash names a sibling directory,
-    // where no language file is found, and the built-in texts are used.
-    m_root = ReadLanguageFile(installPath + u"lang\\" + LanguageFileName(languageId));
+    m_root = nullptr;
+    // Without an install directory there is no language file: a path formed from nothing would
+    // be relative to whatever the current directory is.
+    if (installPath.empty()) return;
+    // A record stored without its trailing backslash still names the install directory.
+    const std::u16string directory = installPath.back() == u'\\' ? installPath : installPath + u'\\';
+    m_root = ReadLanguageFile(directory + u"lang\\" + LanguageFileName(languageId));
 }
 
 std::u16string StringCatalog::GetString(unsigned id) const {

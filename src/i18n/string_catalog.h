@@ -18,10 +18,10 @@ public:
     StringCatalog& operator=(const StringCatalog&) = delete;
     ~StringCatalog();
 
-    // Reads the language file of that language number from installPath + "lang\" once. The
-    // install path is taken as read from the registry: it is expected to end in a backslash.
-    // When the file is missing, unreadable or does not parse, every message comes from the
-    // built-in table.
+    // Reads the language file of that language number from the "lang" directory of
+    // `installPath` once; a missing trailing backslash is supplied. An empty install path (no
+    // usable install directory), or a file that is missing, unreadable or does not parse, leaves
+    // every message to the built-in table.
     void LoadCatalog(win::WORD languageId, const std::u16string& installPath);
     bool IsLoaded() const { return m_root != nullptr; }
 

@@ -2,6 +2,7 @@
 
 #include "engine/files/directory_tree.h"
 #include "engine/paths.h"
+#include "engine/registry/registry_tree.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/system.h"
@@ -59,7 +60,8 @@ void ReportRemovalFailure(const std::u16string& text, const std::u16string& labe
     win::OutputDebugStringW(line.c_str());
 }
 
-AddOnRemover::AddOnRemover(const std::u16string& installPath) : m_strBaseDir(WithoutTrailingBackslash(installPath)) {}
+AddOnRemover::AddOnRemover(const std::u16string& installPath, bool silent)
+    : m_strBaseDir(WithoutTrailingBackslash(installPath)), m_bSilent(silent) {}
 
 void AddOnRemover::RemoveAll() {
     RemoveCjkSupport();
@@ -72,11 +74,13 @@ void AddOnRemover::RemoveAll() {
     RemoveOcrPlugin();
 }
 
-// The record is deleted in one call: a record holding subkeys stays where the system refuses
-// that, and nothing is reported for it.
+// The record is deleted as one key: a record holding subkeys stays where the system refuses
+// that, and nothing is reported for it. The user's own processes can write these keys while the
+// removal runs elevated, so a link planted as a record (or above one) is removed itself, never
+// followed into the key it names.
 void AddOnRemover::DeleteRecord(const char16_t* label) {
     const std::u16string key = kUpdatesList + std::u16string(label);
-    win::RegDeleteKeyW(win::HKEY_CURRENT_USER, key.c_str());
+    DeleteRegistryKey(win::HKEY_CURRENT_USER, key.c_str());
 }
 
 bool AddOnRemover::Perform(Operation operation, const std::u16string& relative) {

@@ -17,8 +17,9 @@ void ReportRemovalFailure(const std::u16string& text, const std::u16string& labe
 class AddOnRemover {
 public:
     // `installPath` is the install directory; one trailing backslash is dropped. An empty
-    // install path leaves every file alone; the add-on records are still deleted.
-    explicit AddOnRemover(const std::u16string& installPath);
+    // install path leaves every file alone; the add-on records are still deleted. A silent
+    // removal lets the shell show no error box of its own.
+    explicit AddOnRemover(const std::u16string& installPath, bool silent = false);
 
     // The eight sub-steps, in order.
     void RemoveAll();
@@ -37,6 +38,7 @@ public:
     bool RunPluginUninstaller();
 
     const std::u16string& BaseDirectory() const { return m_strBaseDir; }
+    bool IsSilent() const { return m_bSilent; }
 
     enum class Operation { DeleteFile, RemoveDirectory, RemoveTree };
     struct Row {
@@ -55,6 +57,7 @@ private:
     bool Perform(Operation operation, const std::u16string& relative);
 
     std::u16string m_strBaseDir;
+    bool m_bSilent;
 };
 
 }  // namespace engine

@@ -59,7 +59,9 @@ bool AddOnRemover::RunPluginUninstaller() {
     const std::u16string parameters = u" -p " + base + u"\\plugins\\";
     win::SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
-    info.fMask = win::SEE_MASK_NOCLOSEPROCESS;
+    // The installer runs the removal unattended: a program that cannot be started must not
+    // leave a shell error box waiting for an answer nobody gives.
+    info.fMask = win::SEE_MASK_NOCLOSEPROCESS | (IsSilent() ? win::SEE_MASK_FLAG_NO_UI : 0);
     info.lpFile = program.c_str();
     info.lpParameters = parameters.c_str();
     info.nShow = win::SW_SHOW;

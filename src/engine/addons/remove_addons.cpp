@@ -5,7 +5,7 @@
 namespace engine {
 
 void Uninstaller::RemoveAddOns() {
-    AddOnRemover remover(m_strInstallPath);
+    AddOnRemover remover(m_strInstallPath, m_host.IsSilent());
     remover.RemoveAll();
 }
 

@@ -1,6 +1,7 @@
 // Shortcuts in the shell's folders, and the program files with the directories the installer
 // created above the install directory.
 #include "engine/files/directory_tree.h"
+#include "engine/install_record.h"
 #include "engine/paths.h"
 #include "engine/uninstaller.h"
 #include "platform/files.h"
@@ -19,13 +20,7 @@ constexpr const char16_t* kProgramFiles[] = {u"Readme.txt",           u"Uninstal
 // The file-system path of a shell folder, without trailing backslash; empty when the folder
 // cannot be resolved or is a drive root, so that no path is ever formed from it.
 std::u16string ShellFolderPath(int folder) {
-    win::ITEMIDLIST* idList = nullptr;
-    if (win::FAILED(win::SHGetSpecialFolderLocation(nullptr, folder, &idList)) || !idList) return {};
-    char16_t buffer[win::MAX_PATH] = {};
-    const bool resolved = win::SHGetPathFromIDListW(idList, buffer) != 0;
-    win::ILFree(idList);
-    buffer[win::MAX_PATH - 1] = 0;
-    std::u16string path = resolved ? WithoutTrailingBackslash(buffer) : std::u16string();
+    std::u16string path = WithoutTrailingBackslash(SpecialFolderPath(folder));
     return IsSafeInstallDirectory(path) ? path : std::u16string();
 }
 
@@ -86,8 +81,9 @@ void Uninstaller::RemoveCreatedParents() {
         const std::u16string directory = m_strInstallPath.substr(0, i);
         if (directory + u'\\' == m_strExistPath) return;
         // A drive or share root ends the walk. "C:" alone would even name the current
-        // directory of drive C, which may be any directory at all.
-        if (!IsSafeInstallDirectory(directory)) return;
+        // directory of drive C, which may be any directory at all. So does a folder of the
+        // system's or the user's: an empty "Program Files" or desktop is not the product's.
+        if (!IsSafeInstallDirectory(directory) || IsSystemOrShellFolder(directory)) return;
         if (FitsMaxPath(directory)) win::RemoveDirectoryW(directory.c_str());
     }
 }

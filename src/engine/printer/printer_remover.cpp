@@ -130,6 +130,26 @@ bool PrinterRemover::DetectPlatform() {
 bool PrinterRemover::Run() {
     if (!m_bCanWriteHklm) return false;
     SetStepProgress(0);
+    const bool spoolerAnswered = FindDriverDirectory();
+    if (spoolerAnswered) {
+        SetStepProgress(3);
+        m_nStage = 4;
+        if (!RemoveStages()) return false;
+        SetStepProgress(4);
+        SetStepProgress(5);
+        SetStepProgress(7);
+        RemoveInstalledDriverFiles();
+    }
+    // The Word add-in is the product's, not the spooler's: with the spooler stopped or disabled
+    // Word would otherwise go on loading it from the directory of a removed product.
+    UnregisterWordAddin();
+    SetStepProgress(10);
+    // Succeeds only when the directory is empty by now; later steps try again.
+    if (m_szInstallDir[0]) win::RemoveDirectoryW(m_szInstallDir);
+    return spoolerAnswered;
+}
+
+bool PrinterRemover::FindDriverDirectory() {
     win::DWORD needed = 0;
     char16_t directory[win::MAX_PATH] = {};
     if (!win::GetPrinterDriverDirectoryW(nullptr, m_szEnvironment, 1, reinterpret_cast<win::BYTE*>(directory),
@@ -138,20 +158,7 @@ bool PrinterRemover::Run() {
     directory[win::MAX_PATH - 1] = 0;
     // Every file this step deletes is named below the driver directory; a root or an empty
     // answer would put them somewhere the product never was.
-    if (IsDriveRootOrEmpty(directory) || !CopyBounded(m_szDriverDir, directory)) return false;
-    SetStepProgress(3);
-
-    m_nStage = 4;
-    if (!RemoveStages()) return false;
-    SetStepProgress(4);
-    SetStepProgress(5);
-    SetStepProgress(7);
-    RemoveInstalledDriverFiles();
-    UnregisterWordAddin();
-    SetStepProgress(10);
-    // Succeeds only when the directory is empty by now; later steps try again.
-    if (m_szInstallDir[0]) win::RemoveDirectoryW(m_szInstallDir);
-    return true;
+    return !IsDriveRootOrEmpty(directory) && CopyBounded(m_szDriverDir, directory);
 }
 
 bool PrinterRemover::RemoveStages() {

@@ -18,7 +18,9 @@ public:
     // that no install directory is known, and nothing is removed from one.
     bool Configure(const std::u16string& installPath, win::HWND progress, int progressStart, int progressEnd);
     bool DetectPlatform();
-    bool Run();  // true when every stage was worked through
+    // True when every stage was worked through. The Word add-in goes also when the spooler
+    // cannot name its driver directory; only a cancelled prompt leaves it.
+    bool Run();
 
     bool RemoveStages();
     bool RemovePrinters();
@@ -37,6 +39,7 @@ public:
 
 private:
     bool AskRetry(unsigned messageId);
+    bool FindDriverDirectory();
     bool IsDriverInstalled();
     void RemoveStagingFiles();
 

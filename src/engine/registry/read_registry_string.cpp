@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "engine/registry/registry_key.h"
+
 namespace engine {
 
 namespace {
@@ -16,17 +18,13 @@ std::u16string ReadRegistryString(win::HKEY root, const char16_t* keyPath, const
 
 std::u16string ReadRegistryString(win::HKEY root, const char16_t* keyPath, const char16_t* valueName,
                                   const std::u16string& defaultText, win::DWORD maxBytes) {
-    win::HKEY key = nullptr;
-    if (win::RegCreateKeyExW(root, keyPath, 0, nullptr, 0, win::KEY_QUERY_VALUE, nullptr, &key, nullptr) !=
-            static_cast<win::LONG>(win::ERROR_SUCCESS) ||
-        !key)
-        return defaultText;
-
-    std::u16string result = defaultText;
+    // Opened for reading only: a read must never leave a key behind where there was none (the
+    // product once created every missing key it looked at, also under other programs' ProgIDs).
+    RegistryKey key;
     std::u16string text;
-    if (QueryRegistryString(key, valueName, maxBytes, text)) result = text;
-    win::RegCloseKey(key);
-    return result;
+    if (key.Open(root, keyPath, win::KEY_QUERY_VALUE) && QueryRegistryString(key.get(), valueName, maxBytes, text))
+        return text;
+    return defaultText;
 }
 
 bool QueryRegistryString(win::HKEY key, const char16_t* valueName, win::DWORD maxBytes, std::u16string& text) {

@@ -7,7 +7,7 @@ namespace engine {
 
 // The text of a string value, or `defaultText` when the value is missing, empty, not a string,
 // or longer than the 259 characters a path buffer holds (a truncated path could name another
-// directory). Opening the key creates it when it is missing, as the product always has.
+// directory). The key is opened for reading only: a missing key is not created.
 std::u16string ReadRegistryString(win::HKEY root, const char16_t* keyPath, const char16_t* valueName,
                                   const std::u16string& defaultText = std::u16string());
 

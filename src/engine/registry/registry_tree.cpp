@@ -67,7 +67,40 @@ bool OpenAsItself(RegistryKey& key, win::HKEY parent, const char16_t* path) {
     return key.Open(parent, path, win::KEY_ALL_ACCESS, win::REG_OPTION_OPEN_LINK);
 }
 
+// True when no key on the way from `root` to the parent of `path` is a link: each is opened as
+// itself, so a link planted above the key cannot turn its deletion into another key's.
+bool IsReachedWithoutRegistryLinks(win::HKEY root, const std::u16string& path) {
+    for (std::size_t at = path.find(u'\\'); at != std::u16string::npos; at = path.find(u'\\', at + 1)) {
+        RegistryKey step;
+        if (!step.Open(root, path.substr(0, at).c_str(), win::KEY_QUERY_VALUE, win::REG_OPTION_OPEN_LINK))
+            return step.status() == static_cast<win::LONG>(win::ERROR_FILE_NOT_FOUND);
+        if (IsLink(step.get())) return false;
+    }
+    return true;
+}
+
 }  // namespace
+
+void DeleteRegistryKey(win::HKEY root, const char16_t* path) {
+    if (!path || !*path) return;
+    if (IsWindows95Family()) {
+        win::RegDeleteKeyW(root, path);
+        return;
+    }
+    if (!IsReachedWithoutRegistryLinks(root, path)) return;
+    {
+        RegistryKey key;
+        if (OpenAsItself(key, root, path)) {
+            if (IsLink(key.get())) {
+                win::NtDeleteKey(key.get());
+                return;
+            }
+        } else if (key.status() != static_cast<win::LONG>(win::ERROR_FILE_NOT_FOUND)) {
+            return;  // perhaps a link that cannot be opened as itself
+        }
+    }
+    win::RegDeleteKeyW(root, path);
+}
 
 void DeleteRegistryTree(win::HKEY root, const char16_t* path) {
     // An empty path would name the root itself, whose subkeys are not ours.

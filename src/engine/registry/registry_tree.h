@@ -12,6 +12,12 @@ namespace engine {
 // and values. The top key's values are cleared even when a subkey stays.
 void DeleteRegistryTree(win::HKEY root, const char16_t* path);
 
+// Deletes the one key `path` under `root` as the walk deletes a key, without its subkeys: where
+// the system refuses to delete a key that has subkeys, the key stays. A link there is removed
+// itself; a key reached through a link on the way, or that exists but cannot be opened as
+// itself, is left alone.
+void DeleteRegistryKey(win::HKEY root, const char16_t* path);
+
 // Deletes every subkey of `key`, the open handle of `path` under `root`, deepest first. False at
 // the first subkey that cannot be enumerated or deleted: its later siblings are left alone.
 bool DeleteRegistrySubkeys(win::HKEY root, win::HKEY key, const char16_t* path);

@@ -48,6 +48,13 @@ void Reset() {
         {win::CSIDL_APPDATA, profile + u"\\AppData\\Roaming"},
         {win::CSIDL_PROGRAMS, profile + u"\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs"},
         {win::CSIDL_COMMON_PROGRAMS, u"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"},
+        {win::CSIDL_WINDOWS, u"C:\\windows"},
+        {win::CSIDL_SYSTEM, u"C:\\windows\\system32"},
+        {win::CSIDL_PROGRAM_FILES, u"C:\\Program Files"},
+        {win::CSIDL_PROFILE, profile},
+        {win::CSIDL_PERSONAL, profile + u"\\Documents"},
+        {win::CSIDL_LOCAL_APPDATA, profile + u"\\AppData\\Local"},
+        {win::CSIDL_COMMON_APPDATA, u"C:\\ProgramData"},
     };
     for (auto& [id, path] : m.shell.folders) fs.AddDirectory(path);
     m.calls.clear();

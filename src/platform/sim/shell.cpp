@@ -52,7 +52,8 @@ BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) {
                   sim::Narrow(sim::FromPtr(info->lpFile)) + " " + sim::Narrow(sim::FromPtr(info->lpParameters)));
     auto& shell = machine().shell;
     shell.launches.push_back({sim::FromPtr(info->lpVerb), sim::FromPtr(info->lpFile),
-                              sim::FromPtr(info->lpParameters), sim::FromPtr(info->lpDirectory), info->nShow, true});
+                              sim::FromPtr(info->lpParameters), sim::FromPtr(info->lpDirectory), info->nShow, true,
+                              info->fMask});
     info->hProcess = nullptr;
     if (shell.shellExecuteFails || shell.shellExecuteExNoProcess) return shell.shellExecuteFails ? FALSE : TRUE;
     if (info->fMask & SEE_MASK_NOCLOSEPROCESS) {

@@ -16,6 +16,7 @@ struct ShellLaunch {
     std::u16string directory;
     int show = 0;
     bool extended = false;  // ShellExecuteExW
+    win::ULONG mask = 0;    // ShellExecuteExW's fMask
 };
 
 struct ShellNotification {

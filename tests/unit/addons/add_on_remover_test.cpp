@@ -140,6 +140,33 @@ TEST(AddOnRemover, RecordWithSubkeyStaysWhileItsSiblingsGo) {
     EXPECT_EQ(sim::machine().CountCalls("RegDeleteKeyW"), 5u);
 }
 
+// The user's processes can write the records while the removal runs elevated: a link planted as
+// a record, or in place of "Updates List", is removed itself and the key it names stays.
+TEST(AddOnRemover, RegistryLinksAmongTheRecordsAreNotFollowed) {
+    const win::HKEY LM = win::HKEY_LOCAL_MACHINE, CU = win::HKEY_CURRENT_USER;
+    auto& reg = sim::machine().registry;
+    reg.SetString(LM, u"Software\\Victim", u"Data", u"keep");
+    reg.SetString(LM, u"Software\\Victim\\OnDemandCM", u"Data", u"keep");
+    InstallEverything();
+    reg.CreateLink(CU, kUpdates + std::u16string(u"\\Firefox Plugin"), LM, u"Software\\Victim");
+
+    engine::AddOnRemover(kInstall).RemoveAll();
+
+    EXPECT_TRUE(reg.HasValue(LM, u"Software\\Victim", u"Data"));
+    EXPECT_FALSE(reg.Exists(CU, kUpdates + std::u16string(u"\\Firefox Plugin")));
+    EXPECT_FALSE(reg.Exists(CU, kUpdates + std::u16string(u"\\OnDemandCM")));
+
+    sim::Reset();
+    auto& fresh = sim::machine().registry;
+    fresh.SetString(LM, u"Software\\Victim\\OnDemandCM", u"Data", u"keep");
+    fresh.CreateLink(CU, kUpdates, LM, u"Software\\Victim");
+
+    engine::AddOnRemover(kInstall).RemoveAll();
+
+    EXPECT_TRUE(fresh.HasValue(LM, u"Software\\Victim\\OnDemandCM", u"Data"));
+    EXPECT_TRUE(fresh.Exists(CU, kUpdates));  // the link goes with the product's records later
+}
+
 TEST(AddOnRemover, LinksInsideTheInstallDirectoryAreNotFollowed) {
     const std::u16string documents = u"C:\\Users\\user\\Documents";
     Fs().AddFile(documents + u"\\accent.tlx");

@@ -39,6 +39,16 @@ TEST(PluginUninstaller, StartsTheFirstNameWithTheUnquotedPluginDirectoryAndWaits
     EXPECT_EQ(sim::machine().system.openProcessHandles, 0);
 }
 
+// Run by the installer nobody answers a shell error box, so the shell is told to show none.
+TEST(PluginUninstaller, SilentRemovalAsksTheShellForNoErrorBox) {
+    Fs().AddFile(kBase + std::u16string(u"\\UnPDFReaderPlugin.exe"));
+    engine::AddOnRemover(kInstall, true).RunPluginUninstaller();
+    engine::AddOnRemover(kInstall, false).RunPluginUninstaller();
+    ASSERT_EQ(Launches().size(), 2u);
+    EXPECT_EQ(Launches()[0].mask, win::SEE_MASK_NOCLOSEPROCESS | win::SEE_MASK_FLAG_NO_UI);
+    EXPECT_EQ(Launches()[1].mask, win::SEE_MASK_NOCLOSEPROCESS);
+}
+
 TEST(PluginUninstaller, FallsBackToTheSecondName) {
     Fs().AddDirectory(kBase + std::u16string(u"\\UnPDFReaderPlugin.exe"));  // not a program
     Fs().AddFile(kBase + std::u16string(u"\\UninstallPDFReaderPlugin.exe"));

@@ -2,8 +2,12 @@
 // the end of the run.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "app/uninstall_app.h"
+#include "engine/product.h"
 #include "engine/system_checks.h"
+#include "i18n/string_catalog.h"
 #include "platform/files.h"
 #include "support/product_machine.h"
 
@@ -214,6 +218,77 @@ TEST_F(Startup, InstallDirectoryIsRemovedOnlyWhenEmpty) {
     }
 }
 
+// The product's record as some installers spell it: the product goes whole, records last.
+TEST_F(Startup, DoubledTrailingBackslashRecordRemovesTheWholeProduct) {
+    sim::Reset();
+    InstallProduct(kInstallDir + u"\\");
+    RunAsTemporaryCopy();
+    sim::machine().files.pipe.exists = true;
+    win::DeleteFileW((kInstallDir + u"Uninstall.exe").c_str());
+    Run(u"-UninstForInst");
+    EXPECT_EQ(PipeWrites(), (std::vector<std::string>{"1", "2", "4", "6", "7", "8", "9", "10"}));
+    EXPECT_FALSE(sim::machine().files.Exists(kInstallDir));
+    EXPECT_FALSE(sim::machine().registry.Exists(win::HKEY_LOCAL_MACHINE, kProductKey));
+}
+
+TEST_F(Startup, UnusableRecordIsAFailedPreparationInEitherMode) {
+    sim::Reset();
+    InstallProduct(u"C:\\Windows\\");
+    RunAsTemporaryCopy();
+    sim::machine().files.pipe.exists = true;
+    Run(u"-UninstForInst");
+    EXPECT_EQ(PipeWrites(), std::vector<std::string>{"-1"});
+    EXPECT_TRUE(BoxTexts().empty());
+    EXPECT_TRUE(sim::machine().registry.Exists(win::HKEY_LOCAL_MACHINE, kProductKey));
+    EXPECT_TRUE(ProductExecutableExists());
+
+    sim::Reset();
+    InstallProduct(u"C:\\Windows\\");
+    RunAsTemporaryCopy();
+    sim::machine().windows.answers.push_back(win::IDYES);
+    app::UninstallApp a;
+    a.InitInstance();
+    EXPECT_EQ(BoxTexts(), (std::vector<std::u16string>{i18n::BuiltInText(product::kMsgConfirmUninstall),
+                                                       i18n::BuiltInText(product::kMsgInstallPathUnusable)}));
+    EXPECT_EQ(sim::machine().CountCalls("DialogBoxParamW"), 0u);
+    EXPECT_TRUE(sim::machine().registry.Exists(win::HKEY_LOCAL_MACHINE, kProductKey));
+    EXPECT_TRUE(ProductExecutableExists());
+}
+
+// Every key of both hives, by full name.
+void CollectKeys(const sim::RegKey& key, const std::string& path, std::set<std::string>& out) {
+    for (const auto& child : key.subkeys) {
+        const std::string name = path + "\\" + sim::Narrow(child->name);
+        out.insert(name);
+        CollectKeys(*child, name, out);
+    }
+}
+std::set<std::string> AllKeys() {
+    std::set<std::string> keys;
+    CollectKeys(sim::machine().registry.machine, "HKLM", keys);
+    CollectKeys(sim::machine().registry.user, "HKCU", keys);
+    return keys;
+}
+
+// A whole run reads many keys that do not exist (another program's ProgID without an open verb,
+// ".fdf", MIME types, user choices, the language key): none of them appears.
+TEST_F(Startup, RunCreatesNoKeyAnywhere) {
+    auto& reg = sim::machine().registry;
+    reg.SetString(win::HKEY_LOCAL_MACHINE, u"Software\\Classes\\.pdf", u"", u"Other.Reader");
+    reg.Create(win::HKEY_LOCAL_MACHINE, u"Software\\Classes\\Other.Reader");
+    reg.SetString(win::HKEY_CURRENT_USER, u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.pdf\\UserChoice",
+                  u"Progid", u"Other.Reader");
+    const std::set<std::string> before = AllKeys();
+
+    Run(u"-UninstForInst");
+
+    ASSERT_EQ(PipeWrites().size(), 8u);
+    std::vector<std::string> created;
+    for (const std::string& key : AllKeys())
+        if (!before.count(key)) created.push_back(key);
+    EXPECT_EQ(created, std::vector<std::string>{});
+}
+
 // A path directly at a drive root, or the root itself.
 bool AtDriveRoot(const std::string& path) {
     if (path.size() < 2 || path[1] != ':') return path.empty() || path[0] == '\\';
@@ -224,6 +299,7 @@ bool AtDriveRoot(const std::string& path) {
 
 TEST_F(Startup, NoInstallPathRemovesNothingAtTheDriveRoot) {
     for (std::u16string stored : {u"", u"\\", u"C:\\", u"C:"}) {
+        SCOPED_TRACE(sim::Narrow(stored));
         sim::Reset();
         InstallProduct(stored);
         RunAsTemporaryCopy();
@@ -234,7 +310,12 @@ TEST_F(Startup, NoInstallPathRemovesNothingAtTheDriveRoot) {
         app::UninstallApp a;
         a.m_lpCmdLine = u"-UninstForInst";
         a.InitInstance();
-        EXPECT_EQ(sim::machine().files.pipe.writes.size(), 8u);
+        // Without a record the steps that need no directory run; a record naming a root is a
+        // failed preparation.
+        if (stored.empty())
+            EXPECT_EQ(sim::machine().files.pipe.writes.size(), 8u);
+        else
+            EXPECT_EQ(sim::machine().files.pipe.writes, std::vector<std::string>{"-1"});
         EXPECT_TRUE(sim::machine().files.Exists(u"C:\\Orvik Pendrel.exe"));
         EXPECT_TRUE(sim::machine().files.Exists(u"C:\\Uninstall.exe"));
         EXPECT_TRUE(sim::machine().files.Exists(u"C:\\lang"));

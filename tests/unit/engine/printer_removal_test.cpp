@@ -293,7 +293,7 @@ TEST_F(PrinterRemoval, TemporaryNameLeftFromAnEarlierRun) {
     EXPECT_EQ(machine().files.Find(kX86Dir + u"\\3\\kvTmp3.tmp")->content, "old");
 }
 
-TEST_F(PrinterRemoval, WithoutRightsOnAnOldWindowsOrWithoutDriverDirectoryNothingIsRemoved) {
+TEST_F(PrinterRemoval, WithoutRightsOrOnAnOldWindowsNothingIsRemoved) {
     struct Case {
         const char* what;
         void (*arrange)();
@@ -302,8 +302,6 @@ TEST_F(PrinterRemoval, WithoutRightsOnAnOldWindowsOrWithoutDriverDirectoryNothin
         {"no administrator", [] { machine().registry.Find(win::HKEY_LOCAL_MACHINE, u"Software")->denyWrite = true; }},
         {"Windows NT 4", [] { machine().system.majorVersion = 4; }},
         {"no version", [] { machine().system.versionQuery = sim::VersionQuery::BothFail; }},
-        {"no driver directory", [] { machine().spooler.driverDirectoryFails = true; }},
-        {"driver directory at a root", [] { machine().spooler.driverDirectories[win::kEnvironmentX86] = u"C:\\"; }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -314,6 +312,37 @@ TEST_F(PrinterRemoval, WithoutRightsOnAnOldWindowsOrWithoutDriverDirectoryNothin
         ExpectNothingRemoved();
         EXPECT_EQ(machine().CountCalls("EnumPrintersW"), 0u);
         EXPECT_TRUE(BoxTexts().empty());
+    }
+}
+
+// A stopped or disabled spooler keeps the printer side out of reach, but the Word add-in is the
+// product's: Word must not go on loading it from a removed product's directory.
+TEST_F(PrinterRemoval, WithoutDriverDirectoryTheWordAddinStillGoes) {
+    struct Case {
+        const char* what;
+        void (*arrange)();
+    };
+    const Case cases[] = {
+        {"no driver directory", [] { machine().spooler.driverDirectoryFails = true; }},
+        {"driver directory at a root", [] { machine().spooler.driverDirectories[win::kEnvironmentX86] = u"C:\\"; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        sim::Reset();
+        SetUp();
+        c.arrange();
+        EXPECT_FALSE(RunStep());
+        EXPECT_EQ(g_unregisterCalls, 1);
+        EXPECT_FALSE(Exists(kAddin));
+        EXPECT_EQ(machine().CallsTo("DeleteFileW"), std::vector<std::string>{sim::Narrow(kAddin)});
+        EXPECT_EQ(machine().spooler.printers.size(), 2u);
+        EXPECT_TRUE(machine().spooler.HasDriver(kDriver, win::kEnvironmentX86));
+        EXPECT_TRUE(machine().spooler.HasPort(kPort));
+        for (auto* name : kInstalled) EXPECT_TRUE(Exists(kX86Dir + u"\\3\\" + name));
+        EXPECT_EQ(machine().CountCalls("EnumPrintersW"), 0u);
+        EXPECT_EQ(machine().CountCalls("MoveFileW"), 0u);
+        EXPECT_TRUE(BoxTexts().empty());
+        EXPECT_EQ(Positions(), (std::vector<int>{60, 75}));
     }
 }
 

@@ -94,14 +94,16 @@ TEST_F(PdfHandler, OtherQuotingOrShortPathIsAnotherProgram) {
     }
 }
 
-TEST_F(PdfHandler, ForeignProgIdIsNotTheProductAndGetsAnEmptyCommandKey) {
+// The other program's ProgID has no open verb: looking for one must not give it one.
+TEST_F(PdfHandler, ForeignProgIdWithoutOpenCommandIsNotTheProductAndGainsNoKey) {
     Registry().SetString(CU, kPdfChoice, u"Progid", u"Other.Reader");
     Registry().Create(LM, u"Software\\Classes\\Other.Reader");
     SetCommand(u"OrvikPendrel.Document", kCommand);
 
     EXPECT_FALSE(uninstaller.IsProductPdfHandler());
-    EXPECT_TRUE(Registry().Exists(CR, u"Other.Reader\\shell\\open\\command"));
-    EXPECT_FALSE(Registry().HasValue(CR, u"Other.Reader\\shell\\open\\command", u""));
+    EXPECT_FALSE(Registry().Exists(CR, u"Other.Reader\\shell"));
+    EXPECT_FALSE(Registry().Exists(LM, u"Software\\Classes\\Other.Reader\\shell"));
+    EXPECT_TRUE(Registry().Find(LM, u"Software\\Classes\\Other.Reader")->subkeys.empty());
 }
 
 TEST_F(PdfHandler, NoChoiceAnywhereIsFalseAndCreatesNoChoiceKeys) {

@@ -1,6 +1,9 @@
 // The product records, the in-use check and the registry reader they rest on.
 #include <gtest/gtest.h>
 
+#include <optional>
+
+#include "engine/install_record.h"
 #include "engine/paths.h"
 #include "engine/registry/read_registry_string.h"
 #include "engine/uninstaller.h"
@@ -27,10 +30,14 @@ TEST(ReadRegistryString, ReadsStringsAndFallsBackToTheDefaultForEverythingElse) 
     EXPECT_EQ(sim::machine().registry.OpenHandleCount(), 0u);
 }
 
-TEST(ReadRegistryString, CreatesAMissingKeyEmpty) {
-    EXPECT_EQ(engine::ReadRegistryString(win::HKEY_CURRENT_USER, u"Software\\New\\Key", u"v"), u"");
-    ASSERT_TRUE(sim::machine().registry.Exists(win::HKEY_CURRENT_USER, u"Software\\New\\Key"));
-    EXPECT_TRUE(sim::machine().registry.Find(win::HKEY_CURRENT_USER, u"Software\\New\\Key")->values.empty());
+TEST(ReadRegistryString, NeverCreatesAKey) {
+    EXPECT_EQ(engine::ReadRegistryString(win::HKEY_CURRENT_USER, u"Software\\New\\Key", u"v", u"d"), u"d");
+    EXPECT_FALSE(sim::machine().registry.Exists(win::HKEY_CURRENT_USER, u"Software\\New"));
+    EXPECT_TRUE(sim::machine().CallsTo("RegCreateKeyExW").empty());
+    // A key that cannot be written is read all the same.
+    sim::machine().registry.SetString(win::HKEY_LOCAL_MACHINE, kKey, u"text", u"value");
+    sim::machine().registry.Find(win::HKEY_LOCAL_MACHINE, kKey)->denyWrite = true;
+    EXPECT_EQ(engine::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"text"), u"value");
 }
 
 TEST(ReadRegistryString, TreatsTooLongAndUnterminatedValuesSafely) {
@@ -77,23 +84,117 @@ TEST(InstallRecords, MissingExistPathBecomesALoneBackslash) {
     EXPECT_EQ(uninstaller.m_strExistPath, u"\\");
 }
 
-// Without a directory that can be the product's, nothing may be formed from the install path:
-// it would name the drive root, the current directory or a place the product never was.
-TEST(InstallRecords, UnusableInstallPathsLeaveTheInstallPathEmpty) {
-    for (std::u16string stored : {u"", u"\\", u"C:", u"C:\\", u"C:\\\\", u"Orvik Pendrel", u"\\Orvik Pendrel",
-                                  u"C:\\Program Files\\..", u"C:\\Program Files\\*", u"C:Orvik",
-                                  u"\\\\server\\share", u"C:\\a\\\\b", u"C:\\dir. "}) {
+// Records in the spellings Windows opens name the directory the product was installed to: the
+// product's executable there is the one the in-use check deletes.
+TEST(InstallRecords, AreUsedInTheFormWindowsOpens) {
+    const std::u16string expected = kInstallDir;
+    for (std::u16string stored : {u"C:\\Program Files\\Orvik Software\\Orvik Pendrel\\\\",
+                                  u"C:/Program Files/Orvik Software/Orvik Pendrel/",
+                                  u"C:\\Program Files\\\\Orvik Software\\Orvik Pendrel",
+                                  u"C:\\Program Files\\Orvik Software\\.\\Orvik Pendrel\\",
+                                  u"C:\\Program Files\\Other\\..\\Orvik Software\\Orvik Pendrel",
+                                  u"C:\\Program Files\\Orvik Software\\Orvik Pendrel.",
+                                  u"C:\\Program Files\\Orvik Software. \\Orvik Pendrel \\",
+                                  u"\\\\?\\C:\\Program Files\\Orvik Software\\Orvik Pendrel\\"}) {
         sim::Reset();
         FakeHost host;
         InstallProduct(stored);
-        sim::machine().files.AddFile(u"C:\\Orvik Pendrel.exe");
         engine::Uninstaller uninstaller(host);
         EXPECT_TRUE(uninstaller.PrepareUninstall()) << sim::Narrow(stored);
-        EXPECT_EQ(uninstaller.m_strInstallPath, u"") << sim::Narrow(stored);
-        EXPECT_EQ(host.installDir, u"") << sim::Narrow(stored);
-        EXPECT_TRUE(sim::machine().files.Exists(u"C:\\Orvik Pendrel.exe")) << sim::Narrow(stored);
-        EXPECT_EQ(sim::machine().CountCalls("DeleteFileW"), 0u) << sim::Narrow(stored);
+        EXPECT_EQ(uninstaller.m_strInstallPath, expected) << sim::Narrow(stored);
+        EXPECT_EQ(host.installDir, expected) << sim::Narrow(stored);
+        EXPECT_FALSE(sim::machine().files.Exists(kProductExe)) << sim::Narrow(stored);
     }
+}
+
+TEST(InstallRecords, ExistPathIsNormalisedLikeTheInstallPath) {
+    FakeHost host;
+    InstallProduct(u"C:/Program Files/Orvik Software/Orvik Pendrel//", u"C:/Program Files//");
+    engine::Uninstaller uninstaller(host);
+    uninstaller.LoadProductRecords();
+    EXPECT_EQ(uninstaller.m_strExistPath, u"C:\\Program Files\\");
+}
+
+// A record that is there but names no directory of the product's: nothing is touched, the
+// installer hears of a failed preparation, a user is told.
+const std::u16string kUnusableRecords[] = {
+    u"\\", u"C:", u"C:\\", u"C:\\\\", u"C:/", u"\\\\?\\C:\\", u"C:\\*", u"C:\\Program Files\\Orvik?",
+    u"C:\\Windows\\", u"c:\\windows\\system32", u"C:\\Program Files\\", u"C:\\Users\\", u"C:\\Users\\user\\Desktop",
+    u"C:\\Users\\user\\AppData\\Local\\Temp\\", u".", u"..\\..\\", u"Orvik Pendrel", u"\\Orvik Pendrel", u"C:Orvik",
+    u"C:\\Program Files\\..", u"C:\\Program Files\\..\\..\\Orvik", u"\\\\server\\share", u"\\\\server\\share\\",
+    u"\\\\.\\C:\\Orvik", u"C:\\Orvik\\file.txt:stream", u"C:\\...\\Orvik", u"   ",
+    u"C:\\" + std::u16string(256, u'a'), u"C:\\" + std::u16string(257, u'a'), u"C:\\" + std::u16string(297, u'a'),
+};
+
+TEST(InstallRecords, UnusableRecordFailsThePreparationAndTouchesNothing) {
+    for (const std::u16string& stored : kUnusableRecords) {
+        for (bool silent : {true, false}) {
+            sim::Reset();
+            FakeHost host;
+            host.silent = silent;
+            InstallProduct(stored);
+            sim::machine().files.AddFile(u"C:\\Orvik Pendrel.exe");
+            const auto before = sim::machine().files.AllPaths();
+            engine::Uninstaller uninstaller(host);
+            EXPECT_FALSE(uninstaller.PrepareUninstall()) << sim::Narrow(stored);
+            EXPECT_EQ(uninstaller.m_strInstallPath, u"") << sim::Narrow(stored);
+            EXPECT_EQ(host.installDir, u"") << sim::Narrow(stored);
+            EXPECT_EQ(sim::machine().files.AllPaths(), before) << sim::Narrow(stored);
+            EXPECT_EQ(sim::machine().CountCalls("DeleteFileW"), 0u) << sim::Narrow(stored);
+            EXPECT_EQ(sim::machine().CountCalls("SetFileAttributesW"), 0u) << sim::Narrow(stored);
+            const auto& boxes = sim::machine().windows.boxes;
+            if (silent) {
+                EXPECT_TRUE(boxes.empty()) << sim::Narrow(stored);
+                continue;
+            }
+            ASSERT_EQ(boxes.size(), 1u) << sim::Narrow(stored);
+            EXPECT_EQ(boxes[0].text, u"The install location recorded for Orvik Pendrel cannot be used, so nothing has been removed.");
+            EXPECT_EQ(boxes[0].caption, u"Orvik Pendrel Uninstall Wizard");
+            EXPECT_EQ(boxes[0].type, win::MB_OK | win::MB_ICONWARNING);
+        }
+    }
+}
+
+// Without a record the directory is unknown, and the steps that do not need it still run.
+TEST(InstallRecords, MissingOrEmptyRecordLeavesTheDirectoryUnknown) {
+    for (bool present : {true, false}) {
+        sim::Reset();
+        FakeHost host;
+        if (present) InstallProduct(u"");
+        sim::machine().files.AddFile(u"C:\\Orvik Pendrel.exe");
+        engine::Uninstaller uninstaller(host);
+        EXPECT_TRUE(uninstaller.PrepareUninstall());
+        EXPECT_EQ(uninstaller.m_installRecord, engine::InstallRecordState::Missing);
+        EXPECT_EQ(uninstaller.m_strInstallPath, u"");
+        EXPECT_TRUE(sim::machine().files.Exists(u"C:\\Orvik Pendrel.exe"));
+        EXPECT_TRUE(sim::machine().windows.boxes.empty());
+    }
+    // A value that is not text counts as missing.
+    sim::Reset();
+    FakeHost host;
+    sim::machine().registry.SetDword(win::HKEY_LOCAL_MACHINE, kProductKey, u"InstallPath", 1);
+    engine::Uninstaller uninstaller(host);
+    EXPECT_TRUE(uninstaller.PrepareUninstall());
+    EXPECT_EQ(uninstaller.m_installRecord, engine::InstallRecordState::Missing);
+}
+
+// The product's executable must be nameable inside the directory, or the in-use check cannot be
+// made: such a directory is unusable however it is spelt. 242 characters with the backslash
+// leave exactly room for "Orvik Pendrel.exe" in a path buffer.
+TEST(InstallRecords, LongestUsableDirectoryLeavesRoomForTheExecutable) {
+    const std::u16string fits = u"C:\\" + std::u16string(238, u'a') + u"\\";
+    ASSERT_EQ(fits.size(), 242u);
+    EXPECT_EQ(engine::JudgeInstallRecord(fits).state, engine::InstallRecordState::Usable);
+    EXPECT_EQ(engine::JudgeInstallRecord(u"C:\\" + std::u16string(239, u'a')).state, engine::InstallRecordState::Unusable);
+    // Spelt longer than a path buffer, a record is unusable even when it would normalise short.
+    EXPECT_EQ(engine::JudgeInstallRecord(u"C:\\Orvik" + std::u16string(260, u'\\')).state,
+              engine::InstallRecordState::Unusable);
+    // A value far beyond any buffer is read as unusable, not as missing.
+    FakeHost host;
+    InstallProduct(u"C:\\" + std::u16string(40000, u'a'));
+    engine::Uninstaller uninstaller(host);
+    EXPECT_FALSE(uninstaller.PrepareUninstall());
+    EXPECT_EQ(uninstaller.m_installRecord, engine::InstallRecordState::Unusable);
 }
 
 TEST(InstallRecords, UsableInstallPaths) {
@@ -101,6 +202,66 @@ TEST(InstallRecords, UsableInstallPaths) {
     EXPECT_TRUE(engine::IsSafeInstallDirectory(u"d:\\Orvik"));
     EXPECT_TRUE(engine::IsSafeInstallDirectory(u"\\\\server\\share\\Orvik Pendrel\\"));
     EXPECT_TRUE(engine::IsSafeInstallDirectory(u"C:\\Programme\\Orvik Pendrel 8.0\\"));
+    for (const char16_t* stored : {u"d:\\Orvik", u"\\\\server\\share\\Orvik Pendrel\\", u"C:\\Programme\\Orvik Pendrel 8.0",
+                                   u"C:\\Users\\user\\AppData\\Local\\Orvik Pendrel"}) {
+        const engine::InstallRecord record = engine::JudgeInstallRecord(stored);
+        EXPECT_EQ(record.state, engine::InstallRecordState::Usable) << sim::Narrow(stored);
+        EXPECT_EQ(record.directory, engine::WithTrailingBackslash(stored)) << sim::Narrow(stored);
+    }
+}
+
+TEST(InstallRecords, SystemAndShellFoldersAreNoProductDirectory) {
+    EXPECT_TRUE(engine::IsSystemOrShellFolder(u"C:\\windows"));
+    EXPECT_TRUE(engine::IsSystemOrShellFolder(u"C:\\WINDOWS\\System32"));
+    EXPECT_TRUE(engine::IsSystemOrShellFolder(u"C:\\Users"));  // the parent of the profile
+    EXPECT_TRUE(engine::IsSystemOrShellFolder(u"C:\\ProgramData\\Microsoft"));
+    EXPECT_TRUE(engine::IsSystemOrShellFolder(u"C:\\Users\\user\\AppData\\Roaming"));
+    EXPECT_FALSE(engine::IsSystemOrShellFolder(u"C:\\Program Files\\Orvik Software"));
+    EXPECT_FALSE(engine::IsSystemOrShellFolder(u"C:\\Users\\user\\AppData\\Local\\Orvik Pendrel"));
+    EXPECT_FALSE(engine::IsSystemOrShellFolder(u"C:\\windows2"));
+    // The short form of a folder is the folder.
+    sim::machine().files.Find(u"C:\\Program Files")->shortName = u"PROGRA~1";
+    EXPECT_TRUE(engine::IsSystemOrShellFolder(u"C:\\PROGRA~1"));
+    EXPECT_EQ(engine::JudgeInstallRecord(u"C:\\progra~1\\").state, engine::InstallRecordState::Unusable);
+}
+
+TEST(NormaliseFullPath, CatalogueOfSpellings) {
+    struct Case {
+        std::u16string in;
+        std::optional<std::u16string> out;
+    };
+    const Case cases[] = {
+        {u"C:\\Orvik", u"C:\\Orvik"},
+        {u"C:\\Orvik\\", u"C:\\Orvik"},
+        {u"c:/a//b\\\\c/", u"c:\\a\\b\\c"},
+        {u"C:\\a\\.\\b\\..\\c", u"C:\\a\\c"},
+        {u"C:\\a\\b\\..\\..", u"C:\\"},
+        {u"C:\\a..\\b. .", u"C:\\a\\b"},
+        {u"C:\\", u"C:\\"},
+        {u"C:\\\\", u"C:\\"},
+        {u"\\\\?\\C:\\a", u"C:\\a"},
+        {u"\\\\?\\unc\\srv\\share\\a", u"\\\\srv\\share\\a"},
+        {u"\\\\srv\\share", u"\\\\srv\\share"},
+        {u"//srv//share//a/", u"\\\\srv\\share\\a"},
+        {u"C:\\..", std::nullopt},
+        {u"C:\\a\\..\\..\\b", std::nullopt},
+        {u"\\\\srv\\share\\..", std::nullopt},
+        {u"\\\\srv", std::nullopt},
+        {u"\\\\.\\C:\\a", std::nullopt},
+        {u"\\\\?\\", std::nullopt},
+        {u"C:a", std::nullopt},
+        {u"\\a", std::nullopt},
+        {u"a\\b", std::nullopt},
+        {u"", std::nullopt},
+        {u"C:\\a*", std::nullopt},
+        {u"C:\\a\\b?", std::nullopt},
+        {u"C:\\a:b", std::nullopt},
+        {u"C:\\a\\...", std::nullopt},
+        {u"C:\\a\\ \\b", std::nullopt},
+        {u"C:\\a<b", std::nullopt},
+        {std::u16string(u"C:\\a\x01"), std::nullopt},
+    };
+    for (const Case& c : cases) EXPECT_EQ(engine::NormaliseFullPath(c.in), c.out) << sim::Narrow(c.in);
 }
 
 TEST(InUseCheck, DeletesTheProductExecutableEvenWhenReadOnly) {

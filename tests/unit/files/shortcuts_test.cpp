@@ -6,6 +6,7 @@
 #include "platform/files.h"
 #include "platform/shell.h"
 #include "platform/sim/machine.h"
+#include "platform/sim/text.h"
 
 namespace {
 
@@ -156,6 +157,24 @@ TEST_F(ProgramFiles, NonEmptyParentStaysAndTheWalkGoesOn) {
 
     EXPECT_TRUE(Fs().Exists(u"C:\\Tools\\Orvik Software\\Orvik Pendrel\\user.pdf"));
     EXPECT_EQ(Removed().back(), "c:\\tools");
+}
+
+// An installer that recorded no existing path leaves the walk to go up to the root: an empty
+// "Program Files" or profile folder on the way is the system's, and stays.
+TEST_F(ProgramFiles, SystemAndUserFoldersEndTheWalk) {
+    for (const char16_t* install : {u"C:\\Program Files\\Orvik Pendrel\\", u"C:\\Users\\user\\Orvik Pendrel\\"}) {
+        sim::Reset();
+        Install(install, u"\\");
+        Fs().Find(u"C:\\Users\\user")->children.clear();  // an empty profile but for the product
+
+        Fs().AddDirectory(install);
+        uninstaller.RemoveProgramFiles();
+
+        EXPECT_FALSE(Fs().Exists(install)) << sim::Narrow(install);
+        EXPECT_TRUE(Fs().IsDirectory(u"C:\\Program Files"));
+        EXPECT_TRUE(Fs().IsDirectory(u"C:\\Users\\user"));
+        EXPECT_TRUE(Fs().IsDirectory(u"C:\\Users"));
+    }
 }
 
 TEST_F(ProgramFiles, NoInstallPathTouchesNothing) {

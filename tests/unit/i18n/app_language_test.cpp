@@ -5,6 +5,7 @@
 #include "engine/product.h"
 #include "i18n/string_catalog.h"
 #include "platform/sim/machine.h"
+#include "platform/sim/text.h"
 
 namespace {
 
@@ -29,6 +30,51 @@ TEST(AppLanguage, ConfirmationUsesTheRecordedLanguage) {
     ASSERT_FALSE(sim::machine().windows.boxes.empty());
     EXPECT_EQ(sim::machine().windows.boxes[0].text, u"Wirklich deinstallieren?");
     EXPECT_EQ(sim::machine().windows.boxes[0].caption, u"Deinstallations-Assistent");
+}
+
+const std::string kForgedFile =
+    "<Language><Strings><String id='5' text='Forged question'/><String id='12' text='Forged caption'/></Strings></Language>";
+
+std::u16string ConfirmationCaptionAtStartUp() {
+    sim::machine().windows.answers.push_back(win::IDNO);
+    app::UninstallApp app;
+    app.m_lpCmdLine = u"-DeletingNow";
+    app.InitInstance();
+    if (sim::machine().windows.boxes.empty()) return u"(no box)";
+    return sim::machine().windows.boxes[0].caption;
+}
+
+TEST(AppLanguage, RecordWithoutTrailingBackslashStillFindsTheLanguageFile) {
+    InstallGermanProduct();
+    sim::machine().registry.SetString(win::HKEY_LOCAL_MACHINE, product::kProductKey, product::kInstallPathValue,
+                                      kInstall.substr(0, kInstall.size() - 1));
+    EXPECT_EQ(ConfirmationCaptionAtStartUp(), u"Deinstallations-Assistent");
+}
+
+TEST(AppLanguage, RecordInAnotherSpellingFindsTheLanguageFile) {
+    InstallGermanProduct();
+    sim::machine().registry.SetString(win::HKEY_LOCAL_MACHINE, product::kProductKey, product::kInstallPathValue,
+                                      u"C:/Program Files/Orvik Software/Orvik Pendrel//");
+    EXPECT_EQ(ConfirmationCaptionAtStartUp(), u"Deinstallations-Assistent");
+}
+
+// Texts of the elevated uninstaller come from the product's own directory or from nowhere: never
+// from the current, temporary or profile directory, nor from a root a bad record names.
+TEST(AppLanguage, WithoutAUsableRecordForgedFilesAreNotRead) {
+    const std::u16string records[] = {u"", u"C:\\", u"lang\\..", u"C:\\Users\\user", u"C:\\" + std::u16string(300, u'a')};
+    for (const std::u16string& stored : records) {
+        SCOPED_TRACE(sim::Narrow(stored));
+        sim::Reset();
+        InstallGermanProduct();
+        sim::Machine& m = sim::machine();
+        m.registry.SetString(win::HKEY_LOCAL_MACHINE, product::kProductKey, product::kInstallPathValue, stored);
+        m.files.currentDirectory = m.system.tempPath.substr(0, m.system.tempPath.size() - 1);
+        for (const std::u16string& directory : {m.system.tempPath, std::u16string(u"C:\\Users\\user\\"),
+                                                std::u16string(u"C:\\")})
+            m.files.AddFile(directory + u"lang\\uninst_lang_de_de.xml", kForgedFile);
+        EXPECT_EQ(ConfirmationCaptionAtStartUp(), i18n::BuiltInText(product::kMsgCaption));
+        for (const auto& opened : m.CallsTo("CreateFileW")) EXPECT_EQ(opened.find("lang"), std::string::npos) << opened;
+    }
 }
 
 TEST(AppLanguage, SecondInstanceLooksForTheEnglishCaption) {

@@ -58,13 +58,22 @@ TEST(StringCatalog, ChoosesTheFileByLanguageNumber) {
     EXPECT_EQ(Load(40816, kInstall, 4), i18n::BuiltInText(4));  // not in the file
 }
 
+TEST(StringCatalog, SuppliesTheSeparatorARecordLacks) {
+    AddFile(kGermanFile, Entries("<String id=\"5\" text=\"Deutsch\"/>"));
+    AddFile(kInstall.substr(0, kInstall.size() - 1) + u"lang\\uninst_lang_de_de.xml",
+            Entries("<String id=\"5\" text=\"Sibling\"/>"));
+    EXPECT_EQ(Load(40816, kInstall.substr(0, kInstall.size() - 1), 5), u"Deutsch");
+    EXPECT_EQ(Load(40816, kInstall, 5), u"Deutsch");
+}
+
 TEST(StringCatalog, FallsBackToBuiltInTextsWhenTheFileCannotBeUsed) {
     const std::u16string builtIn = i18n::BuiltInText(5);
     ASSERT_EQ(builtIn, u"Are you sure you want to uninstall Orvik Pendrel?");
     AddFile(kGermanFile, Entries("<String id=\"5\" text=\"Deutsch\"/>"));
-    // Without its trailing backslash the path names a sibling directory, "Orvik Pendrellang".
-    EXPECT_EQ(Load(40816, kInstall.substr(0, kInstall.size() - 1), 5), builtIn);
+    // Without an install directory nothing is read, not even from the current directory.
+    AddFile(u"lang\\uninst_lang_de_de.xml", Entries("<String id=\"5\" text=\"Forged\"/>"));
     EXPECT_EQ(Load(40816, u"", 5), builtIn);
+    EXPECT_EQ(sim::machine().CountCalls("CreateFileW"), 0u);
 
     const std::string unusable[] = {"", "just text, no markup", "</Language>", "<!DOCTYPE x><Language/>",
                                     "<Language broken attr='1'><Strings><String id='5' text='x'/></Strings></Language>"};
