@@ -40,9 +40,10 @@ std::vector<std::u16string> SplitAtBackslashes(const std::u16string& text) {
 }
 
 // Windows drops a component's trailing dots and blanks, so "Orvik Pendrel. " names "Orvik Pendrel".
-std::u16string WithoutTrailingDotsAndBlanks(std::u16string name) {
-    while (!name.empty() && (name.back() == u'.' || name.back() == u' ')) name.pop_back();
-    return name;
+std::u16string WithoutTrailingDotsAndBlanks(const std::u16string& name) {
+    std::size_t length = name.size();
+    while (length > 0 && (name[length - 1] == u'.' || name[length - 1] == u' ')) --length;
+    return name.substr(0, length);
 }
 
 // Folders that belong to the system or to the user, never to one product. Their parents
@@ -102,7 +103,7 @@ RecordedText ReadRecordedText(const char16_t* valueName) {
 
 }  // namespace
 
-std::optional<std::u16string> NormaliseFullPath(const std::u16string& input) {
+bool NormaliseFullPath(const std::u16string& input, std::u16string& result) {
     std::u16string path = input;
     for (char16_t& c : path)
         if (c == u'/') c = u'\\';
@@ -126,16 +127,16 @@ std::optional<std::u16string> NormaliseFullPath(const std::u16string& input) {
             if (end > at) parts.push_back(path.substr(at, end - at));
             at = end + 1;
         }
-        if (parts.size() < 2) return std::nullopt;
+        if (parts.size() < 2) return false;
         for (const std::u16string& part : parts) {
-            if (part == u"." || part == u"?" || part == u"..") return std::nullopt;
+            if (part == u"." || part == u"?" || part == u"..") return false;
             for (char16_t c : part)
-                if (!IsNameCharacter(c)) return std::nullopt;
+                if (!IsNameCharacter(c)) return false;
         }
         root = u"\\\\" + parts[0] + u"\\" + parts[1];
         rest = at < path.size() ? path.substr(at) : std::u16string();
     } else {
-        return std::nullopt;
+        return false;
     }
 
     std::vector<std::u16string> components;
@@ -143,35 +144,36 @@ std::optional<std::u16string> NormaliseFullPath(const std::u16string& input) {
         if (part.empty() || part == u".") continue;
         if (part == u"..") {
             // Windows would stop at the root and name a directory the record never meant.
-            if (components.empty()) return std::nullopt;
+            if (components.empty()) return false;
             components.pop_back();
             continue;
         }
         const std::u16string name = WithoutTrailingDotsAndBlanks(part);
-        if (name.empty()) return std::nullopt;
+        if (name.empty()) return false;
         for (char16_t c : name)
-            if (!IsNameCharacter(c)) return std::nullopt;
+            if (!IsNameCharacter(c)) return false;
         components.push_back(name);
     }
 
     std::u16string normalised = root;
     for (const std::u16string& component : components) normalised += u'\\' + component;
     if (components.empty() && root.size() == 2) normalised += u'\\';  // "C:\", never "C:"
-    return normalised;
+    result = normalised;
+    return true;
 }
 
 bool IsSystemOrShellFolder(const std::u16string& directory) {
     std::vector<std::u16string> forms{directory};
     char16_t buffer[win::MAX_PATH] = {};
     const win::DWORD length = win::GetLongPathNameW(directory.c_str(), buffer, win::MAX_PATH);
-    if (length > 0 && length < win::MAX_PATH) {
-        if (auto longForm = NormaliseFullPath(std::u16string(buffer, length))) forms.push_back(*longForm);
-    }
+    std::u16string longForm;
+    if (length > 0 && length < win::MAX_PATH && NormaliseFullPath(std::u16string(buffer, length), longForm))
+        forms.push_back(longForm);
     for (const std::u16string& folder : SystemAndShellFolders()) {
-        const auto normalised = folder.empty() ? std::nullopt : NormaliseFullPath(folder);
-        if (!normalised) continue;
+        std::u16string normalised;
+        if (folder.empty() || !NormaliseFullPath(folder, normalised)) continue;
         for (const std::u16string& form : forms)
-            if (IsSameOrBelow(*normalised, form)) return true;
+            if (IsSameOrBelow(normalised, form)) return true;
     }
     return false;
 }
@@ -181,11 +183,11 @@ InstallRecord JudgeInstallRecord(const std::u16string& recorded) {
     if (recorded.empty()) return record;
     record.state = InstallRecordState::Unusable;
     if (!FitsMaxPath(recorded)) return record;
-    const auto normalised = NormaliseFullPath(recorded);
-    if (!normalised || !IsSafeInstallDirectory(*normalised)) return record;
-    const std::u16string directory = WithTrailingBackslash(*normalised);
+    std::u16string normalised;
+    if (!NormaliseFullPath(recorded, normalised) || !IsSafeInstallDirectory(normalised)) return record;
+    const std::u16string directory = WithTrailingBackslash(normalised);
     if (!FitsMaxPath(directory + product::kExecutableName)) return record;
-    if (IsSystemOrShellFolder(*normalised)) return record;
+    if (IsSystemOrShellFolder(normalised)) return record;
     record.state = InstallRecordState::Usable;
     record.directory = directory;
     return record;

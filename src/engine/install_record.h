@@ -5,7 +5,6 @@
 // under is never mistaken for a missing one, and a record that only looks like a directory of the
 // product is never trusted.
 #pragma once
-#include <optional>
 #include <string>
 
 namespace engine {
@@ -14,10 +13,11 @@ namespace engine {
 // dropped, ".." taking away the component before it, trailing dots and blanks of every component
 // dropped, and a "\\?\" prefix before a drive path or "UNC\" taken off. The result has no trailing
 // backslash, except a drive root ("C:\"); a share root is "\\server\share".
-// Nothing when `path` is not a full drive or UNC path ("C:dir", "\dir", "dir", device paths),
-// when ".." would climb above its root, or when a component holds a wildcard, a stream colon or
-// another character no file name may hold, or consists of dots and blanks alone.
-std::optional<std::u16string> NormaliseFullPath(const std::u16string& path);
+// False (and `normalised` untouched) when `path` is not a full drive or UNC path ("C:dir",
+// "\dir", "dir", device paths), when ".." would climb above its root, or when a component holds
+// a wildcard, a stream colon or another character no file name may hold, or consists of dots and
+// blanks alone.
+bool NormaliseFullPath(const std::u16string& path, std::u16string& normalised);
 
 enum class InstallRecordState {
     Missing,   // no record, or an empty one: the install directory is unknown

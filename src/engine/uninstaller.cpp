@@ -32,8 +32,9 @@ void Uninstaller::LoadProductRecords() {
     m_strInstallPath = record.directory;
     m_host.SetInstallDir(m_strInstallPath);
     const std::u16string exist = ReadRegistryString(win::HKEY_LOCAL_MACHINE, product::kProductKey, product::kExistPathValue);
-    const auto normalisedExist = exist.empty() ? std::nullopt : NormaliseFullPath(exist);
-    m_strExistPath = WithTrailingBackslash(normalisedExist ? *normalisedExist : exist);
+    std::u16string normalisedExist = exist;
+    if (!exist.empty()) NormaliseFullPath(exist, normalisedExist);
+    m_strExistPath = WithTrailingBackslash(normalisedExist);
 }
 
 // The record exists but cannot be trusted: removing the product's records now would orphan its

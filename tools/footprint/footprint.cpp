@@ -4,7 +4,8 @@
 //   footprint.exe hold PATH SECONDS   keep a file open (as a running program would) for a while
 //   footprint.exe hold-module PATH SECONDS   keep an executable file mapped, as a loaded module
 //                                     is: it can be renamed but not deleted
-// OPTIONS: --install-dir DIR, --exist-path PATH, --uninstaller EXE, --lang N, --no-records,
+// OPTIONS: --install-dir DIR, --install-record TEXT (InstallPath as stored; default DIR\),
+//          --exist-path PATH, --uninstaller EXE, --lang N, --no-records,
 //          --with NAME (repeatable), --only SUBJECT (repeatable)
 #include "footprint.h"
 
@@ -189,6 +190,10 @@ int wmain(int argc, wchar_t** argv) {
         auto next = [&]() -> std::wstring { return i + 1 < argc ? argv[++i] : L""; };
         if (a == L"--install-dir") options.installDir = next();
         else if (a == L"--exist-path") options.existPath = next();
+        else if (a == L"--install-record") {
+            options.hasInstallRecord = true;
+            options.installRecord = next();
+        }
         else if (a == L"--uninstaller") options.uninstaller = next();
         else if (a == L"--lang") options.langId = _wtoi(next().c_str());
         else if (a == L"--no-records") options.records = false;
@@ -210,11 +215,14 @@ int wmain(int argc, wchar_t** argv) {
         int problems = 0;
         for (const Item& item : AllItems(options)) {
             bool present = item.present();
-            bool problem = present == (item.owner == Owner::Product);
+            bool problem = item.owner == Owner::Foreign ? !present : present;
             problems += problem;
+            const wchar_t* owner = item.owner == Owner::Product  ? L"product"
+                                   : item.owner == Owner::Foreign ? L"foreign"
+                                                                  : L"unwanted";
             if (command == L"report" || problem)
-                PrintLine(std::wstring(item.owner == Owner::Product ? L"product" : L"foreign") + L" " +
-                          (present ? L"present" : L"gone") + L" " + item.kind + L" " + item.name);
+                PrintLine(std::wstring(owner) + L" " + (present ? L"present" : L"gone") + L" " + item.kind + L" " +
+                          item.name);
         }
         std::fflush(stdout);
         return command == L"check" && problems ? 1 : 0;

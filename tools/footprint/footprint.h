@@ -15,6 +15,8 @@ struct Options {
     std::wstring installDir = L"C:\\Program Files\\Orvik Software\\Orvik Pendrel";  // no trailing backslash
     std::wstring existPath = L"C:\\Program Files\\";
     std::wstring uninstaller;  // the Uninstall.exe to place into the install directory
+    bool hasInstallRecord = false;
+    std::wstring installRecord;  // "InstallPath" as stored, when given (--install-record)
     int langId = -1;           // -1: no "langid" value
     bool records = true;       // write "InstallPath" and "ExistPath"
     std::set<std::wstring> with;  // optional parts and variants: --with NAME
@@ -24,10 +26,11 @@ struct Options {
     std::wstring InstallFile(const std::wstring& name) const { return installDir + L"\\" + name; }
 };
 
-enum class Owner { Product, Foreign };
+enum class Owner { Product, Foreign, Unwanted };
 
 // One thing the footprint consists of. Product items must be gone after an uninstall; foreign
-// items (the machine's own, or another program's) must still be there.
+// items (the machine's own, or another program's) must still be there; unwanted items were never
+// there and must not appear.
 struct Item {
     Owner owner;
     std::wstring kind;

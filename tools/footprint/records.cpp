@@ -9,7 +9,8 @@ const wchar_t kLanguageKey[] = L"Software\\Orvik Software\\Orvik Pendrel\\LANGUA
 
 void Install(const Options& o) {
     if (o.records) {
-        SetRegString(HKEY_LOCAL_MACHINE, kProductKey, L"InstallPath", o.installDir + L"\\");
+        SetRegString(HKEY_LOCAL_MACHINE, kProductKey, L"InstallPath",
+                     o.hasInstallRecord ? o.installRecord : o.installDir + L"\\");
         SetRegString(HKEY_LOCAL_MACHINE, kProductKey, L"ExistPath", o.existPath);
     }
     if (o.langId >= 0) SetRegString(HKEY_CURRENT_USER, kLanguageKey, L"langid", std::to_wstring(o.langId));

@@ -5,7 +5,10 @@
 // roots, and an add-on record. "--with foreign-pdf-handler" makes another program the ".pdf"
 // handler instead: its associations must survive, while the product's ProgIDs still go.
 // "--with registry-link" plants a symbolic link in the product's user key that leads to another
-// program's key: the link must go, the key it leads to must stay.
+// program's key: the link must go, the key it leads to must stay. "--with addon-record-link"
+// plants such a link as the "Firefox Plugin" add-on record. "--with verbless-pdf-handler" makes
+// another program's ProgID without an open verb the ".pdf" handler, on a machine without any
+// ".fdf" or MIME keys: none of the keys an uninstall reads may appear.
 #include "footprint.h"
 
 #include <cstdio>
@@ -40,8 +43,13 @@ const std::wstring kUpdateRecord = kProduct + L"\\Updates List\\Orvik Spell Chec
 
 const std::wstring kLinkedVictim = L"Software\\Orvik Footprint Victim";
 
+const wchar_t kVerblessProgId[] = L"VerblessReader.Document";
+const std::wstring kAddOnRecordLink = kProduct + L"\\Updates List\\Firefox Plugin";
+
 bool Foreign(const Options& o) { return o.Has(L"foreign-pdf-handler"); }
+bool Verbless(const Options& o) { return o.Has(L"verbless-pdf-handler"); }
 bool PlantedLink(const Options& o) { return o.Has(L"registry-link"); }
+bool AddOnRecordLink(const Options& o) { return o.Has(L"addon-record-link"); }
 
 void CreateRegLink(HKEY root, const std::wstring& key, const std::wstring& target) {
     HKEY k;
@@ -116,6 +124,22 @@ void InstallForeignHandler() {
     SetRegString(HKEY_CURRENT_USER, kFileExts + L".pdf\\UserChoice", L"Progid", kForeignProgId);
 }
 
+void InstallVerblessHandler() {
+    SetRegString(HKEY_LOCAL_MACHINE, kClasses + kVerblessProgId, L"", L"Verbless Reader Document");
+    SetRegString(HKEY_LOCAL_MACHINE, kClasses + L".pdf", L"", kVerblessProgId);
+    SetRegString(HKEY_CURRENT_USER, kFileExts + L".pdf\\UserChoice", L"Progid", kVerblessProgId);
+}
+
+// Keys an uninstall looks into on such a machine; reading them must not create them.
+std::vector<std::pair<HKEY, std::wstring>> KeysReadButAbsent() {
+    return {{HKEY_LOCAL_MACHINE, kClasses + kVerblessProgId + L"\\shell"},
+            {HKEY_LOCAL_MACHINE, kClasses + L".fdf"},
+            {HKEY_LOCAL_MACHINE, kMime + L"application/vnd.fdf"},
+            {HKEY_CURRENT_USER, kFileExts + L".fdf"},
+            {HKEY_CURRENT_USER, kClasses + L".pdf"},
+            {HKEY_CURRENT_USER, kClasses + L".fdf"}};
+}
+
 void Install(const Options& o) {
     // What the machine has of its own before the product comes.
     SetRegString(HKEY_LOCAL_MACHINE, kClasses + L".pdf", L"Content Type", L"application/pdf");
@@ -129,6 +153,8 @@ void Install(const Options& o) {
                  L"\"C:\\PROGRA~1\\ORVIKS~1\\ORVIKP~1\\ORVIKP~1.EXE\" \"%1\"");
     if (Foreign(o))
         InstallForeignHandler();
+    else if (Verbless(o))
+        InstallVerblessHandler();
     else
         InstallProductAssociations();
 
@@ -148,6 +174,11 @@ void Install(const Options& o) {
         SetRegString(HKEY_LOCAL_MACHINE, kLinkedVictim, L"Data", L"keep");
         SetRegString(HKEY_LOCAL_MACHINE, kLinkedVictim + L"\\Inner", L"Data", L"keep");
         CreateRegLink(HKEY_CURRENT_USER, kProduct + L"\\Linked", L"\\Registry\\Machine\\" + kLinkedVictim);
+    }
+    if (AddOnRecordLink(o)) {
+        SetRegString(HKEY_LOCAL_MACHINE, kLinkedVictim, L"Data", L"keep");
+        SetRegString(HKEY_LOCAL_MACHINE, kLinkedVictim + L"\\Inner", L"Data", L"keep");
+        CreateRegLink(HKEY_CURRENT_USER, kAddOnRecordLink, L"\\Registry\\Machine\\" + kLinkedVictim);
     }
 }
 
@@ -186,10 +217,16 @@ void Describe(const Options& o, std::vector<Item>& items) {
     DescribeProgId(HKEY_LOCAL_MACHINE, kFdfProgId, kFdfClsid, items);
     items.push_back(KeyItem(Owner::Product, HKEY_CURRENT_USER, kClasses + kDocProgId));
     items.push_back(KeyItem(Owner::Product, HKEY_LOCAL_MACHINE, kShortApplication));
-    if (Foreign(o))
+    if (Foreign(o)) {
         DescribeForeignHandler(items);
-    else
+    } else if (Verbless(o)) {
+        items.push_back(ValueItem(Owner::Foreign, HKEY_LOCAL_MACHINE, kClasses + L".pdf", L""));
+        items.push_back(KeyItem(Owner::Foreign, HKEY_LOCAL_MACHINE, kClasses + kVerblessProgId));
+        items.push_back(ValueItem(Owner::Foreign, HKEY_CURRENT_USER, kFileExts + L".pdf\\UserChoice", L"Progid"));
+        for (const auto& [root, key] : KeysReadButAbsent()) items.push_back(KeyItem(Owner::Unwanted, root, key));
+    } else {
         DescribeProductAssociations(items);
+    }
 
     items.push_back(KeyItem(Owner::Product, HKEY_LOCAL_MACHINE, kUninstall));
     items.push_back(KeyItem(Owner::Product, HKEY_LOCAL_MACHINE, kUninstallChinese));
@@ -202,6 +239,11 @@ void Describe(const Options& o, std::vector<Item>& items) {
     }
     items.push_back(KeyItem(Owner::Product, HKEY_CURRENT_USER, DeepSettingsKey()));
     items.push_back(KeyItem(Owner::Product, HKEY_CURRENT_USER, kUpdateRecord));
+    if (AddOnRecordLink(o)) {
+        items.push_back(KeyItem(Owner::Product, HKEY_CURRENT_USER, kAddOnRecordLink));
+        items.push_back(ValueItem(Owner::Foreign, HKEY_LOCAL_MACHINE, kLinkedVictim, L"Data"));
+        items.push_back(ValueItem(Owner::Foreign, HKEY_LOCAL_MACHINE, kLinkedVictim + L"\\Inner", L"Data"));
+    }
     if (PlantedLink(o)) {
         items.push_back(KeyItem(Owner::Product, HKEY_CURRENT_USER, kProduct + L"\\Linked"));
         items.push_back(ValueItem(Owner::Foreign, HKEY_LOCAL_MACHINE, kLinkedVictim, L"Data"));

@@ -1,8 +1,6 @@
 // The product records, the in-use check and the registry reader they rest on.
 #include <gtest/gtest.h>
 
-#include <optional>
-
 #include "engine/install_record.h"
 #include "engine/paths.h"
 #include "engine/registry/read_registry_string.h"
@@ -228,7 +226,7 @@ TEST(InstallRecords, SystemAndShellFoldersAreNoProductDirectory) {
 TEST(NormaliseFullPath, CatalogueOfSpellings) {
     struct Case {
         std::u16string in;
-        std::optional<std::u16string> out;
+        std::u16string out;  // empty: refused
     };
     const Case cases[] = {
         {u"C:\\Orvik", u"C:\\Orvik"},
@@ -243,25 +241,29 @@ TEST(NormaliseFullPath, CatalogueOfSpellings) {
         {u"\\\\?\\unc\\srv\\share\\a", u"\\\\srv\\share\\a"},
         {u"\\\\srv\\share", u"\\\\srv\\share"},
         {u"//srv//share//a/", u"\\\\srv\\share\\a"},
-        {u"C:\\..", std::nullopt},
-        {u"C:\\a\\..\\..\\b", std::nullopt},
-        {u"\\\\srv\\share\\..", std::nullopt},
-        {u"\\\\srv", std::nullopt},
-        {u"\\\\.\\C:\\a", std::nullopt},
-        {u"\\\\?\\", std::nullopt},
-        {u"C:a", std::nullopt},
-        {u"\\a", std::nullopt},
-        {u"a\\b", std::nullopt},
-        {u"", std::nullopt},
-        {u"C:\\a*", std::nullopt},
-        {u"C:\\a\\b?", std::nullopt},
-        {u"C:\\a:b", std::nullopt},
-        {u"C:\\a\\...", std::nullopt},
-        {u"C:\\a\\ \\b", std::nullopt},
-        {u"C:\\a<b", std::nullopt},
-        {std::u16string(u"C:\\a\x01"), std::nullopt},
+        {u"C:\\..", u""},
+        {u"C:\\a\\..\\..\\b", u""},
+        {u"\\\\srv\\share\\..", u""},
+        {u"\\\\srv", u""},
+        {u"\\\\.\\C:\\a", u""},
+        {u"\\\\?\\", u""},
+        {u"C:a", u""},
+        {u"\\a", u""},
+        {u"a\\b", u""},
+        {u"", u""},
+        {u"C:\\a*", u""},
+        {u"C:\\a\\b?", u""},
+        {u"C:\\a:b", u""},
+        {u"C:\\a\\...", u""},
+        {u"C:\\a\\ \\b", u""},
+        {u"C:\\a<b", u""},
+        {std::u16string(u"C:\\a\x01"), u""},
     };
-    for (const Case& c : cases) EXPECT_EQ(engine::NormaliseFullPath(c.in), c.out) << sim::Narrow(c.in);
+    for (const Case& c : cases) {
+        std::u16string normalised = u"untouched";
+        EXPECT_EQ(engine::NormaliseFullPath(c.in, normalised), !c.out.empty()) << sim::Narrow(c.in);
+        EXPECT_EQ(normalised, c.out.empty() ? u"untouched" : c.out) << sim::Narrow(c.in);
+    }
 }
 
 TEST(InUseCheck, DeletesTheProductExecutableEvenWhenReadOnly) {
