@@ -45,6 +45,8 @@ const std::wstring kLinkedVictim = L"Software\\Orvik Footprint Victim";
 
 const wchar_t kVerblessProgId[] = L"VerblessReader.Document";
 const std::wstring kAddOnRecordLink = kProduct + L"\\Updates List\\Firefox Plugin";
+// Without subkeys: a deletion that followed the link would not be refused.
+const std::wstring kRecordVictim = L"Software\\Orvik Footprint Record Victim";
 
 bool Foreign(const Options& o) { return o.Has(L"foreign-pdf-handler"); }
 bool Verbless(const Options& o) { return o.Has(L"verbless-pdf-handler"); }
@@ -176,9 +178,8 @@ void Install(const Options& o) {
         CreateRegLink(HKEY_CURRENT_USER, kProduct + L"\\Linked", L"\\Registry\\Machine\\" + kLinkedVictim);
     }
     if (AddOnRecordLink(o)) {
-        SetRegString(HKEY_LOCAL_MACHINE, kLinkedVictim, L"Data", L"keep");
-        SetRegString(HKEY_LOCAL_MACHINE, kLinkedVictim + L"\\Inner", L"Data", L"keep");
-        CreateRegLink(HKEY_CURRENT_USER, kAddOnRecordLink, L"\\Registry\\Machine\\" + kLinkedVictim);
+        SetRegString(HKEY_LOCAL_MACHINE, kRecordVictim, L"Data", L"keep");
+        CreateRegLink(HKEY_CURRENT_USER, kAddOnRecordLink, L"\\Registry\\Machine\\" + kRecordVictim);
     }
 }
 
@@ -241,8 +242,7 @@ void Describe(const Options& o, std::vector<Item>& items) {
     items.push_back(KeyItem(Owner::Product, HKEY_CURRENT_USER, kUpdateRecord));
     if (AddOnRecordLink(o)) {
         items.push_back(KeyItem(Owner::Product, HKEY_CURRENT_USER, kAddOnRecordLink));
-        items.push_back(ValueItem(Owner::Foreign, HKEY_LOCAL_MACHINE, kLinkedVictim, L"Data"));
-        items.push_back(ValueItem(Owner::Foreign, HKEY_LOCAL_MACHINE, kLinkedVictim + L"\\Inner", L"Data"));
+        items.push_back(ValueItem(Owner::Foreign, HKEY_LOCAL_MACHINE, kRecordVictim, L"Data"));
     }
     if (PlantedLink(o)) {
         items.push_back(KeyItem(Owner::Product, HKEY_CURRENT_USER, kProduct + L"\\Linked"));

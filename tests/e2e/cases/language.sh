@@ -52,3 +52,24 @@ case_language_missing_file_gives_english_boxes() {
     check "German file removed" missing "$PRODUCT_DIR\\lang\\uninst_lang_de_de.xml"
     run_interactive_expecting_caption "$ENGLISH_CAPTION" language-missing-file
 }
+
+# A record stored without its trailing backslash still leads to the product's language files.
+case_language_record_without_trailing_backslash_gives_german_boxes() {
+    footprint_install --with lang --lang 40816 --install-record "$PRODUCT_DIR"
+    run_interactive_expecting_caption "$GERMAN_CAPTION" language-record-without-backslash
+}
+
+# Without a record the texts are the built-in ones: language files that any process could place
+# in the temporary, profile or current directory, or at the drive root, are not read.
+case_language_forged_files_without_record_give_english_boxes() {
+    footprint_install --with lang --lang 40816 --install-record ''
+    local forged='<?xml version="1.0" encoding="UTF-8"?><Language><Strings><String id="5" text="Forged question"/><String id="12" text="Forged Caption"/><String id="8" text="Forged"/></Strings></Language>'
+    local dir
+    for dir in "$WINEPREFIX/drive_c" "$WINEPREFIX"/drive_c/users/*/Temp "$WINEPREFIX"/drive_c/users/*/AppData/.. \
+        "$WINEPREFIX/drive_c/windows/system32"; do
+        mkdir -p "$dir/lang"
+        echo "$forged" >"$dir/lang/uninst_lang_de_de.xml"
+    done
+    run_interactive_expecting_caption "$ENGLISH_CAPTION" language-forged-files
+    check "no box with the forged caption remains" test -z "$(xdotool search --name '^Forged Caption$' 2>/dev/null)"
+}

@@ -2,7 +2,7 @@
 # vendor key and everything of other programs stays.
 
 # The registry items of the footprint (files belong to other steps).
-registry_items() { grep -E '^(product|foreign) (present|gone) (key|value) ' || true; }
+registry_items() { grep -E '^(product|foreign|unwanted) (present|gone) (key|value) ' || true; }
 
 # Every registry item the footprint describes as the product's is there before the run.
 registry_footprint_complete() {
@@ -48,4 +48,25 @@ case_registry_link_in_product_key_is_removed_without_following_it() {
     check "link leads to the other key" registry_key_present 'HKCU\Software\Orvik Software\Orvik Pendrel\Linked' --with registry-link
     check "silent run completed" registry_silent_run
     check "link removed, the key it led to kept" registry_footprint_clean --with registry-link
+}
+
+# Another program opens ".pdf" and its ProgID has no open verb; the machine has no ".fdf", MIME
+# or user-choice keys of the product's: looking for them creates none.
+case_registry_reads_create_no_key() {
+    footprint_install --with verbless-pdf-handler
+    check "footprint installed whole, no read key there yet" registry_footprint_complete --with verbless-pdf-handler
+    check "no read key there yet" test -z "$(footprint report --with verbless-pdf-handler | grep '^unwanted present')"
+    check "silent run completed" registry_silent_run
+    check "the other program's ProgID gained no key, no key appeared" registry_footprint_clean --with verbless-pdf-handler
+}
+
+# A link planted as an add-on record leads to another program's key: the record's deletion
+# removes the link and leaves that key as it is.
+case_registry_link_as_addon_record_is_removed_without_following_it() {
+    footprint_install --with addon-record-link
+    check "footprint installed whole" registry_footprint_complete --with addon-record-link
+    check "link planted as the record" \
+        registry_key_present 'HKCU\Software\Orvik Software\Orvik Pendrel\Updates List\Firefox Plugin' --with addon-record-link
+    check "silent run completed" registry_silent_run
+    check "link removed, the key it led to kept" registry_footprint_clean --with addon-record-link
 }
