@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "engine/paths.h"
+#include "engine/files/path.h"
 #include "engine/product.h"
 #include "engine/registry/read_registry_string.h"
 #include "engine/system_checks.h"

@@ -1,7 +1,7 @@
 #include "engine/uninstaller.h"
 
 #include "engine/files/directory_tree.h"
-#include "engine/paths.h"
+#include "engine/files/path.h"
 #include "engine/product.h"
 #include "engine/registry/read_registry_string.h"
 #include "platform/files.h"

@@ -1,7 +1,7 @@
 #include "engine/addons/add_on_remover.h"
 
 #include "engine/files/directory_tree.h"
-#include "engine/paths.h"
+#include "engine/files/path.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/system.h"

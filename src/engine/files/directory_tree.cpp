@@ -1,6 +1,6 @@
 #include "engine/files/directory_tree.h"
 
-#include "engine/paths.h"
+#include "engine/files/path.h"
 #include "platform/files.h"
 
 namespace engine {

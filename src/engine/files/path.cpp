@@ -1,4 +1,4 @@
-#include "engine/paths.h"
+#include "engine/files/path.h"
 
 #include <algorithm>
 #include <vector>

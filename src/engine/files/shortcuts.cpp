@@ -1,7 +1,7 @@
 // Shortcuts in the shell's folders, and the program files with the directories the installer
 // created above the install directory.
 #include "engine/files/directory_tree.h"
-#include "engine/paths.h"
+#include "engine/files/path.h"
 #include "engine/uninstaller.h"
 #include "platform/files.h"
 #include "platform/shell.h"

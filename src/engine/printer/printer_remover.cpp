@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/paths.h"
+#include "engine/files/path.h"
 #include "engine/product.h"
 #include "engine/system_checks.h"
 #include "platform/files.h"

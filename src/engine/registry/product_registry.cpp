@@ -3,7 +3,7 @@
 // registry records from both roots.
 #include <string>
 
-#include "engine/paths.h"
+#include "engine/files/path.h"
 #include "engine/product.h"
 #include "engine/registry/read_registry_string.h"
 #include "engine/registry/registry_key.h"

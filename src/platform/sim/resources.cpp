@@ -20,7 +20,7 @@ struct Entry {
 };
 #define MESSAGE(id, text) {id, u##text},
 const Entry kStrings[] = {
-#include "ui/resources/messages.inc"
+#include "resources/messages.inc"
 };
 #undef MESSAGE
 }  // namespace

@@ -1,7 +1,7 @@
 // The product records, the in-use check and the registry reader they rest on.
 #include <gtest/gtest.h>
 
-#include "engine/paths.h"
+#include "engine/files/path.h"
 #include "engine/registry/read_registry_string.h"
 #include "engine/uninstaller.h"
 #include "support/product_machine.h"

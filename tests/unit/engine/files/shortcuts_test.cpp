@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/uninstaller.h"
-#include "files/silent_host.h"
+#include "engine/files/silent_host.h"
 #include "platform/files.h"
 #include "platform/shell.h"
 #include "platform/sim/machine.h"
