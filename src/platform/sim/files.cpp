@@ -278,15 +278,6 @@ BOOL RemoveDirectoryW(LPCWSTR path) {
     return TRUE;
 }
 
-BOOL CreateDirectoryW(LPCWSTR path, void*) {
-    FileNode* parent = nullptr;
-    std::u16string leaf;
-    if (sim::Lookup(sim::FromPtr(path), &parent, &leaf)) return sim::Fail(ERROR_ALREADY_EXISTS);
-    if (!parent || !parent->directory) return sim::Fail(ERROR_PATH_NOT_FOUND);
-    sim::Insert(parent, leaf, true);
-    return TRUE;
-}
-
 BOOL SetFileAttributesW(LPCWSTR path, DWORD attributes) {
     machine().Log("SetFileAttributesW", sim::Narrow(sim::FromPtr(path)));
     FileNode* n = sim::Lookup(sim::FromPtr(path));
