@@ -242,6 +242,9 @@ std::vector<std::u16string> FileSystem::AllPaths() {
 
 bool CloseFileHandle(win::HANDLE handle) { return OpenFiles().erase(handle) != 0; }
 
+std::size_t OpenFileCount() { return OpenFiles().size(); }
+std::size_t OpenSearchCount() { return FindHandles().size(); }
+
 void ResetFileHandles() {
     FindHandles().clear();
     OpenFiles().clear();
