@@ -14,7 +14,7 @@ win::HPEN FramePen(int width, win::COLORREF colour) { return win::CreatePen(win:
 }  // namespace
 
 win::COLORREF FaceColour(int step, bool hover, bool highlighted) {
-    // Hovering keeps the face lighter; a highlighted face is bluer at the bottom.
+    // Hovering keeps the face lighter; a highlighted face loses its blue tint towards the bottom.
     const int redGreen = hover ? step / 4 : step / 3;
     const int blue = highlighted ? (hover ? step / 3 : step / 4) : step / 5;
     const auto rg = static_cast<win::BYTE>(255 - redGreen);
