@@ -17,8 +17,8 @@ public:
     PrinterRemover& operator=(const PrinterRemover&) = delete;
 
     // `installPath` may end in a backslash; an empty one (or one too long for a path) means
-    // that no install directory is known, and nothing is removed from one.
-    // The step's share of the progress bar runs from `progressStart` to `progressEnd`.
+    // that no install directory is known, and nothing is removed from one. The step's share of
+    // the progress bar runs from `progressStart` to `progressEnd`.
     bool Configure(const std::u16string& installPath, int progressStart, int progressEnd);
     bool DetectPlatform();
     bool Run();  // true when every stage was worked through
@@ -53,12 +53,10 @@ private:
     int m_nProgressEnd = 100;
     int m_nProgressSteps = 10;
     const char16_t* m_szCaption;
-    // These two never vary in this program; the product's printer removal is shared with its
-    // installer, which imposes them. The installer rolls back a half-done installation from the
-    // stage it reached (1 to 4), while an uninstall always starts from the top, stage 4: every
-    // printer, then the driver, the staging files and the port. The installer also lends its
-    // own window to the retry prompts; the uninstaller's prompts belong to no window, so that
-    // they show even when the wizard is hidden behind another program.
+    // These two never vary here, but the product's design of this step has them: the removal may
+    // begin at any of four stages (4 printers, 3 driver, 2 staging files, 1 port), and its retry
+    // prompts may have an owner window. The uninstall always begins at the top, stage 4, and its
+    // prompts belong to no window, as the product's always have.
     int m_nStage = 0;  // set to 4 by Run
     BoxOwner m_owner = BoxOwner::None;
 };

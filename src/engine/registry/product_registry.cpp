@@ -109,10 +109,12 @@ constexpr const char16_t* kProductTrees[] = {
 
 }  // namespace
 
-// The sequence hands this test the host's copy of the install directory, not its own record: the
-// program-files step that runs just before lowers the letters of the directories it walks up,
-// and in the product that walk worked on the sequence's own copy. The host's copy is the record
-// as the registry gave it, the same text the start-up and the final directory removal use.
+// The sequence hands this test the host's copy of the install directory, not its own record: by
+// now the program-files step has left the sequence's copy in lower case (the walk up the created
+// parents compares that way), while the host's copy is still the record as the registry gave it,
+// the same text that start-up and the final directory removal use. The comparison below ignores
+// ASCII case, so the answer would not change; the copy is chosen so that every step that speaks
+// of the install directory after the removal of the program files reads the same text.
 bool IsProductPdfHandler(const std::u16string& installDir) {
     // Without a known install directory no command can be recognised as the product's.
     if (installDir.empty()) return false;
