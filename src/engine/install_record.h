@@ -9,16 +9,6 @@
 
 namespace engine {
 
-// The full path Windows makes of `path`: "/" read as "\", runs of separators collapsed, "."
-// dropped, ".." taking away the component before it, trailing dots and blanks of every component
-// dropped, and a "\\?\" prefix before a drive path or "UNC\" taken off. The result has no trailing
-// backslash, except a drive root ("C:\"); a share root is "\\server\share".
-// False (and `normalised` untouched) when `path` is not a full drive or UNC path ("C:dir",
-// "\dir", "dir", device paths), when ".." would climb above its root, or when a component holds
-// a wildcard, a stream colon or another character no file name may hold, or consists of dots and
-// blanks alone.
-bool NormaliseFullPath(const std::u16string& path, std::u16string& normalised);
-
 enum class InstallRecordState {
     Missing,   // no record, or an empty one: the install directory is unknown
     Usable,    // the directory the removal works in
@@ -39,9 +29,5 @@ InstallRecord JudgeInstallRecord(const std::u16string& recorded);
 // Reads the product's "InstallPath" (machine-wide record) and judges it. A value that is not text
 // counts as missing; text too long for a path buffer is unusable, never shortened.
 InstallRecord ReadInstallRecord();
-
-// True when `directory` (a normalised full path) is one of the system's or the user's well-known
-// folders, or a parent of one, in its long or short form.
-bool IsSystemOrShellFolder(const std::u16string& directory);
 
 }  // namespace engine

@@ -1,14 +1,19 @@
+// The sequence and the entry point of each step. The work of a step is done by the workers of
+// its subject: files/ (shortcuts, program files, trees), addons/, printer/ and registry/.
 #include "engine/uninstaller.h"
 
-#include "engine/files/directory_tree.h"
-#include "engine/install_record.h"
-#include "engine/paths.h"
+#include "engine/addons/add_on_remover.h"
+#include "engine/files/file.h"
+#include "engine/files/path.h"
+#include "engine/files/shortcuts.h"
+#include "engine/printer/printer_remover.h"
 #include "engine/product.h"
+#include "engine/registry/product_registry.h"
 #include "engine/registry/read_registry_string.h"
+#include "engine/registry/registry_tree.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/system.h"
-#include "platform/window.h"
 
 namespace engine {
 
@@ -31,10 +36,11 @@ void Uninstaller::LoadProductRecords() {
     m_installRecord = record.state;
     m_strInstallPath = record.directory;
     m_host.SetInstallDir(m_strInstallPath);
-    const std::u16string exist = ReadRegistryString(win::HKEY_LOCAL_MACHINE, product::kProductKey, product::kExistPathValue);
+    const std::u16string exist =
+        registry::ReadRegistryString(win::HKEY_LOCAL_MACHINE, product::kProductKey, product::kExistPathValue);
     std::u16string normalisedExist = exist;
-    if (!exist.empty()) NormaliseFullPath(exist, normalisedExist);
-    m_strExistPath = WithTrailingBackslash(normalisedExist);
+    if (!exist.empty()) files::NormaliseFullPath(exist, normalisedExist);
+    m_strExistPath = files::WithTrailingBackslash(normalisedExist);
 }
 
 // The record exists but cannot be trusted: removing the product's records now would orphan its
@@ -44,23 +50,19 @@ void Uninstaller::ReportUnusableInstallRecord() {
     if (m_host.IsSilent()) return;
     const std::u16string text = m_host.GetMessageText(product::kMsgInstallPathUnusable);
     const std::u16string caption = m_host.GetMessageText(product::kMsgCaption);
-    win::MessageBoxW(nullptr, text.c_str(), caption.c_str(), win::MB_OK | win::MB_ICONWARNING);
+    m_host.ShowMessage(BoxOwner::None, BoxKind::Warning, text, caption);
 }
 
 bool Uninstaller::CheckProductNotInUse() {
     if (!HasInstallPath()) return true;
     const std::u16string executable = m_strInstallPath + product::kExecutableName;
     win::SetFileAttributesW(executable.c_str(), win::FILE_ATTRIBUTE_NORMAL);
-    if (!FindFirstEntry(executable)) return true;
-    if (win::DeleteFileW(executable.c_str())) return true;
+    if (!files::FindFirstEntry(executable)) return true;
+    if (files::DeleteProductFile(executable)) return true;
     const std::u16string text = m_host.GetMessageText(product::kMsgProductInUse);
     const std::u16string caption = m_host.GetMessageText(product::kMsgCaption);
-    win::MessageBoxW(nullptr, text.c_str(), caption.c_str(), win::MB_OK | win::MB_ICONWARNING);
+    m_host.ShowMessage(BoxOwner::None, BoxKind::Warning, text, caption);
     return false;
-}
-
-void Uninstaller::SetProgress(int position) {
-    if (m_hProgress) win::SendMessageW(m_hProgress, win::PBM_SETPOS, static_cast<win::WPARAM>(position), 0);
 }
 
 void Uninstaller::RunUninstall() {
@@ -69,7 +71,7 @@ void Uninstaller::RunUninstall() {
         int code;
     };
     auto after = [this](ProgressPoint point) {
-        SetProgress(point.position);
+        m_host.SetProgress(point.position);
         m_host.ReportToInstaller(point.code);
     };
 
@@ -94,9 +96,41 @@ void Uninstaller::RunUninstall() {
     if (!m_host.IsSilent()) {
         const std::u16string text = m_host.GetMessageText(product::kMsgRemoved);
         const std::u16string caption = m_host.GetMessageText(product::kMsgCaption);
-        win::MessageBoxW(WizardWindow(), text.c_str(), caption.c_str(), win::MB_OK | win::MB_ICONWARNING);
+        m_host.ShowMessage(BoxOwner::Wizard, BoxKind::Warning, text, caption);
     }
-    EndWizard(win::IDOK);
 }
+
+void Uninstaller::RemoveDesktopShortcuts() { files::RemoveDesktopShortcuts(); }
+
+void Uninstaller::RemoveQuickLaunchShortcut() { files::RemoveQuickLaunchShortcut(); }
+
+void Uninstaller::RemoveStartMenuFolder() { files::RemoveStartMenuFolders(); }
+
+void Uninstaller::RemoveAddOns() {
+    addons::AddOnRemover(m_strInstallPath, m_host.IsSilent(), &registry::DeleteRegistryKey).RemoveAll();
+}
+
+// The printer step moves the bar from 60 to 75 while it works; the sequence then sets 70.
+void Uninstaller::RemovePrinter() {
+    printer::PrinterRemover remover(m_host);
+    remover.Configure(m_strInstallPath, 60, 75);
+    remover.Run();
+}
+
+void Uninstaller::RemoveProgramFiles() {
+    if (!HasInstallPath()) return;
+    files::RemoveProgramFiles(m_strInstallPath);
+    // The walk up works in lower case, and the records keep that spelling from here on: the
+    // later steps that need the install directory read the host's copy.
+    m_strInstallPath = files::ToLowerAscii(m_strInstallPath);
+    m_strExistPath = files::ToLowerAscii(m_strExistPath);
+    files::RemoveCreatedParents(m_strInstallPath, m_strExistPath);
+}
+
+bool Uninstaller::IsProductPdfHandler() { return registry::IsProductPdfHandler(m_host.GetInstallDir()); }
+
+void Uninstaller::RemoveFileAssociations() { registry::RemoveFileAssociations(); }
+
+void Uninstaller::RemoveProductRegistry() { registry::RemoveProductRegistry(); }
 
 }  // namespace engine

@@ -1,13 +1,12 @@
 #include "engine/addons/add_on_remover.h"
 
 #include "engine/files/directory_tree.h"
-#include "engine/paths.h"
-#include "engine/registry/registry_tree.h"
-#include "platform/files.h"
+#include "engine/files/file.h"
+#include "engine/files/path.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 
-namespace engine {
+namespace engine::addons {
 namespace {
 
 constexpr char16_t kUpdatesList[] = u"Software\\Orvik Software\\Orvik Pendrel\\Updates List\\";
@@ -27,7 +26,6 @@ constexpr Row kDecoderRows[] = {
 
 constexpr char16_t kSpellCheckLabel[] = u"Orvik Spell Check Language";
 
-constexpr char16_t kFirefoxLabel[] = u"Firefox Plugin";
 constexpr Row kFirefoxRows[] = {
     {Op::DeleteFile, u"\\Plugins\\npOrvikReaderPlugin.dll", u"Delete npOrvikReaderPlugin.dll failed!"},
     {Op::DeleteFile, u"\\UninstallPDFReaderPlugin.exe", u"Delete UninstallPDFReaderPlugin.exe failed!"},
@@ -60,8 +58,8 @@ void ReportRemovalFailure(const std::u16string& text, const std::u16string& labe
     win::OutputDebugStringW(line.c_str());
 }
 
-AddOnRemover::AddOnRemover(const std::u16string& installPath, bool silent)
-    : m_strBaseDir(WithoutTrailingBackslash(installPath)), m_bSilent(silent) {}
+AddOnRemover::AddOnRemover(const std::u16string& installPath, bool silent, KeyDeletion deleteRecord)
+    : m_strBaseDir(files::WithoutTrailingBackslash(installPath)), m_bSilent(silent), m_deleteRecord(deleteRecord) {}
 
 void AddOnRemover::RemoveAll() {
     RemoveCjkSupport();
@@ -79,23 +77,20 @@ void AddOnRemover::RemoveAll() {
 // removal runs elevated, so a link planted as a record (or above one) is removed itself, never
 // followed into the key it names.
 void AddOnRemover::DeleteRecord(const char16_t* label) {
+    if (!m_deleteRecord) return;
     const std::u16string key = kUpdatesList + std::u16string(label);
-    DeleteRegistryKey(win::HKEY_CURRENT_USER, key.c_str());
+    m_deleteRecord(win::HKEY_CURRENT_USER, key.c_str());
 }
 
 bool AddOnRemover::Perform(Operation operation, const std::u16string& relative) {
     if (m_strBaseDir.empty()) return false;
-    const std::u16string path = m_strBaseDir + relative;
-    // A link planted on the way would make the path name something outside the product.
-    if (!FitsMaxPath(path) || !IsReachedWithoutLinks(m_strBaseDir, relative)) return false;
     switch (operation) {
         case Operation::DeleteFile:
-            return win::DeleteFileW(path.c_str()) != 0;
+            return files::DeleteFileBelow(m_strBaseDir, relative);
         case Operation::RemoveDirectory:
-            return win::RemoveDirectoryW(path.c_str()) != 0;
+            return files::RemoveDirectoryBelow(m_strBaseDir, relative);
         case Operation::RemoveTree:
-            RemoveDirectoryTree(path);
-            return true;
+            return files::RemoveTreeBelow(m_strBaseDir, relative);
     }
     return false;
 }
@@ -122,7 +117,7 @@ void AddOnRemover::RemoveSpellCheck() {
     // The search only decides whether the missing dictionaries are worth a report; every
     // listed name is deleted anyway.
     const std::u16string probe = m_strBaseDir + u"\\lex\\*.*";
-    if (!FitsMaxPath(probe) || !FindFirstEntry(probe)) ReportRemovalFailure(u"Find lex files failed!", kSpellCheckLabel);
+    if (!files::FitsMaxPath(probe) || !files::FindFirstEntry(probe)) ReportRemovalFailure(u"Find lex files failed!", kSpellCheckLabel);
     for (const char16_t* name : LexFileNames)
         if (!Perform(Operation::DeleteFile, u"\\lex\\" + std::u16string(name)))
             ReportRemovalFailure(u"Delete lex files failed!", kSpellCheckLabel);
@@ -130,12 +125,12 @@ void AddOnRemover::RemoveSpellCheck() {
 }
 
 void AddOnRemover::RemoveFirefoxPlugin() {
-    DeleteRecord(kFirefoxLabel);
+    DeleteRecord(kFirefoxPluginLabel);
     if (m_strBaseDir.empty()) return;
     // The plug-in's uninstaller runs first, while the plug-in it takes out of the browsers is
     // still there; its own file goes with the rows below, under either of its two names.
-    if (!RunPluginUninstaller()) ReportRemovalFailure(u"Uninstall firefox plugin failed!", kFirefoxLabel);
-    RunRows(kFirefoxRows, kFirefoxLabel);
+    if (!RunPluginUninstaller()) ReportRemovalFailure(u"Uninstall firefox plugin failed!", kFirefoxPluginLabel);
+    RunRows(kFirefoxRows, kFirefoxPluginLabel);
 }
 
 void AddOnRemover::RemoveOnDemandCM() {
@@ -144,4 +139,4 @@ void AddOnRemover::RemoveOnDemandCM() {
     RunRows(kOnDemandRows, kOnDemandLabel);
 }
 
-}  // namespace engine
+}  // namespace engine::addons

@@ -5,7 +5,12 @@
 #include <cstddef>
 #include <string>
 
-namespace engine {
+#include "platform/registry.h"
+
+namespace engine::addons {
+
+// The browser plug-in's add-on record, and the label its failures are reported under.
+inline constexpr char16_t kFirefoxPluginLabel[] = u"Firefox Plugin";
 
 // The spell-check add-on's dictionaries.
 inline constexpr std::size_t kLexFileCount = 10;
@@ -16,10 +21,15 @@ void ReportRemovalFailure(const std::u16string& text, const std::u16string& labe
 
 class AddOnRemover {
 public:
+    // Deletes one registry key as the registry's tree walk does: a link is removed itself and
+    // never followed. The engine hands in the registry's own (registry::DeleteRegistryKey).
+    using KeyDeletion = void (*)(win::HKEY root, const char16_t* path);
+
     // `installPath` is the install directory; one trailing backslash is dropped. An empty
-    // install path leaves every file alone; the add-on records are still deleted. A silent
-    // removal lets the shell show no error box of its own.
-    explicit AddOnRemover(const std::u16string& installPath, bool silent = false);
+    // install path leaves every file alone; the add-on records are still deleted, with
+    // `deleteRecord` (none given: the records stay). A silent removal lets the shell show no
+    // error box of its own.
+    explicit AddOnRemover(const std::u16string& installPath, bool silent = false, KeyDeletion deleteRecord = nullptr);
 
     // The eight sub-steps, in order.
     void RemoveAll();
@@ -58,6 +68,7 @@ private:
 
     std::u16string m_strBaseDir;
     bool m_bSilent;
+    KeyDeletion m_deleteRecord;
 };
 
-}  // namespace engine
+}  // namespace engine::addons

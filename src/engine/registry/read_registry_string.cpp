@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "engine/registry/registry_key.h"
+#include "platform/scoped.h"
 
-namespace engine {
+namespace engine::registry {
 
 namespace {
 constexpr win::DWORD kPathBufferBytes = win::MAX_PATH * sizeof(char16_t);
@@ -20,11 +20,14 @@ std::u16string ReadRegistryString(win::HKEY root, const char16_t* keyPath, const
                                   const std::u16string& defaultText, win::DWORD maxBytes) {
     // Opened for reading only: a read must never leave a key behind where there was none (the
     // product once created every missing key it looked at, also under other programs' ProgIDs).
-    RegistryKey key;
+    win::ScopedKey key;
+    if (win::RegOpenKeyExW(root, keyPath, 0, win::KEY_QUERY_VALUE, key.put()) !=
+            static_cast<win::LONG>(win::ERROR_SUCCESS) ||
+        !key)
+        return defaultText;
+
     std::u16string text;
-    if (key.Open(root, keyPath, win::KEY_QUERY_VALUE) && QueryRegistryString(key.get(), valueName, maxBytes, text))
-        return text;
-    return defaultText;
+    return QueryRegistryString(key.get(), valueName, maxBytes, text) ? text : defaultText;
 }
 
 bool QueryRegistryString(win::HKEY key, const char16_t* valueName, win::DWORD maxBytes, std::u16string& text) {
@@ -48,4 +51,4 @@ bool QueryRegistryString(win::HKEY key, const char16_t* valueName, win::DWORD ma
     return true;
 }
 
-}  // namespace engine
+}  // namespace engine::registry

@@ -2,7 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "engine/install_record.h"
-#include "engine/paths.h"
+#include "engine/files/known_folders.h"
+#include "engine/files/path.h"
 #include "engine/registry/read_registry_string.h"
 #include "engine/uninstaller.h"
 #include "support/product_machine.h"
@@ -20,44 +21,44 @@ TEST(ReadRegistryString, ReadsStringsAndFallsBackToTheDefaultForEverythingElse) 
     reg.SetString(win::HKEY_LOCAL_MACHINE, kKey, u"empty", u"");
     reg.SetDword(win::HKEY_LOCAL_MACHINE, kKey, u"number", 42);
 
-    EXPECT_EQ(engine::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"text", u"d"), u"value");
-    EXPECT_EQ(engine::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"expand", u"d"), u"%TEMP%\\x");
-    EXPECT_EQ(engine::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"empty", u"d"), u"d");
-    EXPECT_EQ(engine::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"number", u"d"), u"d");
-    EXPECT_EQ(engine::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"missing", u"d"), u"d");
+    EXPECT_EQ(engine::registry::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"text", u"d"), u"value");
+    EXPECT_EQ(engine::registry::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"expand", u"d"), u"%TEMP%\\x");
+    EXPECT_EQ(engine::registry::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"empty", u"d"), u"d");
+    EXPECT_EQ(engine::registry::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"number", u"d"), u"d");
+    EXPECT_EQ(engine::registry::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"missing", u"d"), u"d");
     EXPECT_EQ(sim::machine().registry.OpenHandleCount(), 0u);
 }
 
 TEST(ReadRegistryString, NeverCreatesAKey) {
-    EXPECT_EQ(engine::ReadRegistryString(win::HKEY_CURRENT_USER, u"Software\\New\\Key", u"v", u"d"), u"d");
+    EXPECT_EQ(engine::registry::ReadRegistryString(win::HKEY_CURRENT_USER, u"Software\\New\\Key", u"v", u"d"), u"d");
     EXPECT_FALSE(sim::machine().registry.Exists(win::HKEY_CURRENT_USER, u"Software\\New"));
     EXPECT_TRUE(sim::machine().CallsTo("RegCreateKeyExW").empty());
     // A key that cannot be written is read all the same.
     sim::machine().registry.SetString(win::HKEY_LOCAL_MACHINE, kKey, u"text", u"value");
     sim::machine().registry.Find(win::HKEY_LOCAL_MACHINE, kKey)->denyWrite = true;
-    EXPECT_EQ(engine::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"text"), u"value");
+    EXPECT_EQ(engine::registry::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"text"), u"value");
 }
 
 TEST(ReadRegistryString, TreatsTooLongAndUnterminatedValuesSafely) {
     auto& reg = sim::machine().registry;
     reg.SetString(win::HKEY_LOCAL_MACHINE, kKey, u"long", std::u16string(260, u'a'));
     reg.SetString(win::HKEY_LOCAL_MACHINE, kKey, u"fits", std::u16string(259, u'a'));
-    EXPECT_EQ(engine::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"long", u"d"), u"d");
-    EXPECT_EQ(engine::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"fits", u"d"), std::u16string(259, u'a'));
+    EXPECT_EQ(engine::registry::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"long", u"d"), u"d");
+    EXPECT_EQ(engine::registry::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"fits", u"d"), std::u16string(259, u'a'));
 
     // Data without terminator, of odd length, and with text after an embedded terminator.
     auto* key = reg.Find(win::HKEY_LOCAL_MACHINE, kKey);
     key->values.push_back({u"raw", win::REG_SZ, {'a', 0, 'b', 0, 'c'}});
     key->values.push_back({u"embedded", win::REG_SZ, {'a', 0, 0, 0, 'b', 0, 0, 0}});
-    EXPECT_EQ(engine::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"raw", u"d"), u"ab");
-    EXPECT_EQ(engine::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"embedded", u"d"), u"a");
+    EXPECT_EQ(engine::registry::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"raw", u"d"), u"ab");
+    EXPECT_EQ(engine::registry::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"embedded", u"d"), u"a");
 }
 
 TEST(ReadRegistryString, HonoursASmallerBufferOffered) {
     sim::machine().registry.SetString(win::HKEY_LOCAL_MACHINE, kKey, u"v", std::u16string(63, u'x'));
     sim::machine().registry.SetString(win::HKEY_LOCAL_MACHINE, kKey, u"w", std::u16string(64, u'x'));
-    EXPECT_EQ(engine::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"v", u"", 128), std::u16string(63, u'x'));
-    EXPECT_EQ(engine::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"w", u"", 128), u"");
+    EXPECT_EQ(engine::registry::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"v", u"", 128), std::u16string(63, u'x'));
+    EXPECT_EQ(engine::registry::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"w", u"", 128), u"");
 }
 
 TEST(InstallRecords, AppendOneBackslashWhereTheStoredPathLacksIt) {
@@ -196,30 +197,30 @@ TEST(InstallRecords, LongestUsableDirectoryLeavesRoomForTheExecutable) {
 }
 
 TEST(InstallRecords, UsableInstallPaths) {
-    EXPECT_TRUE(engine::IsSafeInstallDirectory(u"C:\\Program Files\\Orvik Software\\Orvik Pendrel\\"));
-    EXPECT_TRUE(engine::IsSafeInstallDirectory(u"d:\\Orvik"));
-    EXPECT_TRUE(engine::IsSafeInstallDirectory(u"\\\\server\\share\\Orvik Pendrel\\"));
-    EXPECT_TRUE(engine::IsSafeInstallDirectory(u"C:\\Programme\\Orvik Pendrel 8.0\\"));
+    EXPECT_TRUE(engine::files::IsSafeInstallDirectory(u"C:\\Program Files\\Orvik Software\\Orvik Pendrel\\"));
+    EXPECT_TRUE(engine::files::IsSafeInstallDirectory(u"d:\\Orvik"));
+    EXPECT_TRUE(engine::files::IsSafeInstallDirectory(u"\\\\server\\share\\Orvik Pendrel\\"));
+    EXPECT_TRUE(engine::files::IsSafeInstallDirectory(u"C:\\Programme\\Orvik Pendrel 8.0\\"));
     for (const char16_t* stored : {u"d:\\Orvik", u"\\\\server\\share\\Orvik Pendrel\\", u"C:\\Programme\\Orvik Pendrel 8.0",
                                    u"C:\\Users\\user\\AppData\\Local\\Orvik Pendrel"}) {
         const engine::InstallRecord record = engine::JudgeInstallRecord(stored);
         EXPECT_EQ(record.state, engine::InstallRecordState::Usable) << sim::Narrow(stored);
-        EXPECT_EQ(record.directory, engine::WithTrailingBackslash(stored)) << sim::Narrow(stored);
+        EXPECT_EQ(record.directory, engine::files::WithTrailingBackslash(stored)) << sim::Narrow(stored);
     }
 }
 
 TEST(InstallRecords, SystemAndShellFoldersAreNoProductDirectory) {
-    EXPECT_TRUE(engine::IsSystemOrShellFolder(u"C:\\windows"));
-    EXPECT_TRUE(engine::IsSystemOrShellFolder(u"C:\\WINDOWS\\System32"));
-    EXPECT_TRUE(engine::IsSystemOrShellFolder(u"C:\\Users"));  // the parent of the profile
-    EXPECT_TRUE(engine::IsSystemOrShellFolder(u"C:\\ProgramData\\Microsoft"));
-    EXPECT_TRUE(engine::IsSystemOrShellFolder(u"C:\\Users\\user\\AppData\\Roaming"));
-    EXPECT_FALSE(engine::IsSystemOrShellFolder(u"C:\\Program Files\\Orvik Software"));
-    EXPECT_FALSE(engine::IsSystemOrShellFolder(u"C:\\Users\\user\\AppData\\Local\\Orvik Pendrel"));
-    EXPECT_FALSE(engine::IsSystemOrShellFolder(u"C:\\windows2"));
+    EXPECT_TRUE(engine::files::IsSystemOrShellFolder(u"C:\\windows"));
+    EXPECT_TRUE(engine::files::IsSystemOrShellFolder(u"C:\\WINDOWS\\System32"));
+    EXPECT_TRUE(engine::files::IsSystemOrShellFolder(u"C:\\Users"));  // the parent of the profile
+    EXPECT_TRUE(engine::files::IsSystemOrShellFolder(u"C:\\ProgramData\\Microsoft"));
+    EXPECT_TRUE(engine::files::IsSystemOrShellFolder(u"C:\\Users\\user\\AppData\\Roaming"));
+    EXPECT_FALSE(engine::files::IsSystemOrShellFolder(u"C:\\Program Files\\Orvik Software"));
+    EXPECT_FALSE(engine::files::IsSystemOrShellFolder(u"C:\\Users\\user\\AppData\\Local\\Orvik Pendrel"));
+    EXPECT_FALSE(engine::files::IsSystemOrShellFolder(u"C:\\windows2"));
     // The short form of a folder is the folder.
     sim::machine().files.Find(u"C:\\Program Files")->shortName = u"PROGRA~1";
-    EXPECT_TRUE(engine::IsSystemOrShellFolder(u"C:\\PROGRA~1"));
+    EXPECT_TRUE(engine::files::IsSystemOrShellFolder(u"C:\\PROGRA~1"));
     EXPECT_EQ(engine::JudgeInstallRecord(u"C:\\progra~1\\").state, engine::InstallRecordState::Unusable);
 }
 
@@ -261,7 +262,7 @@ TEST(NormaliseFullPath, CatalogueOfSpellings) {
     };
     for (const Case& c : cases) {
         std::u16string normalised = u"untouched";
-        EXPECT_EQ(engine::NormaliseFullPath(c.in, normalised), !c.out.empty()) << sim::Narrow(c.in);
+        EXPECT_EQ(engine::files::NormaliseFullPath(c.in, normalised), !c.out.empty()) << sim::Narrow(c.in);
         EXPECT_EQ(normalised, c.out.empty() ? u"untouched" : c.out) << sim::Narrow(c.in);
     }
 }

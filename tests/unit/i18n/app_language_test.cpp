@@ -13,8 +13,8 @@ const std::u16string kInstall = u"C:\\Program Files\\Orvik Software\\Orvik Pendr
 
 void InstallGermanProduct() {
     sim::Machine& m = sim::machine();
-    m.registry.SetString(win::HKEY_LOCAL_MACHINE, product::kProductKey, product::kInstallPathValue, kInstall);
-    m.registry.SetString(win::HKEY_CURRENT_USER, product::kLanguageKey, product::kLanguageValue, u"40816");
+    m.registry.SetString(win::HKEY_LOCAL_MACHINE, engine::product::kProductKey, engine::product::kInstallPathValue, kInstall);
+    m.registry.SetString(win::HKEY_CURRENT_USER, engine::product::kLanguageKey, engine::product::kLanguageValue, u"40816");
     m.files.AddFile(kInstall + u"lang\\uninst_lang_de_de.xml",
                     "<Language><Strings><String id='5' text='Wirklich deinstallieren?'/>"
                     "<String id='12' text='Deinstallations-Assistent'/></Strings></Language>");
@@ -46,14 +46,14 @@ std::u16string ConfirmationCaptionAtStartUp() {
 
 TEST(AppLanguage, RecordWithoutTrailingBackslashStillFindsTheLanguageFile) {
     InstallGermanProduct();
-    sim::machine().registry.SetString(win::HKEY_LOCAL_MACHINE, product::kProductKey, product::kInstallPathValue,
+    sim::machine().registry.SetString(win::HKEY_LOCAL_MACHINE, engine::product::kProductKey, engine::product::kInstallPathValue,
                                       kInstall.substr(0, kInstall.size() - 1));
     EXPECT_EQ(ConfirmationCaptionAtStartUp(), u"Deinstallations-Assistent");
 }
 
 TEST(AppLanguage, RecordInAnotherSpellingFindsTheLanguageFile) {
     InstallGermanProduct();
-    sim::machine().registry.SetString(win::HKEY_LOCAL_MACHINE, product::kProductKey, product::kInstallPathValue,
+    sim::machine().registry.SetString(win::HKEY_LOCAL_MACHINE, engine::product::kProductKey, engine::product::kInstallPathValue,
                                       u"C:/Program Files/Orvik Software/Orvik Pendrel//");
     EXPECT_EQ(ConfirmationCaptionAtStartUp(), u"Deinstallations-Assistent");
 }
@@ -67,12 +67,12 @@ TEST(AppLanguage, WithoutAUsableRecordForgedFilesAreNotRead) {
         sim::Reset();
         InstallGermanProduct();
         sim::Machine& m = sim::machine();
-        m.registry.SetString(win::HKEY_LOCAL_MACHINE, product::kProductKey, product::kInstallPathValue, stored);
+        m.registry.SetString(win::HKEY_LOCAL_MACHINE, engine::product::kProductKey, engine::product::kInstallPathValue, stored);
         m.files.currentDirectory = m.system.tempPath.substr(0, m.system.tempPath.size() - 1);
         for (const std::u16string& directory : {m.system.tempPath, std::u16string(u"C:\\Users\\user\\"),
                                                 std::u16string(u"C:\\")})
             m.files.AddFile(directory + u"lang\\uninst_lang_de_de.xml", kForgedFile);
-        EXPECT_EQ(ConfirmationCaptionAtStartUp(), i18n::BuiltInText(product::kMsgCaption));
+        EXPECT_EQ(ConfirmationCaptionAtStartUp(), i18n::BuiltInText(engine::product::kMsgCaption));
         for (const auto& opened : m.CallsTo("CreateFileW")) EXPECT_EQ(opened.find("lang"), std::string::npos) << opened;
     }
 }
@@ -80,9 +80,9 @@ TEST(AppLanguage, WithoutAUsableRecordForgedFilesAreNotRead) {
 TEST(AppLanguage, SecondInstanceLooksForTheEnglishCaption) {
     InstallGermanProduct();
     sim::Machine& m = sim::machine();
-    m.system.existingMutexes.insert(product::kMutexName);
+    m.system.existingMutexes.insert(engine::product::kMutexName);
     const win::HWND german = m.windows.AddWindow(u"Deinstallations-Assistent");
-    const win::HWND english = m.windows.AddWindow(i18n::BuiltInText(product::kMsgCaption));
+    const win::HWND english = m.windows.AddWindow(i18n::BuiltInText(engine::product::kMsgCaption));
     app::UninstallApp app;
     EXPECT_FALSE(app.InitInstance());
     EXPECT_TRUE(m.windows.windows[english].broughtToTop);

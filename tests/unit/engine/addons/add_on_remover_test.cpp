@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/addons/add_on_remover.h"
+#include "engine/registry/registry_tree.h"
 #include "platform/registry.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/text.h"
@@ -11,6 +12,11 @@ namespace {
 constexpr char16_t kInstall[] = u"C:\\Program Files\\Orvik Software\\Orvik Pendrel\\";
 constexpr char16_t kBase[] = u"C:\\Program Files\\Orvik Software\\Orvik Pendrel";
 constexpr char16_t kUpdates[] = u"Software\\Orvik Software\\Orvik Pendrel\\Updates List";
+
+// The add-on step as the engine runs it: records deleted with the registry's own deletion.
+engine::addons::AddOnRemover Remover(const std::u16string& installPath) {
+    return engine::addons::AddOnRemover(installPath, true, &engine::registry::DeleteRegistryKey);
+}
 
 sim::FileSystem& Fs() { return sim::machine().files; }
 std::u16string At(const std::u16string& relative) { return kBase + relative; }
@@ -34,7 +40,7 @@ void InstallEverything() {
                    u"\\plugins\\OCR\\KV_Abbyy_OCR\\data\\dict.bin", u"\\plugins\\OCR\\KV_Abbyy_OCR.Dll",
                    u"\\UpdaterInfo.xml", u"\\Readme.txt"})
         Fs().AddFile(At(p));
-    for (const char16_t* name : engine::LexFileNames) Fs().AddFile(At(u"\\lex\\") + name);
+    for (const char16_t* name : engine::addons::LexFileNames) Fs().AddFile(At(u"\\lex\\") + name);
     auto& reg = sim::machine().registry;
     for (auto label : {u"Eastern Asian Language Support", u"JPEG2000 and JBIG2 Image Decoders",
                        u"Orvik Spell Check Language", u"Firefox Plugin", u"OnDemandCM"})
@@ -42,13 +48,13 @@ void InstallEverything() {
 }
 
 TEST(AddOnRemover, NothingInstalledRunsEveryRowAndReportsEachFailure) {
-    engine::AddOnRemover(kInstall).RemoveAll();
+    Remover(kInstall).RemoveAll();
 
     const std::string cjk = "Eastern Asian Language Support", img = "JPEG2000 and JBIG2 Image Decoders",
                       lex = "Orvik Spell Check Language", fx = "Firefox Plugin", od = "OnDemandCM";
     std::vector<std::string> expected = {Report(cjk, "Delete kpdfcjk.bin failed!"),
                                          Report(img, "Delete kvdecod1.dll failed!"), Report(lex, "Find lex files failed!")};
-    expected.insert(expected.end(), engine::kLexFileCount, Report(lex, "Delete lex files failed!"));
+    expected.insert(expected.end(), engine::addons::kLexFileCount, Report(lex, "Delete lex files failed!"));
     expected.push_back(Report(lex, "Delete lex Directory failed!"));
     for (const char* text : {"Uninstall firefox plugin failed!", "Delete npOrvikReaderPlugin.dll failed!",
                              "Delete UninstallPDFReaderPlugin.exe failed!", "Delete UnPDFReaderPlugin.exe failed!",
@@ -87,7 +93,7 @@ TEST(AddOnRemover, NothingInstalledRunsEveryRowAndReportsEachFailure) {
 TEST(AddOnRemover, EverythingInstalledIsRemovedButTheDirectoriesLeftForLater) {
     InstallEverything();
 
-    engine::AddOnRemover(kInstall).RemoveAll();
+    Remover(kInstall).RemoveAll();
 
     // Only what later steps take care of is left: the program files and the plug-in
     // directories that the XML files kept until the OnDemandCM rows had run.
@@ -101,10 +107,10 @@ TEST(AddOnRemover, EverythingInstalledIsRemovedButTheDirectoriesLeftForLater) {
 }
 
 TEST(AddOnRemover, TrailingBackslashesOfTheInstallPath) {
-    EXPECT_EQ(engine::AddOnRemover(u"C:\\Apps\\Orvik\\").BaseDirectory(), u"C:\\Apps\\Orvik");
-    EXPECT_EQ(engine::AddOnRemover(u"C:\\Apps\\Orvik").BaseDirectory(), u"C:\\Apps\\Orvik");
-    EXPECT_EQ(engine::AddOnRemover(u"C:\\Apps\\Orvik\\\\").BaseDirectory(), u"C:\\Apps\\Orvik\\");
-    engine::AddOnRemover(u"C:\\Apps\\Orvik\\").RemoveCjkSupport();
+    EXPECT_EQ(Remover(u"C:\\Apps\\Orvik\\").BaseDirectory(), u"C:\\Apps\\Orvik");
+    EXPECT_EQ(Remover(u"C:\\Apps\\Orvik").BaseDirectory(), u"C:\\Apps\\Orvik");
+    EXPECT_EQ(Remover(u"C:\\Apps\\Orvik\\\\").BaseDirectory(), u"C:\\Apps\\Orvik\\");
+    Remover(u"C:\\Apps\\Orvik\\").RemoveCjkSupport();
     EXPECT_EQ(sim::machine().CallsTo("DeleteFileW"), (std::vector<std::string>{"C:\\Apps\\Orvik\\kpdfcjk.bin"}));
 }
 
@@ -114,7 +120,7 @@ TEST(AddOnRemover, ForeignFilesKeepTheirDirectories) {
     Fs().AddFile(At(u"\\Stamps\\Sign Here\\my signature.png"));
     Fs().AddFile(At(u"\\lang\\notes.txt"));
 
-    engine::AddOnRemover(kInstall).RemoveAll();
+    Remover(kInstall).RemoveAll();
 
     EXPECT_EQ(Fs().List(At(u"\\lex")), (std::vector<std::u16string>{u"custom.tlx"}));
     EXPECT_EQ(Fs().List(At(u"\\Stamps\\Sign Here")), (std::vector<std::u16string>{u"my signature.png"}));
@@ -132,7 +138,7 @@ TEST(AddOnRemover, RecordWithSubkeyStaysWhileItsSiblingsGo) {
     auto& reg = sim::machine().registry;
     reg.Create(win::HKEY_CURRENT_USER, kUpdates + std::u16string(u"\\Firefox Plugin\\Files"));
 
-    engine::AddOnRemover(kInstall).RemoveAll();
+    Remover(kInstall).RemoveAll();
 
     EXPECT_TRUE(reg.Exists(win::HKEY_CURRENT_USER, kUpdates + std::u16string(u"\\Firefox Plugin\\Files")));
     EXPECT_FALSE(reg.Exists(win::HKEY_CURRENT_USER, kUpdates + std::u16string(u"\\OnDemandCM")));
@@ -150,7 +156,7 @@ TEST(AddOnRemover, RegistryLinksAmongTheRecordsAreNotFollowed) {
     InstallEverything();
     reg.CreateLink(CU, kUpdates + std::u16string(u"\\Firefox Plugin"), LM, u"Software\\Victim");
 
-    engine::AddOnRemover(kInstall).RemoveAll();
+    Remover(kInstall).RemoveAll();
 
     EXPECT_TRUE(reg.HasValue(LM, u"Software\\Victim", u"Data"));
     EXPECT_FALSE(reg.Exists(CU, kUpdates + std::u16string(u"\\Firefox Plugin")));
@@ -161,7 +167,7 @@ TEST(AddOnRemover, RegistryLinksAmongTheRecordsAreNotFollowed) {
     fresh.SetString(LM, u"Software\\Victim\\OnDemandCM", u"Data", u"keep");
     fresh.CreateLink(CU, kUpdates, LM, u"Software\\Victim");
 
-    engine::AddOnRemover(kInstall).RemoveAll();
+    Remover(kInstall).RemoveAll();
 
     EXPECT_TRUE(fresh.HasValue(LM, u"Software\\Victim\\OnDemandCM", u"Data"));
     EXPECT_TRUE(fresh.Exists(CU, kUpdates));  // the link goes with the product's records later
@@ -177,7 +183,7 @@ TEST(AddOnRemover, LinksInsideTheInstallDirectoryAreNotFollowed) {
     Fs().AddJunction(At(u"\\Stamps"), documents);
     Fs().AddJunction(At(u"\\plugins"), documents);
 
-    engine::AddOnRemover(kInstall).RemoveAll();
+    Remover(kInstall).RemoveAll();
 
     EXPECT_TRUE(Fs().Exists(documents + u"\\accent.tlx"));
     EXPECT_TRUE(Fs().Exists(documents + u"\\Standard Stamps\\contract.pdf"));
@@ -192,7 +198,7 @@ TEST(AddOnRemover, WithoutInstallPathOnlyTheRecordsGo) {
     InstallEverything();
     Fs().AddFile(u"C:\\kpdfcjk.bin");
 
-    engine::AddOnRemover(u"").RemoveAll();
+    Remover(u"").RemoveAll();
 
     EXPECT_TRUE(Fs().Exists(u"C:\\kpdfcjk.bin"));
     EXPECT_EQ(sim::machine().CountCalls("DeleteFileW"), 0u);

@@ -1,0 +1,17 @@
+// The folders Windows and the shell keep for the system and the user: never one product's
+// directory, and never a directory a removal may take away.
+#pragma once
+#include <string>
+
+namespace engine::files {
+
+// The directory of a shell folder (a CSIDL number) as the shell reports it; empty when it has
+// none.
+std::u16string SpecialFolderPath(int csidl);
+
+// True when `directory` (a normalised full path) is one of the system's or the user's well-known
+// folders ("C:\Windows", "C:\Program Files", the profile, the desktop, the temporary directory,
+// ...), or a parent of one ("C:\Users"), in its long or short form.
+bool IsSystemOrShellFolder(const std::u16string& directory);
+
+}  // namespace engine::files
