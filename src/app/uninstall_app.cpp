@@ -22,6 +22,7 @@ bool Contains(const std::u16string& text, const char16_t* what) { return text.fi
 }  // namespace
 
 bool UninstallApp::InitInstance() {
+    RestrictDllSearchToSystemDirectory();
     m_bSilent = m_lpCmdLine == u"UninstForInst" || Contains(m_lpCmdLine, u"UninstForInst");
 
     if (IsSecondInstance() && !Contains(m_lpCmdLine, u"DeletingNow")) return false;
@@ -31,11 +32,6 @@ bool UninstallApp::InitInstance() {
 
     if (!CheckEnvironment()) return false;
     if (RelaunchFromTempCopy()) return false;
-
-    // The wizard's progress bar and the link's tooltip are common controls.
-    const win::INITCOMMONCONTROLSEX controls{sizeof(win::INITCOMMONCONTROLSEX),
-                                             win::ICC_STANDARD_CLASSES | win::ICC_PROGRESS_CLASS | win::ICC_BAR_CLASSES};
-    win::InitCommonControlsEx(&controls);
 
     if (m_bSilent) {
         if (!ConnectToInstaller()) return false;
@@ -56,8 +52,13 @@ bool UninstallApp::InitInstance() {
     }
     if (m_bSilent) {
         dialog.RunUninstall();
-    } else if (dialog.DoModal() != win::IDOK) {
-        return false;
+    } else {
+        // The wizard's progress bar and the link's tooltip are common controls; a silent run
+        // shows no window and never loads them.
+        const win::INITCOMMONCONTROLSEX controls{
+            sizeof(win::INITCOMMONCONTROLSEX), win::ICC_STANDARD_CLASSES | win::ICC_PROGRESS_CLASS | win::ICC_BAR_CLASSES};
+        win::InitCommonControlsEx(&controls);
+        if (dialog.DoModal() != win::IDOK) return false;
     }
     RemoveInstallDirAndSelf();
     return false;

@@ -44,6 +44,10 @@ private:
     void RemoveInstallDirAndSelf();
 };
 
+// Narrows the library search of this process to the system directory. The first thing the
+// program does, before any library can be loaded by name.
+void RestrictDllSearchToSystemDirectory();
+
 // Everything after the program name of a process command line, without the blanks between.
 // Newer C run-times take "path"-DeletingNow for one long program name; this takes the quoted
 // part alone, as the switches of the temporary copy need.

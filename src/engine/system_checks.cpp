@@ -23,13 +23,12 @@ bool CanWriteMachineSoftwareKey() {
 }
 
 bool IsRunningUnderWow64() {
-    win::HMODULE kernel = win::LoadLibraryW(u"kernel32.dll");
+    // KERNEL32 is in every process: it is asked for, never loaded by name.
+    win::HMODULE kernel = win::GetModuleHandleW(u"kernel32.dll");
     if (!kernel) return false;
     win::BOOL wow64 = win::FALSE;
     auto isWow64 = reinterpret_cast<win::IsWow64ProcessFn>(win::GetProcAddress(kernel, "IsWow64Process"));
-    const bool result = isWow64 && isWow64(win::GetCurrentProcess(), &wow64) && wow64;
-    win::FreeLibrary(kernel);
-    return result;
+    return isWow64 && isWow64(win::GetCurrentProcess(), &wow64) && wow64;
 }
 
 }  // namespace engine

@@ -279,7 +279,9 @@ void PrinterRemover::UnregisterWordAddin() {
     const std::u16string path = JoinPath(m_szInstallDir, kWordAddin);
     if (path.empty()) return;
     if (win::SUCCEEDED(win::OleInitialize(nullptr))) {
-        if (win::HMODULE addin = win::LoadLibraryW(path.c_str())) {
+        // By full path, and the libraries it needs come from its own directory (the install
+        // directory) before the system's, never from ours, the temporary directory.
+        if (win::HMODULE addin = win::LoadLibraryExW(path.c_str(), nullptr, win::LOAD_WITH_ALTERED_SEARCH_PATH)) {
             auto unregister =
                 reinterpret_cast<win::DllUnregisterServerFn>(win::GetProcAddress(addin, "DllUnregisterServer"));
             if (unregister) unregister();

@@ -21,6 +21,18 @@ win::BOOL WIN_STDCALL SimIsWow64Process(win::HANDLE, win::BOOL* wow64) {
     return win::TRUE;
 }
 
+win::BOOL WIN_STDCALL SimSetDefaultDllDirectories(win::DWORD flags) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%X", flags);
+    machine().Log("SetDefaultDllDirectories", text);
+    return win::TRUE;
+}
+
+win::BOOL WIN_STDCALL SimSetDllDirectoryW(win::LPCWSTR directory) {
+    machine().Log("SetDllDirectoryW", directory ? "\"" + Narrow(FromPtr(directory)) + "\"" : "null");
+    return win::TRUE;
+}
+
 std::u16string Lower(std::u16string s) {
     for (auto& c : s)
         if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
@@ -87,11 +99,12 @@ DWORD GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size) {
     return 0;
 }
 
-UINT GetWindowsDirectoryW(LPWSTR buffer, UINT size) {
-    const std::u16string& dir = machine().system.windowsDirectory;
+static UINT CopyDirectory(const std::u16string& dir, LPWSTR buffer, UINT size) {
     if (!sim::CopyOut(dir, buffer, size)) return static_cast<UINT>(dir.size() + 1);
     return static_cast<UINT>(dir.size());
 }
+UINT GetWindowsDirectoryW(LPWSTR buffer, UINT size) { return CopyDirectory(machine().system.windowsDirectory, buffer, size); }
+UINT GetSystemDirectoryW(LPWSTR buffer, UINT size) { return CopyDirectory(machine().system.systemDirectory, buffer, size); }
 
 HANDLE CreateMutexW(void*, BOOL, LPCWSTR name) {
     auto& sys = machine().system;
@@ -124,22 +137,28 @@ BOOL CloseHandle(HANDLE handle) {
 
 void Sleep(DWORD milliseconds) { machine().system.sleeps.push_back(milliseconds); }
 
-HMODULE LoadLibraryW(LPCWSTR name) {
-    std::u16string n = sim::FromPtr(name);
-    machine().Log("LoadLibraryW", sim::Narrow(n));
-    auto& sys = machine().system;
-    if (sim::Lower(n) == u"kernel32.dll") {
-        sys.librariesLoaded++;
-        sim::LoadedModules()[sim::kKernel32] = n;
-        return sim::kKernel32;
+HMODULE GetModuleHandleW(LPCWSTR name) {
+    // Only the program itself (null) and KERNEL32 are asked for.
+    if (name && sim::Lower(sim::FromPtr(name)) == u"kernel32.dll") return sim::kKernel32;
+    return nullptr;
+}
+
+HMODULE LoadLibraryExW(LPCWSTR name, HANDLE, DWORD flags) {
+    char text[16];
+    std::snprintf(text, sizeof text, " 0x%X", flags);
+    machine().Log("LoadLibraryExW", sim::Narrow(sim::FromPtr(name)) + text);
+    if ((flags & LOAD_LIBRARY_AS_IMAGE_RESOURCE) && machine().system.imageResourceFlagUnknown) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
     }
+    auto& sys = machine().system;
+    const std::u16string wanted = sim::Lower(sim::FromPtr(name));
     for (auto& [key, lib] : sys.libraries) {
-        if (sim::Lower(key) == sim::Lower(n)) {
-            sys.librariesLoaded++;
-            auto handle = reinterpret_cast<HMODULE>(0x8000000 + sys.librariesLoaded);
-            sim::LoadedModules()[handle] = key;
-            return handle;
-        }
+        if (sim::Lower(key) != wanted) continue;
+        sys.librariesLoaded++;
+        auto handle = reinterpret_cast<HMODULE>(0x8000000 + sys.librariesLoaded);
+        sim::LoadedModules()[handle] = key;
+        return handle;
     }
     SetLastError(126);  // ERROR_MOD_NOT_FOUND
     return nullptr;
@@ -147,13 +166,19 @@ HMODULE LoadLibraryW(LPCWSTR name) {
 
 FARPROC GetProcAddress(HMODULE module, const char* name) {
     auto& modules = sim::LoadedModules();
-    auto it = modules.find(module);
-    if (it == modules.end()) return nullptr;
     if (module == sim::kKernel32) {
-        if (std::strcmp(name, "IsWow64Process") == 0 && machine().system.wow64 != sim::Wow64::FunctionMissing)
+        auto& sys = machine().system;
+        if (std::strcmp(name, "IsWow64Process") == 0 && sys.wow64 != sim::Wow64::FunctionMissing)
             return reinterpret_cast<FARPROC>(&sim::SimIsWow64Process);
+        if (std::strcmp(name, "SetDefaultDllDirectories") == 0 &&
+            sys.dllSearchControls == sim::DllSearchControls::DefaultDirectories)
+            return reinterpret_cast<FARPROC>(&sim::SimSetDefaultDllDirectories);
+        if (std::strcmp(name, "SetDllDirectoryW") == 0 && sys.dllSearchControls != sim::DllSearchControls::None)
+            return reinterpret_cast<FARPROC>(&sim::SimSetDllDirectoryW);
         return nullptr;
     }
+    auto it = modules.find(module);
+    if (it == modules.end()) return nullptr;
     auto lib = machine().system.libraries.find(it->second);
     if (lib == machine().system.libraries.end()) return nullptr;
     auto fn = lib->second.exports.find(name);
