@@ -121,8 +121,11 @@ bool UninstallApp::CheckEnvironment() {
 
 bool UninstallApp::ConnectToInstaller() {
     if (!win::WaitNamedPipeW(product::kPipeName, win::NMPWAIT_WAIT_FOREVER)) return false;
+    // Whoever created the pipe may learn who is writing but never act as this elevated process.
     m_hPipe = win::CreateFileW(product::kPipeName, win::GENERIC_READ | win::GENERIC_WRITE, 0, nullptr,
-                               win::OPEN_EXISTING, win::FILE_ATTRIBUTE_NORMAL, nullptr);
+                               win::OPEN_EXISTING,
+                               win::FILE_ATTRIBUTE_NORMAL | win::SECURITY_SQOS_PRESENT | win::SECURITY_IDENTIFICATION,
+                               nullptr);
     if (m_hPipe == win::INVALID_HANDLE_VALUE) {
         m_hPipe = nullptr;
         return false;

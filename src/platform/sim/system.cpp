@@ -202,8 +202,21 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, void*, void*, BOOL,
         SetLastError(ERROR_FILE_NOT_FOUND);
         return FALSE;
     }
+    // The program is the application named, or else the command line's first word.
+    std::u16string program = sim::FromPtr(application);
+    if (program.empty()) {
+        const std::u16string line = sim::FromPtr(commandLine);
+        program = line.size() > 1 && line[0] == u'"' ? line.substr(1, line.find(u'"', 1) - 1)
+                                                     : line.substr(0, line.find(u' '));
+    }
+    const sim::FileNode* image = machine().files.Find(program);
+    // A file open for writing cannot be mapped as an image.
+    if (image && sim::IsOpenForWriting(image)) {
+        SetLastError(ERROR_SHARING_VIOLATION);
+        return FALSE;
+    }
     sys.processes.push_back({sim::FromPtr(application), sim::FromPtr(commandLine), sim::FromPtr(currentDirectory),
-                             creationFlags});
+                             creationFlags, image != nullptr, image ? image->content : std::string()});
     sys.openProcessHandles += 2;
     processInfo->hProcess = reinterpret_cast<HANDLE>(sim::kProcessHandleBase + 2 * sys.processes.size());
     processInfo->hThread = reinterpret_cast<HANDLE>(sim::kProcessHandleBase + 2 * sys.processes.size() + 1);

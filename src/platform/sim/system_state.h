@@ -22,6 +22,8 @@ struct StartedProcess {
     std::u16string commandLine;
     std::u16string currentDirectory;
     win::DWORD creationFlags = 0;
+    bool imageFound = false;  // the program named is a file of the simulated file system
+    std::string image;        // its bytes when the process started
 };
 
 struct SimLibrary {

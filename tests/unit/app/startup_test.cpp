@@ -70,6 +70,55 @@ TEST_F(Startup, SilentRunReportsEveryCodeInItsOwnWriteAndRemovesTheExecutable) {
                                         "\\\\.\\pipe\\Orvik Pendrel"}));
 }
 
+TEST_F(Startup, PipeIsOpenedSoThatItsCreatorCanIdentifyButNeverActAsThisProcess) {
+    Run(u"-UninstForInst");
+    const win::DWORD flags = sim::machine().files.pipe.openFlags;
+    EXPECT_TRUE(flags & win::SECURITY_SQOS_PRESENT) << std::hex << flags;
+    EXPECT_EQ(flags & win::SECURITY_IMPERSONATION_LEVEL_MASK, win::SECURITY_IDENTIFICATION) << std::hex << flags;
+    EXPECT_EQ(PipeWrites().size(), 8u);
+}
+
+// The temporary copy runs from a directory every process of the user can write to.
+TEST_F(Startup, LibrarySearchIsNarrowedToTheSystemDirectoryBeforeAnythingElse) {
+    for (const char16_t* line : {u"-UninstForInst", u"", u"-DeletingNow-UninstForInst"}) {
+        sim::Reset();
+        SetUp();
+        sim::machine().windows.answers = {win::IDNO};
+        app::UninstallApp a;
+        a.m_lpCmdLine = line;
+        a.InitInstance();
+        ASSERT_FALSE(sim::machine().calls.empty());
+        EXPECT_EQ(sim::machine().calls.front(), "SetDefaultDllDirectories 0x800") << sim::Narrow(line);
+        EXPECT_EQ(sim::machine().CountCalls("SetDllDirectoryW"), 0u);
+    }
+}
+
+TEST_F(Startup, WithoutSetDefaultDllDirectoriesTheCurrentDirectoryLeavesTheSearchFirst) {
+    sim::machine().system.dllSearchControls = sim::DllSearchControls::DllDirectoryOnly;
+    Run(u"-UninstForInst");
+    ASSERT_FALSE(sim::machine().calls.empty());
+    EXPECT_EQ(sim::machine().calls.front(), "SetDllDirectoryW \"\"");
+    EXPECT_EQ(PipeWrites().size(), 8u);
+}
+
+TEST_F(Startup, SystemsWithoutEitherSearchControlStillRun) {
+    sim::machine().system.dllSearchControls = sim::DllSearchControls::None;
+    Run(u"-UninstForInst");
+    EXPECT_EQ(sim::machine().CountCalls("SetDefaultDllDirectories") + sim::machine().CountCalls("SetDllDirectoryW"), 0u);
+    EXPECT_EQ(PipeWrites().size(), 8u);
+}
+
+TEST_F(Startup, CommonControlsAreSetUpForTheWizardOnly) {
+    Run(u"-UninstForInst");
+    EXPECT_EQ(sim::machine().windows.commonControls, 0u) << "a silent run shows no window";
+    sim::machine().windows.answers = {win::IDYES};
+    app::UninstallApp wizard;
+    wizard.m_lpCmdLine = u"";
+    InstallProduct();
+    wizard.InitInstance();
+    EXPECT_NE(sim::machine().windows.commonControls & win::ICC_PROGRESS_CLASS, 0u);
+}
+
 TEST_F(Startup, SilentRunWithoutPipeEndsAndRemovesNothing) {
     sim::machine().files.pipe.exists = false;
     Run(u"-UninstForInst");
