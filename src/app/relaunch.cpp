@@ -2,6 +2,7 @@
 // the user's temporary directory and starts that copy, which does the work and at the end hands
 // its own deletion to the command interpreter.
 #include <string>
+#include <vector>
 
 #include "app/uninstall_app.h"
 #include "platform/files.h"
@@ -73,11 +74,15 @@ std::u16string NewCopyName(const std::u16string& directory) {
     return name;
 }
 
+// A file's content. Not std::string: the run-time library's compiled part of it would add some
+// thirty kilobytes to the executable.
+using Bytes = std::vector<unsigned char>;
+
 // The whole content of an open file, or false when it cannot be read whole.
-bool ReadAll(win::HANDLE file, std::string& bytes) {
+bool ReadAll(win::HANDLE file, Bytes& bytes) {
     const win::DWORD size = win::GetFileSize(file, nullptr);
     if (size == win::INVALID_FILE_SIZE) return false;
-    bytes.assign(size, '\0');
+    bytes.assign(size, 0);
     win::DWORD done = 0;
     while (done < size) {
         win::DWORD read = 0;
@@ -87,7 +92,7 @@ bool ReadAll(win::HANDLE file, std::string& bytes) {
     return true;
 }
 
-bool ReadWholeFile(const std::u16string& path, std::string& bytes) {
+bool ReadWholeFile(const std::u16string& path, Bytes& bytes) {
     win::HANDLE file = win::CreateFileW(path.c_str(), win::GENERIC_READ, win::FILE_SHARE_READ, nullptr,
                                         win::OPEN_EXISTING, win::FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == win::INVALID_HANDLE_VALUE) return false;
@@ -98,7 +103,7 @@ bool ReadWholeFile(const std::u16string& path, std::string& bytes) {
 
 // Writes a file that must not exist yet: a name planted beforehand (a link, or a file of
 // someone else's) is never written through. While it is written, others may only read it.
-bool WriteNewFile(const std::u16string& path, const std::string& bytes) {
+bool WriteNewFile(const std::u16string& path, const Bytes& bytes) {
     win::HANDLE file = win::CreateFileW(path.c_str(), win::GENERIC_WRITE, win::FILE_SHARE_READ, nullptr,
                                         win::CREATE_NEW, win::FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == win::INVALID_HANDLE_VALUE) return false;
@@ -113,11 +118,11 @@ bool WriteNewFile(const std::u16string& path, const std::string& bytes) {
 // Opens the copy so that nobody can write, rename or delete it while the handle is held, and
 // checks that it still holds what was written: between the writing and this open another
 // process of the user could have swapped it. Null when it cannot be had in that state.
-win::HANDLE HoldUnchanged(const std::u16string& path, const std::string& expected) {
+win::HANDLE HoldUnchanged(const std::u16string& path, const Bytes& expected) {
     win::HANDLE file = win::CreateFileW(path.c_str(), win::GENERIC_READ, win::FILE_SHARE_READ, nullptr,
                                         win::OPEN_EXISTING, win::FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == win::INVALID_HANDLE_VALUE) return nullptr;
-    std::string held;
+    Bytes held;
     if (ReadAll(file, held) && held == expected) return file;
     win::CloseHandle(file);
     return nullptr;
@@ -180,7 +185,7 @@ bool UninstallApp::RelaunchFromTempCopy() {
     // Every process of the user can write to the temporary directory, and the copy will run
     // elevated: it is written as a new file that others may only read, and started while a
     // handle that lets nobody write, rename or delete it is held.
-    std::string image;
+    Bytes image;
     if (!ReadWholeFile(module, image)) return true;
     const std::u16string copy = NewCopyName(temp);
     if (copy.empty() || !WriteNewFile(copy, image)) return true;
