@@ -5,6 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
+echo "== module includes"
+bash scripts/check_includes.sh
 bash scripts/build.sh native native-asan win64 win32
 
 echo "== unit tests"

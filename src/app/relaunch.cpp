@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "app/uninstall_app.h"
+#include "engine/files/path.h"
 #include "platform/files.h"
+#include "platform/scoped.h"
 #include "platform/shell.h"
 #include "platform/system.h"
 
@@ -13,34 +15,25 @@ namespace app {
 
 namespace {
 
+using engine::files::DirectoryOf;
+using engine::files::FittedPath;
+
 // Room that GetTempFileNameW needs after the directory for "orvXXXX.TMP".
 constexpr win::DWORD kTempNameRoom = 14;
 
-// Text a Win32 call wrote into a MAX_PATH buffer, or empty when it failed or did not fit:
-// such calls return 0 on failure and the length they need (or the full size) when too long.
-std::u16string Fitted(const char16_t* buffer, win::DWORD length) {
-    if (length == 0 || length >= win::MAX_PATH) return std::u16string();
-    return std::u16string(buffer, length);
-}
-
 std::u16string TempDirectory() {
     char16_t buffer[win::MAX_PATH] = {};
-    return Fitted(buffer, win::GetTempPathW(win::MAX_PATH, buffer));
+    return FittedPath(buffer, win::GetTempPathW(win::MAX_PATH, buffer));
 }
 
 std::u16string ModulePath() {
     char16_t buffer[win::MAX_PATH] = {};
-    return Fitted(buffer, win::GetModuleFileNameW(nullptr, buffer, win::MAX_PATH));
+    return FittedPath(buffer, win::GetModuleFileNameW(nullptr, buffer, win::MAX_PATH));
 }
 
 std::u16string ShortPath(const std::u16string& path) {
     char16_t buffer[win::MAX_PATH] = {};
-    return Fitted(buffer, win::GetShortPathNameW(path.c_str(), buffer, win::MAX_PATH));
-}
-
-std::u16string DirectoryOf(const std::u16string& path) {
-    const std::size_t cut = path.find_last_of(u'\\');
-    return cut == std::u16string::npos ? std::u16string() : path.substr(0, cut + 1);
+    return FittedPath(buffer, win::GetShortPathNameW(path.c_str(), buffer, win::MAX_PATH));
 }
 
 // One spelling per place: long component names and a trailing backslash. The temporary
@@ -48,7 +41,7 @@ std::u16string DirectoryOf(const std::u16string& path) {
 // long ones, or the other way round; letter case is left to the comparison.
 std::u16string NormalisedDirectory(const std::u16string& directory) {
     char16_t buffer[win::MAX_PATH] = {};
-    std::u16string longForm = Fitted(buffer, win::GetLongPathNameW(directory.c_str(), buffer, win::MAX_PATH));
+    std::u16string longForm = FittedPath(buffer, win::GetLongPathNameW(directory.c_str(), buffer, win::MAX_PATH));
     if (longForm.empty()) longForm = directory;
     if (longForm.empty() || longForm.back() != u'\\') longForm += u'\\';
     return longForm;
@@ -93,39 +86,39 @@ bool ReadAll(win::HANDLE file, Bytes& bytes) {
 }
 
 bool ReadWholeFile(const std::u16string& path, Bytes& bytes) {
-    win::HANDLE file = win::CreateFileW(path.c_str(), win::GENERIC_READ, win::FILE_SHARE_READ, nullptr,
-                                        win::OPEN_EXISTING, win::FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == win::INVALID_HANDLE_VALUE) return false;
-    const bool read = ReadAll(file, bytes);
-    win::CloseHandle(file);
-    return read;
+    const win::ScopedFile file(win::CreateFileW(path.c_str(), win::GENERIC_READ, win::FILE_SHARE_READ, nullptr,
+                                                win::OPEN_EXISTING, win::FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file && ReadAll(file.get(), bytes);
 }
 
 // Writes a file that must not exist yet: a name planted beforehand (a link, or a file of
 // someone else's) is never written through. While it is written, others may only read it.
 bool WriteNewFile(const std::u16string& path, const Bytes& bytes) {
-    win::HANDLE file = win::CreateFileW(path.c_str(), win::GENERIC_WRITE, win::FILE_SHARE_READ, nullptr,
-                                        win::CREATE_NEW, win::FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == win::INVALID_HANDLE_VALUE) return false;
-    win::DWORD written = 0;
-    const bool whole = win::WriteFile(file, bytes.data(), static_cast<win::DWORD>(bytes.size()), &written, nullptr) &&
-                       written == bytes.size();
-    win::CloseHandle(file);
+    bool whole = false;
+    {
+        const win::ScopedFile file(win::CreateFileW(path.c_str(), win::GENERIC_WRITE, win::FILE_SHARE_READ, nullptr,
+                                                    win::CREATE_NEW, win::FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return false;
+        win::DWORD written = 0;
+        whole = win::WriteFile(file.get(), bytes.data(), static_cast<win::DWORD>(bytes.size()), &written, nullptr) &&
+                written == bytes.size();
+    }
     if (!whole) win::DeleteFileW(path.c_str());
     return whole;
 }
 
-// Opens the copy so that nobody can write, rename or delete it while the handle is held, and
-// checks that it still holds what was written: between the writing and this open another
-// process of the user could have swapped it. Null when it cannot be had in that state.
-win::HANDLE HoldUnchanged(const std::u16string& path, const Bytes& expected) {
-    win::HANDLE file = win::CreateFileW(path.c_str(), win::GENERIC_READ, win::FILE_SHARE_READ, nullptr,
-                                        win::OPEN_EXISTING, win::FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == win::INVALID_HANDLE_VALUE) return nullptr;
-    Bytes held;
-    if (ReadAll(file, held) && held == expected) return file;
-    win::CloseHandle(file);
-    return nullptr;
+// Opens the copy into `held` so that nobody can write, rename or delete it while the handle is
+// held, and checks that it still holds what was written: between the writing and this open
+// another process of the user could have swapped it. False, holding nothing, when it cannot be
+// had in that state.
+bool HoldUnchanged(const std::u16string& path, const Bytes& expected, win::ScopedFile& held) {
+    held.reset(win::CreateFileW(path.c_str(), win::GENERIC_READ, win::FILE_SHARE_READ, nullptr, win::OPEN_EXISTING,
+                                win::FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!held) return false;
+    Bytes content;
+    if (ReadAll(held.get(), content) && content == expected) return true;
+    held.reset();
+    return false;
 }
 
 // The switches follow the closing quote directly: start-up looks for them as substrings.
@@ -145,8 +138,8 @@ bool StartProcess(const char16_t* program, std::u16string commandLine, const cha
     if (!win::CreateProcessW(program, &commandLine[0], nullptr, nullptr, win::FALSE, flags, nullptr,
                              currentDirectory, &startup, &process))
         return false;
-    win::CloseHandle(process.hThread);
-    win::CloseHandle(process.hProcess);
+    const win::ScopedHandle processHandle(process.hProcess);
+    const win::ScopedHandle threadHandle(process.hThread);
     return true;
 }
 
@@ -155,7 +148,7 @@ bool StartProcess(const char16_t* program, std::u16string commandLine, const cha
 // can set.
 std::u16string SystemInterpreter() {
     char16_t buffer[win::MAX_PATH] = {};
-    std::u16string directory = Fitted(buffer, win::GetSystemDirectoryW(buffer, win::MAX_PATH));
+    std::u16string directory = FittedPath(buffer, win::GetSystemDirectoryW(buffer, win::MAX_PATH));
     if (directory.empty()) return std::u16string();
     if (directory.back() != u'\\') directory += u'\\';
     return directory + u"cmd.exe";
@@ -172,7 +165,7 @@ bool IsSafeToHandToInterpreter(const std::u16string& path) {
 bool UninstallApp::RelaunchFromTempCopy() {
     // A copy is started with "DeletingNow"; whatever its directory looks like, it never starts
     // another one.
-    if (m_lpCmdLine.find(u"DeletingNow") != std::u16string::npos) return false;
+    if (m_bDeletingNow) return false;
 
     const std::u16string temp = TempDirectory();
     const std::u16string module = ModulePath();
@@ -189,11 +182,12 @@ bool UninstallApp::RelaunchFromTempCopy() {
     if (!ReadWholeFile(module, image)) return true;
     const std::u16string copy = NewCopyName(temp);
     if (copy.empty() || !WriteNewFile(copy, image)) return true;
-    win::HANDLE held = HoldUnchanged(copy, image);
+    win::ScopedFile held;
     // The copy works from the temporary directory, so that no process of ours holds the install
     // directory as its current directory while it is being removed.
-    const bool started = held && StartProcess(nullptr, CopyCommandLine(copy, m_bSilent), temp.c_str());
-    if (held) win::CloseHandle(held);
+    const bool started =
+        HoldUnchanged(copy, image, held) && StartProcess(nullptr, CopyCommandLine(copy, m_bSilent), temp.c_str());
+    held.reset();
     if (!started) win::DeleteFileW(copy.c_str());
     return true;
 }

@@ -1,6 +1,7 @@
 #include "engine/system_checks.h"
 
 #include "platform/registry.h"
+#include "platform/scoped.h"
 
 namespace engine {
 
@@ -13,13 +14,20 @@ bool QueryWindowsVersion(win::OSVERSIONINFOEXW& version) {
     return win::GetVersionExW(&version) != 0;
 }
 
+win::DWORD WindowsMajorVersion() {
+    win::OSVERSIONINFOEXW version;
+    return QueryWindowsVersion(version) ? version.dwMajorVersion : 0;
+}
+
+bool IsWindows95Family() {
+    win::OSVERSIONINFOEXW version;
+    return QueryWindowsVersion(version) && version.dwPlatformId == win::VER_PLATFORM_WIN32_WINDOWS;
+}
+
 bool CanWriteMachineSoftwareKey() {
-    win::HKEY software = nullptr;
-    if (win::RegCreateKeyExW(win::HKEY_LOCAL_MACHINE, u"Software", 0, nullptr, 0, win::KEY_ALL_ACCESS, nullptr,
-                             &software, nullptr) != static_cast<win::LONG>(win::ERROR_SUCCESS))
-        return false;
-    win::RegCloseKey(software);
-    return true;
+    win::ScopedKey software;
+    return win::RegCreateKeyExW(win::HKEY_LOCAL_MACHINE, u"Software", 0, nullptr, 0, win::KEY_ALL_ACCESS, nullptr,
+                                software.put(), nullptr) == static_cast<win::LONG>(win::ERROR_SUCCESS);
 }
 
 bool IsRunningUnderWow64() {

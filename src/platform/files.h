@@ -48,7 +48,6 @@ constexpr DWORD SECURITY_IMPERSONATION_LEVEL_MASK = 0x00030000;
 
 BOOL DeleteFileW(LPCWSTR path);
 BOOL RemoveDirectoryW(LPCWSTR path);
-BOOL CreateDirectoryW(LPCWSTR path, void* security);
 BOOL SetFileAttributesW(LPCWSTR path, DWORD attributes);
 DWORD GetFileAttributesW(LPCWSTR path);
 BOOL MoveFileW(LPCWSTR from, LPCWSTR to);

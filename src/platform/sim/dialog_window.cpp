@@ -282,7 +282,6 @@ HICON CopyIcon(HICON icon) {
     return reinterpret_cast<HICON>(ws().nextWindow++);
 }
 
-BOOL DestroyIcon(HICON icon) { return icon ? TRUE : FALSE; }
 BOOL DestroyCursor(HCURSOR cursor) { return cursor ? TRUE : FALSE; }
 
 int GetSystemMetrics(int index) {

@@ -279,6 +279,8 @@ bool IsOpenForWriting(const FileNode* node) {
         if (open.node == node && Writes(open.access)) return true;
     return false;
 }
+std::size_t OpenFileCount() { return OpenFiles().size(); }
+std::size_t OpenSearchCount() { return FindHandles().size(); }
 
 void ResetFileHandles() {
     FindHandles().clear();
@@ -314,15 +316,6 @@ BOOL RemoveDirectoryW(LPCWSTR path) {
     if (n->attributes & FILE_ATTRIBUTE_READONLY) return sim::Fail(ERROR_ACCESS_DENIED);
     if (n->inUse) return sim::Fail(ERROR_SHARING_VIOLATION);
     sim::Unlink(n);
-    return TRUE;
-}
-
-BOOL CreateDirectoryW(LPCWSTR path, void*) {
-    FileNode* parent = nullptr;
-    std::u16string leaf;
-    if (sim::Lookup(sim::FromPtr(path), &parent, &leaf)) return sim::Fail(ERROR_ALREADY_EXISTS);
-    if (!parent || !parent->directory) return sim::Fail(ERROR_PATH_NOT_FOUND);
-    sim::Insert(parent, leaf, true);
     return TRUE;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/sim/machine.h"
+#include "resources/resource_ids.h"
 
 namespace sim {
 const win::HCURSOR kSystemHandCursor = reinterpret_cast<win::HCURSOR>(static_cast<win::ULONG_PTR>(0xC1000));
@@ -20,7 +21,7 @@ struct Entry {
 };
 #define MESSAGE(id, text) {id, u##text},
 const Entry kStrings[] = {
-#include "ui/resources/messages.inc"
+#include "resources/messages.inc"
 };
 #undef MESSAGE
 }  // namespace

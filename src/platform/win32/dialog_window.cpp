@@ -112,7 +112,6 @@ HCURSOR SetCursor(HCURSOR cursor) {
     return H<HCURSOR>(CALL_SYSTEM_FUNCTION(User32, SetCursor, nullptr, H<::HCURSOR>(cursor)));
 }
 HICON CopyIcon(HICON icon) { return H<HICON>(CALL_SYSTEM_FUNCTION(User32, CopyIcon, nullptr, H<::HICON>(icon))); }
-BOOL DestroyIcon(HICON icon) { return CALL_SYSTEM_FUNCTION(User32, DestroyIcon, FALSE, H<::HICON>(icon)); }
 BOOL DestroyCursor(HCURSOR cursor) { return CALL_SYSTEM_FUNCTION(User32, DestroyCursor, FALSE, H<::HCURSOR>(cursor)); }
 int GetSystemMetrics(int index) { return CALL_SYSTEM_FUNCTION(User32, GetSystemMetrics, 0, index); }
 BOOL DrawIcon(HDC dc, int x, int y, HICON icon) {

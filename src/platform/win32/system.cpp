@@ -14,8 +14,9 @@ static_assert(sizeof(win::PROCESS_INFORMATION) == sizeof(::PROCESS_INFORMATION),
 
 namespace win {
 
-BOOL GetVersionExW(OSVERSIONINFOEXW* info) { return ::GetVersionExW(reinterpret_cast<::OSVERSIONINFOW*>(info)); }
-DWORD GetVersion() { return ::GetVersion(); }
+BOOL GetVersionExW(OSVERSIONINFOEXW* info) {
+    return ::GetVersionExW(reinterpret_cast<::OSVERSIONINFOW*>(info));
+}
 DWORD GetLastError() { return ::GetLastError(); }
 void SetLastError(DWORD error) { ::SetLastError(error); }
 
