@@ -90,6 +90,10 @@ less_wait() { awk -v t="$1" -v w="$FIXED_WAIT_MS" 'BEGIN { printf "%.1f", t - w 
 ours_times=()
 ours_pipe_times=()
 nsis_times=()
+# The two sides of one round ran one right after the other, while the machine's load drifts over
+# a run: the median of the per-round ratios is the steadier figure.
+pipe_ratios=()
+all_ratios=()
 failures=0
 for ((round = 1 - warmup; round <= rounds; round++)); do
     if ((round % 2)); then order=(ours nsis); else order=(nsis ours); fi
@@ -112,6 +116,10 @@ for ((round = 1 - warmup; round <= rounds; round++)); do
         fi
         report+=";"
     done
+    if ((round > 0)); then
+        pipe_ratios+=("$(awk -v a="${ours_pipe_times[-1]}" -v n="${nsis_times[-1]}" 'BEGIN { print (n > 0 ? a / n : 0) }')")
+        all_ratios+=("$(awk -v a="${ours_times[-1]}" -v n="${nsis_times[-1]}" 'BEGIN { print (n > 0 ? a / n : 0) }')")
+    fi
     echo "  $report"
 done
 
@@ -122,6 +130,8 @@ echo "  Uninstall.exe, less its ${FIXED_WAIT_MS} ms wait: (a) until the pipe clo
     "(b) until the last process ends, median $ours_median ms"
 echo "  NSIS uninstaller, until its last process ends:     median $nsis_median ms"
 awk -v a="$ours_pipe_median" -v b="$ours_median" -v n="$nsis_median" \
-    'BEGIN { if (n > 0) printf "  ratio Uninstall.exe / NSIS: (a) %.3f, (b) %.3f\n", a / n, b / n }'
+    'BEGIN { if (n > 0) printf "  ratio Uninstall.exe / NSIS, of the medians: (a) %.3f, (b) %.3f\n", a / n, b / n }'
+printf '  ratio Uninstall.exe / NSIS, median of the rounds: (a) %.3f, (b) %.3f\n' \
+    "$(printf '%s\n' "${pipe_ratios[@]}" | median)" "$(printf '%s\n' "${all_ratios[@]}" | median)"
 echo "  runs that left something behind or misreported: $failures"
 [ "$failures" -eq 0 ]
