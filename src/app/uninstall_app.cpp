@@ -148,6 +148,12 @@ void UninstallApp::ReportToInstaller(int code) {
 
 void UninstallApp::RemoveInstallDirAndSelf() {
     if (!m_strInstallDir.empty()) engine::files::RemoveProductDirectory(engine::files::WithoutTrailingBackslash(m_strInstallDir));
+    // The installer waits for its pipe to close; handing this copy's deletion to the interpreter,
+    // all that is left, is no part of the removal it waits for.
+    if (m_hPipe) {
+        win::CloseHandle(m_hPipe);
+        m_hPipe = nullptr;
+    }
     // The temporary copy is ours whatever the records said: it always goes.
     DeleteSelf();
 }

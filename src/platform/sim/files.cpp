@@ -272,7 +272,13 @@ std::vector<std::u16string> FileSystem::AllPaths() {
     return out;
 }
 
-bool CloseFileHandle(win::HANDLE handle) { return OpenFiles().erase(handle) != 0; }
+bool CloseFileHandle(win::HANDLE handle) {
+    auto it = OpenFiles().find(handle);
+    if (it == OpenFiles().end()) return false;
+    if (it->second.pipe) machine().Log("CloseHandle", "pipe");
+    OpenFiles().erase(it);
+    return true;
+}
 
 bool IsOpenForWriting(const FileNode* node) {
     for (const auto& [handle, open] : OpenFiles())
