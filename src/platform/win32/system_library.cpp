@@ -39,10 +39,12 @@ static_assert(sizeof kFileNames / sizeof kFileNames[0] == static_cast<int>(Syste
     const int index = static_cast<int>(library);
     if (!tried[index]) {
         tried[index] = true;
-        // Some shells (Wine's among them) delay-load OLE32 through a search that ignores the
-        // restriction and starts in the executable's directory; loaded here first, from the
-        // system directory, it is found already in place.
-        if (library == SystemLibrary::Shell32) LoadSystemLibrary(SystemLibrary::Ole32);
+        // Some builds of the window system's input methods (loaded with USER32), of the shell
+        // and of the common controls (Wine's among them) delay-load OLE32 through a search that
+        // ignores the restriction and starts in the executable's directory; loaded here first,
+        // from the system directory, it is found already in place.
+        if (library == SystemLibrary::User32 || library == SystemLibrary::Shell32 || library == SystemLibrary::Comctl32)
+            LoadSystemLibrary(SystemLibrary::Ole32);
         modules[index] =
             library == SystemLibrary::Comctl32 ? LoadCommonControls() : LoadFromSystemDirectory(kFileNames[index]);
     }

@@ -58,6 +58,28 @@ case_hardening_libraries_planted_in_the_temporary_directory_are_never_loaded() {
     for name in $PLANTED_LIBRARIES; do rm -f "$temp/$name"; done
 }
 
+case_hardening_wizard_run_loads_no_library_from_the_temporary_directory() {
+    footprint_install
+    local temp name
+    temp=$(user_temp_dir)
+    for name in $PLANTED_LIBRARIES; do cp "$WINEPREFIX/drive_c/e2e/KPC_WordAddin.dll" "$temp/$name"; done
+    local log=$E2E_ROOT/loaddll-$$.txt caption="Orvik Pendrel Uninstall Wizard" id
+    WINEDEBUG=+loaddll "$WINE" "$PRODUCT_DIR\\Uninstall.exe" </dev/null >/dev/null 2>"$log"
+    check "the copy asks for confirmation" dismiss_window "$caption" y 30 || return 1
+    # The wizard ignores Return; the completion box takes it, and the wizard ends with it.
+    for _ in $(seq 60); do
+        grep -q 'cmd.exe' "$log" && break
+        for id in $(xdotool search --name "^${caption}\$" 2>/dev/null); do xdotool key --window "$id" Return >/dev/null 2>&1; done
+        sleep 0.5
+    done
+    win_wait
+    check "the wizard's common controls were loaded" grep -qi 'common-controls.*comctl32.dll' "$log"
+    check "the product was removed" missing "$PRODUCT_DIR\\Orvik Pendrel.exe"
+    check "no library resolved from the temporary directory" no_library_from_temp "$log"
+    rm -f "$log"
+    for name in $PLANTED_LIBRARIES; do rm -f "$temp/$name"; done
+}
+
 no_library_from_temp() {
     local found
     found=$(grep -iE 'Loaded L"C:\\\\users\\\\[^\\]+\\\\Temp\\\\' "$1" | grep -viE 'Temp\\\\orv[0-9a-f]+\.exe"' || true)
