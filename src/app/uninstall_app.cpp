@@ -55,8 +55,8 @@ bool UninstallApp::InitInstance() {
     } else {
         // The wizard's progress bar and the link's tooltip are common controls; a silent run
         // shows no window and never loads them.
-        const win::INITCOMMONCONTROLSEX controls{
-            sizeof(win::INITCOMMONCONTROLSEX), win::ICC_STANDARD_CLASSES | win::ICC_PROGRESS_CLASS | win::ICC_BAR_CLASSES};
+        constexpr win::DWORD kClasses = win::ICC_STANDARD_CLASSES | win::ICC_PROGRESS_CLASS | win::ICC_BAR_CLASSES;
+        const win::INITCOMMONCONTROLSEX controls{sizeof(win::INITCOMMONCONTROLSEX), kClasses};
         win::InitCommonControlsEx(&controls);
         if (dialog.DoModal() != win::IDOK) return false;
     }

@@ -176,8 +176,8 @@ protected:
             return false;
         if (attack == Attack::SwapByDelete && !win::DeleteFileW(name.c_str())) return false;
         const win::DWORD all = win::FILE_SHARE_READ | win::FILE_SHARE_WRITE | win::FILE_SHARE_DELETE;
-        win::HANDLE file = win::CreateFileW(name.c_str(), win::GENERIC_WRITE, all, nullptr,
-                                            attack == Attack::Rewrite ? win::OPEN_EXISTING : win::CREATE_NEW, 0, nullptr);
+        const win::DWORD disposition = attack == Attack::Rewrite ? win::OPEN_EXISTING : win::CREATE_NEW;
+        win::HANDLE file = win::CreateFileW(name.c_str(), win::GENERIC_WRITE, all, nullptr, disposition, 0, nullptr);
         if (file == win::INVALID_HANDLE_VALUE) return false;
         if (attack == Attack::Rewrite) sim::machine().files.Find(name)->content.clear();
         win::DWORD written = 0;
