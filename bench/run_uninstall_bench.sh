@@ -7,7 +7,7 @@
 # plug-in uninstaller). NSIS has no pipe: its work is done when its last process ends, so both
 # of its figures are that time. Ours is reported less its fixed 500 ms wait before the end of
 # the sequence. The two sides alternate which goes first; after every run the footprint must be
-# gone. With --list every run of ours also names each process with its start and end.
+# gone. With --list every run also names each process with its start and end.
 #
 #   bench/run_uninstall_bench.sh [--rounds N] [--warmup N] [--list]
 # Needs the win64 build (cmake --preset win64 && cmake --build build/win64) and makensis.
@@ -62,7 +62,8 @@ run_side() {
         [[ $line == *"reports=$EXPECTED_REPORTS" ]] || problems+="reports:${line##*reports=};"
     else
         footprint install --uninstaller "$BENCH_KIT\\nsis_uninstall.exe" "${only[@]}" >/dev/null
-        line=$(win "$BENCH_KIT\\process_timer.exe" -- "$UNINSTALLER" /S)
+        line=$(cd "$WINEPREFIX/drive_c" && "$WINE" "$BENCH_KIT\\process_timer.exe" "${list[@]}" -- "$UNINSTALLER" /S \
+            2> >(tr -d '\r' >&2) | tr -d '\r')
     fi
     local ms=${line#*elapsed_ms=} pipe=${line#*pipe_closed_ms=} processes=${line#*processes=}
     ms=${ms%% *}
