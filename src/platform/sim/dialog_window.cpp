@@ -306,7 +306,6 @@ BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init) {
     return TRUE;
 }
 
-HMODULE GetModuleHandleW(LPCWSTR) { return nullptr; }
 
 HDC BeginPaint(HWND window, PAINTSTRUCT* paint) {
     *paint = PAINTSTRUCT{};
