@@ -7,27 +7,10 @@ namespace win {
 struct ITEMIDLIST;
 
 constexpr int CSIDL_PROGRAMS = 2;
-constexpr int CSIDL_PERSONAL = 5;
-constexpr int CSIDL_STARTUP = 7;
-constexpr int CSIDL_STARTMENU = 11;
 constexpr int CSIDL_DESKTOPDIRECTORY = 16;
-constexpr int CSIDL_FONTS = 20;
-constexpr int CSIDL_TEMPLATES = 21;
-constexpr int CSIDL_COMMON_STARTMENU = 22;
 constexpr int CSIDL_COMMON_PROGRAMS = 23;
-constexpr int CSIDL_COMMON_STARTUP = 24;
 constexpr int CSIDL_COMMON_DESKTOPDIRECTORY = 25;
 constexpr int CSIDL_APPDATA = 26;
-constexpr int CSIDL_LOCAL_APPDATA = 28;
-constexpr int CSIDL_COMMON_APPDATA = 35;
-constexpr int CSIDL_WINDOWS = 36;
-constexpr int CSIDL_SYSTEM = 37;
-constexpr int CSIDL_PROGRAM_FILES = 38;
-constexpr int CSIDL_PROFILE = 40;
-constexpr int CSIDL_SYSTEMX86 = 41;
-constexpr int CSIDL_PROGRAM_FILESX86 = 42;
-constexpr int CSIDL_PROGRAM_FILES_COMMON = 43;
-constexpr int CSIDL_COMMON_DOCUMENTS = 46;
 
 constexpr LONG SHCNE_DELETE = 0x00000004;
 constexpr LONG SHCNE_ASSOCCHANGED = 0x08000000;

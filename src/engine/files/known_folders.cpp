@@ -4,33 +4,68 @@
 
 #include "engine/files/path.h"
 #include "platform/files.h"
+#include "platform/registry.h"
+#include "platform/scoped.h"
 #include "platform/shell.h"
 #include "platform/system.h"
 
 namespace engine::files {
 namespace {
 
-// Folders that belong to the system or to the user, never to one product. Their parents
-// ("C:\Users", "C:\ProgramData") are caught by the comparison below.
-constexpr int kSystemAndShellFolders[] = {
-    win::CSIDL_WINDOWS,           win::CSIDL_SYSTEM,          win::CSIDL_SYSTEMX86,
-    win::CSIDL_FONTS,             win::CSIDL_PROGRAM_FILES,   win::CSIDL_PROGRAM_FILESX86,
-    win::CSIDL_PROGRAM_FILES_COMMON, win::CSIDL_PROFILE,      win::CSIDL_PERSONAL,
-    win::CSIDL_DESKTOPDIRECTORY,  win::CSIDL_COMMON_DESKTOPDIRECTORY, win::CSIDL_APPDATA,
-    win::CSIDL_LOCAL_APPDATA,     win::CSIDL_COMMON_APPDATA,  win::CSIDL_STARTMENU,
-    win::CSIDL_COMMON_STARTMENU,  win::CSIDL_PROGRAMS,        win::CSIDL_COMMON_PROGRAMS,
-    win::CSIDL_STARTUP,           win::CSIDL_COMMON_STARTUP,  win::CSIDL_TEMPLATES,
-    win::CSIDL_COMMON_DOCUMENTS,
-};
+// Where the system and the shell keep their folders, read without the shell itself: the
+// installed copy judges the record for its language file before it relaunches, and must not
+// load the shell's libraries for that. Windows and Wine keep every shell folder's resolved path
+// in "Shell Folders" for programs that predate the shell's folder functions.
+constexpr char16_t kShellFolders[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr char16_t kCurrentVersion[] = u"Software\\Microsoft\\Windows\\CurrentVersion";
+constexpr const char16_t* kProgramFilesValues[] = {u"ProgramFilesDir", u"ProgramFilesDir (x86)", u"ProgramW6432Dir",
+                                                  u"CommonFilesDir", u"CommonFilesDir (x86)"};
+constexpr const char16_t* kFolderVariables[] = {u"USERPROFILE", u"PUBLIC", u"ALLUSERSPROFILE", u"ProgramData",
+                                               u"ProgramFiles", u"ProgramFiles(x86)", u"ProgramW6432", u"APPDATA",
+                                               u"LOCALAPPDATA"};
+
+// The text of a string value of an open key, or empty.
+std::u16string StringValue(win::HKEY key, const char16_t* name) {
+    char16_t buffer[win::MAX_PATH] = {};
+    win::DWORD type = 0;
+    win::DWORD size = sizeof buffer - sizeof(char16_t);
+    if (win::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<win::BYTE*>(buffer), &size) !=
+            static_cast<win::LONG>(win::ERROR_SUCCESS) ||
+        (type != win::REG_SZ && type != win::REG_EXPAND_SZ))
+        return {};
+    return std::u16string(buffer);
+}
+
+// Every string value of a "Shell Folders" key.
+void AddShellFolders(win::HKEY root, std::vector<std::u16string>& folders) {
+    win::ScopedKey key;
+    if (win::RegOpenKeyExW(root, kShellFolders, 0, win::KEY_QUERY_VALUE, key.put()) !=
+        static_cast<win::LONG>(win::ERROR_SUCCESS))
+        return;
+    char16_t name[256];
+    for (win::DWORD index = 0;; ++index) {
+        win::DWORD length = 256;
+        if (win::RegEnumValueW(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+            static_cast<win::LONG>(win::ERROR_SUCCESS))
+            break;
+        folders.push_back(StringValue(key.get(), std::u16string(name, length < 256 ? length : 255).c_str()));
+    }
+}
 
 std::vector<std::u16string> SystemAndShellFolders() {
     std::vector<std::u16string> folders;
-    for (int csidl : kSystemAndShellFolders) folders.push_back(SpecialFolderPath(csidl));
     char16_t buffer[win::MAX_PATH] = {};
-    const win::UINT windows = win::GetWindowsDirectoryW(buffer, win::MAX_PATH);
-    if (windows > 0 && windows < win::MAX_PATH) folders.emplace_back(buffer, windows);
-    const win::DWORD temp = win::GetTempPathW(win::MAX_PATH, buffer);
-    if (temp > 0 && temp < win::MAX_PATH) folders.emplace_back(buffer, temp);
+    folders.push_back(FittedPath(buffer, win::GetWindowsDirectoryW(buffer, win::MAX_PATH)));
+    folders.push_back(FittedPath(buffer, win::GetSystemDirectoryW(buffer, win::MAX_PATH)));
+    folders.push_back(FittedPath(buffer, win::GetTempPathW(win::MAX_PATH, buffer)));
+    for (const char16_t* variable : kFolderVariables)
+        folders.push_back(FittedPath(buffer, win::GetEnvironmentVariableW(variable, buffer, win::MAX_PATH)));
+    win::ScopedKey currentVersion;
+    if (win::RegOpenKeyExW(win::HKEY_LOCAL_MACHINE, kCurrentVersion, 0, win::KEY_QUERY_VALUE, currentVersion.put()) ==
+        static_cast<win::LONG>(win::ERROR_SUCCESS))
+        for (const char16_t* value : kProgramFilesValues) folders.push_back(StringValue(currentVersion.get(), value));
+    AddShellFolders(win::HKEY_CURRENT_USER, folders);
+    AddShellFolders(win::HKEY_LOCAL_MACHINE, folders);
     return folders;
 }
 

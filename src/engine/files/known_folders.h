@@ -10,7 +10,8 @@ namespace engine::files {
 std::u16string SpecialFolderPath(int csidl);
 
 // True when `directory` (a normalised full path) is one of the system's or the user's well-known
-// folders ("C:\Windows", "C:\Program Files", the profile, the desktop, the temporary directory,
+// folders (read from the system directories, the environment and the shell's "Shell Folders"
+// records, never through the shell's libraries) ("C:\Windows", "C:\Program Files", the profile, the desktop, the temporary directory,
 // ...), or a parent of one ("C:\Users"), in its long or short form.
 bool IsSystemOrShellFolder(const std::u16string& directory);
 

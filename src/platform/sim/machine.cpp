@@ -54,15 +54,23 @@ void Reset() {
         {win::CSIDL_APPDATA, profile + u"\\AppData\\Roaming"},
         {win::CSIDL_PROGRAMS, profile + u"\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs"},
         {win::CSIDL_COMMON_PROGRAMS, u"C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"},
-        {win::CSIDL_WINDOWS, u"C:\\windows"},
-        {win::CSIDL_SYSTEM, u"C:\\windows\\system32"},
-        {win::CSIDL_PROGRAM_FILES, u"C:\\Program Files"},
-        {win::CSIDL_PROFILE, profile},
-        {win::CSIDL_PERSONAL, profile + u"\\Documents"},
-        {win::CSIDL_LOCAL_APPDATA, profile + u"\\AppData\\Local"},
-        {win::CSIDL_COMMON_APPDATA, u"C:\\ProgramData"},
     };
     for (auto& [id, path] : m.shell.folders) fs.AddDirectory(path);
+    // Where the system keeps the same folders for programs that do not ask the shell.
+    const std::u16string shellFolders = u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+    for (const auto& [name, path] : {std::pair<const char16_t*, std::u16string>{u"Desktop", profile + u"\\Desktop"},
+                                     {u"AppData", profile + u"\\AppData\\Roaming"},
+                                     {u"Local AppData", profile + u"\\AppData\\Local"},
+                                     {u"Personal", profile + u"\\Documents"},
+                                     {u"Programs", m.shell.folders[win::CSIDL_PROGRAMS]}})
+        m.registry.SetString(win::HKEY_CURRENT_USER, shellFolders, name, path);
+    for (const auto& [name, path] : {std::pair<const char16_t*, std::u16string>{u"Common Desktop", common + u"\\Desktop"},
+                                     {u"Common AppData", u"C:\\ProgramData"},
+                                     {u"Common Programs", m.shell.folders[win::CSIDL_COMMON_PROGRAMS]}})
+        m.registry.SetString(win::HKEY_LOCAL_MACHINE, shellFolders, name, path);
+    m.registry.SetString(win::HKEY_LOCAL_MACHINE, u"Software\\Microsoft\\Windows\\CurrentVersion", u"ProgramFilesDir",
+                         u"C:\\Program Files");
+    m.system.environment[u"USERPROFILE"] = profile;
     m.calls.clear();
 }
 
