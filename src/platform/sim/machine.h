@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sim/faults.h"
 #include "platform/sim/files_state.h"
 #include "platform/sim/gdi_state.h"
 #include "platform/sim/registry_state.h"
@@ -22,6 +23,7 @@ struct Machine {
     SpoolerState spooler;
     WindowState windows;
     GdiState gdi;
+    FaultPlan faults;
     std::vector<std::string> calls;  // "Function argument", in call order (mutating calls and opens)
 
     void Log(const char* function, const std::string& argument);

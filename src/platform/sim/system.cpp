@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/sim/faults.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/text.h"
 #include "platform/system.h"
@@ -16,6 +17,7 @@ constexpr std::uintptr_t kMutexHandleBase = 0x20000;
 const win::HMODULE kKernel32 = reinterpret_cast<win::HMODULE>(0x7000000);
 
 win::BOOL WIN_STDCALL SimIsWow64Process(win::HANDLE, win::BOOL* wow64) {
+    if (FaultPoint("IsWow64Process")) return Failure(win::BOOL{win::FALSE}, win::ERROR_ACCESS_DENIED);
     if (machine().system.wow64 == Wow64::CallFails) return win::FALSE;
     *wow64 = machine().system.wow64 == Wow64::Yes;
     return win::TRUE;
@@ -37,6 +39,7 @@ namespace win {
 using sim::machine;
 
 BOOL GetVersionExW(OSVERSIONINFOEXW* info) {
+    if (sim::FaultPoint("GetVersionExW")) return sim::Failure(BOOL{FALSE}, ERROR_INVALID_PARAMETER);
     auto& sys = machine().system;
     bool extended = info->dwOSVersionInfoSize == sizeof(OSVERSIONINFOEXW);
     if (sys.versionQuery == sim::VersionQuery::BothFail ||
@@ -52,6 +55,7 @@ BOOL GetVersionExW(OSVERSIONINFOEXW* info) {
 }
 
 DWORD GetVersion() {
+    sim::CountPoint("GetVersion");
     auto& sys = machine().system;
     DWORD v = (sys.majorVersion & 0xFF) | ((sys.minorVersion & 0xFF) << 8);
     if (sys.family95) v |= 0x80000000u;
@@ -63,6 +67,7 @@ DWORD GetLastError() { return machine().system.lastError; }
 void SetLastError(DWORD error) { machine().system.lastError = error; }
 
 DWORD GetModuleFileNameW(HMODULE, LPWSTR buffer, DWORD size) {
+    if (sim::FaultPoint("GetModuleFileNameW")) return sim::Failure(DWORD{0}, ERROR_NOT_ENOUGH_MEMORY);
     const std::u16string& path = machine().system.modulePath;
     if (size == 0) return 0;
     std::size_t n = std::min<std::size_t>(path.size(), size - 1);
@@ -76,6 +81,7 @@ DWORD GetModuleFileNameW(HMODULE, LPWSTR buffer, DWORD size) {
 }
 
 DWORD GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size) {
+    if (sim::FaultPoint("GetEnvironmentVariableW")) return sim::Failure(DWORD{0}, sim::kErrorEnvvarNotFound);
     auto& env = machine().system.environment;
     for (auto& [key, value] : env) {
         if (sim::EqualNoCase(key, sim::FromPtr(name))) {
@@ -88,12 +94,14 @@ DWORD GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size) {
 }
 
 UINT GetWindowsDirectoryW(LPWSTR buffer, UINT size) {
+    if (sim::FaultPoint("GetWindowsDirectoryW")) return sim::Failure(UINT{0}, ERROR_NOT_ENOUGH_MEMORY);
     const std::u16string& dir = machine().system.windowsDirectory;
     if (!sim::CopyOut(dir, buffer, size)) return static_cast<UINT>(dir.size() + 1);
     return static_cast<UINT>(dir.size());
 }
 
 HANDLE CreateMutexW(void*, BOOL, LPCWSTR name) {
+    if (sim::FaultPoint("CreateMutexW")) return sim::Failure(HANDLE{}, ERROR_ACCESS_DENIED);
     auto& sys = machine().system;
     machine().Log("CreateMutexW", sim::Narrow(sim::FromPtr(name)));
     if (sys.mutexCreateFails) {
@@ -108,11 +116,13 @@ HANDLE CreateMutexW(void*, BOOL, LPCWSTR name) {
 }
 
 BOOL ReleaseMutex(HANDLE) {
+    if (sim::FaultPoint("ReleaseMutex")) return sim::Failure(BOOL{FALSE}, sim::kErrorNotOwner);
     machine().system.mutexReleases++;
     return TRUE;
 }
 
 BOOL CloseHandle(HANDLE handle) {
+    if (sim::FaultPoint("CloseHandle")) return sim::Failure(BOOL{FALSE}, ERROR_INVALID_HANDLE);
     if (sim::CloseFileHandle(handle)) return TRUE;
     auto value = reinterpret_cast<std::uintptr_t>(handle);
     if (value >= sim::kProcessHandleBase && value < sim::kProcessHandleBase + 0x10000) {
@@ -122,9 +132,13 @@ BOOL CloseHandle(HANDLE handle) {
     return value != 0 ? TRUE : FALSE;
 }
 
-void Sleep(DWORD milliseconds) { machine().system.sleeps.push_back(milliseconds); }
+void Sleep(DWORD milliseconds) {
+    sim::CountPoint("Sleep");
+    machine().system.sleeps.push_back(milliseconds);
+}
 
 HMODULE LoadLibraryW(LPCWSTR name) {
+    if (sim::FaultPoint("LoadLibraryW")) return sim::Failure(HMODULE{}, ERROR_NOT_ENOUGH_MEMORY);
     std::u16string n = sim::FromPtr(name);
     machine().Log("LoadLibraryW", sim::Narrow(n));
     auto& sys = machine().system;
@@ -146,6 +160,7 @@ HMODULE LoadLibraryW(LPCWSTR name) {
 }
 
 FARPROC GetProcAddress(HMODULE module, const char* name) {
+    if (sim::FaultPoint("GetProcAddress")) return sim::Failure(FARPROC{}, sim::kErrorProcNotFound);
     auto& modules = sim::LoadedModules();
     auto it = modules.find(module);
     if (it == modules.end()) return nullptr;
@@ -161,16 +176,21 @@ FARPROC GetProcAddress(HMODULE module, const char* name) {
 }
 
 BOOL FreeLibrary(HMODULE module) {
+    if (sim::FaultPoint("FreeLibrary")) return sim::Failure(BOOL{FALSE}, ERROR_INVALID_HANDLE);
     if (!sim::LoadedModules().erase(module)) return FALSE;
     machine().system.librariesFreed++;
     return TRUE;
 }
 
-HANDLE GetCurrentProcess() { return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1)); }
+HANDLE GetCurrentProcess() {
+    sim::CountPoint("GetCurrentProcess");
+    return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1));
+}
 bool IsProcess64Bit() { return machine().system.process64Bit; }
 
 BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, void*, void*, BOOL, DWORD creationFlags, void*,
                     LPCWSTR currentDirectory, STARTUPINFOW*, PROCESS_INFORMATION* processInfo) {
+    if (sim::FaultPoint("CreateProcessW")) return sim::Failure(BOOL{FALSE}, ERROR_ACCESS_DENIED);
     auto& sys = machine().system;
     machine().Log("CreateProcessW", sim::Narrow(sim::FromPtr(commandLine)));
     if (sys.createProcessFails) {
@@ -188,12 +208,14 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, void*, void*, BOOL,
 }
 
 DWORD WaitForSingleObject(HANDLE, DWORD milliseconds) {
+    if (sim::FaultPoint("WaitForSingleObject")) return sim::Failure(DWORD{WAIT_FAILED}, ERROR_INVALID_HANDLE);
     machine().system.processWaits++;
     machine().system.waitTimeouts.push_back(milliseconds);
     return WAIT_OBJECT_0;
 }
 
 BOOL GetExitCodeProcess(HANDLE, DWORD* exitCode) {
+    if (sim::FaultPoint("GetExitCodeProcess")) return sim::Failure(BOOL{FALSE}, ERROR_ACCESS_DENIED);
     auto& codes = machine().system.exitCodes;
     if (codes.empty()) {
         *exitCode = 0;
@@ -204,9 +226,13 @@ BOOL GetExitCodeProcess(HANDLE, DWORD* exitCode) {
     return TRUE;
 }
 
-void OutputDebugStringW(LPCWSTR text) { machine().system.debugOutput.push_back(sim::FromPtr(text)); }
+void OutputDebugStringW(LPCWSTR text) {
+    sim::CountPoint("OutputDebugStringW");
+    machine().system.debugOutput.push_back(sim::FromPtr(text));
+}
 
 int CompareStringOrdinal(LPCWSTR a, int lengthA, LPCWSTR b, int lengthB, BOOL ignoreCase) {
+    if (sim::FaultPoint("CompareStringOrdinal")) return sim::Failure(0, ERROR_INVALID_PARAMETER);
     std::u16string left = lengthA < 0 ? sim::FromPtr(a) : std::u16string(a, static_cast<std::size_t>(lengthA));
     std::u16string right = lengthB < 0 ? sim::FromPtr(b) : std::u16string(b, static_cast<std::size_t>(lengthB));
     if (ignoreCase) {
@@ -236,6 +262,7 @@ const char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026
 namespace win {
 
 int MultiByteToWideChar(UINT, DWORD, const char* source, int sourceLength, LPWSTR dest, int destLength) {
+    if (sim::FaultPoint("MultiByteToWideChar")) return sim::Failure(0, sim::kErrorNoUnicodeTranslation);
     if (!source) return 0;
     if (sourceLength < 0) sourceLength = static_cast<int>(std::strlen(source)) + 1;
     if (sourceLength == 0) return 0;
@@ -253,6 +280,7 @@ int MultiByteToWideChar(UINT, DWORD, const char* source, int sourceLength, LPWST
 
 int WideCharToMultiByte(UINT, DWORD, LPCWSTR source, int sourceLength, char* dest, int destLength, const char*,
                         BOOL* usedDefault) {
+    if (sim::FaultPoint("WideCharToMultiByte")) return sim::Failure(0, sim::kErrorNoUnicodeTranslation);
     if (!source) return 0;
     if (sourceLength < 0) sourceLength = static_cast<int>(sim::FromPtr(source).size()) + 1;
     if (sourceLength == 0) return 0;
@@ -279,10 +307,14 @@ int WideCharToMultiByte(UINT, DWORD, LPCWSTR source, int sourceLength, char* des
 }
 
 HRESULT OleInitialize(void*) {
+    if (sim::FaultPoint("OleInitialize")) return sim::kOutOfMemory;
     machine().system.oleInitializeCalls++;
     return machine().system.oleInitializeResult;
 }
 
-void OleUninitialize() { machine().system.oleUninitializeCalls++; }
+void OleUninitialize() {
+    sim::CountPoint("OleUninitialize");
+    machine().system.oleUninitializeCalls++;
+}
 
 }  // namespace win
