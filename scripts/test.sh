@@ -7,6 +7,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
+echo "== module includes"
+bash scripts/check_includes.sh
 bash scripts/build.sh native native-asan native-fuzz:xml_fuzzer win64 win32
 
 echo "== unit tests"

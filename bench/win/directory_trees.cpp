@@ -63,7 +63,7 @@ int DirectoryCount() {
 // ---- the program's function, as shipped ----
 
 void RemoveWithOurs(const std::wstring& tree) {
-    engine::RemoveDirectoryTree(std::u16string(reinterpret_cast<const char16_t*>(tree.c_str())));
+    engine::files::RemoveDirectoryTree(std::u16string(reinterpret_cast<const char16_t*>(tree.c_str())));
 }
 
 // ---- the same walk, as bare Win32 calls in fixed buffers ----

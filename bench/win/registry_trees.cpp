@@ -63,7 +63,7 @@ int KeyCount() {
 // ---- the program's function, as shipped ----
 
 void RemoveWithOurs(const std::wstring& tree) {
-    engine::DeleteRegistryTree(reinterpret_cast<win::HKEY>(HKEY_CURRENT_USER),
+    engine::registry::DeleteRegistryTree(reinterpret_cast<win::HKEY>(HKEY_CURRENT_USER),
                                reinterpret_cast<const char16_t*>(tree.c_str()));
 }
 

@@ -4,6 +4,13 @@
 
 namespace app {
 
+Switches ParseSwitches(const std::u16string& arguments) {
+    Switches switches;
+    switches.silent = arguments.find(u"UninstForInst") != std::u16string::npos;
+    switches.deletingNow = arguments.find(u"DeletingNow") != std::u16string::npos;
+    return switches;
+}
+
 std::u16string ArgumentsAfterProgramName(const char16_t* commandLine) {
     if (!commandLine) return std::u16string();
     const char16_t* p = commandLine;

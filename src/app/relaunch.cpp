@@ -4,7 +4,9 @@
 #include <string>
 
 #include "app/uninstall_app.h"
+#include "engine/files/path.h"
 #include "platform/files.h"
+#include "platform/scoped.h"
 #include "platform/shell.h"
 #include "platform/system.h"
 
@@ -12,34 +14,25 @@ namespace app {
 
 namespace {
 
+using engine::files::DirectoryOf;
+using engine::files::FittedPath;
+
 // Room that GetTempFileNameW needs after the directory for "orvXXXX.TMP".
 constexpr win::DWORD kTempNameRoom = 14;
 
-// Text a Win32 call wrote into a MAX_PATH buffer, or empty when it failed or did not fit:
-// such calls return 0 on failure and the length they need (or the full size) when too long.
-std::u16string Fitted(const char16_t* buffer, win::DWORD length) {
-    if (length == 0 || length >= win::MAX_PATH) return std::u16string();
-    return std::u16string(buffer, length);
-}
-
 std::u16string TempDirectory() {
     char16_t buffer[win::MAX_PATH] = {};
-    return Fitted(buffer, win::GetTempPathW(win::MAX_PATH, buffer));
+    return FittedPath(buffer, win::GetTempPathW(win::MAX_PATH, buffer));
 }
 
 std::u16string ModulePath() {
     char16_t buffer[win::MAX_PATH] = {};
-    return Fitted(buffer, win::GetModuleFileNameW(nullptr, buffer, win::MAX_PATH));
+    return FittedPath(buffer, win::GetModuleFileNameW(nullptr, buffer, win::MAX_PATH));
 }
 
 std::u16string ShortPath(const std::u16string& path) {
     char16_t buffer[win::MAX_PATH] = {};
-    return Fitted(buffer, win::GetShortPathNameW(path.c_str(), buffer, win::MAX_PATH));
-}
-
-std::u16string DirectoryOf(const std::u16string& path) {
-    const std::size_t cut = path.find_last_of(u'\\');
-    return cut == std::u16string::npos ? std::u16string() : path.substr(0, cut + 1);
+    return FittedPath(buffer, win::GetShortPathNameW(path.c_str(), buffer, win::MAX_PATH));
 }
 
 // One spelling per place: long component names and a trailing backslash. The temporary
@@ -47,7 +40,7 @@ std::u16string DirectoryOf(const std::u16string& path) {
 // long ones, or the other way round; letter case is left to the comparison.
 std::u16string NormalisedDirectory(const std::u16string& directory) {
     char16_t buffer[win::MAX_PATH] = {};
-    std::u16string longForm = Fitted(buffer, win::GetLongPathNameW(directory.c_str(), buffer, win::MAX_PATH));
+    std::u16string longForm = FittedPath(buffer, win::GetLongPathNameW(directory.c_str(), buffer, win::MAX_PATH));
     if (longForm.empty()) longForm = directory;
     if (longForm.empty() || longForm.back() != u'\\') longForm += u'\\';
     return longForm;
@@ -91,8 +84,8 @@ bool StartProcess(const char16_t* program, std::u16string commandLine, const cha
     if (!win::CreateProcessW(program, &commandLine[0], nullptr, nullptr, win::FALSE, flags, nullptr,
                              currentDirectory, &startup, &process))
         return false;
-    win::CloseHandle(process.hThread);
-    win::CloseHandle(process.hProcess);
+    const win::ScopedHandle processHandle(process.hProcess);
+    const win::ScopedHandle threadHandle(process.hThread);
     return true;
 }
 
@@ -107,7 +100,7 @@ bool IsSafeToHandToInterpreter(const std::u16string& path) {
 bool UninstallApp::RelaunchFromTempCopy() {
     // A copy is started with "DeletingNow"; whatever its directory looks like, it never starts
     // another one.
-    if (m_lpCmdLine.find(u"DeletingNow") != std::u16string::npos) return false;
+    if (m_bDeletingNow) return false;
 
     const std::u16string temp = TempDirectory();
     const std::u16string module = ModulePath();
@@ -134,7 +127,7 @@ bool UninstallApp::DeleteSelf() {
 
     char16_t interpreter[win::MAX_PATH] = {};
     const std::u16string comspec =
-        Fitted(interpreter, win::GetEnvironmentVariableW(u"COMSPEC", interpreter, win::MAX_PATH));
+        FittedPath(interpreter, win::GetEnvironmentVariableW(u"COMSPEC", interpreter, win::MAX_PATH));
     if (comspec.empty()) return false;
 
     // Quoted: on a volume without short names the path keeps its blanks. The interpreter is

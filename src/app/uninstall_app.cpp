@@ -2,7 +2,8 @@
 
 #include <cstdio>
 
-#include "engine/paths.h"
+#include "engine/files/directory_tree.h"
+#include "engine/files/path.h"
 #include "engine/product.h"
 #include "engine/registry/read_registry_string.h"
 #include "engine/system_checks.h"
@@ -11,20 +12,19 @@
 #include "platform/registry.h"
 #include "platform/system.h"
 #include "platform/window.h"
+#include "ui/message_box.h"
 #include "ui/uninstall_dialog.h"
 
 namespace app {
 
-namespace {
-
-bool Contains(const std::u16string& text, const char16_t* what) { return text.find(what) != std::u16string::npos; }
-
-}  // namespace
+namespace product = engine::product;
 
 bool UninstallApp::InitInstance() {
-    m_bSilent = m_lpCmdLine == u"UninstForInst" || Contains(m_lpCmdLine, u"UninstForInst");
+    const Switches switches = ParseSwitches(m_lpCmdLine);
+    m_bSilent = switches.silent;
+    m_bDeletingNow = switches.deletingNow;
 
-    if (IsSecondInstance() && !Contains(m_lpCmdLine, u"DeletingNow")) return false;
+    if (IsSecondInstance() && !m_bDeletingNow) return false;
 
     RemoveVirtualStoreCopy();
     ReadLanguageAndLoadCatalog();
@@ -79,26 +79,31 @@ void UninstallApp::RemoveVirtualStoreCopy() {
     // "...\AppData\Local\Temp\" less "Temp\" is the per-user local application-data directory.
     if (length == 0 || length >= win::MAX_PATH || length <= 5) return;
     std::u16string localAppData(temp, length - 5);
-    if (!engine::EndsWithBackslash(localAppData) || engine::IsDriveRootOrEmpty(localAppData)) return;
+    if (!engine::files::EndsWithBackslash(localAppData) || engine::files::IsDriveRootOrEmpty(localAppData)) return;
     const char16_t* programFiles = engine::IsRunningUnderWow64() ? u"VirtualStore\\Program Files (x86)\\Orvik Software\\Orvik Pendrel"
                                                           : u"VirtualStore\\Program Files\\Orvik Software\\Orvik Pendrel";
-    win::RemoveDirectoryW((localAppData + programFiles).c_str());
+    engine::files::RemoveProductDirectory(localAppData + programFiles);
 }
 
 void UninstallApp::ReadLanguageAndLoadCatalog() {
     m_wLangId = ParseLanguageId(
-        engine::ReadRegistryString(win::HKEY_CURRENT_USER, product::kLanguageKey, product::kLanguageValue));
+        engine::registry::ReadRegistryString(win::HKEY_CURRENT_USER, product::kLanguageKey, product::kLanguageValue));
     const std::u16string installPath =
-        engine::ReadRegistryString(win::HKEY_LOCAL_MACHINE, product::kProductKey, product::kInstallPathValue);
+        engine::registry::ReadRegistryString(win::HKEY_LOCAL_MACHINE, product::kProductKey, product::kInstallPathValue);
     m_catalog.LoadCatalog(m_wLangId, installPath);
 }
 
 std::u16string UninstallApp::GetMessageText(unsigned id) { return m_catalog.GetString(id); }
 
+bool UninstallApp::ShowMessage(engine::BoxOwner, engine::BoxKind kind, const std::u16string& text,
+                               const std::u16string& caption) {
+    return ui::ShowBox(nullptr, kind, text, caption);
+}
+
 void UninstallApp::ShowWarning(unsigned messageId) {
     const std::u16string text = GetMessageText(messageId);
     const std::u16string caption = GetMessageText(product::kMsgCaption);
-    win::MessageBoxW(nullptr, text.c_str(), caption.c_str(), win::MB_OK | win::MB_ICONWARNING);
+    ShowMessage(engine::BoxOwner::None, engine::BoxKind::Warning, text, caption);
 }
 
 bool UninstallApp::CheckEnvironment() {
@@ -138,10 +143,7 @@ void UninstallApp::ReportToInstaller(int code) {
 }
 
 void UninstallApp::RemoveInstallDirAndSelf() {
-    if (!m_strInstallDir.empty()) {
-        const std::u16string dir = engine::WithoutTrailingBackslash(m_strInstallDir);
-        if (!engine::IsDriveRootOrEmpty(dir)) win::RemoveDirectoryW(dir.c_str());
-    }
+    if (!m_strInstallDir.empty()) engine::files::RemoveProductDirectory(engine::files::WithoutTrailingBackslash(m_strInstallDir));
     // The temporary copy is ours whatever the records said: it always goes.
     DeleteSelf();
 }

@@ -23,14 +23,20 @@ public:
     bool DeleteSelf();
     bool ConnectToInstaller();
 
-    // engine::UninstallHost
+    // engine::UninstallHost. The application has no window: its boxes belong to nobody, and
+    // without the wizard there is no progress bar to move.
     bool IsSilent() const override { return m_bSilent; }
     void ReportToInstaller(int code) override;
     std::u16string GetMessageText(unsigned id) override;
     void SetInstallDir(const std::u16string& dir) override { m_strInstallDir = dir; }
     const std::u16string& GetInstallDir() const override { return m_strInstallDir; }
+    void SetProgress(int) override {}
+    bool ShowMessage(engine::BoxOwner owner, engine::BoxKind kind, const std::u16string& text,
+                     const std::u16string& caption) override;
 
-    bool m_bSilent = false;
+    // The command line's two switches, read by InitInstance.
+    bool m_bSilent = false;      // "UninstForInst": run for the installer, report through its pipe
+    bool m_bDeletingNow = false; // "DeletingNow": this is the temporary copy
     win::HANDLE m_hPipe = nullptr;
     std::u16string m_strInstallDir;
     win::WORD m_wLangId = 0;
@@ -43,6 +49,14 @@ private:
     void ShowWarning(unsigned messageId);
     void RemoveInstallDirAndSelf();
 };
+
+struct Switches {
+    bool silent = false;
+    bool deletingNow = false;
+};
+// The switches are looked for anywhere in the command line, letter case counting: the temporary
+// copy gets them right after its quoted path, with nothing between them.
+Switches ParseSwitches(const std::u16string& arguments);
 
 // Everything after the program name of a process command line, without the blanks between.
 // Newer C run-times take "path"-DeletingNow for one long program name; this takes the quoted

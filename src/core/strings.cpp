@@ -4,6 +4,7 @@
 #include <new>
 #include <type_traits>
 
+#include "core/ascii.h"
 #include "core/code_page.h"
 #include "core/memory.h"
 
@@ -272,10 +273,7 @@ bool CountedString<Char>::Equals(const CountedString& other) const {
 template <class Char>
 int CountedString<Char>::CompareNoCase(const Char* text) const {
     if (!m_buffer) return (text && *text) ? -1 : 0;
-    auto fold = [](Char c) -> int {
-        int v = static_cast<int>(static_cast<std::make_unsigned_t<Char>>(c));
-        return (v >= 'A' && v <= 'Z') ? v + ('a' - 'A') : v;
-    };
+    auto fold = [](Char c) -> int { return static_cast<int>(static_cast<std::make_unsigned_t<Char>>(FoldAscii(c))); };
     const Char* mine = m_buffer->Chars();
     const Char* theirs = text ? text : kEmptyText<Char>;
     for (;; ++mine, ++theirs) {

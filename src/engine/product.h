@@ -1,7 +1,8 @@
 // Names and places of the product that more than one part of the program needs.
 #pragma once
+#include "resources/resource_ids.h"
 
-namespace product {
+namespace engine::product {
 
 inline constexpr char16_t kProductKey[] = u"Software\\Orvik Software\\Orvik Pendrel";
 inline constexpr char16_t kLanguageKey[] = u"Software\\Orvik Software\\Orvik Pendrel\\LANGUAGE";
@@ -12,21 +13,21 @@ inline constexpr char16_t kExecutableName[] = u"Orvik Pendrel.exe";
 inline constexpr char16_t kPipeName[] = u"\\\\.\\pipe\\Orvik Pendrel";
 inline constexpr char16_t kMutexName[] = u"ORVIK_PENDREL_UNINSTALL_MUTEX";
 
-// Message numbers of the string table.
+// Message numbers of the string table and the language files.
 enum Message : unsigned {
-    kMsgNoVersionInfo = 1,
-    kMsgWindowsTooOld = 2,
-    kMsgNeedAdministrator = 3,
-    kMsgPleaseWait = 4,
-    kMsgConfirmUninstall = 5,
-    kMsgProductInUse = 6,
-    kMsgRemoved = 8,
-    kMsgWebAddress = 9,
-    kMsgWebUrl = 10,
-    kMsgCaption = 12,
-    kMsgCannotOpenPrinter = 13,
-    kMsgCannotDeletePrinter = 14,
-    kMsgCannotDeleteDriver = 15,
+    kMsgNoVersionInfo = IDS_NO_VERSION_INFO,
+    kMsgWindowsTooOld = IDS_WINDOWS_TOO_OLD,
+    kMsgNeedAdministrator = IDS_NEED_ADMINISTRATOR,
+    kMsgPleaseWait = IDS_PLEASE_WAIT,
+    kMsgConfirmUninstall = IDS_CONFIRM_UNINSTALL,
+    kMsgProductInUse = IDS_PRODUCT_IN_USE,
+    kMsgRemoved = IDS_REMOVED,
+    kMsgWebAddress = IDS_WEB_ADDRESS,
+    kMsgWebUrl = IDS_WEB_URL,
+    kMsgCaption = IDS_CAPTION,
+    kMsgCannotOpenPrinter = IDS_CANNOT_OPEN_PRINTER,
+    kMsgCannotDeletePrinter = IDS_CANNOT_DELETE_PRINTER,
+    kMsgCannotDeleteDriver = IDS_CANNOT_DELETE_DRIVER,
 };
 
-}  // namespace product
+}  // namespace engine::product

@@ -1,6 +1,7 @@
 #include "engine/system_checks.h"
 
 #include "platform/registry.h"
+#include "platform/scoped.h"
 
 namespace engine {
 
@@ -13,23 +14,28 @@ bool QueryWindowsVersion(win::OSVERSIONINFOEXW& version) {
     return win::GetVersionExW(&version) != 0;
 }
 
+win::DWORD WindowsMajorVersion() {
+    win::OSVERSIONINFOEXW version;
+    return QueryWindowsVersion(version) ? version.dwMajorVersion : 0;
+}
+
+bool IsWindows95Family() {
+    win::OSVERSIONINFOEXW version;
+    return QueryWindowsVersion(version) && version.dwPlatformId == win::VER_PLATFORM_WIN32_WINDOWS;
+}
+
 bool CanWriteMachineSoftwareKey() {
-    win::HKEY software = nullptr;
-    if (win::RegCreateKeyExW(win::HKEY_LOCAL_MACHINE, u"Software", 0, nullptr, 0, win::KEY_ALL_ACCESS, nullptr,
-                             &software, nullptr) != static_cast<win::LONG>(win::ERROR_SUCCESS))
-        return false;
-    win::RegCloseKey(software);
-    return true;
+    win::ScopedKey software;
+    return win::RegCreateKeyExW(win::HKEY_LOCAL_MACHINE, u"Software", 0, nullptr, 0, win::KEY_ALL_ACCESS, nullptr,
+                                software.put(), nullptr) == static_cast<win::LONG>(win::ERROR_SUCCESS);
 }
 
 bool IsRunningUnderWow64() {
-    win::HMODULE kernel = win::LoadLibraryW(u"kernel32.dll");
+    const win::ScopedModule kernel(win::LoadLibraryW(u"kernel32.dll"));
     if (!kernel) return false;
     win::BOOL wow64 = win::FALSE;
-    auto isWow64 = reinterpret_cast<win::IsWow64ProcessFn>(win::GetProcAddress(kernel, "IsWow64Process"));
-    const bool result = isWow64 && isWow64(win::GetCurrentProcess(), &wow64) && wow64;
-    win::FreeLibrary(kernel);
-    return result;
+    auto isWow64 = reinterpret_cast<win::IsWow64ProcessFn>(win::GetProcAddress(kernel.get(), "IsWow64Process"));
+    return isWow64 && isWow64(win::GetCurrentProcess(), &wow64) && wow64;
 }
 
 }  // namespace engine

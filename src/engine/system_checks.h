@@ -1,4 +1,5 @@
-// What start-up and the printer step both need to know about the system they run on.
+// What start-up and the removal steps need to know about the system they run on. Every test of
+// the Windows version goes through QueryWindowsVersion.
 #pragma once
 #include "platform/system.h"
 
@@ -7,6 +8,13 @@ namespace engine {
 // The version record: the extended one, or the plain one where the extended query fails.
 // False when neither can be had.
 bool QueryWindowsVersion(win::OSVERSIONINFOEXW& version);
+
+// The major version number; 0 when the version cannot be had.
+win::DWORD WindowsMajorVersion();
+
+// Whether this is Windows 95, 98 or Me, whose registry deletes a key with its subkeys; false
+// when the version cannot be had.
+bool IsWindows95Family();
 
 // Whether the machine-wide "Software" key opens for all access: the administrator test.
 bool CanWriteMachineSoftwareKey();

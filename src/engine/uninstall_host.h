@@ -1,9 +1,15 @@
-// What the removal needs from the application that runs it: the mode, the installer link, the
-// texts, and the shared copy of the install directory.
+// What the removal needs from whoever runs it: the mode, the installer link, the texts, the
+// shared copy of the install directory, and the frame it shows itself in. The removal touches no
+// window: the application and the wizard dialog decide where a position or a box goes.
 #pragma once
 #include <string>
 
 namespace engine {
+
+// Whose box it is: the wizard's while it has a window, or nobody's.
+enum class BoxOwner { None, Wizard };
+// A warning answered with OK, or a question answered OK (try again) or Cancel (give up).
+enum class BoxKind { Warning, RetryOrCancel };
 
 class UninstallHost {
 public:
@@ -12,6 +18,12 @@ public:
     virtual std::u16string GetMessageText(unsigned id) = 0;
     virtual void SetInstallDir(const std::u16string& dir) = 0;
     virtual const std::u16string& GetInstallDir() const = 0;
+
+    // Moves the progress bar, where there is one, to `position` (0 to 100).
+    virtual void SetProgress(int position) = 0;
+    // Shows a message box and waits for it; true when it was answered OK.
+    virtual bool ShowMessage(BoxOwner owner, BoxKind kind, const std::u16string& text,
+                             const std::u16string& caption) = 0;
 
 protected:
     ~UninstallHost() = default;

@@ -1,18 +1,17 @@
-// The removal itself: the install records, the preparation step, the ordered sequence of removal
-// steps with their progress points and report codes. The wizard dialog derives from it and lends
-// it a window; in silent mode it runs without one.
+// The removal itself: the install records, the preparation step, and the ordered sequence of
+// removal steps with their progress points and report codes. Each step's work is done by the
+// workers of its subject (files, add-ons, printer, registry); what the sequence shows goes
+// through the host, so that the same sequence runs in the wizard and silently.
 #pragma once
 #include <string>
 
 #include "engine/uninstall_host.h"
-#include "platform/types.h"
 
 namespace engine {
 
 class Uninstaller {
 public:
     explicit Uninstaller(UninstallHost& host) : m_host(host) {}
-    virtual ~Uninstaller() = default;
     Uninstaller(const Uninstaller&) = delete;
     Uninstaller& operator=(const Uninstaller&) = delete;
 
@@ -22,6 +21,7 @@ public:
     void RunUninstall();
 
     // The removal steps, in the order RunUninstall calls them.
+    void RemoveDesktopShortcuts();
     void RemoveQuickLaunchShortcut();
     void RemoveStartMenuFolder();
     void RemoveAddOns();
@@ -35,22 +35,10 @@ public:
     // directory that may safely be removed from.
     std::u16string m_strInstallPath;
     std::u16string m_strExistPath;
-    // The progress bar; null while the dialog has no window.
-    win::HWND m_hProgress = nullptr;
 
-protected:
-    // The window that owns the completion box; null without a window.
-    virtual win::HWND WizardWindow() const { return nullptr; }
-    // Ends the wizard's modal run; nothing to end without a window.
-    virtual void EndWizard(int /*result*/) {}
-
+private:
     bool HasInstallPath() const { return !m_strInstallPath.empty(); }
-    void RemoveCreatedParents();
-    void SetProgress(int position);
     UninstallHost& m_host;
 };
-
-// The first step needs no object.
-void RemoveDesktopShortcuts();
 
 }  // namespace engine

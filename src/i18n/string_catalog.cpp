@@ -7,6 +7,7 @@
 #include "i18n/language_table.h"
 #include "platform/files.h"
 #include "platform/resources.h"
+#include "platform/scoped.h"
 #include "platform/system.h"
 
 namespace i18n {
@@ -15,20 +16,19 @@ namespace {
 
 // The whole file parsed, or null when it cannot be opened, read or parsed.
 core::XmlElement* ReadLanguageFile(const std::u16string& path) {
-    win::HANDLE file = win::CreateFileW(path.c_str(), win::GENERIC_READ, win::FILE_SHARE_READ, nullptr,
-                                        win::OPEN_EXISTING, win::FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == win::INVALID_HANDLE_VALUE || !file) return nullptr;
+    const win::ScopedFile file(win::CreateFileW(path.c_str(), win::GENERIC_READ, win::FILE_SHARE_READ, nullptr,
+                                                win::OPEN_EXISTING, win::FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return nullptr;
     core::XmlElement* root = nullptr;
     win::DWORD high = 0;
-    const win::DWORD size = win::GetFileSize(file, &high);
+    const win::DWORD size = win::GetFileSize(file.get(), &high);
     if (size != win::INVALID_FILE_SIZE && high == 0 && size > 0 && size <= kMaxLanguageFileSize) {
         void* buffer = core::MemAlloc(size);
         win::DWORD read = 0;
-        if (win::ReadFile(file, buffer, size, &read, nullptr) && read > 0 && read <= size)
+        if (win::ReadFile(file.get(), buffer, size, &read, nullptr) && read > 0 && read <= size)
             root = core::ParseXml(buffer, static_cast<std::int32_t>(read));
         core::MemFree(buffer);
     }
-    win::CloseHandle(file);
     return root;
 }
 

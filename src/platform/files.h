@@ -42,7 +42,6 @@ constexpr DWORD NMPWAIT_WAIT_FOREVER = 0xFFFFFFFF;
 
 BOOL DeleteFileW(LPCWSTR path);
 BOOL RemoveDirectoryW(LPCWSTR path);
-BOOL CreateDirectoryW(LPCWSTR path, void* security);
 BOOL SetFileAttributesW(LPCWSTR path, DWORD attributes);
 DWORD GetFileAttributesW(LPCWSTR path);
 BOOL MoveFileW(LPCWSTR from, LPCWSTR to);

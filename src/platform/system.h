@@ -18,6 +18,8 @@ struct OSVERSIONINFOEXW {
     BYTE wReserved;
 };
 constexpr DWORD OSVERSIONINFOW_SIZE = 276;  // the plain record, without the service-pack tail
+constexpr DWORD VER_PLATFORM_WIN32_WINDOWS = 1;  // the 95 family: 95, 98 and Me
+
 static_assert(sizeof(OSVERSIONINFOEXW) == 284, "extended version record is 284 bytes");
 
 struct STARTUPINFOW {
@@ -46,7 +48,6 @@ constexpr DWORD STILL_ACTIVE = 259;
 constexpr DWORD DETACHED_PROCESS = 0x00000008;
 
 BOOL GetVersionExW(OSVERSIONINFOEXW* info);  // reads dwOSVersionInfoSize to pick the record
-DWORD GetVersion();
 DWORD GetLastError();
 void SetLastError(DWORD error);
 

@@ -175,7 +175,6 @@ BOOL PtInRect(const RECT* rect, POINT point);
 DWORD GetMessagePos();
 HCURSOR SetCursor(HCURSOR cursor);
 HICON CopyIcon(HICON icon);
-BOOL DestroyIcon(HICON icon);
 BOOL DestroyCursor(HCURSOR cursor);
 int GetSystemMetrics(int index);
 BOOL DrawIcon(HDC dc, int x, int y, HICON icon);

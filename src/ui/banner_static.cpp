@@ -1,6 +1,7 @@
 #include "ui/banner_static.h"
 
 #include "platform/resources.h"
+#include "platform/scoped.h"
 
 namespace ui {
 
@@ -29,12 +30,10 @@ void BannerStatic::Paint() {
     win::GetClientRect(m_hWnd, &client);
     win::BITMAP size{};
     if (dc && m_bitmap && win::GetObjectW(m_bitmap, sizeof size, &size)) {
-        if (win::HDC memory = win::CreateCompatibleDC(dc)) {
-            win::HGDIOBJ previous = win::SelectObject(memory, m_bitmap);
-            win::StretchBlt(dc, 0, 0, client.right - client.left, client.bottom - client.top, memory, 0, 0,
+        if (const win::ScopedMemoryDc memory(win::CreateCompatibleDC(dc)); memory) {
+            const win::ScopedSelection picture(memory.get(), m_bitmap);
+            win::StretchBlt(dc, 0, 0, client.right - client.left, client.bottom - client.top, memory.get(), 0, 0,
                             size.bmWidth, size.bmHeight, win::SRCCOPY);
-            win::SelectObject(memory, previous);
-            win::DeleteDC(memory);
         }
     }
     win::EndPaint(m_hWnd, &paint);

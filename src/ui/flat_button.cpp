@@ -1,5 +1,7 @@
 #include "ui/flat_button.h"
 
+#include "platform/scoped.h"
+
 namespace ui {
 
 namespace {
@@ -12,7 +14,7 @@ win::HPEN FramePen(int width, win::COLORREF colour) { return win::CreatePen(win:
 }  // namespace
 
 win::COLORREF FaceColour(int step, bool hover, bool highlighted) {
-    // Hovering keeps the face lighter; a highlighted face is bluer at the bottom.
+    // Hovering keeps the face lighter; a highlighted face loses its blue tint towards the bottom.
     const int redGreen = hover ? step / 4 : step / 3;
     const int blue = highlighted ? (hover ? step / 3 : step / 4) : step / 5;
     const auto rg = static_cast<win::BYTE>(255 - redGreen);
@@ -54,9 +56,10 @@ void FlatButton::DrawItem(const win::DRAWITEMSTRUCT& item) {
     char16_t text[kTextCapacity] = {};
     const int length = m_hWnd ? win::GetWindowTextW(m_hWnd, text, kTextCapacity) : 0;
 
-    win::HGDIOBJ previousPen = win::SelectObject(dc, m_penOutline);
-    win::RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom, 5, 5);
-    win::SelectObject(dc, previousPen);
+    {
+        const win::ScopedSelection outline(dc, m_penOutline);
+        win::RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom, 5, 5);
+    }
 
     m_bFocused = m_bHighlighted = (item.itemState & win::ODS_FOCUS) != 0;
     if (item.itemState & (win::ODS_SELECTED | win::ODS_DEFAULT)) m_bHighlighted = true;
@@ -65,22 +68,25 @@ void FlatButton::DrawItem(const win::DRAWITEMSTRUCT& item) {
     const int edgeX = win::GetSystemMetrics(win::SM_CXEDGE), edgeY = win::GetSystemMetrics(win::SM_CYEDGE);
     win::RECT inner{rect.left + edgeX, rect.top + edgeY, rect.right - edgeX, rect.bottom - edgeY};
 
-    win::HGDIOBJ previousBrush = win::SelectObject(dc, m_bHover ? m_brHover : m_brNormal);
-    DrawFace(dc, inner);
-    if (m_bHover || m_bFocused) DrawFrame(dc, inner);
-    win::SelectObject(dc, previousBrush);
+    {
+        const win::ScopedSelection face(dc, m_bHover ? m_brHover : m_brNormal);
+        DrawFace(dc, inner);
+        if (m_bHover || m_bFocused) DrawFrame(dc, inner);
+    }
 
-    auto font = reinterpret_cast<win::HGDIOBJ>(m_hWnd ? win::SendMessageW(m_hWnd, win::WM_GETFONT, 0, 0) : 0);
-    win::HGDIOBJ previousFont = font ? win::SelectObject(dc, font) : nullptr;
-    win::SIZE size{};
-    win::GetTextExtentPoint32W(dc, text, length, &size);
-    int x = (inner.left + inner.right) / 2 - size.cx / 2;
-    int y = (inner.top + inner.bottom) / 2 - size.cy / 2;
-    if (pressed) ++x, ++y;
-    const int previousMode = win::SetBkMode(dc, win::TRANSPARENT);
-    const win::UINT flags = win::DST_TEXT | ((item.itemState & win::ODS_DISABLED) ? win::DSS_DISABLED : 0);
-    win::DrawStateW(dc, nullptr, nullptr, reinterpret_cast<win::LPARAM>(text), 0, x, y, size.cx, size.cy, flags);
-    if (previousFont) win::SelectObject(dc, previousFont);
+    int previousMode = 0;
+    {
+        auto font = reinterpret_cast<win::HGDIOBJ>(m_hWnd ? win::SendMessageW(m_hWnd, win::WM_GETFONT, 0, 0) : 0);
+        const win::ScopedSelection textFont(dc, font);
+        win::SIZE size{};
+        win::GetTextExtentPoint32W(dc, text, length, &size);
+        int x = (inner.left + inner.right) / 2 - size.cx / 2;
+        int y = (inner.top + inner.bottom) / 2 - size.cy / 2;
+        if (pressed) ++x, ++y;
+        previousMode = win::SetBkMode(dc, win::TRANSPARENT);
+        const win::UINT flags = win::DST_TEXT | ((item.itemState & win::ODS_DISABLED) ? win::DSS_DISABLED : 0);
+        win::DrawStateW(dc, nullptr, nullptr, reinterpret_cast<win::LPARAM>(text), 0, x, y, size.cx, size.cy, flags);
+    }
     win::SetBkMode(dc, previousMode);
 
     win::RestoreDC(dc, saved);
@@ -105,19 +111,20 @@ void FlatButton::DrawFrame(win::HDC dc, const win::RECT& rect) {
     const win::HPEN* pens = focusOnly ? m_penFocus : m_penHover;
     win::POINT previous{};
     win::GetCurrentPositionEx(dc, &previous);
-    win::HGDIOBJ previousPen = win::SelectObject(dc, pens[0]);
-    win::MoveToEx(dc, rect.left, rect.bottom - 1, nullptr);
-    win::LineTo(dc, rect.left, rect.top + 1);
-    win::SelectObject(dc, pens[1]);
-    win::MoveToEx(dc, rect.right - 1, rect.bottom - 1, nullptr);
-    win::LineTo(dc, rect.right - 1, rect.top);
-    win::SelectObject(dc, pens[2]);
-    win::MoveToEx(dc, rect.left - 1, rect.top, nullptr);
-    win::LineTo(dc, rect.right - 1, rect.top);
-    win::SelectObject(dc, pens[3]);
-    win::MoveToEx(dc, rect.left, rect.bottom, nullptr);
-    win::LineTo(dc, rect.right - 1, rect.bottom);
-    win::SelectObject(dc, previousPen);
+    {
+        win::ScopedSelection pen(dc, pens[0]);
+        win::MoveToEx(dc, rect.left, rect.bottom - 1, nullptr);
+        win::LineTo(dc, rect.left, rect.top + 1);
+        pen.Select(pens[1]);
+        win::MoveToEx(dc, rect.right - 1, rect.bottom - 1, nullptr);
+        win::LineTo(dc, rect.right - 1, rect.top);
+        pen.Select(pens[2]);
+        win::MoveToEx(dc, rect.left - 1, rect.top, nullptr);
+        win::LineTo(dc, rect.right - 1, rect.top);
+        pen.Select(pens[3]);
+        win::MoveToEx(dc, rect.left, rect.bottom, nullptr);
+        win::LineTo(dc, rect.right - 1, rect.bottom);
+    }
     win::MoveToEx(dc, previous.x, previous.y, nullptr);
     if (focusOnly) win::DrawFocusRect(dc, &rect);
 }

@@ -1,6 +1,7 @@
 #include "ui/link_label.h"
 
 #include "platform/resources.h"
+#include "platform/scoped.h"
 #include "platform/shell.h"
 #include "platform/system.h"
 
@@ -39,12 +40,11 @@ void LinkLabel::LoadHandCursor() {
     if (length > 0 && length + suffix <= win::MAX_PATH) {
         std::u16string viewer(path, length);
         viewer += kHelpViewer;
-        if (win::HMODULE module = win::LoadLibraryW(viewer.c_str())) {
-            if (win::HCURSOR cursor = win::LoadCursorW(module, win::MAKEINTRESOURCEW(kHelpViewerHandCursor))) {
+        if (const win::ScopedModule module(win::LoadLibraryW(viewer.c_str())); module) {
+            if (win::HCURSOR cursor = win::LoadCursorW(module.get(), win::MAKEINTRESOURCEW(kHelpViewerHandCursor))) {
                 m_hHandCursor = win::CopyIcon(cursor);
                 m_bHandCursorIsCopy = m_hHandCursor != nullptr;
             }
-            win::FreeLibrary(module);
         }
     }
     // Current Windows no longer ships the help viewer; its own hand cursor looks the same.

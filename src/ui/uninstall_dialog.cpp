@@ -2,6 +2,7 @@
 
 #include "engine/product.h"
 #include "platform/resources.h"
+#include "ui/message_box.h"
 
 namespace ui {
 
@@ -34,6 +35,15 @@ int UninstallDialog::DoModal() {
     return static_cast<int>(result);
 }
 
+void UninstallDialog::SetProgress(int position) {
+    if (m_hProgress) win::SendMessageW(m_hProgress, win::PBM_SETPOS, static_cast<win::WPARAM>(position), 0);
+}
+
+bool UninstallDialog::ShowMessage(engine::BoxOwner owner, engine::BoxKind kind, const std::u16string& text,
+                                  const std::u16string& caption) {
+    return ShowBox(owner == engine::BoxOwner::Wizard ? m_hWnd : nullptr, kind, text, caption);
+}
+
 void UninstallDialog::DoDataExchange() { DDX_Control(kFinishButton, m_btnFinish); }
 
 bool UninstallDialog::OnInitDialog() {
@@ -42,14 +52,14 @@ bool UninstallDialog::OnInitDialog() {
     m_hIcon = win::LoadIconW(win::GetModuleHandleW(nullptr), win::MAKEINTRESOURCEW(kAppIcon));
     win::SendMessageW(m_hWnd, win::WM_SETICON, win::ICON_BIG, reinterpret_cast<win::LPARAM>(m_hIcon));
     win::SendMessageW(m_hWnd, win::WM_SETICON, win::ICON_SMALL, reinterpret_cast<win::LPARAM>(m_hIcon));
-    win::SetWindowTextW(m_hWnd, m_host.GetMessageText(product::kMsgCaption).c_str());
+    win::SetWindowTextW(m_hWnd, m_application.GetMessageText(engine::product::kMsgCaption).c_str());
 
     m_banner.SubclassDlgItem(kBannerControl, *this);
     m_banner.SetBitmapId(kBannerBitmap);
     Place(m_banner.GetSafeHwnd(), 0, 0, 525, 66);
 
     m_status = GetDlgItem(kStatusControl);
-    win::SetWindowTextW(m_status, m_host.GetMessageText(product::kMsgPleaseWait).c_str());
+    win::SetWindowTextW(m_status, m_application.GetMessageText(engine::product::kMsgPleaseWait).c_str());
     Place(m_status, 16, 79, 491, 22);
 
     m_hProgress = GetDlgItem(kProgressControl);
@@ -63,9 +73,9 @@ bool UninstallDialog::OnInitDialog() {
     Place(GetDlgItem(kSeparatorControl), -1, 135, 531, 1);
 
     m_link.SubclassDlgItem(kLinkControl, *this);
-    m_link.m_strLink = m_host.GetMessageText(product::kMsgWebAddress);
+    m_link.m_strLink = m_application.GetMessageText(engine::product::kMsgWebAddress);
     win::SetWindowTextW(m_link.GetSafeHwnd(), m_link.m_strLink.c_str());
-    m_link.SetTooltipText(m_host.GetMessageText(product::kMsgWebUrl));
+    m_link.SetTooltipText(m_application.GetMessageText(engine::product::kMsgWebUrl));
     Place(m_link.GetSafeHwnd(), 16, 145, 160, 24);
     FitClientArea(m_hWnd);
 
@@ -87,6 +97,7 @@ void UninstallDialog::OnTimer(win::UINT_PTR id) {
     if (m_bRemovalRun) return;
     m_bRemovalRun = true;
     RunUninstall();
+    EndDialog(win::IDOK);
     win::EnableWindow(m_btnFinish.GetSafeHwnd(), win::TRUE);
 }
 

@@ -1,9 +1,13 @@
 // The wizard: the one window of the program. It shows the banner, the status line, the progress
-// bar and the maker's web link, and half a second after it is set up runs the removal, which
-// ends it. It offers the user nothing to decide: Enter, Escape and the close box do nothing.
+// bar and the maker's web link, and half a second after it is set up runs the removal and ends.
+// It offers the user nothing to decide: Enter, Escape and the close box do nothing. It is the
+// frame of the removal: the removal's positions go to its bar and its boxes belong to it, while
+// the mode, the texts and the installer link are the application's, which it passes on.
 #pragma once
+#include "engine/uninstall_host.h"
 #include "engine/uninstaller.h"
 #include "platform/dialog.h"
+#include "resources/resource_ids.h"
 #include "ui/banner_static.h"
 #include "ui/color_edit.h"
 #include "ui/flat_button.h"
@@ -13,33 +17,44 @@ namespace ui {
 
 // Dialog template and control ids of the resources.
 enum : win::UINT {
-    kWizardTemplate = 102,
-    kAppIcon = 128,
-    kBannerBitmap = 129,
-    kBannerControl = 1900,
-    kStatusControl = 1901,
-    kProgressControl = 1902,
-    kLogControl = 1903,
-    kSeparatorControl = 1904,
-    kLinkControl = 1905,
-    kFinishButton = 1906,
+    kWizardTemplate = IDD_WIZARD,
+    kAppIcon = IDI_APP,
+    kBannerBitmap = IDB_BANNER,
+    kBannerControl = IDC_BANNER,
+    kStatusControl = IDC_STATUS,
+    kProgressControl = IDC_PROGRESS,
+    kLogControl = IDC_LOG,
+    kSeparatorControl = IDC_SEPARATOR,
+    kLinkControl = IDC_LINK,
+    kFinishButton = IDC_FINISH,
 };
 constexpr win::UINT_PTR kStartTimer = 135;
 constexpr win::UINT kStartDelayMs = 500;
 
-class UninstallDialog : public engine::Uninstaller, public framework::Dialog {
+class UninstallDialog final : public framework::Dialog, public engine::UninstallHost {
 public:
-    explicit UninstallDialog(engine::UninstallHost& host) : Uninstaller(host), Dialog(kWizardTemplate) {}
+    explicit UninstallDialog(engine::UninstallHost& application)
+        : Dialog(kWizardTemplate), m_application(application), m_uninstaller(*this) {}
 
+    bool PrepareUninstall() { return m_uninstaller.PrepareUninstall(); }
+    // The removal without the wizard: the silent run.
+    void RunUninstall() { m_uninstaller.RunUninstall(); }
     // Runs the wizard modally; IDOK once the removal has run to its end.
     int DoModal();
 
     const LinkLabel& Link() const { return m_link; }
 
-protected:
-    win::HWND WizardWindow() const override { return m_hWnd; }
-    void EndWizard(int result) override { EndDialog(result); }
+    // engine::UninstallHost
+    bool IsSilent() const override { return m_application.IsSilent(); }
+    void ReportToInstaller(int code) override { m_application.ReportToInstaller(code); }
+    std::u16string GetMessageText(unsigned id) override { return m_application.GetMessageText(id); }
+    void SetInstallDir(const std::u16string& dir) override { m_application.SetInstallDir(dir); }
+    const std::u16string& GetInstallDir() const override { return m_application.GetInstallDir(); }
+    void SetProgress(int position) override;
+    bool ShowMessage(engine::BoxOwner owner, engine::BoxKind kind, const std::u16string& text,
+                     const std::u16string& caption) override;
 
+protected:
     void DoDataExchange() override;
     bool OnInitDialog() override;
     void OnOK() override {}
@@ -50,6 +65,9 @@ protected:
     win::HICON OnQueryDragIcon() override { return m_hIcon; }
 
 private:
+    engine::UninstallHost& m_application;
+    engine::Uninstaller m_uninstaller;
+    win::HWND m_hProgress = nullptr;  // null while the dialog has no window
     FlatButton m_btnFinish;
     win::HICON m_hIcon = nullptr;
     BannerStatic m_banner;

@@ -1,12 +1,12 @@
 #include "engine/addons/add_on_remover.h"
 
 #include "engine/files/directory_tree.h"
-#include "engine/paths.h"
-#include "platform/files.h"
+#include "engine/files/file.h"
+#include "engine/files/path.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 
-namespace engine {
+namespace engine::addons {
 namespace {
 
 constexpr char16_t kUpdatesList[] = u"Software\\Orvik Software\\Orvik Pendrel\\Updates List\\";
@@ -26,7 +26,6 @@ constexpr Row kDecoderRows[] = {
 
 constexpr char16_t kSpellCheckLabel[] = u"Orvik Spell Check Language";
 
-constexpr char16_t kFirefoxLabel[] = u"Firefox Plugin";
 constexpr Row kFirefoxRows[] = {
     {Op::DeleteFile, u"\\Plugins\\npOrvikReaderPlugin.dll", u"Delete npOrvikReaderPlugin.dll failed!"},
     {Op::DeleteFile, u"\\UninstallPDFReaderPlugin.exe", u"Delete UninstallPDFReaderPlugin.exe failed!"},
@@ -59,7 +58,8 @@ void ReportRemovalFailure(const std::u16string& text, const std::u16string& labe
     win::OutputDebugStringW(line.c_str());
 }
 
-AddOnRemover::AddOnRemover(const std::u16string& installPath) : m_strBaseDir(WithoutTrailingBackslash(installPath)) {}
+AddOnRemover::AddOnRemover(const std::u16string& installPath)
+    : m_strBaseDir(files::WithoutTrailingBackslash(installPath)) {}
 
 void AddOnRemover::RemoveAll() {
     RemoveCjkSupport();
@@ -81,17 +81,13 @@ void AddOnRemover::DeleteRecord(const char16_t* label) {
 
 bool AddOnRemover::Perform(Operation operation, const std::u16string& relative) {
     if (m_strBaseDir.empty()) return false;
-    const std::u16string path = m_strBaseDir + relative;
-    // A link planted on the way would make the path name something outside the product.
-    if (!FitsMaxPath(path) || !IsReachedWithoutLinks(m_strBaseDir, relative)) return false;
     switch (operation) {
         case Operation::DeleteFile:
-            return win::DeleteFileW(path.c_str()) != 0;
+            return files::DeleteFileBelow(m_strBaseDir, relative);
         case Operation::RemoveDirectory:
-            return win::RemoveDirectoryW(path.c_str()) != 0;
+            return files::RemoveDirectoryBelow(m_strBaseDir, relative);
         case Operation::RemoveTree:
-            RemoveDirectoryTree(path);
-            return true;
+            return files::RemoveTreeBelow(m_strBaseDir, relative);
     }
     return false;
 }
@@ -118,7 +114,7 @@ void AddOnRemover::RemoveSpellCheck() {
     // The search only decides whether the missing dictionaries are worth a report; every
     // listed name is deleted anyway.
     const std::u16string probe = m_strBaseDir + u"\\lex\\*.*";
-    if (!FitsMaxPath(probe) || !FindFirstEntry(probe)) ReportRemovalFailure(u"Find lex files failed!", kSpellCheckLabel);
+    if (!files::FitsMaxPath(probe) || !files::FindFirstEntry(probe)) ReportRemovalFailure(u"Find lex files failed!", kSpellCheckLabel);
     for (const char16_t* name : LexFileNames)
         if (!Perform(Operation::DeleteFile, u"\\lex\\" + std::u16string(name)))
             ReportRemovalFailure(u"Delete lex files failed!", kSpellCheckLabel);
@@ -126,12 +122,12 @@ void AddOnRemover::RemoveSpellCheck() {
 }
 
 void AddOnRemover::RemoveFirefoxPlugin() {
-    DeleteRecord(kFirefoxLabel);
+    DeleteRecord(kFirefoxPluginLabel);
     if (m_strBaseDir.empty()) return;
     // The plug-in's uninstaller runs first, while the plug-in it takes out of the browsers is
     // still there; its own file goes with the rows below, under either of its two names.
-    if (!RunPluginUninstaller()) ReportRemovalFailure(u"Uninstall firefox plugin failed!", kFirefoxLabel);
-    RunRows(kFirefoxRows, kFirefoxLabel);
+    if (!RunPluginUninstaller()) ReportRemovalFailure(u"Uninstall firefox plugin failed!", kFirefoxPluginLabel);
+    RunRows(kFirefoxRows, kFirefoxPluginLabel);
 }
 
 void AddOnRemover::RemoveOnDemandCM() {
@@ -140,4 +136,4 @@ void AddOnRemover::RemoveOnDemandCM() {
     RunRows(kOnDemandRows, kOnDemandLabel);
 }
 
-}  // namespace engine
+}  // namespace engine::addons

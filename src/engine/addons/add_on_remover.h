@@ -5,7 +5,10 @@
 #include <cstddef>
 #include <string>
 
-namespace engine {
+namespace engine::addons {
+
+// The browser plug-in's add-on record, and the label its failures are reported under.
+inline constexpr char16_t kFirefoxPluginLabel[] = u"Firefox Plugin";
 
 // The spell-check add-on's dictionaries.
 inline constexpr std::size_t kLexFileCount = 10;
@@ -57,4 +60,4 @@ private:
     std::u16string m_strBaseDir;
 };
 
-}  // namespace engine
+}  // namespace engine::addons

@@ -1,7 +1,7 @@
 // The stamp, language and OCR data below the install directory. These have no add-on record.
 #include "engine/addons/add_on_remover.h"
 
-namespace engine {
+namespace engine::addons {
 namespace {
 
 using Op = AddOnRemover::Operation;
@@ -47,4 +47,4 @@ void AddOnRemover::RemoveOcrPlugin() {
     if (!BaseDirectory().empty()) RunRows(kOcrRows, u"OCR");
 }
 
-}  // namespace engine
+}  // namespace engine::addons

@@ -1,12 +1,13 @@
 // The browser plug-in's own uninstaller: found under one of its two names, started through the
 // shell, waited for, and judged by its exit code.
 #include "engine/addons/add_on_remover.h"
-#include "engine/files/directory_tree.h"
+#include "engine/files/file.h"
 #include "platform/files.h"
+#include "platform/scoped.h"
 #include "platform/shell.h"
 #include "platform/system.h"
 
-namespace engine {
+namespace engine::addons {
 namespace {
 
 constexpr const char16_t* kProgramNames[] = {u"\\UnPDFReaderPlugin.exe", u"\\UninstallPDFReaderPlugin.exe"};
@@ -32,12 +33,10 @@ constexpr ExitCodeMeaning PluginUninstallerResult[] = {
     {9, u"Opera and firefox are not installed", false},
 };
 
-constexpr char16_t kLabel[] = u"Firefox Plugin";
-
 // A directory of that name is no program: the shell would open it in a window of its own.
 bool IsProgramFile(const std::u16string& path) {
     win::WIN32_FIND_DATAW found;
-    return FindFirstEntry(path, &found) && !(found.dwFileAttributes & win::FILE_ATTRIBUTE_DIRECTORY);
+    return files::FindFirstEntry(path, &found) && !(found.dwFileAttributes & win::FILE_ATTRIBUTE_DIRECTORY);
 }
 
 }  // namespace
@@ -67,17 +66,19 @@ bool AddOnRemover::RunPluginUninstaller() {
     // A program that could not be started has nothing to undo.
     if (!info.hProcess) return true;
 
-    win::WaitForSingleObject(info.hProcess, win::INFINITE);
     win::DWORD exitCode = 0;
-    win::GetExitCodeProcess(info.hProcess, &exitCode);
-    win::CloseHandle(info.hProcess);
+    {
+        const win::ScopedHandle process(info.hProcess);
+        win::WaitForSingleObject(process.get(), win::INFINITE);
+        win::GetExitCodeProcess(process.get(), &exitCode);
+    }
 
     for (const ExitCodeMeaning& meaning : PluginUninstallerResult) {
         if (meaning.code != exitCode) continue;
-        if (meaning.text) ReportRemovalFailure(meaning.text, kLabel);
+        if (meaning.text) ReportRemovalFailure(meaning.text, kFirefoxPluginLabel);
         return meaning.success;
     }
     return false;
 }
 
-}  // namespace engine
+}  // namespace engine::addons

@@ -1,9 +1,12 @@
 #include "engine/files/directory_tree.h"
 
-#include "engine/paths.h"
+#include "core/ascii.h"
+#include "engine/files/file.h"
+#include "engine/files/path.h"
 #include "platform/files.h"
+#include "platform/scoped.h"
 
-namespace engine {
+namespace engine::files {
 namespace {
 
 bool HasWildcard(const std::u16string& text) { return text.find_first_of(u"*?") != std::u16string::npos; }
@@ -11,23 +14,6 @@ bool HasWildcard(const std::u16string& text) { return text.find_first_of(u"*?") 
 bool IsLink(win::DWORD attributes) {
     return attributes != win::INVALID_FILE_ATTRIBUTES && (attributes & win::FILE_ATTRIBUTE_REPARSE_POINT);
 }
-
-class SearchHandle {
-public:
-    explicit SearchHandle(win::HANDLE handle) : m_handle(handle) {}
-    ~SearchHandle() {
-        if (Found()) win::FindClose(m_handle);
-    }
-    SearchHandle(const SearchHandle&) = delete;
-    SearchHandle& operator=(const SearchHandle&) = delete;
-    bool Found() const { return m_handle != win::INVALID_HANDLE_VALUE; }
-    win::HANDLE Get() const { return m_handle; }
-
-private:
-    win::HANDLE m_handle;
-};
-
-char16_t FoldAscii(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - (u'a' - u'A')) : c; }
 
 // Whether the long name itself fits the pattern. The file system also matches patterns against
 // 8.3 aliases, so "*.pdf" finds "Notes.pdfx" through "NOTES~1.PDF"; only what the caller's
@@ -39,7 +25,7 @@ bool NameFitsPattern(const std::u16string& name, const std::u16string& pattern) 
         if (p < pattern.size() && pattern[p] == u'*') {
             starP = p++;
             starN = n;
-        } else if (p < pattern.size() && (pattern[p] == u'?' || FoldAscii(pattern[p]) == FoldAscii(name[n]))) {
+        } else if (p < pattern.size() && (pattern[p] == u'?' || core::FoldAscii(pattern[p]) == core::FoldAscii(name[n]))) {
             ++p;
             ++n;
         } else if (starP != std::u16string::npos) {
@@ -61,10 +47,9 @@ void RemoveEntry(const std::u16string& directory, const std::u16string& leaf, co
     const std::u16string name(entry.cFileName, length);
     if (name == u"." || name == u".." || !NameFitsPattern(name, leaf)) return;
     const std::u16string path = directory + u'\\' + name;
-    if (!FitsMaxPath(path)) return;
     if (!(entry.dwFileAttributes & win::FILE_ATTRIBUTE_DIRECTORY)) {
         // A symbolic link to a file is deleted as a link, like any file.
-        win::DeleteFileW(path.c_str());
+        DeleteProductFile(path);
         return;
     }
     // A junction planted in the tree would otherwise lead the walk anywhere on the machine:
@@ -73,7 +58,7 @@ void RemoveEntry(const std::u16string& directory, const std::u16string& leaf, co
         const std::u16string below = path + u"\\*.*";
         if (FitsMaxPath(below)) RemoveMatches(below);
     }
-    win::RemoveDirectoryW(path.c_str());
+    RemoveProductDirectory(path);
 }
 
 // `pattern` is a full path whose directory part has been checked by the caller.
@@ -83,11 +68,11 @@ void RemoveMatches(const std::u16string& pattern) {
     // A name without wildcards is looked up as given, 8.3 alias included.
     const std::u16string leaf = HasWildcard(pattern.substr(cut + 1)) ? pattern.substr(cut + 1) : u"*";
     win::WIN32_FIND_DATAW entry;
-    SearchHandle search(win::FindFirstFileW(pattern.c_str(), &entry));
-    if (!search.Found()) return;
+    const win::ScopedSearch search(win::FindFirstFileW(pattern.c_str(), &entry));
+    if (!search) return;
     do {
         RemoveEntry(directory, leaf, entry);
-    } while (win::FindNextFileW(search.Get(), &entry));
+    } while (win::FindNextFileW(search.get(), &entry));
 }
 
 }  // namespace
@@ -107,14 +92,6 @@ void RemoveDirectoryTree(const std::u16string& pattern) {
     RemoveMatches(searched);
 }
 
-bool FindFirstEntry(const std::u16string& pattern, win::WIN32_FIND_DATAW* found) {
-    win::WIN32_FIND_DATAW entry;
-    SearchHandle search(win::FindFirstFileW(pattern.c_str(), &entry));
-    if (!search.Found()) return false;
-    if (found) *found = entry;
-    return true;
-}
-
 bool IsReachedWithoutLinks(const std::u16string& base, const std::u16string& relative) {
     for (std::size_t at = relative.find(u'\\', 1); at != std::u16string::npos; at = relative.find(u'\\', at + 1)) {
         const std::u16string step = base + relative.substr(0, at);
@@ -123,4 +100,26 @@ bool IsReachedWithoutLinks(const std::u16string& base, const std::u16string& rel
     return true;
 }
 
-}  // namespace engine
+bool RemoveProductDirectory(const std::u16string& path) {
+    if (!IsRemovablePath(path)) return false;
+    return win::RemoveDirectoryW(path.c_str()) != 0;
+}
+
+bool DeleteFileBelow(const std::u16string& base, const std::u16string& relative) {
+    const std::u16string path = base + relative;
+    return IsRemovablePath(path) && IsReachedWithoutLinks(base, relative) && DeleteProductFile(path);
+}
+
+bool RemoveDirectoryBelow(const std::u16string& base, const std::u16string& relative) {
+    const std::u16string path = base + relative;
+    return IsRemovablePath(path) && IsReachedWithoutLinks(base, relative) && RemoveProductDirectory(path);
+}
+
+bool RemoveTreeBelow(const std::u16string& base, const std::u16string& relative) {
+    const std::u16string path = base + relative;
+    if (!IsRemovablePath(path) || !IsReachedWithoutLinks(base, relative)) return false;
+    RemoveDirectoryTree(path);
+    return true;
+}
+
+}  // namespace engine::files

@@ -1,12 +1,12 @@
-// Shortcuts in the shell's folders, and the program files with the directories the installer
-// created above the install directory.
+#include "engine/files/shortcuts.h"
+
 #include "engine/files/directory_tree.h"
-#include "engine/paths.h"
-#include "engine/uninstaller.h"
+#include "engine/files/file.h"
+#include "engine/files/path.h"
 #include "platform/files.h"
 #include "platform/shell.h"
 
-namespace engine {
+namespace engine::files {
 namespace {
 
 constexpr char16_t kShortcutName[] = u"\\Orvik Pendrel.lnk";
@@ -30,9 +30,7 @@ std::u16string ShellFolderPath(int folder) {
 }
 
 void DeleteFileIn(const std::u16string& directory, const char16_t* name) {
-    if (directory.empty()) return;
-    const std::u16string path = directory + name;
-    if (FitsMaxPath(path)) win::DeleteFileW(path.c_str());
+    if (!directory.empty()) DeleteProductFile(directory + name);
 }
 
 void RemoveStartMenuFolderIn(int programsFolder) {
@@ -40,7 +38,7 @@ void RemoveStartMenuFolderIn(int programsFolder) {
     if (programs.empty()) return;
     const std::u16string folder = programs + kStartMenuFolder;
     RemoveDirectoryTree(folder + u"\\*.lnk");
-    if (FitsMaxPath(folder)) win::RemoveDirectoryW(folder.c_str());
+    RemoveProductDirectory(folder);
 }
 
 }  // namespace
@@ -50,46 +48,36 @@ void RemoveDesktopShortcuts() {
     DeleteFileIn(ShellFolderPath(win::CSIDL_DESKTOPDIRECTORY), kShortcutName);
 }
 
-void Uninstaller::RemoveQuickLaunchShortcut() {
+void RemoveQuickLaunchShortcut() {
     const std::u16string appData = ShellFolderPath(win::CSIDL_APPDATA);
     if (appData.empty()) return;
     DeleteFileIn(appData + kQuickLaunch, kShortcutName);
 }
 
-void Uninstaller::RemoveStartMenuFolder() {
+void RemoveStartMenuFolders() {
     RemoveStartMenuFolderIn(win::CSIDL_PROGRAMS);
     RemoveStartMenuFolderIn(win::CSIDL_COMMON_PROGRAMS);
 }
 
-void Uninstaller::RemoveProgramFiles() {
-    if (!HasInstallPath()) return;
-    for (const char16_t* name : kProgramFiles) {
-        const std::u16string path = m_strInstallPath + name;
-        if (FitsMaxPath(path)) win::DeleteFileW(path.c_str());
-    }
-    const std::u16string base = WithoutTrailingBackslash(m_strInstallPath);
-    for (const char16_t* directory : {u"\\Plugins\\OnDemandCM", u"\\Plugins"}) {
-        const std::u16string path = base + directory;
-        if (FitsMaxPath(path) && IsReachedWithoutLinks(base, directory)) win::RemoveDirectoryW(path.c_str());
-    }
-    RemoveCreatedParents();
+void RemoveProgramFiles(const std::u16string& installPath) {
+    for (const char16_t* name : kProgramFiles) DeleteProductFile(installPath + name);
+    const std::u16string base = WithoutTrailingBackslash(installPath);
+    for (const char16_t* directory : {u"\\Plugins\\OnDemandCM", u"\\Plugins"}) RemoveDirectoryBelow(base, directory);
 }
 
-// Removes the install directory and the parents the installer created for it, nearest first,
-// up to the directory that existed before the installation. Each goes only when empty.
-void Uninstaller::RemoveCreatedParents() {
-    m_strExistPath = ToLowerAscii(m_strExistPath);
-    m_strInstallPath = ToLowerAscii(m_strInstallPath);
-    if (m_strExistPath == m_strInstallPath) return;
-    for (std::size_t i = m_strInstallPath.size() - 1; i >= 1; --i) {
-        if (m_strInstallPath[i] != u'\\') continue;
-        const std::u16string directory = m_strInstallPath.substr(0, i);
-        if (directory + u'\\' == m_strExistPath) return;
+void RemoveCreatedParents(const std::u16string& installPath, const std::u16string& existPath) {
+    const std::u16string install = ToLowerAscii(installPath);
+    const std::u16string exist = ToLowerAscii(existPath);
+    if (exist == install) return;
+    for (std::size_t i = install.size() - 1; i >= 1; --i) {
+        if (install[i] != u'\\') continue;
+        const std::u16string directory = install.substr(0, i);
+        if (directory + u'\\' == exist) return;
         // A drive or share root ends the walk. "C:" alone would even name the current
         // directory of drive C, which may be any directory at all.
         if (!IsSafeInstallDirectory(directory)) return;
-        if (FitsMaxPath(directory)) win::RemoveDirectoryW(directory.c_str());
+        RemoveProductDirectory(directory);
     }
 }
 
-}  // namespace engine
+}  // namespace engine::files

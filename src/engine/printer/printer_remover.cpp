@@ -4,22 +4,27 @@
 #include <string>
 #include <vector>
 
-#include "engine/paths.h"
+#include "engine/files/directory_tree.h"
+#include "engine/files/file.h"
+#include "engine/files/path.h"
 #include "engine/product.h"
 #include "engine/system_checks.h"
 #include "platform/files.h"
-#include "platform/registry.h"
+#include "platform/scoped.h"
 #include "platform/spooler.h"
 #include "platform/system.h"
-#include "platform/window.h"
 
-namespace engine {
+namespace engine::printer {
+
+using files::DeleteNowOrAtRestart;
+using files::DeleteProductFile;
+using files::JoinPath;
+using files::RemoveProductDirectory;
 
 namespace {
 
 constexpr char16_t kCaption[] = u"Orvik Pendrel Printer";
 constexpr char16_t kDriverName[] = u"Orvik Pendrel Printer Driver";
-constexpr char16_t kPortName[] = u"ORVIK_PENDREL:";
 constexpr char16_t kPortMonitor[] = u", XcvMonitor Local Port";
 constexpr char16_t kWordAddin[] = u"KPC_WordAddin.dll";
 
@@ -48,59 +53,26 @@ bool CopyBounded(char16_t (&buffer)[N], const std::u16string& text) {
     return true;
 }
 
-// "directory\name" when it fits in a path; empty otherwise, so that nothing shortened is ever
-// deleted.
-std::u16string JoinPath(const char16_t* directory, const char16_t* name) {
-    std::u16string path = std::u16string(directory) + u'\\' + name;
-    return path.size() < win::MAX_PATH ? path : std::u16string();
+// Opens a printer, or with a name such as ", XcvMonitor Local Port" a port monitor.
+bool OpenSpooler(win::ScopedPrinter& handle, const char16_t* name, win::DWORD access) {
+    // OpenPrinterW takes a writable name; it never changes it.
+    std::u16string writable(name);
+    win::PRINTER_DEFAULTSW defaults{nullptr, nullptr, access};
+    win::HANDLE opened = nullptr;
+    if (!win::OpenPrinterW(&writable[0], &opened, &defaults)) return false;
+    handle.reset(opened);
+    return true;
 }
-
-// Deletes a file, or when it is held open (by the spooler or a running program) schedules it
-// for deletion at the next restart. True when it is gone now.
-bool DeleteNowOrAtRestart(const std::u16string& path) {
-    if (win::DeleteFileW(path.c_str())) return true;
-    const win::DWORD error = win::GetLastError();
-    if (error != win::ERROR_FILE_NOT_FOUND && error != win::ERROR_PATH_NOT_FOUND)
-        win::MoveFileExW(path.c_str(), nullptr, win::MOVEFILE_REPLACE_EXISTING | win::MOVEFILE_DELAY_UNTIL_REBOOT);
-    return false;
-}
-
-// A spooler handle (printer or port monitor) closed when it goes out of scope.
-class SpoolerHandle {
-public:
-    SpoolerHandle() = default;
-    ~SpoolerHandle() {
-        if (m_handle) win::ClosePrinter(m_handle);
-    }
-    SpoolerHandle(const SpoolerHandle&) = delete;
-    SpoolerHandle& operator=(const SpoolerHandle&) = delete;
-
-    bool Open(const char16_t* name, win::DWORD access) {
-        // OpenPrinterW takes a writable name; it never changes it.
-        std::u16string writable(name);
-        win::PRINTER_DEFAULTSW defaults{nullptr, nullptr, access};
-        win::HANDLE handle = nullptr;
-        if (!win::OpenPrinterW(&writable[0], &handle, &defaults)) return false;
-        m_handle = handle;
-        return true;
-    }
-    win::HANDLE get() const { return m_handle; }
-
-private:
-    win::HANDLE m_handle = nullptr;
-};
 
 }  // namespace
 
 PrinterRemover::PrinterRemover(UninstallHost& host) : m_host(host), m_szCaption(kCaption) {}
 
-bool PrinterRemover::Configure(const std::u16string& installPath, win::HWND progress, int progressStart,
-                               int progressEnd) {
-    m_hProgress = progress;
+bool PrinterRemover::Configure(const std::u16string& installPath, int progressStart, int progressEnd) {
     m_nProgressStart = progressStart;
     m_nProgressEnd = progressEnd;
     m_nProgressSteps = 10;
-    CopyBounded(m_szInstallDir, WithoutTrailingBackslash(installPath));
+    CopyBounded(m_szInstallDir, files::WithoutTrailingBackslash(installPath));
     DetectPlatform();
     return true;
 }
@@ -138,7 +110,7 @@ bool PrinterRemover::Run() {
     directory[win::MAX_PATH - 1] = 0;
     // Every file this step deletes is named below the driver directory; a root or an empty
     // answer would put them somewhere the product never was.
-    if (IsDriveRootOrEmpty(directory) || !CopyBounded(m_szDriverDir, directory)) return false;
+    if (files::IsDriveRootOrEmpty(directory) || !CopyBounded(m_szDriverDir, directory)) return false;
     SetStepProgress(3);
 
     m_nStage = 4;
@@ -150,7 +122,7 @@ bool PrinterRemover::Run() {
     UnregisterWordAddin();
     SetStepProgress(10);
     // Succeeds only when the directory is empty by now; later steps try again.
-    if (m_szInstallDir[0]) win::RemoveDirectoryW(m_szInstallDir);
+    RemoveProductDirectory(m_szInstallDir);
     return true;
 }
 
@@ -175,8 +147,7 @@ bool PrinterRemover::RemoveStages() {
 
 void PrinterRemover::RemoveStagingFiles() {
     for (const char16_t* name : kStagingFiles) {
-        const std::u16string path = JoinPath(m_szDriverDir, name);
-        if (!path.empty()) win::DeleteFileW(path.c_str());
+        DeleteProductFile(JoinPath(m_szDriverDir, name));
     }
 }
 
@@ -199,8 +170,8 @@ bool PrinterRemover::RemovePrinters() {
         if (!printer.pDriverName || !printer.pPrinterName) continue;
         if (std::u16string(printer.pDriverName) != kDriverName) continue;
 
-        SpoolerHandle handle;
-        while (!handle.Open(printer.pPrinterName, win::PRINTER_ALL_ACCESS)) {
+        win::ScopedPrinter handle;
+        while (!OpenSpooler(handle, printer.pPrinterName, win::PRINTER_ALL_ACCESS)) {
             if (silent) return true;
             if (!AskRetry(product::kMsgCannotOpenPrinter)) return false;
         }
@@ -238,13 +209,13 @@ bool PrinterRemover::IsDriverInstalled() {
         return true;
     count = std::min<win::DWORD>(count, static_cast<win::DWORD>(buffer.size()));
     return std::any_of(buffer.begin(), buffer.begin() + count, [](const win::DRIVER_INFO_1W& driver) {
-        return driver.pName && EqualNoCaseAscii(driver.pName, kDriverName);
+        return driver.pName && files::EqualNoCaseAscii(driver.pName, kDriverName);
     });
 }
 
 void PrinterRemover::RemovePrinterPort() {
-    SpoolerHandle monitor;
-    if (!monitor.Open(kPortMonitor, win::SERVER_ACCESS_ADMINISTER)) return;
+    win::ScopedPrinter monitor;
+    if (!OpenSpooler(monitor, kPortMonitor, win::SERVER_ACCESS_ADMINISTER)) return;
     char16_t port[] = u"ORVIK_PENDREL:";
     static_assert(sizeof port == 30, "the port name with its terminator");
     win::BYTE output[1] = {};
@@ -270,7 +241,7 @@ void PrinterRemover::RemoveInstalledDriverFiles() {
         if (!blockedByLeftover) continue;
         // A temporary name left by an earlier removal that has not seen a restart yet.
         if (temporaryGone && win::MoveFileW(path.c_str(), temporary.c_str())) DeleteNowOrAtRestart(temporary);
-        else if (!temporaryGone) win::DeleteFileW(path.c_str());
+        else if (!temporaryGone) DeleteProductFile(path);
     }
 }
 
@@ -278,27 +249,24 @@ void PrinterRemover::UnregisterWordAddin() {
     if (!m_szInstallDir[0]) return;
     const std::u16string path = JoinPath(m_szInstallDir, kWordAddin);
     if (path.empty()) return;
-    if (win::SUCCEEDED(win::OleInitialize(nullptr))) {
-        if (win::HMODULE addin = win::LoadLibraryW(path.c_str())) {
+    if (const win::ScopedOle ole; ole) {
+        if (const win::ScopedModule addin(win::LoadLibraryW(path.c_str())); addin) {
             auto unregister =
-                reinterpret_cast<win::DllUnregisterServerFn>(win::GetProcAddress(addin, "DllUnregisterServer"));
+                reinterpret_cast<win::DllUnregisterServerFn>(win::GetProcAddress(addin.get(), "DllUnregisterServer"));
             if (unregister) unregister();
-            win::FreeLibrary(addin);
         }
-        win::OleUninitialize();
     }
-    win::DeleteFileW(path.c_str());
+    DeleteProductFile(path);
 }
 
 void PrinterRemover::SetStepProgress(int step) {
-    if (m_nProgressSteps <= 0 || !m_hProgress) return;
-    const int position = m_nProgressStart + (m_nProgressEnd - m_nProgressStart) * step / m_nProgressSteps;
-    win::SendMessageW(m_hProgress, win::PBM_SETPOS, static_cast<win::WPARAM>(position), 0);
+    if (m_nProgressSteps <= 0) return;
+    m_host.SetProgress(m_nProgressStart + (m_nProgressEnd - m_nProgressStart) * step / m_nProgressSteps);
 }
 
 bool PrinterRemover::AskRetry(unsigned messageId) {
     const std::u16string text = m_host.GetMessageText(messageId);
-    return win::MessageBoxW(m_hOwner, text.c_str(), m_szCaption, win::MB_OKCANCEL) == win::IDOK;
+    return m_host.ShowMessage(m_owner, BoxKind::RetryOrCancel, text, m_szCaption);
 }
 
-}  // namespace engine
+}  // namespace engine::printer

@@ -3,10 +3,12 @@
 // that asks the user anything: a printer or the driver that is in use is offered again or given
 // up on.
 #pragma once
+#include <string>
+
 #include "engine/uninstall_host.h"
 #include "platform/types.h"
 
-namespace engine {
+namespace engine::printer {
 
 class PrinterRemover {
 public:
@@ -15,8 +17,9 @@ public:
     PrinterRemover& operator=(const PrinterRemover&) = delete;
 
     // `installPath` may end in a backslash; an empty one (or one too long for a path) means
-    // that no install directory is known, and nothing is removed from one.
-    bool Configure(const std::u16string& installPath, win::HWND progress, int progressStart, int progressEnd);
+    // that no install directory is known, and nothing is removed from one. The step's share of
+    // the progress bar runs from `progressStart` to `progressEnd`.
+    bool Configure(const std::u16string& installPath, int progressStart, int progressEnd);
     bool DetectPlatform();
     bool Run();  // true when every stage was worked through
 
@@ -43,16 +46,19 @@ private:
     UninstallHost& m_host;
     char16_t m_szInstallDir[win::MAX_PATH] = {};
     char16_t m_szDriverDir[win::MAX_PATH] = {};
-    win::HWND m_hOwner = nullptr;
     bool m_bWow64 = false;
     bool m_bCanWriteHklm = false;
     char16_t m_szEnvironment[win::MAX_PATH] = {};
-    int m_nStage = 0;
     int m_nProgressStart = 25;
     int m_nProgressEnd = 100;
     int m_nProgressSteps = 10;
-    win::HWND m_hProgress = nullptr;
     const char16_t* m_szCaption;
+    // These two never vary here, but the product's design of this step has them: the removal may
+    // begin at any of four stages (4 printers, 3 driver, 2 staging files, 1 port), and its retry
+    // prompts may have an owner window. The uninstall always begins at the top, stage 4, and its
+    // prompts belong to no window, as the product's always have.
+    int m_nStage = 0;  // set to 4 by Run
+    BoxOwner m_owner = BoxOwner::None;
 };
 
-}  // namespace engine
+}  // namespace engine::printer

@@ -1,19 +1,15 @@
-// The association and records steps: find out whether the product still opens ".pdf" files for
-// the current user, take the product's associations away if it does, and remove the product's
-// registry records from both roots.
-#include <string>
+#include "engine/registry/product_registry.h"
 
-#include "engine/paths.h"
+#include "engine/files/path.h"
 #include "engine/product.h"
 #include "engine/registry/read_registry_string.h"
 #include "engine/registry/registry_key.h"
 #include "engine/registry/registry_tree.h"
-#include "engine/uninstaller.h"
+#include "engine/system_checks.h"
 #include "platform/registry.h"
 #include "platform/shell.h"
-#include "platform/system.h"
 
-namespace engine {
+namespace engine::registry {
 
 namespace {
 
@@ -33,8 +29,6 @@ constexpr win::DWORD kChoiceValueBytes = 128;
 // Vista and later keep the user's choice in a "UserChoice" subkey of the extension.
 constexpr win::DWORD kFirstUserChoiceMajorVersion = 6;
 
-win::DWORD MajorVersion() { return win::GetVersion() & 0xFF; }
-
 // The command the product registers for opening a document: the quoted executable and "%1".
 std::u16string ExpectedOpenCommand(const std::u16string& installDir) {
     return u"\"" + installDir + product::kExecutableName + u"\" \"%1\"";
@@ -51,7 +45,7 @@ PdfChoice CurrentPdfChoice() {
     RegistryKey userChoice;
     RegistryKey fileExts;
     RegistryKey classes;
-    if (MajorVersion() >= kFirstUserChoiceMajorVersion) {
+    if (WindowsMajorVersion() >= kFirstUserChoiceMajorVersion) {
         if (userChoice.Open(win::HKEY_CURRENT_USER, kPdfUserChoice, win::KEY_QUERY_VALUE))
             choice.found = QueryRegistryString(userChoice.get(), u"Progid", kChoiceValueBytes, choice.progId);
     } else if (fileExts.Open(win::HKEY_CURRENT_USER, kPdfFileExts, win::KEY_QUERY_VALUE)) {
@@ -115,9 +109,14 @@ constexpr const char16_t* kProductTrees[] = {
 
 }  // namespace
 
-bool Uninstaller::IsProductPdfHandler() {
+// The sequence hands this test the host's copy of the install directory, not its own record: by
+// now the program-files step has left the sequence's copy in lower case (the walk up the created
+// parents compares that way), while the host's copy is still the record as the registry gave it,
+// the same text that start-up and the final directory removal use. The comparison below ignores
+// ASCII case, so the answer would not change; the copy is chosen so that every step that speaks
+// of the install directory after the removal of the program files reads the same text.
+bool IsProductPdfHandler(const std::u16string& installDir) {
     // Without a known install directory no command can be recognised as the product's.
-    const std::u16string& installDir = m_host.GetInstallDir();
     if (installDir.empty()) return false;
     const std::u16string expected = ExpectedOpenCommand(installDir);
 
@@ -127,10 +126,10 @@ bool Uninstaller::IsProductPdfHandler() {
                                           ? choice.progId + kOpenCommandSuffix
                                           : u"Applications\\" + choice.application + kOpenCommandSuffix;
     // Only letter case may differ; other quoting, arguments or a short path are another command.
-    return EqualNoCaseAscii(expected, ReadRegistryString(win::HKEY_CLASSES_ROOT, commandKey.c_str(), nullptr));
+    return files::EqualNoCaseAscii(expected, ReadRegistryString(win::HKEY_CLASSES_ROOT, commandKey.c_str(), nullptr));
 }
 
-void Uninstaller::RemoveFileAssociations() {
+void RemoveFileAssociations() {
     const win::HKEY machine = win::HKEY_LOCAL_MACHINE;
     const win::HKEY user = win::HKEY_CURRENT_USER;
     const win::HKEY classes = win::HKEY_CLASSES_ROOT;
@@ -158,10 +157,10 @@ void Uninstaller::RemoveFileAssociations() {
     DeleteMimeClsidOf(classes, u"OrvikPendrel.FDFDoc\\CLSID", u"Mime\\Database\\Content Type\\application/vnd.fdf");
 }
 
-void Uninstaller::RemoveProductRegistry() {
+void RemoveProductRegistry() {
     for (const win::HKEY root : {win::HKEY_LOCAL_MACHINE, win::HKEY_CURRENT_USER})
         for (const char16_t* path : kProductTrees) DeleteRegistryTree(root, path);
     win::SHChangeNotify(win::SHCNE_ASSOCCHANGED, win::SHCNF_IDLIST, nullptr, nullptr);
 }
 
-}  // namespace engine
+}  // namespace engine::registry

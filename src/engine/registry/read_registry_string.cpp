@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <vector>
 
-namespace engine {
+#include "platform/scoped.h"
+
+namespace engine::registry {
 
 namespace {
 constexpr win::DWORD kPathBufferBytes = win::MAX_PATH * sizeof(char16_t);
@@ -16,17 +18,14 @@ std::u16string ReadRegistryString(win::HKEY root, const char16_t* keyPath, const
 
 std::u16string ReadRegistryString(win::HKEY root, const char16_t* keyPath, const char16_t* valueName,
                                   const std::u16string& defaultText, win::DWORD maxBytes) {
-    win::HKEY key = nullptr;
-    if (win::RegCreateKeyExW(root, keyPath, 0, nullptr, 0, win::KEY_QUERY_VALUE, nullptr, &key, nullptr) !=
+    win::ScopedKey key;
+    if (win::RegCreateKeyExW(root, keyPath, 0, nullptr, 0, win::KEY_QUERY_VALUE, nullptr, key.put(), nullptr) !=
             static_cast<win::LONG>(win::ERROR_SUCCESS) ||
         !key)
         return defaultText;
 
-    std::u16string result = defaultText;
     std::u16string text;
-    if (QueryRegistryString(key, valueName, maxBytes, text)) result = text;
-    win::RegCloseKey(key);
-    return result;
+    return QueryRegistryString(key.get(), valueName, maxBytes, text) ? text : defaultText;
 }
 
 bool QueryRegistryString(win::HKEY key, const char16_t* valueName, win::DWORD maxBytes, std::u16string& text) {
@@ -50,4 +49,4 @@ bool QueryRegistryString(win::HKEY key, const char16_t* valueName, win::DWORD ma
     return true;
 }
 
-}  // namespace engine
+}  // namespace engine::registry

@@ -3,7 +3,7 @@
 
 #include "platform/registry.h"
 
-namespace engine {
+namespace engine::registry {
 
 // The text of a string value, or `defaultText` when the value is missing, empty, not a string,
 // or longer than the 259 characters a path buffer holds (a truncated path could name another
@@ -19,4 +19,4 @@ std::u16string ReadRegistryString(win::HKEY root, const char16_t* keyPath, const
 // is a non-empty string that fits in `maxBytes` with its terminator; false otherwise.
 bool QueryRegistryString(win::HKEY key, const char16_t* valueName, win::DWORD maxBytes, std::u16string& text);
 
-}  // namespace engine
+}  // namespace engine::registry

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "engine/registry/registry_key.h"
-#include "platform/system.h"
+#include "engine/system_checks.h"
 
-namespace engine {
+namespace engine::registry {
 
 namespace {
 
@@ -17,8 +17,6 @@ constexpr win::DWORD kSubkeyNameCapacity = 1000;
 constexpr win::DWORD kValueNameCapacity = 500;
 
 bool Succeeded(win::LONG result) { return result == static_cast<win::LONG>(win::ERROR_SUCCESS); }
-
-bool IsWindows95Family() { return (win::GetVersion() & 0x80000000u) != 0; }
 
 struct KeyCounts {
     win::DWORD subkeys = 0;
@@ -142,4 +140,4 @@ void ClearRegistryValues(win::HKEY root, const char16_t* path, win::LONG count) 
         if (!Succeeded(win::RegDeleteValueW(key.get(), name.c_str()))) return;
 }
 
-}  // namespace engine
+}  // namespace engine::registry

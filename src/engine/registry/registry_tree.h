@@ -6,7 +6,7 @@
 #pragma once
 #include "platform/registry.h"
 
-namespace engine {
+namespace engine::registry {
 
 // Removes `path` under `root` (HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER) with all its subkeys
 // and values. The top key's values are cleared even when a subkey stays.
@@ -21,4 +21,4 @@ bool DeleteRegistrySubkeys(win::HKEY root, win::HKEY key, const char16_t* path);
 // collected (500 characters or more) leaves every value in place.
 void ClearRegistryValues(win::HKEY root, const char16_t* path, win::LONG count);
 
-}  // namespace engine
+}  // namespace engine::registry

@@ -320,10 +320,6 @@ HICON CopyIcon(HICON icon) {
     return reinterpret_cast<HICON>(ws().nextWindow++);
 }
 
-BOOL DestroyIcon(HICON icon) {
-    if (sim::FaultPoint("DestroyIcon")) return sim::Failure(BOOL{FALSE}, ERROR_INVALID_HANDLE);
-    return icon ? TRUE : FALSE;
-}
 BOOL DestroyCursor(HCURSOR cursor) {
     if (sim::FaultPoint("DestroyCursor")) return sim::Failure(BOOL{FALSE}, ERROR_INVALID_HANDLE);
     return cursor ? TRUE : FALSE;

@@ -243,6 +243,9 @@ std::vector<std::u16string> FileSystem::AllPaths() {
 
 bool CloseFileHandle(win::HANDLE handle) { return OpenFiles().erase(handle) != 0; }
 
+std::size_t OpenFileCount() { return OpenFiles().size(); }
+std::size_t OpenSearchCount() { return FindHandles().size(); }
+
 void ResetFileHandles() {
     FindHandles().clear();
     OpenFiles().clear();
@@ -278,16 +281,6 @@ BOOL RemoveDirectoryW(LPCWSTR path) {
     if (n->attributes & FILE_ATTRIBUTE_READONLY) return sim::Fail(ERROR_ACCESS_DENIED);
     if (n->inUse) return sim::Fail(ERROR_SHARING_VIOLATION);
     sim::Unlink(n);
-    return TRUE;
-}
-
-BOOL CreateDirectoryW(LPCWSTR path, void*) {
-    if (sim::FaultPoint("CreateDirectoryW")) return sim::Failure(BOOL{FALSE}, ERROR_ACCESS_DENIED);
-    FileNode* parent = nullptr;
-    std::u16string leaf;
-    if (sim::Lookup(sim::FromPtr(path), &parent, &leaf)) return sim::Fail(ERROR_ALREADY_EXISTS);
-    if (!parent || !parent->directory) return sim::Fail(ERROR_PATH_NOT_FOUND);
-    sim::Insert(parent, leaf, true);
     return TRUE;
 }
 

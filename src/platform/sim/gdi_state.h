@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/gdi.h"
+#include "resources/resource_ids.h"
 
 namespace sim {
 
@@ -69,8 +70,8 @@ struct GdiState {
     std::uintptr_t nextHandle = 0x5000;
     int deletedObjects = 0;
 
-    std::map<win::UINT, std::pair<int, int>> bitmapResources{{129, {529, 66}}};  // id -> size
-    std::vector<win::UINT> iconResources{128};
+    std::map<win::UINT, std::pair<int, int>> bitmapResources{{IDB_BANNER, {529, 66}}};  // id -> size
+    std::vector<win::UINT> iconResources{IDI_APP};
     int charWidth = 7, charHeight = 13;  // text measure of every font
     int edge = 2;                        // SM_CXEDGE and SM_CYEDGE
     int iconSize = 32;

@@ -38,5 +38,8 @@ void Reset();
 
 bool CloseFileHandle(win::HANDLE handle);
 void ResetFileHandles();
+// Files (and the pipe) opened and not closed, and file searches not ended: what a leak leaves.
+std::size_t OpenFileCount();
+std::size_t OpenSearchCount();
 
 }  // namespace sim

@@ -7,6 +7,7 @@
 
 #include "platform/sim/faults.h"
 #include "platform/sim/machine.h"
+#include "resources/resource_ids.h"
 
 namespace sim {
 const win::HCURSOR kSystemHandCursor = reinterpret_cast<win::HCURSOR>(static_cast<win::ULONG_PTR>(0xC1000));
@@ -21,7 +22,7 @@ struct Entry {
 };
 #define MESSAGE(id, text) {id, u##text},
 const Entry kStrings[] = {
-#include "ui/resources/messages.inc"
+#include "resources/messages.inc"
 };
 #undef MESSAGE
 }  // namespace

@@ -54,15 +54,6 @@ BOOL GetVersionExW(OSVERSIONINFOEXW* info) {
     return TRUE;
 }
 
-DWORD GetVersion() {
-    sim::CountPoint("GetVersion");
-    auto& sys = machine().system;
-    DWORD v = (sys.majorVersion & 0xFF) | ((sys.minorVersion & 0xFF) << 8);
-    if (sys.family95) v |= 0x80000000u;
-    else v |= (sys.buildNumber & 0x7FFF) << 16;
-    return v;
-}
-
 DWORD GetLastError() { return machine().system.lastError; }
 void SetLastError(DWORD error) { machine().system.lastError = error; }
 

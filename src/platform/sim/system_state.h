@@ -30,7 +30,7 @@ struct SystemState {
     win::DWORD majorVersion = 6;
     win::DWORD minorVersion = 1;
     win::DWORD buildNumber = 7601;
-    bool family95 = false;  // GetVersion reports the high bit
+    bool family95 = false;  // GetVersionExW reports the 95 platform
     win::DWORD lastError = 0;
 
     std::u16string modulePath = u"C:\\Program Files\\Orvik Software\\Orvik Pendrel\\Uninstall.exe";

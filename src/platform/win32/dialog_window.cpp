@@ -86,7 +86,6 @@ BOOL PtInRect(const RECT* rect, POINT point) {
 DWORD GetMessagePos() { return ::GetMessagePos(); }
 HCURSOR SetCursor(HCURSOR cursor) { return H<HCURSOR>(::SetCursor(H<::HCURSOR>(cursor))); }
 HICON CopyIcon(HICON icon) { return H<HICON>(::CopyIcon(H<::HICON>(icon))); }
-BOOL DestroyIcon(HICON icon) { return ::DestroyIcon(H<::HICON>(icon)); }
 BOOL DestroyCursor(HCURSOR cursor) { return ::DestroyCursor(H<::HCURSOR>(cursor)); }
 int GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
 BOOL DrawIcon(HDC dc, int x, int y, HICON icon) { return ::DrawIcon(H<::HDC>(dc), x, y, H<::HICON>(icon)); }

@@ -16,9 +16,6 @@ namespace win {
 
 BOOL DeleteFileW(LPCWSTR path) { return ::DeleteFileW(W(path)); }
 BOOL RemoveDirectoryW(LPCWSTR path) { return ::RemoveDirectoryW(W(path)); }
-BOOL CreateDirectoryW(LPCWSTR path, void* security) {
-    return ::CreateDirectoryW(W(path), static_cast<LPSECURITY_ATTRIBUTES>(security));
-}
 BOOL SetFileAttributesW(LPCWSTR path, DWORD attributes) { return ::SetFileAttributesW(W(path), attributes); }
 DWORD GetFileAttributesW(LPCWSTR path) { return ::GetFileAttributesW(W(path)); }
 BOOL MoveFileW(LPCWSTR from, LPCWSTR to) { return ::MoveFileW(W(from), W(to)); }

@@ -16,7 +16,6 @@ namespace win {
 BOOL GetVersionExW(OSVERSIONINFOEXW* info) {
     return ::GetVersionExW(reinterpret_cast<::OSVERSIONINFOW*>(info));
 }
-DWORD GetVersion() { return ::GetVersion(); }
 DWORD GetLastError() { return ::GetLastError(); }
 void SetLastError(DWORD error) { ::SetLastError(error); }
 

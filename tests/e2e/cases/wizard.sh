@@ -4,7 +4,7 @@
 WIZARD_TITLE="Orvik Pendrel Uninstall Wizard"
 LINK_BLUE="#1D5A8E"
 LINK_RED="#FF0000"
-BANNER_BMP=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)/src/ui/resources/banner.bmp
+BANNER_BMP=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)/src/resources/banner.bmp
 
 # Every window titled like the wizard (the wizard and its message boxes share the caption).
 # xdotool without its complaints about the missing window manager.

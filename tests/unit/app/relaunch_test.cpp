@@ -93,7 +93,7 @@ TEST_F(Relaunch, ExecutableInASubdirectoryOfTheTemporaryDirectoryIsStillRelaunch
 TEST_F(Relaunch, ACopyStartedWithDeletingNowNeverStartsAnother) {
     // For instance a temporary directory reached through a path that does not normalise to the
     // executable's own: the switch still ends the chain.
-    app.m_lpCmdLine = u"-DeletingNow-UninstForInst";
+    app.m_bDeletingNow = app::ParseSwitches(u"-DeletingNow-UninstForInst").deletingNow;
     EXPECT_FALSE(app.RelaunchFromTempCopy());
     EXPECT_TRUE(Started().empty());
 }

@@ -284,3 +284,40 @@ TEST(LanguageNumber, ReadsLeadingDigitsWithSignAndKeepsTheLow16Bits) {
 }
 
 }  // namespace
+
+namespace {
+
+// Everything a run opens, creates or selects is given back before it ends, whatever the mode:
+// keys, files, searches, processes, modules, spooler handles, OLE, GDI objects and contexts.
+// Only the pipe to the installer stays open until the process ends.
+TEST_F(Startup, WholeRunGivesBackEverythingItOpened) {
+    for (const char16_t* commandLine : {u"-UninstForInst", u""}) {
+        SCOPED_TRACE(sim::Narrow(commandLine));
+        sim::Reset();
+        SetUp();
+        auto& m = sim::machine();
+        m.files.AddFile(kInstallDir + u"lang\\uninst_lang_en_us.xml", "<?xml version=\"1.0\"?><Strings/>");
+        for (const char16_t* name : {u"kpdfcjk.bin", u"lex\\accent.tlx", u"Stamps\\Sign Here\\a.pdf",
+                                     u"KPC_WordAddin.dll", u"UnPDFReaderPlugin.exe"})
+            m.files.AddFile(kInstallDir + name, "x");
+        m.spooler.AddDriver(u"Orvik Pendrel Printer Driver");
+        m.spooler.ports.push_back(u"ORVIK_PENDREL:");
+        m.spooler.AddPrinter(u"Orvik Pendrel PDF", u"Orvik Pendrel Printer Driver", u"ORVIK_PENDREL:");
+
+        const bool silent = *commandLine != 0;
+        Run(commandLine);
+
+        EXPECT_FALSE(ProductExecutableExists());
+        EXPECT_EQ(m.registry.OpenHandleCount(), 0u);
+        EXPECT_EQ(sim::OpenFileCount(), silent ? 1u : 0u) << "the installer's pipe only";
+        EXPECT_EQ(sim::OpenSearchCount(), 0u);
+        EXPECT_EQ(m.system.openProcessHandles, 0);
+        EXPECT_EQ(m.system.librariesLoaded, m.system.librariesFreed);
+        EXPECT_EQ(m.spooler.handlesOpened, m.spooler.handlesClosed);
+        EXPECT_EQ(m.system.oleInitializeCalls, m.system.oleUninitializeCalls);
+        EXPECT_TRUE(m.gdi.objects.empty()) << m.gdi.objects.size() << " GDI objects left";
+        EXPECT_TRUE(m.gdi.dcs.empty());
+    }
+}
+
+}  // namespace

@@ -1,7 +1,7 @@
 // The product records, the in-use check and the registry reader they rest on.
 #include <gtest/gtest.h>
 
-#include "engine/paths.h"
+#include "engine/files/path.h"
 #include "engine/registry/read_registry_string.h"
 #include "engine/uninstaller.h"
 #include "support/product_machine.h"
@@ -19,16 +19,16 @@ TEST(ReadRegistryString, ReadsStringsAndFallsBackToTheDefaultForEverythingElse) 
     reg.SetString(win::HKEY_LOCAL_MACHINE, kKey, u"empty", u"");
     reg.SetDword(win::HKEY_LOCAL_MACHINE, kKey, u"number", 42);
 
-    EXPECT_EQ(engine::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"text", u"d"), u"value");
-    EXPECT_EQ(engine::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"expand", u"d"), u"%TEMP%\\x");
-    EXPECT_EQ(engine::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"empty", u"d"), u"d");
-    EXPECT_EQ(engine::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"number", u"d"), u"d");
-    EXPECT_EQ(engine::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"missing", u"d"), u"d");
+    EXPECT_EQ(engine::registry::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"text", u"d"), u"value");
+    EXPECT_EQ(engine::registry::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"expand", u"d"), u"%TEMP%\\x");
+    EXPECT_EQ(engine::registry::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"empty", u"d"), u"d");
+    EXPECT_EQ(engine::registry::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"number", u"d"), u"d");
+    EXPECT_EQ(engine::registry::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"missing", u"d"), u"d");
     EXPECT_EQ(sim::machine().registry.OpenHandleCount(), 0u);
 }
 
 TEST(ReadRegistryString, CreatesAMissingKeyEmpty) {
-    EXPECT_EQ(engine::ReadRegistryString(win::HKEY_CURRENT_USER, u"Software\\New\\Key", u"v"), u"");
+    EXPECT_EQ(engine::registry::ReadRegistryString(win::HKEY_CURRENT_USER, u"Software\\New\\Key", u"v"), u"");
     ASSERT_TRUE(sim::machine().registry.Exists(win::HKEY_CURRENT_USER, u"Software\\New\\Key"));
     EXPECT_TRUE(sim::machine().registry.Find(win::HKEY_CURRENT_USER, u"Software\\New\\Key")->values.empty());
 }
@@ -37,22 +37,22 @@ TEST(ReadRegistryString, TreatsTooLongAndUnterminatedValuesSafely) {
     auto& reg = sim::machine().registry;
     reg.SetString(win::HKEY_LOCAL_MACHINE, kKey, u"long", std::u16string(260, u'a'));
     reg.SetString(win::HKEY_LOCAL_MACHINE, kKey, u"fits", std::u16string(259, u'a'));
-    EXPECT_EQ(engine::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"long", u"d"), u"d");
-    EXPECT_EQ(engine::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"fits", u"d"), std::u16string(259, u'a'));
+    EXPECT_EQ(engine::registry::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"long", u"d"), u"d");
+    EXPECT_EQ(engine::registry::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"fits", u"d"), std::u16string(259, u'a'));
 
     // Data without terminator, of odd length, and with text after an embedded terminator.
     auto* key = reg.Find(win::HKEY_LOCAL_MACHINE, kKey);
     key->values.push_back({u"raw", win::REG_SZ, {'a', 0, 'b', 0, 'c'}});
     key->values.push_back({u"embedded", win::REG_SZ, {'a', 0, 0, 0, 'b', 0, 0, 0}});
-    EXPECT_EQ(engine::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"raw", u"d"), u"ab");
-    EXPECT_EQ(engine::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"embedded", u"d"), u"a");
+    EXPECT_EQ(engine::registry::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"raw", u"d"), u"ab");
+    EXPECT_EQ(engine::registry::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"embedded", u"d"), u"a");
 }
 
 TEST(ReadRegistryString, HonoursASmallerBufferOffered) {
     sim::machine().registry.SetString(win::HKEY_LOCAL_MACHINE, kKey, u"v", std::u16string(63, u'x'));
     sim::machine().registry.SetString(win::HKEY_LOCAL_MACHINE, kKey, u"w", std::u16string(64, u'x'));
-    EXPECT_EQ(engine::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"v", u"", 128), std::u16string(63, u'x'));
-    EXPECT_EQ(engine::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"w", u"", 128), u"");
+    EXPECT_EQ(engine::registry::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"v", u"", 128), std::u16string(63, u'x'));
+    EXPECT_EQ(engine::registry::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"w", u"", 128), u"");
 }
 
 TEST(InstallRecords, AppendOneBackslashWhereTheStoredPathLacksIt) {
@@ -97,10 +97,10 @@ TEST(InstallRecords, UnusableInstallPathsLeaveTheInstallPathEmpty) {
 }
 
 TEST(InstallRecords, UsableInstallPaths) {
-    EXPECT_TRUE(engine::IsSafeInstallDirectory(u"C:\\Program Files\\Orvik Software\\Orvik Pendrel\\"));
-    EXPECT_TRUE(engine::IsSafeInstallDirectory(u"d:\\Orvik"));
-    EXPECT_TRUE(engine::IsSafeInstallDirectory(u"\\\\server\\share\\Orvik Pendrel\\"));
-    EXPECT_TRUE(engine::IsSafeInstallDirectory(u"C:\\Programme\\Orvik Pendrel 8.0\\"));
+    EXPECT_TRUE(engine::files::IsSafeInstallDirectory(u"C:\\Program Files\\Orvik Software\\Orvik Pendrel\\"));
+    EXPECT_TRUE(engine::files::IsSafeInstallDirectory(u"d:\\Orvik"));
+    EXPECT_TRUE(engine::files::IsSafeInstallDirectory(u"\\\\server\\share\\Orvik Pendrel\\"));
+    EXPECT_TRUE(engine::files::IsSafeInstallDirectory(u"C:\\Programme\\Orvik Pendrel 8.0\\"));
 }
 
 TEST(InUseCheck, DeletesTheProductExecutableEvenWhenReadOnly) {

@@ -12,8 +12,8 @@ const std::u16string kInstall = u"C:\\Program Files\\Orvik Software\\Orvik Pendr
 
 void InstallGermanProduct() {
     sim::Machine& m = sim::machine();
-    m.registry.SetString(win::HKEY_LOCAL_MACHINE, product::kProductKey, product::kInstallPathValue, kInstall);
-    m.registry.SetString(win::HKEY_CURRENT_USER, product::kLanguageKey, product::kLanguageValue, u"40816");
+    m.registry.SetString(win::HKEY_LOCAL_MACHINE, engine::product::kProductKey, engine::product::kInstallPathValue, kInstall);
+    m.registry.SetString(win::HKEY_CURRENT_USER, engine::product::kLanguageKey, engine::product::kLanguageValue, u"40816");
     m.files.AddFile(kInstall + u"lang\\uninst_lang_de_de.xml",
                     "<Language><Strings><String id='5' text='Wirklich deinstallieren?'/>"
                     "<String id='12' text='Deinstallations-Assistent'/></Strings></Language>");
@@ -34,9 +34,9 @@ TEST(AppLanguage, ConfirmationUsesTheRecordedLanguage) {
 TEST(AppLanguage, SecondInstanceLooksForTheEnglishCaption) {
     InstallGermanProduct();
     sim::Machine& m = sim::machine();
-    m.system.existingMutexes.insert(product::kMutexName);
+    m.system.existingMutexes.insert(engine::product::kMutexName);
     const win::HWND german = m.windows.AddWindow(u"Deinstallations-Assistent");
-    const win::HWND english = m.windows.AddWindow(i18n::BuiltInText(product::kMsgCaption));
+    const win::HWND english = m.windows.AddWindow(i18n::BuiltInText(engine::product::kMsgCaption));
     app::UninstallApp app;
     EXPECT_FALSE(app.InitInstance());
     EXPECT_TRUE(m.windows.windows[english].broughtToTop);

@@ -8,6 +8,7 @@
 #include "i18n/string_catalog.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/text.h"
+#include "ui/message_box.h"
 
 namespace testing_support {
 
@@ -25,27 +26,32 @@ inline void InstallProduct(const std::u16string& installPath = kInstallDir,
     m.files.AddFile(kInstallDir + u"Uninstall.exe", "MZ");
 }
 
+// The one stand-in for whoever runs the engine (the application, the wizard). Reports and
+// progress positions are recorded; boxes are the program's real boxes on the simulated window
+// system (answered from its script), owned by `wizard` when the engine asks for the wizard's.
 class FakeHost : public engine::UninstallHost {
 public:
     bool silent = true;
     std::vector<int> reports;
-    std::vector<int> progressAtReport;  // the bar's last position when each report was made
-    win::HWND progress = nullptr;
+    std::vector<int> positions;
+    std::vector<int> positionAtReport;  // the last position when each report was made; -1: none yet
     std::u16string installDir;
+    win::HWND wizard = nullptr;
 
     bool IsSilent() const override { return silent; }
     void ReportToInstaller(int code) override {
         reports.push_back(code);
-        int position = -1;
-        if (progress) {
-            auto& positions = sim::machine().windows.windows[progress].progressPositions;
-            if (!positions.empty()) position = positions.back();
-        }
-        progressAtReport.push_back(position);
+        positionAtReport.push_back(positions.empty() ? -1 : positions.back());
     }
     std::u16string GetMessageText(unsigned id) override { return i18n::BuiltInText(id); }
     void SetInstallDir(const std::u16string& dir) override { installDir = dir; }
     const std::u16string& GetInstallDir() const override { return installDir; }
+    void SetProgress(int position) override { positions.push_back(position); }
+    bool ShowMessage(engine::BoxOwner owner, engine::BoxKind kind, const std::u16string& text,
+                     const std::u16string& caption) override {
+        return ui::ShowBox(owner == engine::BoxOwner::Wizard ? wizard : nullptr, kind, text, caption);
+    }
 };
+
 
 }  // namespace testing_support

@@ -34,7 +34,7 @@ TEST(SpellCheckDictionaries, TheTenAreDeletedByNameInTheirOrderAndTheirDirectory
         expected.push_back("\\lex\\" + name);
     }
 
-    engine::AddOnRemover(kBase + u"\\").RemoveSpellCheck();
+    engine::addons::AddOnRemover(kBase + u"\\").RemoveSpellCheck();
 
     EXPECT_EQ(CallsBelow("DeleteFileW", u""), expected);
     EXPECT_FALSE(Fs().Exists(kBase + u"\\lex"));
@@ -51,7 +51,7 @@ TEST(OnDemandCM, TakesItsDirectoryAndThenPluginsOnceEmpty) {
     sim::Reset();
     LayDownOnDemandCM();
 
-    engine::AddOnRemover(kBase + u"\\").RemoveOnDemandCM();
+    engine::addons::AddOnRemover(kBase + u"\\").RemoveOnDemandCM();
 
     EXPECT_EQ(CallsBelow("RemoveDirectoryW", u"\\Plugins"),
               (std::vector<std::string>{"\\OnDemandCM\\curl", "\\OnDemandCM", ""}));
@@ -64,7 +64,7 @@ TEST(OnDemandCM, LeavesPluginsWhileSomethingElseIsInIt) {
     LayDownOnDemandCM();
     Fs().AddFile(kBase + u"\\Plugins\\npOrvikReaderPlugin.dll");
 
-    engine::AddOnRemover(kBase + u"\\").RemoveOnDemandCM();
+    engine::addons::AddOnRemover(kBase + u"\\").RemoveOnDemandCM();
 
     EXPECT_FALSE(Fs().Exists(kBase + u"\\Plugins\\OnDemandCM"));
     EXPECT_EQ(Fs().List(kBase + u"\\Plugins"), (std::vector<std::u16string>{u"npOrvikReaderPlugin.dll"}));

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/uninstaller.h"
-#include "files/silent_host.h"
+#include "support/product_machine.h"
 #include "platform/files.h"
 #include "platform/shell.h"
 #include "platform/sim/machine.h"
@@ -14,7 +14,7 @@ std::u16string Folder(int csidl) { return sim::machine().shell.folders.at(csidl)
 
 class Shortcuts : public testing::Test {
 protected:
-    files_test::SilentHost host;
+    testing_support::FakeHost host;
     engine::Uninstaller uninstaller{host};
 };
 
@@ -26,7 +26,7 @@ TEST_F(Shortcuts, DesktopAndQuickLaunchShortcutsGoAndNothingElse) {
     Fs().AddFile(Folder(win::CSIDL_DESKTOPDIRECTORY) + u"\\Orvik Pendrel.lnk");
     Fs().AddFile(Folder(win::CSIDL_DESKTOPDIRECTORY) + u"\\Other.lnk");
 
-    engine::RemoveDesktopShortcuts();
+    uninstaller.RemoveDesktopShortcuts();
     uninstaller.RemoveQuickLaunchShortcut();
 
     EXPECT_FALSE(Fs().Exists(quickLaunch + u"\\Orvik Pendrel.lnk"));
@@ -48,7 +48,7 @@ TEST_F(Shortcuts, UnresolvableOrRootFoldersFormNoPath) {
     folders[win::CSIDL_PROGRAMS] = u"C:";
     folders.erase(win::CSIDL_COMMON_PROGRAMS);
 
-    engine::RemoveDesktopShortcuts();
+    uninstaller.RemoveDesktopShortcuts();
     uninstaller.RemoveQuickLaunchShortcut();
     uninstaller.RemoveStartMenuFolder();
 

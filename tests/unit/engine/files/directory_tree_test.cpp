@@ -7,7 +7,7 @@
 
 namespace {
 
-using engine::RemoveDirectoryTree;
+using engine::files::RemoveDirectoryTree;
 
 constexpr char16_t kBase[] = u"C:\\Program Files\\Orvik Software\\Orvik Pendrel";
 

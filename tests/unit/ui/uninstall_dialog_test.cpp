@@ -4,25 +4,18 @@
 
 #include <algorithm>
 
-#include "engine/uninstall_host.h"
 #include "i18n/string_catalog.h"
 #include "platform/sim/machine.h"
+#include "support/product_machine.h"
 #include "ui/uninstall_dialog.h"
 
 namespace {
 
 using sim::machine;
 
-class FakeHost final : public engine::UninstallHost {
-public:
-    bool IsSilent() const override { return false; }
-    void ReportToInstaller(int code) override { reports.push_back(code); }
-    std::u16string GetMessageText(unsigned id) override { return i18n::BuiltInText(id); }
-    void SetInstallDir(const std::u16string& dir) override { installDir = dir; }
-    const std::u16string& GetInstallDir() const override { return installDir; }
-
-    std::vector<int> reports;
-    std::u16string installDir;
+// The application's side as the wizard sees it: interactive, with the built-in texts.
+struct FakeHost : testing_support::FakeHost {
+    FakeHost() { silent = false; }
 };
 
 // Position of the first call log entry that starts with `entry`; calls.size() when none.
@@ -89,6 +82,17 @@ TEST(WizardRun, RemovalRunsOnceFromTheStartTimerAndTheCompletionBoxEndsIt) {
     EXPECT_EQ(machine().windows.windows[box.owner].className, u"#32770");
     EXPECT_LT(IndexOf("MessageBoxW"), IndexOf("EndDialog 1"));
     EXPECT_EQ(machine().CallsTo("EndDialog"), std::vector<std::string>{"1"});
+}
+
+TEST(WizardRun, WithoutItsWindowTheRemovalOnlyReports) {
+    FakeHost host;
+    host.silent = true;
+    ui::UninstallDialog dialog(host);
+    dialog.RunUninstall();
+    EXPECT_EQ(host.reports.size(), 8u);
+    EXPECT_EQ(machine().CountCalls("PBM_SETPOS"), 0u);
+    EXPECT_EQ(machine().CountCalls("EndDialog"), 0u);
+    EXPECT_TRUE(machine().windows.boxes.empty());
 }
 
 TEST(WizardRun, ControlsArePlacedAndFilledWhenSetUp) {

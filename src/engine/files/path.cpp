@@ -1,11 +1,10 @@
-#include "engine/paths.h"
+#include "engine/files/path.h"
 
-#include <algorithm>
 #include <vector>
 
-#include "platform/types.h"
+#include "core/ascii.h"
 
-namespace engine {
+namespace engine::files {
 
 bool EndsWithBackslash(const std::u16string& path) { return !path.empty() && path.back() == u'\\'; }
 
@@ -20,12 +19,26 @@ std::u16string WithoutTrailingBackslash(std::u16string path) {
 }
 
 std::u16string ToLowerAscii(std::u16string text) {
-    for (char16_t& c : text)
-        if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + (u'a' - u'A'));
+    for (char16_t& c : text) c = core::FoldAscii(c);
     return text;
 }
 
 bool EqualNoCaseAscii(const std::u16string& a, const std::u16string& b) { return ToLowerAscii(a) == ToLowerAscii(b); }
+
+std::u16string DirectoryOf(const std::u16string& path) {
+    const std::size_t cut = path.find_last_of(u'\\');
+    return cut == std::u16string::npos ? std::u16string() : path.substr(0, cut + 1);
+}
+
+std::u16string JoinPath(const std::u16string& directory, const std::u16string& name) {
+    std::u16string path = directory + u'\\' + name;
+    return FitsMaxPath(path) ? path : std::u16string();
+}
+
+std::u16string FittedPath(const char16_t* buffer, win::DWORD length) {
+    if (length == 0 || length >= win::MAX_PATH) return std::u16string();
+    return std::u16string(buffer, length);
+}
 
 namespace {
 
@@ -82,4 +95,6 @@ bool IsDriveRootOrEmpty(const std::u16string& path) {
     return false;
 }
 
-}  // namespace engine
+bool IsRemovablePath(const std::u16string& path) { return FitsMaxPath(path) && !IsDriveRootOrEmpty(path); }
+
+}  // namespace engine::files

@@ -25,7 +25,7 @@ TEST(PluginUninstaller, StartsTheFirstNameWithTheUnquotedPluginDirectoryAndWaits
     Fs().AddFile(kBase + std::u16string(u"\\UnPDFReaderPlugin.exe"));
     Fs().AddFile(kBase + std::u16string(u"\\UninstallPDFReaderPlugin.exe"));
 
-    EXPECT_TRUE(engine::AddOnRemover(kInstall).RunPluginUninstaller());
+    EXPECT_TRUE(engine::addons::AddOnRemover(kInstall).RunPluginUninstaller());
 
     ASSERT_EQ(Launches().size(), 1u);
     const sim::ShellLaunch& run = Launches()[0];
@@ -43,14 +43,14 @@ TEST(PluginUninstaller, FallsBackToTheSecondName) {
     Fs().AddDirectory(kBase + std::u16string(u"\\UnPDFReaderPlugin.exe"));  // not a program
     Fs().AddFile(kBase + std::u16string(u"\\UninstallPDFReaderPlugin.exe"));
 
-    EXPECT_TRUE(engine::AddOnRemover(kInstall).RunPluginUninstaller());
+    EXPECT_TRUE(engine::addons::AddOnRemover(kInstall).RunPluginUninstaller());
 
     ASSERT_EQ(Launches().size(), 1u);
     EXPECT_EQ(Launches()[0].file, kBase + std::u16string(u"\\UninstallPDFReaderPlugin.exe"));
 }
 
 TEST(PluginUninstaller, MissingProgramFailsWithOnlyTheCallersText) {
-    engine::AddOnRemover remover(kInstall);
+    engine::addons::AddOnRemover remover(kInstall);
     EXPECT_FALSE(remover.RunPluginUninstaller());
     EXPECT_TRUE(Reports().empty());
 
@@ -85,7 +85,7 @@ TEST(PluginUninstaller, ExitCodesMeanSuccessOrFailure) {
     for (const Case& c : cases) {
         sim::machine().system.debugOutput.clear();
         sim::machine().system.exitCodes = {c.code};
-        EXPECT_EQ(engine::AddOnRemover(kInstall).RunPluginUninstaller(), c.success) << c.code;
+        EXPECT_EQ(engine::addons::AddOnRemover(kInstall).RunPluginUninstaller(), c.success) << c.code;
         if (c.text)
             EXPECT_EQ(Reports(), (std::vector<std::string>{std::string("Uninstall: Firefox Plugin: ") + c.text + "\n"}))
                 << c.code;
@@ -99,7 +99,7 @@ TEST(PluginUninstaller, ProgramThatCannotBeStartedCountsAsSuccess) {
     Fs().AddFile(kBase + std::u16string(u"\\UnPDFReaderPlugin.exe"));
     sim::machine().shell.shellExecuteFails = true;
 
-    EXPECT_TRUE(engine::AddOnRemover(kInstall).RunPluginUninstaller());
+    EXPECT_TRUE(engine::addons::AddOnRemover(kInstall).RunPluginUninstaller());
     EXPECT_EQ(sim::machine().system.processWaits, 0);
     EXPECT_TRUE(Reports().empty());
 }
@@ -108,7 +108,7 @@ TEST(PluginUninstaller, RunsBeforeThePluginFilesAreDeleted) {
     Fs().AddFile(kBase + std::u16string(u"\\UnPDFReaderPlugin.exe"));
     Fs().AddFile(kBase + std::u16string(u"\\Plugins\\npOrvikReaderPlugin.dll"));
 
-    engine::AddOnRemover(kInstall).RemoveFirefoxPlugin();
+    engine::addons::AddOnRemover(kInstall).RemoveFirefoxPlugin();
 
     const auto& calls = sim::machine().calls;
     auto launch = std::find_if(calls.begin(), calls.end(), [](const std::string& c) { return c.rfind("ShellExecuteExW", 0) == 0; });

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/uninstaller.h"
-#include "files/silent_host.h"
+#include "support/product_machine.h"
 #include "platform/registry.h"
 #include "platform/sim/machine.h"
 
@@ -15,7 +15,7 @@ TEST(FileSide, UnusableInstallRecordLeavesTheDriveAlone) {
                       u"C:\\Stamps\\Sign Here\\x.pdf", u"C:\\UpdaterInfo.xml"})
         sim::machine().files.AddFile(name);
     const auto before = sim::machine().files.AllPaths();
-    files_test::SilentHost host;
+    testing_support::FakeHost host;
     engine::Uninstaller uninstaller(host);
 
     ASSERT_TRUE(uninstaller.PrepareUninstall());

@@ -13,6 +13,7 @@
 #include "platform/sim/text.h"
 #include "platform/spooler.h"
 #include "platform/window.h"
+#include "support/product_machine.h"
 
 namespace {
 
@@ -33,24 +34,14 @@ win::HRESULT WIN_STDCALL CountingUnregister() {
     return 0;
 }
 
-class FakeHost : public engine::UninstallHost {
-public:
-    bool silent = false;
-    std::vector<int> reports;
-    std::u16string installDir;
-    bool IsSilent() const override { return silent; }
-    void ReportToInstaller(int code) override { reports.push_back(code); }
-    std::u16string GetMessageText(unsigned id) override { return u"message " + sim::Widen(std::to_string(id)); }
-    void SetInstallDir(const std::u16string& dir) override { installDir = dir; }
-    const std::u16string& GetInstallDir() const override { return installDir; }
-};
 
 class PrinterRemoval : public testing::Test {
 protected:
     void SetUp() override {
         g_unregisterCalls = 0;
+        host = testing_support::FakeHost();
+        host.silent = false;
         InstallProduct(kX86Dir, win::kEnvironmentX86);
-        progress = machine().windows.AddWindow(u"progress");
     }
 
     void InstallProduct(const std::u16string& driverDir, const std::u16string& environment) {
@@ -69,8 +60,8 @@ protected:
     }
 
     bool RunStep(const std::u16string& installPath = kInstallDir + u"\\") {
-        engine::PrinterRemover remover(host);
-        remover.Configure(installPath, progress, 60, 75);
+        engine::printer::PrinterRemover remover(host);
+        remover.Configure(installPath, 60, 75);
         bool result = remover.Run();
         environment = remover.Environment();
         return result;
@@ -98,10 +89,9 @@ protected:
         EXPECT_TRUE(machine().spooler.handles.empty());
         EXPECT_EQ(machine().spooler.handlesOpened, machine().spooler.handlesClosed);
     }
-    std::vector<int> Positions() { return machine().windows.windows[progress].progressPositions; }
+    std::vector<int> Positions() { return host.positions; }
 
-    FakeHost host;
-    win::HWND progress = nullptr;
+    testing_support::FakeHost host;
     std::u16string environment;
 };
 
@@ -186,7 +176,7 @@ TEST_F(PrinterRemoval, PrinterInUseIsRetriedAfterOk) {
     machine().windows.answers = {win::IDOK, win::IDOK, win::IDOK};
 
     EXPECT_TRUE(RunStep());
-    EXPECT_EQ(BoxTexts(), (std::vector<std::u16string>{u"message 13", u"message 14", u"message 14"}));
+    EXPECT_EQ(BoxTexts(), (std::vector<std::u16string>{i18n::BuiltInText(13), i18n::BuiltInText(14), i18n::BuiltInText(14)}));
     for (const auto& box : machine().windows.boxes) {
         EXPECT_EQ(box.owner, nullptr);
         EXPECT_EQ(box.caption, u"Orvik Pendrel Printer");
@@ -201,9 +191,9 @@ TEST_F(PrinterRemoval, CancelAtAPrinterLeavesDriverFilesPortAndAddinButTheSequen
     struct Case {
         const char* what;
         int failOpens, failDeletes;
-        const char16_t* message;
+        std::u16string message;
     };
-    for (const Case& c : {Case{"open", -1, 0, u"message 13"}, Case{"delete", 0, -1, u"message 14"}}) {
+    for (const Case& c : {Case{"open", -1, 0, i18n::BuiltInText(13)}, Case{"delete", 0, -1, i18n::BuiltInText(14)}}) {
         SCOPED_TRACE(c.what);
         sim::Reset();
         SetUp();
@@ -229,7 +219,7 @@ TEST_F(PrinterRemoval, DriverInUseIsRetriedOrGivenUp) {
     machine().spooler.drivers[0].failDeletes = 1;
     machine().windows.answers = {win::IDOK};
     EXPECT_TRUE(RunStep());
-    EXPECT_EQ(BoxTexts(), std::vector<std::u16string>{u"message 15"});
+    EXPECT_EQ(BoxTexts(), std::vector<std::u16string>{i18n::BuiltInText(15)});
     EXPECT_FALSE(machine().spooler.HasDriver(kDriver, win::kEnvironmentX86));
 
     sim::Reset();
@@ -237,7 +227,7 @@ TEST_F(PrinterRemoval, DriverInUseIsRetriedOrGivenUp) {
     machine().spooler.drivers[0].failDeletes = -1;
     machine().windows.answers = {win::IDCANCEL};
     EXPECT_FALSE(RunStep());
-    EXPECT_EQ(BoxTexts(), std::vector<std::u16string>{u"message 15"});
+    EXPECT_EQ(BoxTexts(), std::vector<std::u16string>{i18n::BuiltInText(15)});
     EXPECT_TRUE(machine().spooler.printers.empty());
     EXPECT_TRUE(machine().spooler.HasDriver(kDriver, win::kEnvironmentX86));
     EXPECT_TRUE(machine().spooler.HasPort(kPort));
@@ -373,7 +363,8 @@ class PrinterPlatform : public PrinterRemoval {
 protected:
     void SetUp() override {
         g_unregisterCalls = 0;
-        progress = machine().windows.AddWindow(u"progress");
+        host = testing_support::FakeHost();
+        host.silent = false;
     }
 };
 
@@ -414,10 +405,9 @@ TEST_F(PrinterPlatform, WithoutAnswerFromIsWow64ProcessTheDriverIs32Bit) {
     }
 }
 
-TEST_F(PrinterRemoval, StepInTheSequenceUsesTheDialogsProgressBar) {
+TEST_F(PrinterRemoval, StepInTheSequenceMovesItsShareOfTheProgressBar) {
     engine::Uninstaller uninstaller(host);
     uninstaller.m_strInstallPath = kInstallDir + u"\\";
-    uninstaller.m_hProgress = progress;
     uninstaller.RemovePrinter();
     EXPECT_EQ(Positions(), (std::vector<int>{60, 64, 66, 67, 70, 75}));
     EXPECT_TRUE(machine().spooler.printers.empty());

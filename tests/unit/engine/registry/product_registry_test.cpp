@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/uninstall_host.h"
 #include "engine/uninstaller.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/text.h"
+#include "support/product_machine.h"
 
 namespace {
 
@@ -27,21 +27,13 @@ const std::u16string kMimePdf = u"Software\\Classes\\MIME\\Database\\Content Typ
 const std::u16string kMimeFdf = u"Software\\Classes\\MIME\\Database\\Content Type\\application/vnd.fdf";
 const std::u16string kChineseName = u"\u6C83\u5C9APendrel";
 
-class Host : public engine::UninstallHost {
-public:
-    bool IsSilent() const override { return true; }
-    void ReportToInstaller(int) override {}
-    std::u16string GetMessageText(unsigned) override { return u"text"; }
-    void SetInstallDir(const std::u16string& dir) override { installDir = dir; }
-    const std::u16string& GetInstallDir() const override { return installDir; }
-    std::u16string installDir = kInstallDir;
-};
 
 sim::RegistryState& Registry() { return sim::machine().registry; }
 
 struct Fixture : testing::Test {
-    Host host;
+    testing_support::FakeHost host;
     engine::Uninstaller uninstaller{host};
+    Fixture() { host.installDir = kInstallDir; }
 
     void SetCommand(const std::u16string& progId, const std::u16string& command) {
         Registry().SetString(LM, u"Software\\Classes\\" + progId + u"\\shell\\open\\command", u"", command);

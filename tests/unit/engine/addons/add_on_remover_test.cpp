@@ -34,7 +34,7 @@ void InstallEverything() {
                    u"\\plugins\\OCR\\KV_Abbyy_OCR\\data\\dict.bin", u"\\plugins\\OCR\\KV_Abbyy_OCR.Dll",
                    u"\\UpdaterInfo.xml", u"\\Readme.txt"})
         Fs().AddFile(At(p));
-    for (const char16_t* name : engine::LexFileNames) Fs().AddFile(At(u"\\lex\\") + name);
+    for (const char16_t* name : engine::addons::LexFileNames) Fs().AddFile(At(u"\\lex\\") + name);
     auto& reg = sim::machine().registry;
     for (auto label : {u"Eastern Asian Language Support", u"JPEG2000 and JBIG2 Image Decoders",
                        u"Orvik Spell Check Language", u"Firefox Plugin", u"OnDemandCM"})
@@ -42,13 +42,13 @@ void InstallEverything() {
 }
 
 TEST(AddOnRemover, NothingInstalledRunsEveryRowAndReportsEachFailure) {
-    engine::AddOnRemover(kInstall).RemoveAll();
+    engine::addons::AddOnRemover(kInstall).RemoveAll();
 
     const std::string cjk = "Eastern Asian Language Support", img = "JPEG2000 and JBIG2 Image Decoders",
                       lex = "Orvik Spell Check Language", fx = "Firefox Plugin", od = "OnDemandCM";
     std::vector<std::string> expected = {Report(cjk, "Delete kpdfcjk.bin failed!"),
                                          Report(img, "Delete kvdecod1.dll failed!"), Report(lex, "Find lex files failed!")};
-    expected.insert(expected.end(), engine::kLexFileCount, Report(lex, "Delete lex files failed!"));
+    expected.insert(expected.end(), engine::addons::kLexFileCount, Report(lex, "Delete lex files failed!"));
     expected.push_back(Report(lex, "Delete lex Directory failed!"));
     for (const char* text : {"Uninstall firefox plugin failed!", "Delete npOrvikReaderPlugin.dll failed!",
                              "Delete UninstallPDFReaderPlugin.exe failed!", "Delete UnPDFReaderPlugin.exe failed!",
@@ -87,7 +87,7 @@ TEST(AddOnRemover, NothingInstalledRunsEveryRowAndReportsEachFailure) {
 TEST(AddOnRemover, EverythingInstalledIsRemovedButTheDirectoriesLeftForLater) {
     InstallEverything();
 
-    engine::AddOnRemover(kInstall).RemoveAll();
+    engine::addons::AddOnRemover(kInstall).RemoveAll();
 
     // Only what later steps take care of is left: the program files and the plug-in
     // directories that the XML files kept until the OnDemandCM rows had run.
@@ -101,10 +101,10 @@ TEST(AddOnRemover, EverythingInstalledIsRemovedButTheDirectoriesLeftForLater) {
 }
 
 TEST(AddOnRemover, TrailingBackslashesOfTheInstallPath) {
-    EXPECT_EQ(engine::AddOnRemover(u"C:\\Apps\\Orvik\\").BaseDirectory(), u"C:\\Apps\\Orvik");
-    EXPECT_EQ(engine::AddOnRemover(u"C:\\Apps\\Orvik").BaseDirectory(), u"C:\\Apps\\Orvik");
-    EXPECT_EQ(engine::AddOnRemover(u"C:\\Apps\\Orvik\\\\").BaseDirectory(), u"C:\\Apps\\Orvik\\");
-    engine::AddOnRemover(u"C:\\Apps\\Orvik\\").RemoveCjkSupport();
+    EXPECT_EQ(engine::addons::AddOnRemover(u"C:\\Apps\\Orvik\\").BaseDirectory(), u"C:\\Apps\\Orvik");
+    EXPECT_EQ(engine::addons::AddOnRemover(u"C:\\Apps\\Orvik").BaseDirectory(), u"C:\\Apps\\Orvik");
+    EXPECT_EQ(engine::addons::AddOnRemover(u"C:\\Apps\\Orvik\\\\").BaseDirectory(), u"C:\\Apps\\Orvik\\");
+    engine::addons::AddOnRemover(u"C:\\Apps\\Orvik\\").RemoveCjkSupport();
     EXPECT_EQ(sim::machine().CallsTo("DeleteFileW"), (std::vector<std::string>{"C:\\Apps\\Orvik\\kpdfcjk.bin"}));
 }
 
@@ -114,7 +114,7 @@ TEST(AddOnRemover, ForeignFilesKeepTheirDirectories) {
     Fs().AddFile(At(u"\\Stamps\\Sign Here\\my signature.png"));
     Fs().AddFile(At(u"\\lang\\notes.txt"));
 
-    engine::AddOnRemover(kInstall).RemoveAll();
+    engine::addons::AddOnRemover(kInstall).RemoveAll();
 
     EXPECT_EQ(Fs().List(At(u"\\lex")), (std::vector<std::u16string>{u"custom.tlx"}));
     EXPECT_EQ(Fs().List(At(u"\\Stamps\\Sign Here")), (std::vector<std::u16string>{u"my signature.png"}));
@@ -132,7 +132,7 @@ TEST(AddOnRemover, RecordWithSubkeyStaysWhileItsSiblingsGo) {
     auto& reg = sim::machine().registry;
     reg.Create(win::HKEY_CURRENT_USER, kUpdates + std::u16string(u"\\Firefox Plugin\\Files"));
 
-    engine::AddOnRemover(kInstall).RemoveAll();
+    engine::addons::AddOnRemover(kInstall).RemoveAll();
 
     EXPECT_TRUE(reg.Exists(win::HKEY_CURRENT_USER, kUpdates + std::u16string(u"\\Firefox Plugin\\Files")));
     EXPECT_FALSE(reg.Exists(win::HKEY_CURRENT_USER, kUpdates + std::u16string(u"\\OnDemandCM")));
@@ -150,7 +150,7 @@ TEST(AddOnRemover, LinksInsideTheInstallDirectoryAreNotFollowed) {
     Fs().AddJunction(At(u"\\Stamps"), documents);
     Fs().AddJunction(At(u"\\plugins"), documents);
 
-    engine::AddOnRemover(kInstall).RemoveAll();
+    engine::addons::AddOnRemover(kInstall).RemoveAll();
 
     EXPECT_TRUE(Fs().Exists(documents + u"\\accent.tlx"));
     EXPECT_TRUE(Fs().Exists(documents + u"\\Standard Stamps\\contract.pdf"));
@@ -165,7 +165,7 @@ TEST(AddOnRemover, WithoutInstallPathOnlyTheRecordsGo) {
     InstallEverything();
     Fs().AddFile(u"C:\\kpdfcjk.bin");
 
-    engine::AddOnRemover(u"").RemoveAll();
+    engine::addons::AddOnRemover(u"").RemoveAll();
 
     EXPECT_TRUE(Fs().Exists(u"C:\\kpdfcjk.bin"));
     EXPECT_EQ(sim::machine().CountCalls("DeleteFileW"), 0u);

@@ -10,7 +10,7 @@
 
 namespace {
 
-using engine::DeleteRegistryTree;
+using engine::registry::DeleteRegistryTree;
 
 const win::HKEY LM = win::HKEY_LOCAL_MACHINE;
 const win::HKEY CU = win::HKEY_CURRENT_USER;

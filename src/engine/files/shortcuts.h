@@ -1,0 +1,21 @@
+// The file side of the removal: shortcuts in the shell's folders, the program files, and the
+// directories the installer created above the install directory.
+#pragma once
+#include <string>
+
+namespace engine::files {
+
+void RemoveDesktopShortcuts();
+void RemoveQuickLaunchShortcut();
+// The product's folder in the user's and the common start menu.
+void RemoveStartMenuFolders();
+
+// `installPath` ends in a backslash and is not empty.
+void RemoveProgramFiles(const std::u16string& installPath);
+
+// Removes the install directory and the parents the installer created for it, nearest first,
+// up to the directory that existed before the installation (`existPath`, the other record).
+// Each goes only when empty. Both paths are compared in lower case.
+void RemoveCreatedParents(const std::u16string& installPath, const std::u16string& existPath);
+
+}  // namespace engine::files

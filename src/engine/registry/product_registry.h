@@ -1,0 +1,15 @@
+// The association and records steps: whether the product still opens ".pdf" files for the
+// current user, the removal of the product's associations, and of its registry records under
+// both roots.
+#pragma once
+#include <string>
+
+namespace engine::registry {
+
+// Whether the current user's ".pdf" choice opens documents with the product's command in
+// `installDir` (the install directory with its trailing backslash; empty: unknown, never).
+bool IsProductPdfHandler(const std::u16string& installDir);
+void RemoveFileAssociations();
+void RemoveProductRegistry();
+
+}  // namespace engine::registry
