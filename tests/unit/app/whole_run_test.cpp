@@ -11,7 +11,7 @@
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/sim/machine.h"
-#include "sweep/full_footprint.h"
+#include "support/full_footprint.h"
 
 namespace {
 
@@ -30,9 +30,9 @@ void RunSilently() {
 class WholeRun : public testing::Test {
 protected:
     void SetUp() override {
-        sweep::LayDownForeignItems();
-        sweep::LayDownProduct();
-        sweep::PlaceTemporaryCopy();
+        testing_support::LayDownForeignItems();
+        testing_support::LayDownProduct();
+        testing_support::PlaceTemporaryCopy();
     }
 };
 
@@ -71,7 +71,7 @@ TEST_F(WholeRun, WizardEndingOtherThanOkKeepsTheInstallDirectoryAndTheTemporaryC
     sim::Reset();
     testing_support::InstallProduct();
     win::DeleteFileW((testing_support::kInstallDir + u"Uninstall.exe").c_str());
-    sweep::PlaceTemporaryCopy();
+    testing_support::PlaceTemporaryCopy();
     auto& fs = sim::machine().files;
     sim::machine().windows.dialogFails = true;
 

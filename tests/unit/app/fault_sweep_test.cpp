@@ -18,12 +18,12 @@
 
 #include "app/uninstall_app.h"
 #include "platform/sim/machine.h"
-#include "sweep/full_footprint.h"
-#include "sweep/machine_image.h"
+#include "support/full_footprint.h"
+#include "support/machine_image.h"
 
 namespace {
 
-using sweep::Image;
+using testing_support::Image;
 
 struct Scenario {
     const char* name;
@@ -47,11 +47,11 @@ struct Images {
 Images Arrange(const Scenario& scenario) {
     sim::Reset();
     Images images;
-    sweep::LayDownForeignItems();
-    images.before = sweep::TakeImage();
-    sweep::LayDownProduct();
-    if (!scenario.installedCopy) sweep::PlaceTemporaryCopy();
-    images.laidDown = sweep::TakeImage();
+    testing_support::LayDownForeignItems();
+    images.before = testing_support::TakeImage();
+    testing_support::LayDownProduct();
+    if (!scenario.installedCopy) testing_support::PlaceTemporaryCopy();
+    images.laidDown = testing_support::TakeImage();
     return images;
 }
 
@@ -96,7 +96,7 @@ RunResult Run(const Scenario& scenario, std::size_t failAt, std::size_t limit, b
     const auto& sleeps = m.system.sleeps;
     result.sequenceEnded = std::find(sleeps.begin(), sleeps.end(), 500u) != sleeps.end();
     for (const auto& process : m.system.processes) result.started.push_back(sim::Narrow(process.commandLine));
-    result.after = sweep::TakeImage();
+    result.after = testing_support::TakeImage();
     return result;
 }
 
@@ -142,10 +142,10 @@ std::vector<std::string> Judge(const Scenario& scenario, const RunResult& run, c
     if (run.runaway) problems.push_back("did not end: more than " + std::to_string(limit) + " calls");
     if (run.modalStalls) problems.push_back("the wizard was left waiting for ever");
     const Allowance allowed{images, run.after, run.started};
-    for (const auto& change : sweep::ChangesOutsideFootprint(images.before, images.laidDown, run.after, allowed))
+    for (const auto& change : testing_support::ChangesOutsideFootprint(images.before, images.laidDown, run.after, allowed))
         problems.push_back(change);
 
-    std::vector<std::string> removed = sweep::Removed(images.laidDown, run.after);
+    std::vector<std::string> removed = testing_support::Removed(images.laidDown, run.after);
     // A wizard that cannot be created ends the run after the in-use check has deleted the
     // product's executable, and keeps everything else for the next attempt.
     if (!scenario.silent && run.failed == "DialogBoxParamW")

@@ -10,7 +10,7 @@
 #include "platform/sim/machine.h"
 #include "platform/sim/text.h"
 
-namespace sweep {
+namespace testing_support {
 
 using Image = std::map<std::string, std::string>;
 
@@ -92,4 +92,4 @@ inline std::vector<std::string> Removed(const Image& earlier, const Image& later
     return out;
 }
 
-}  // namespace sweep
+}  // namespace testing_support

@@ -9,9 +9,8 @@
 #include "platform/spooler.h"
 #include "support/product_machine.h"
 
-namespace sweep {
+namespace testing_support {
 
-using testing_support::kInstallDir;
 
 inline win::HRESULT WIN_STDCALL UnregisterWordAddin() { return 0; }
 
@@ -136,4 +135,4 @@ inline void PlaceTemporaryCopy() {
     m.files.AddFile(m.system.modulePath, "MZ");
 }
 
-}  // namespace sweep
+}  // namespace testing_support
