@@ -13,7 +13,8 @@ for p in "${presets[@]}"; do
     [ "$preset" != "$p" ] && target=(--target "${p#*:}")
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" -j"$(nproc)" "${target[@]}" 2>&1 | tee "$log"
-    if grep -q 'warning:' "$log"; then
+    # The LTO driver's note on how it schedules its jobs says nothing about the code.
+    if grep 'warning:' "$log" | grep -qv 'lto-wrapper: warning: using serial compilation'; then
         echo "build $p: compiler warnings" >&2
         exit 1
     fi
