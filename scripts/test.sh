@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 echo "== module includes"
 bash scripts/check_includes.sh
-bash scripts/build.sh native native-asan native-fuzz:xml_fuzzer win64 win32
+bash scripts/build.sh native native-asan native-fuzz win64 win32
 
 echo "== unit tests"
 ctest --preset native -j2
