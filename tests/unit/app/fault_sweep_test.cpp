@@ -1,9 +1,10 @@
-// The fault sweep: a whole silent run and a whole interactive run through start-up, first as
-// they go on a sound machine, recording every platform call; then once per call that can fail,
-// with that one call failing as Windows fails it. Every faulted run must end, change nothing
-// outside the product's footprint, and either come to the end of the sequence (every report code
-// in order, the progress bar through all its points) or stop before it has removed anything
-// (reporting -1 when it stops on the product's records or its executable in use).
+// The fault sweep: a whole silent run, a whole interactive run and the installed copy's hand-over
+// through start-up, first as they go on a sound machine, recording every platform call; then
+// once per call that can fail, with that one call failing as Windows fails it. Every faulted run
+// must end, give back what it opened, change nothing outside the product's footprint, and either
+// come to the end of the sequence (every report code in order, the progress bar through all its
+// points) or stop before it has removed anything (reporting -1 when it stops on the product's
+// records or its executable in use).
 //
 // FAULT_SWEEP_SAMPLE=N runs N positions per run chosen with FAULT_SWEEP_SEED (default 1)
 // instead of all of them.
@@ -55,6 +56,30 @@ Images Arrange(const Scenario& scenario) {
     return images;
 }
 
+// What a run still holds when it ends: open keys, files but the installer's pipe, searches,
+// process handles, modules, spooler handles, OLE uses, GDI objects and device contexts.
+struct Holdings {
+    std::vector<long> counts;
+    static Holdings Take() {
+        sim::Machine& m = sim::machine();
+        return {{static_cast<long>(m.registry.OpenHandleCount()), static_cast<long>(sim::OpenFileCount()),
+                 static_cast<long>(sim::OpenSearchCount()), m.system.openProcessHandles,
+                 m.system.librariesLoaded - m.system.librariesFreed, m.spooler.handlesOpened - m.spooler.handlesClosed,
+                 m.system.oleInitializeCalls - m.system.oleUninitializeCalls, static_cast<long>(m.gdi.objects.size()),
+                 static_cast<long>(m.gdi.dcs.size())}};
+    }
+};
+const char* const kHoldingNames[] = {"registry keys", "files", "searches", "process handles", "modules",
+                                     "spooler handles", "OLE uses", "GDI objects", "device contexts"};
+
+// Calls that give something back: when one of them fails, what it should have given back stays.
+bool GivesBack(const std::string& function) {
+    for (const char* name : {"RegCloseKey", "CloseHandle", "FindClose", "ClosePrinter", "FreeLibrary", "DeleteObject",
+                             "DeleteDC", "DestroyIcon", "DestroyCursor", "DestroyWindow"})
+        if (function == name) return true;
+    return false;
+}
+
 struct RunResult {
     bool runaway = false;
     int modalStalls = 0;
@@ -64,6 +89,7 @@ struct RunResult {
     std::vector<int> positions;      // every progress position tried, in order
     bool sequenceEnded = false;
     std::vector<std::string> started;  // command lines of the processes started
+    Holdings holdings;
     Image after;
 };
 
@@ -95,6 +121,9 @@ RunResult Run(const Scenario& scenario, std::size_t failAt, std::size_t limit, b
     // The sequence waits its half second only once every step has run.
     const auto& sleeps = m.system.sleeps;
     result.sequenceEnded = std::find(sleeps.begin(), sleeps.end(), 500u) != sleeps.end();
+    result.holdings = Holdings::Take();
+    // The installer's pipe stays open until the process ends.
+    if (!result.codes.empty()) --result.holdings.counts[1];
     for (const auto& process : m.system.processes) result.started.push_back(sim::Narrow(process.commandLine));
     result.after = testing_support::TakeImage();
     return result;
@@ -137,9 +166,16 @@ std::string Join(const std::vector<std::string>& items) {
 
 // What is wrong with a run; empty when it behaved.
 std::vector<std::string> Judge(const Scenario& scenario, const RunResult& run, const Images& images,
-                               std::size_t limit) {
+                               std::size_t limit, const Holdings& baseline) {
     std::vector<std::string> problems;
     if (run.runaway) problems.push_back("did not end: more than " + std::to_string(limit) + " calls");
+    // A failing call leaves nothing open that the sound run gives back.
+    if (!run.runaway && !GivesBack(run.failed))
+        for (std::size_t i = 0; i < baseline.counts.size(); ++i)
+            if (run.holdings.counts[i] > baseline.counts[i])
+                problems.push_back(std::string("left ") + kHoldingNames[i] + " open: " +
+                                   std::to_string(run.holdings.counts[i]) + " instead of " +
+                                   std::to_string(baseline.counts[i]));
     if (run.modalStalls) problems.push_back("the wizard was left waiting for ever");
     const Allowance allowed{images, run.after, run.started};
     for (const auto& change : testing_support::ChangesOutsideFootprint(images.before, images.laidDown, run.after, allowed))
@@ -189,7 +225,7 @@ void Sweep(const Scenario& scenario) {
     const RunResult baseline = Run(scenario, 0, 0, true);
     const Images images = Arrange(scenario);
     const std::size_t limit = CallLimit(baseline.trace.size());
-    const auto baselineProblems = Judge(scenario, baseline, images, limit);
+    const auto baselineProblems = Judge(scenario, baseline, images, limit, baseline.holdings);
     ASSERT_TRUE(baselineProblems.empty()) << Join(baselineProblems);
     if (scenario.installedCopy)
         ASSERT_EQ(baseline.started.size(), 1u);
@@ -210,7 +246,7 @@ void Sweep(const Scenario& scenario) {
                                (run.failed.empty() ? "no call failed" : run.failed) + ")");
             continue;
         }
-        for (const auto& problem : Judge(scenario, run, images, limit))
+        for (const auto& problem : Judge(scenario, run, images, limit, baseline.holdings))
             failures.push_back("position " + std::to_string(position) + " (" + call + "): " + problem);
     }
     std::printf("fault sweep, %s: positions covered %zu / %zu (%zu calls, %zu of them cannot fail), %s\n",
