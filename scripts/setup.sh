@@ -5,7 +5,8 @@ set -euo pipefail
 packages=(cmake ninja-build g++ libgtest-dev
           g++-mingw-w64-x86-64 g++-mingw-w64-i686 mingw-w64-tools
           wine wine64 wine32:i386 xvfb xdotool x11-utils imagemagick
-          libpugixml-dev libexpat1-dev libtinyxml2-dev clang libclang-rt-14-dev)
+          libpugixml-dev libexpat1-dev libtinyxml2-dev clang libclang-rt-14-dev
+          nsis)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -25,7 +25,13 @@ if ! ./build/native-fuzz/fuzz/xml_fuzzer -max_total_time=60 -timeout=10 -print_f
 fi
 grep -E '^(Done|stat::number_of_executed_units)' build/native-fuzz/fuzz.log
 echo "== shipped executables"
-bash scripts/check_executable.sh build/win64/Uninstall.exe
-bash scripts/check_executable.sh build/win32/Uninstall.exe
+for build in win64 win32; do
+    bash scripts/check_executable.sh build/$build/Uninstall.exe
+    # The check itself: a program importing the spooler at load time is refused.
+    if out=$(bash scripts/check_executable.sh build/$build/tools/import_probe.exe); then
+        echo "$out"; echo "the executable check accepted a load-time import of WINSPOOL.DRV"; exit 1
+    fi
+    grep -q 'WINSPOOL.DRV' <<<"$out" || { echo "$out"; echo "the executable check refused for another reason"; exit 1; }
+done
 echo "== end-to-end under Wine"
 bash tests/e2e/run.sh

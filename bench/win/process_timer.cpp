@@ -6,8 +6,10 @@
 //
 //   process_timer.exe [--pipe NAME] [--timeout SECONDS] [--list] -- PROGRAM [ARGUMENTS...]
 //
-// Prints one line: "elapsed_ms=N processes=N exit=N reports=A,B,...". With --list, every process
-// of the job is named on standard error with the times it started and ended.
+// Prints one line: "elapsed_ms=N pipe_closed_ms=N processes=N exit=N reports=A,B,...", the pipe's
+// time being when the command's end of it closed (-1 without --pipe, or when it never did). With
+// --list, every process of the job is named on standard error with the times it started and
+// ended.
 #include <windows.h>
 #include <tlhelp32.h>
 
@@ -23,6 +25,8 @@ namespace {
 struct PipeReader {
     HANDLE pipe = INVALID_HANDLE_VALUE;
     std::string reports;  // comma-separated, in the order they came
+    const bench::Stopwatch* stopwatch = nullptr;
+    double closedMs = -1.0;  // when the writer's end closed: what an installer waits for
 };
 
 DWORD WINAPI ReadReports(void* parameter) {
@@ -31,7 +35,10 @@ DWORD WINAPI ReadReports(void* parameter) {
     for (;;) {
         char buffer[128];
         DWORD read = 0;
-        if (!ReadFile(reader.pipe, buffer, sizeof buffer - 1, &read, nullptr) && GetLastError() != ERROR_MORE_DATA) break;
+        if (!ReadFile(reader.pipe, buffer, sizeof buffer - 1, &read, nullptr) && GetLastError() != ERROR_MORE_DATA) {
+            if (reader.stopwatch) reader.closedMs = reader.stopwatch->Milliseconds();
+            break;
+        }
         buffer[read] = 0;
         if (!reader.reports.empty()) reader.reports += ',';
         reader.reports += buffer;
@@ -92,7 +99,9 @@ int wmain(int argc, wchar_t** argv) {
     // or message box of the timed command does not start it and then wait for its linger.
     GetDesktopWindow();
 
+    bench::Stopwatch stopwatch;  // restarted just before the command starts
     PipeReader reader;
+    reader.stopwatch = &stopwatch;
     HANDLE readerThread = nullptr;
     if (pipeName) {
         reader.pipe = CreateNamedPipeW(pipeName, PIPE_ACCESS_DUPLEX, PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT,
@@ -118,7 +127,7 @@ int wmain(int argc, wchar_t** argv) {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    bench::Stopwatch stopwatch;
+    stopwatch = bench::Stopwatch();
     if (!CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup,
                         &process)) {
         std::fwprintf(stderr, L"process_timer: cannot start %ls (error %lu)\n", commandLine.c_str(), GetLastError());
@@ -167,8 +176,8 @@ int wmain(int argc, wchar_t** argv) {
     // The reader ends once the writer's end has closed; a command that never connected leaves
     // it waiting, and it ends with the timer.
     if (readerThread) WaitForSingleObject(readerThread, 2000);
-    std::printf("elapsed_ms=%.1f processes=%d exit=%lu reports=%s\n", elapsed, processes, exitCode,
-                reader.reports.c_str());
+    std::printf("elapsed_ms=%.1f pipe_closed_ms=%.1f processes=%d exit=%lu reports=%s\n", elapsed, reader.closedMs,
+                processes, exitCode, reader.reports.c_str());
     std::fflush(stdout);
     ExitProcess(0);
 }

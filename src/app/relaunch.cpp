@@ -2,6 +2,7 @@
 // the user's temporary directory and starts that copy, which does the work and at the end hands
 // its own deletion to the command interpreter.
 #include <string>
+#include <vector>
 
 #include "app/uninstall_app.h"
 #include "engine/files/path.h"
@@ -67,6 +68,60 @@ std::u16string NewCopyName(const std::u16string& directory) {
     return name;
 }
 
+// A file's content. Not std::string: the run-time library's compiled part of it would add some
+// thirty kilobytes to the executable.
+using Bytes = std::vector<unsigned char>;
+
+// The whole content of an open file, or false when it cannot be read whole.
+bool ReadAll(win::HANDLE file, Bytes& bytes) {
+    const win::DWORD size = win::GetFileSize(file, nullptr);
+    if (size == win::INVALID_FILE_SIZE) return false;
+    bytes.assign(size, 0);
+    win::DWORD done = 0;
+    while (done < size) {
+        win::DWORD read = 0;
+        if (!win::ReadFile(file, &bytes[done], size - done, &read, nullptr) || read == 0) return false;
+        done += read;
+    }
+    return true;
+}
+
+bool ReadWholeFile(const std::u16string& path, Bytes& bytes) {
+    const win::ScopedFile file(win::CreateFileW(path.c_str(), win::GENERIC_READ, win::FILE_SHARE_READ, nullptr,
+                                                win::OPEN_EXISTING, win::FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file && ReadAll(file.get(), bytes);
+}
+
+// Writes a file that must not exist yet: a name planted beforehand (a link, or a file of
+// someone else's) is never written through. While it is written, others may only read it.
+bool WriteNewFile(const std::u16string& path, const Bytes& bytes) {
+    bool whole = false;
+    {
+        const win::ScopedFile file(win::CreateFileW(path.c_str(), win::GENERIC_WRITE, win::FILE_SHARE_READ, nullptr,
+                                                    win::CREATE_NEW, win::FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return false;
+        win::DWORD written = 0;
+        whole = win::WriteFile(file.get(), bytes.data(), static_cast<win::DWORD>(bytes.size()), &written, nullptr) &&
+                written == bytes.size();
+    }
+    if (!whole) win::DeleteFileW(path.c_str());
+    return whole;
+}
+
+// Opens the copy into `held` so that nobody can write, rename or delete it while the handle is
+// held, and checks that it still holds what was written: between the writing and this open
+// another process of the user could have swapped it. False, holding nothing, when it cannot be
+// had in that state.
+bool HoldUnchanged(const std::u16string& path, const Bytes& expected, win::ScopedFile& held) {
+    held.reset(win::CreateFileW(path.c_str(), win::GENERIC_READ, win::FILE_SHARE_READ, nullptr, win::OPEN_EXISTING,
+                                win::FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!held) return false;
+    Bytes content;
+    if (ReadAll(held.get(), content) && content == expected) return true;
+    held.reset();
+    return false;
+}
+
 // The switches follow the closing quote directly: start-up looks for them as substrings.
 std::u16string CopyCommandLine(const std::u16string& copy, bool silent) {
     std::u16string commandLine = u"\"" + copy + u"\"-DeletingNow";
@@ -87,6 +142,17 @@ bool StartProcess(const char16_t* program, std::u16string commandLine, const cha
     const win::ScopedHandle processHandle(process.hProcess);
     const win::ScopedHandle threadHandle(process.hThread);
     return true;
+}
+
+// The system's own command interpreter, never the one COMSPEC names: this process runs
+// elevated, and the variable comes from the user's environment, which any process of the user
+// can set.
+std::u16string SystemInterpreter() {
+    char16_t buffer[win::MAX_PATH] = {};
+    std::u16string directory = FittedPath(buffer, win::GetSystemDirectoryW(buffer, win::MAX_PATH));
+    if (directory.empty()) return std::u16string();
+    if (directory.back() != u'\\') directory += u'\\';
+    return directory + u"cmd.exe";
 }
 
 // The interpreter expands %NAME% even inside quotes, so such a path could come out naming
@@ -110,12 +176,23 @@ bool UninstallApp::RelaunchFromTempCopy() {
     if (temp.empty() || temp.size() > win::MAX_PATH - kTempNameRoom || module.empty()) return false;
     if (IsSameDirectory(temp, DirectoryOf(module))) return false;
 
+    // Every process of the user can write to the temporary directory, and the copy will run
+    // elevated: it is written as a new file that others may only read, and started while a
+    // handle that lets nobody write, rename or delete it is held.
+    Bytes image;
+    if (!ReadWholeFile(module, image)) return true;
     const std::u16string copy = NewCopyName(temp);
-    if (copy.empty()) return true;
-    if (!win::CopyFileW(module.c_str(), copy.c_str(), win::FALSE)) return true;
+    if (copy.empty() || !WriteNewFile(copy, image)) return true;
+    win::ScopedFile held;
     // The copy works from the temporary directory, so that no process of ours holds the install
     // directory as its current directory while it is being removed.
-    if (!StartProcess(nullptr, CopyCommandLine(copy, m_bSilent), temp.c_str())) win::DeleteFileW(copy.c_str());
+    const bool started =
+        HoldUnchanged(copy, image, held) && StartProcess(nullptr, CopyCommandLine(copy, m_bSilent), temp.c_str());
+    held.reset();
+    // A copy that cannot go now (a scanner may be reading the new executable) goes at the next
+    // restart.
+    if (!started && !win::DeleteFileW(copy.c_str()))
+        win::MoveFileExW(copy.c_str(), nullptr, win::MOVEFILE_DELAY_UNTIL_REBOOT);
     return true;
 }
 
@@ -125,16 +202,15 @@ bool UninstallApp::DeleteSelf() {
     const std::u16string shortPath = ShortPath(module);
     if (!IsSafeToHandToInterpreter(shortPath)) return false;
 
-    char16_t interpreter[win::MAX_PATH] = {};
-    const std::u16string comspec =
-        FittedPath(interpreter, win::GetEnvironmentVariableW(u"COMSPEC", interpreter, win::MAX_PATH));
-    if (comspec.empty()) return false;
+    const std::u16string interpreter = SystemInterpreter();
+    if (interpreter.empty()) return false;
 
-    // Quoted: on a volume without short names the path keeps its blanks. The interpreter is
+    // Quoted: on a volume without short names the path keeps its blanks. /d: no AutoRun command
+    // from the registry runs first; /v:off: a '!' in the path stays a '!'. The interpreter is
     // started without a console: it shows nothing, as a hidden window would not, and needs no
     // console host, which costs a process of its own and half the run's tail under Wine.
-    const std::u16string commandLine = u"\"" + comspec + u"\" /c del \"" + shortPath + u"\" > nul";
-    if (!StartProcess(comspec.c_str(), commandLine, nullptr, win::DETACHED_PROCESS)) return false;
+    const std::u16string commandLine = u"\"" + interpreter + u"\" /d /v:off /c del \"" + shortPath + u"\" > nul";
+    if (!StartProcess(interpreter.c_str(), commandLine, nullptr, win::DETACHED_PROCESS)) return false;
 
     win::SHChangeNotify(win::SHCNE_DELETE, win::SHCNF_PATHW, shortPath.c_str(), nullptr);
     return true;

@@ -20,6 +20,7 @@ namespace app {
 namespace product = engine::product;
 
 bool UninstallApp::InitInstance() {
+    RestrictDllSearchToSystemDirectory();
     const Switches switches = ParseSwitches(m_lpCmdLine);
     m_bSilent = switches.silent;
     m_bDeletingNow = switches.deletingNow;
@@ -31,11 +32,6 @@ bool UninstallApp::InitInstance() {
 
     if (!CheckEnvironment()) return false;
     if (RelaunchFromTempCopy()) return false;
-
-    // The wizard's progress bar and the link's tooltip are common controls.
-    const win::INITCOMMONCONTROLSEX controls{sizeof(win::INITCOMMONCONTROLSEX),
-                                             win::ICC_STANDARD_CLASSES | win::ICC_PROGRESS_CLASS | win::ICC_BAR_CLASSES};
-    win::InitCommonControlsEx(&controls);
 
     if (m_bSilent) {
         if (!ConnectToInstaller()) return false;
@@ -56,8 +52,13 @@ bool UninstallApp::InitInstance() {
     }
     if (m_bSilent) {
         dialog.RunUninstall();
-    } else if (dialog.DoModal() != win::IDOK) {
-        return false;
+    } else {
+        // The wizard's progress bar and the link's tooltip are common controls; a silent run
+        // shows no window and never loads them.
+        constexpr win::DWORD kClasses = win::ICC_STANDARD_CLASSES | win::ICC_PROGRESS_CLASS | win::ICC_BAR_CLASSES;
+        const win::INITCOMMONCONTROLSEX controls{sizeof(win::INITCOMMONCONTROLSEX), kClasses};
+        win::InitCommonControlsEx(&controls);
+        if (dialog.DoModal() != win::IDOK) return false;
     }
     RemoveInstallDirAndSelf();
     return false;
@@ -125,8 +126,11 @@ bool UninstallApp::CheckEnvironment() {
 
 bool UninstallApp::ConnectToInstaller() {
     if (!win::WaitNamedPipeW(product::kPipeName, win::NMPWAIT_WAIT_FOREVER)) return false;
+    // Whoever created the pipe may learn who is writing but never act as this elevated process.
     m_hPipe = win::CreateFileW(product::kPipeName, win::GENERIC_READ | win::GENERIC_WRITE, 0, nullptr,
-                               win::OPEN_EXISTING, win::FILE_ATTRIBUTE_NORMAL, nullptr);
+                               win::OPEN_EXISTING,
+                               win::FILE_ATTRIBUTE_NORMAL | win::SECURITY_SQOS_PRESENT | win::SECURITY_IDENTIFICATION,
+                               nullptr);
     if (m_hPipe == win::INVALID_HANDLE_VALUE) {
         m_hPipe = nullptr;
         return false;
@@ -144,6 +148,12 @@ void UninstallApp::ReportToInstaller(int code) {
 
 void UninstallApp::RemoveInstallDirAndSelf() {
     if (!m_strInstallDir.empty()) engine::files::RemoveProductDirectory(engine::files::WithoutTrailingBackslash(m_strInstallDir));
+    // The installer waits for its pipe to close; handing this copy's deletion to the interpreter,
+    // all that is left, is no part of the removal it waits for.
+    if (m_hPipe) {
+        win::CloseHandle(m_hPipe);
+        m_hPipe = nullptr;
+    }
     // The temporary copy is ours whatever the records said: it always goes.
     DeleteSelf();
 }

@@ -58,6 +58,10 @@ struct Switches {
 // copy gets them right after its quoted path, with nothing between them.
 Switches ParseSwitches(const std::u16string& arguments);
 
+// Narrows the library search of this process to the system directory. The first thing the
+// program does, before any library can be loaded by name.
+void RestrictDllSearchToSystemDirectory();
+
 // Everything after the program name of a process command line, without the blanks between.
 // Newer C run-times take "path"-DeletingNow for one long program name; this takes the quoted
 // part alone, as the switches of the temporary copy need.

@@ -31,10 +31,11 @@ bool CanWriteMachineSoftwareKey() {
 }
 
 bool IsRunningUnderWow64() {
-    const win::ScopedModule kernel(win::LoadLibraryW(u"kernel32.dll"));
+    // KERNEL32 is in every process: it is asked for, never loaded by name.
+    win::HMODULE kernel = win::GetModuleHandleW(u"kernel32.dll");
     if (!kernel) return false;
     win::BOOL wow64 = win::FALSE;
-    auto isWow64 = reinterpret_cast<win::IsWow64ProcessFn>(win::GetProcAddress(kernel.get(), "IsWow64Process"));
+    auto isWow64 = reinterpret_cast<win::IsWow64ProcessFn>(win::GetProcAddress(kernel, "IsWow64Process"));
     return isWow64 && isWow64(win::GetCurrentProcess(), &wow64) && wow64;
 }
 

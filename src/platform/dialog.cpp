@@ -1,5 +1,7 @@
 #include "platform/dialog.h"
 
+#include "platform/system.h"
+
 namespace framework {
 
 Control::~Control() { UnsubclassWindow(); }

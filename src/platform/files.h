@@ -31,6 +31,7 @@ constexpr DWORD GENERIC_WRITE = 0x40000000;
 constexpr DWORD FILE_SHARE_READ = 1;
 constexpr DWORD FILE_SHARE_WRITE = 2;
 constexpr DWORD FILE_SHARE_DELETE = 4;
+constexpr DWORD CREATE_NEW = 1;
 constexpr DWORD CREATE_ALWAYS = 2;
 constexpr DWORD OPEN_EXISTING = 3;
 constexpr DWORD INVALID_FILE_SIZE = 0xFFFFFFFF;
@@ -39,6 +40,11 @@ constexpr DWORD MOVEFILE_REPLACE_EXISTING = 1;
 constexpr DWORD MOVEFILE_DELAY_UNTIL_REBOOT = 4;
 
 constexpr DWORD NMPWAIT_WAIT_FOREVER = 0xFFFFFFFF;
+// Opening a pipe: the quality of service the server may use. Identification lets it learn who
+// the client is but never act as the client.
+constexpr DWORD SECURITY_SQOS_PRESENT = 0x00100000;
+constexpr DWORD SECURITY_IDENTIFICATION = 0x00010000;
+constexpr DWORD SECURITY_IMPERSONATION_LEVEL_MASK = 0x00030000;
 
 BOOL DeleteFileW(LPCWSTR path);
 BOOL RemoveDirectoryW(LPCWSTR path);

@@ -54,13 +54,20 @@ void SetLastError(DWORD error);
 DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size);
 DWORD GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size);
 UINT GetWindowsDirectoryW(LPWSTR buffer, UINT size);
+UINT GetSystemDirectoryW(LPWSTR buffer, UINT size);
 
 HANDLE CreateMutexW(void* security, BOOL initialOwner, LPCWSTR name);
 BOOL ReleaseMutex(HANDLE mutex);
 BOOL CloseHandle(HANDLE handle);
 void Sleep(DWORD milliseconds);
 
-HMODULE LoadLibraryW(LPCWSTR name);
+constexpr DWORD LOAD_LIBRARY_AS_DATAFILE = 0x00000002;
+constexpr DWORD LOAD_WITH_ALTERED_SEARCH_PATH = 0x00000008;
+constexpr DWORD LOAD_LIBRARY_AS_IMAGE_RESOURCE = 0x00000020;
+constexpr DWORD LOAD_LIBRARY_SEARCH_SYSTEM32 = 0x00000800;
+
+HMODULE GetModuleHandleW(LPCWSTR name);
+HMODULE LoadLibraryExW(LPCWSTR name, HANDLE file, DWORD flags);
 FARPROC GetProcAddress(HMODULE module, const char* name);
 BOOL FreeLibrary(HMODULE module);
 HANDLE GetCurrentProcess();
@@ -93,5 +100,7 @@ void OleUninitialize();
 // Signatures of the functions the program looks up at run time.
 using IsWow64ProcessFn = BOOL(WIN_STDCALL*)(HANDLE process, BOOL* wow64);
 using DllUnregisterServerFn = HRESULT(WIN_STDCALL*)();
+using SetDefaultDllDirectoriesFn = BOOL(WIN_STDCALL*)(DWORD directoryFlags);
+using SetDllDirectoryWFn = BOOL(WIN_STDCALL*)(LPCWSTR directory);
 
 }  // namespace win

@@ -180,7 +180,6 @@ int GetSystemMetrics(int index);
 BOOL DrawIcon(HDC dc, int x, int y, HICON icon);
 BOOL TrackMouseEvent(TRACKMOUSEEVENT* track);
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init);
-HMODULE GetModuleHandleW(LPCWSTR name);
 
 constexpr WORD LOWORD(std::uintptr_t value) { return static_cast<WORD>(value & 0xFFFF); }
 constexpr WORD HIWORD(std::uintptr_t value) { return static_cast<WORD>((value >> 16) & 0xFFFF); }

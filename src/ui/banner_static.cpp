@@ -1,6 +1,7 @@
 #include "ui/banner_static.h"
 
 #include "platform/resources.h"
+#include "platform/system.h"
 #include "platform/scoped.h"
 
 namespace ui {

@@ -16,6 +16,15 @@ constexpr win::UINT_PTR kToolId = 1;
 constexpr char16_t kHelpViewer[] = u"\\winhlp32.exe";
 constexpr win::UINT kHelpViewerHandCursor = 106;
 
+// The viewer is wanted for its cursor alone: mapped as data, none of its code runs and none of
+// the libraries it imports is loaded. Systems before Vista know only the data flag.
+win::HMODULE LoadAsResourcesOnly(const std::u16string& path) {
+    if (win::HMODULE module = win::LoadLibraryExW(
+            path.c_str(), nullptr, win::LOAD_LIBRARY_AS_DATAFILE | win::LOAD_LIBRARY_AS_IMAGE_RESOURCE))
+        return module;
+    return win::LoadLibraryExW(path.c_str(), nullptr, win::LOAD_LIBRARY_AS_DATAFILE);
+}
+
 }  // namespace
 
 win::COLORREF LinkTextColour(bool hover) { return hover ? win::RGB(255, 0, 0) : win::RGB(29, 90, 142); }
@@ -40,7 +49,7 @@ void LinkLabel::LoadHandCursor() {
     if (length > 0 && length + suffix <= win::MAX_PATH) {
         std::u16string viewer(path, length);
         viewer += kHelpViewer;
-        if (const win::ScopedModule module(win::LoadLibraryW(viewer.c_str())); module) {
+        if (const win::ScopedModule module(LoadAsResourcesOnly(viewer)); module) {
             if (win::HCURSOR cursor = win::LoadCursorW(module.get(), win::MAKEINTRESOURCEW(kHelpViewerHandCursor))) {
                 m_hHandCursor = win::CopyIcon(cursor);
                 m_bHandCursorIsCopy = m_hHandCursor != nullptr;

@@ -2,6 +2,7 @@
 
 #include "engine/product.h"
 #include "platform/resources.h"
+#include "platform/system.h"
 #include "ui/message_box.h"
 
 namespace ui {

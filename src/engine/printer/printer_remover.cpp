@@ -64,6 +64,20 @@ bool OpenSpooler(win::ScopedPrinter& handle, const char16_t* name, win::DWORD ac
     return true;
 }
 
+// Asks the add-in to undo its registration, inside OLE as it expects.
+void UnregisterAddin(const std::u16string& path) {
+    if (const win::ScopedOle ole; ole) {
+        // By full path, and the libraries it needs come from its own directory (the install
+        // directory) before the system's, never from ours, the temporary directory.
+        const win::ScopedModule addin(win::LoadLibraryExW(path.c_str(), nullptr, win::LOAD_WITH_ALTERED_SEARCH_PATH));
+        if (addin) {
+            auto unregister =
+                reinterpret_cast<win::DllUnregisterServerFn>(win::GetProcAddress(addin.get(), "DllUnregisterServer"));
+            if (unregister) unregister();
+        }
+    }
+}
+
 }  // namespace
 
 PrinterRemover::PrinterRemover(UninstallHost& host) : m_host(host), m_szCaption(kCaption) {}
@@ -249,13 +263,9 @@ void PrinterRemover::UnregisterWordAddin() {
     if (!m_szInstallDir[0]) return;
     const std::u16string path = JoinPath(m_szInstallDir, kWordAddin);
     if (path.empty()) return;
-    if (const win::ScopedOle ole; ole) {
-        if (const win::ScopedModule addin(win::LoadLibraryW(path.c_str())); addin) {
-            auto unregister =
-                reinterpret_cast<win::DllUnregisterServerFn>(win::GetProcAddress(addin.get(), "DllUnregisterServer"));
-            if (unregister) unregister();
-        }
-    }
+    // Without an add-in there is nothing to unregister: OLE, which sets up windows of its own,
+    // is not started for nothing.
+    if (win::GetFileAttributesW(path.c_str()) != win::INVALID_FILE_ATTRIBUTES) UnregisterAddin(path);
     DeleteProductFile(path);
 }
 

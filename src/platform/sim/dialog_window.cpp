@@ -351,10 +351,6 @@ BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init) {
     return TRUE;
 }
 
-HMODULE GetModuleHandleW(LPCWSTR) {
-    sim::CountPoint("GetModuleHandleW");
-    return nullptr;
-}
 
 HDC BeginPaint(HWND window, PAINTSTRUCT* paint) {
     if (sim::FaultPoint("BeginPaint")) {

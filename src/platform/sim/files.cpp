@@ -188,13 +188,45 @@ void FillFindData(const FileNode& node, win::WIN32_FIND_DATAW& data) {
 }
 
 struct OpenFile {
-    FileNode* node = nullptr;  // null for the pipe
+    FileNode* node = nullptr;  // null for the pipe, and once the file is deleted
     std::size_t position = 0;
     bool pipe = false;
+    win::DWORD access = 0;
+    win::DWORD share = 0;
 };
 std::map<win::HANDLE, OpenFile>& OpenFiles() {
     static std::map<win::HANDLE, OpenFile> files;
     return files;
+}
+
+// Access as the sharing rules count it: reading (data or execution), writing, deleting.
+constexpr win::DWORD kDeleteAccess = 0x00010000;
+bool Reads(win::DWORD access) { return access & (win::GENERIC_READ | 0x1 | 0x20); }
+bool Writes(win::DWORD access) { return access & (win::GENERIC_WRITE | 0x2 | 0x4); }
+bool Deletes(win::DWORD access) { return access & kDeleteAccess; }
+
+// Whether an open with `access` and `share` clashes with a handle already open on `node`.
+bool SharingViolation(const FileNode* node, win::DWORD access, win::DWORD share) {
+    for (const auto& [handle, open] : OpenFiles()) {
+        if (open.node != node) continue;
+        if ((Reads(access) && !(open.share & win::FILE_SHARE_READ)) ||
+            (Writes(access) && !(open.share & win::FILE_SHARE_WRITE)) ||
+            (Deletes(access) && !(open.share & win::FILE_SHARE_DELETE)) ||
+            (Reads(open.access) && !(share & win::FILE_SHARE_READ)) ||
+            (Writes(open.access) && !(share & win::FILE_SHARE_WRITE)) ||
+            (Deletes(open.access) && !(share & win::FILE_SHARE_DELETE)))
+            return true;
+    }
+    return false;
+}
+
+// Deleting or renaming needs delete access, which every open handle must share.
+bool RemovalBlocked(const FileNode* node) { return SharingViolation(node, kDeleteAccess, ~0u); }
+
+// Handles left open on a deleted file read and write nothing more.
+void Detach(const FileNode* node) {
+    for (auto& [handle, open] : OpenFiles())
+        if (open.node == node) open.node = nullptr;
 }
 
 }  // namespace
@@ -241,8 +273,19 @@ std::vector<std::u16string> FileSystem::AllPaths() {
     return out;
 }
 
-bool CloseFileHandle(win::HANDLE handle) { return OpenFiles().erase(handle) != 0; }
+bool CloseFileHandle(win::HANDLE handle) {
+    auto it = OpenFiles().find(handle);
+    if (it == OpenFiles().end()) return false;
+    if (it->second.pipe) machine().Log("CloseHandle", "pipe");
+    OpenFiles().erase(it);
+    return true;
+}
 
+bool IsOpenForWriting(const FileNode* node) {
+    for (const auto& [handle, open] : OpenFiles())
+        if (open.node == node && Writes(open.access)) return true;
+    return false;
+}
 std::size_t OpenFileCount() { return OpenFiles().size(); }
 std::size_t OpenSearchCount() { return FindHandles().size(); }
 
@@ -265,7 +308,8 @@ BOOL DeleteFileW(LPCWSTR path) {
     if (!n) return sim::Fail(ERROR_FILE_NOT_FOUND);
     if (n->directory) return sim::Fail(ERROR_ACCESS_DENIED);
     if (n->attributes & FILE_ATTRIBUTE_READONLY) return sim::Fail(ERROR_ACCESS_DENIED);
-    if (n->inUse) return sim::Fail(ERROR_SHARING_VIOLATION);
+    if (n->inUse || sim::RemovalBlocked(n)) return sim::Fail(ERROR_SHARING_VIOLATION);
+    sim::Detach(n);
     sim::Unlink(n);
     return TRUE;
 }
@@ -309,12 +353,14 @@ DWORD GetFileAttributesW(LPCWSTR path) {
 static BOOL Move(LPCWSTR from, LPCWSTR to, bool replace) {
     FileNode* n = sim::Lookup(sim::FromPtr(from));
     if (!n) return sim::Fail(ERROR_FILE_NOT_FOUND);
+    if (sim::RemovalBlocked(n)) return sim::Fail(ERROR_SHARING_VIOLATION);
     FileNode* parent = nullptr;
     std::u16string leaf;
     FileNode* existing = sim::Lookup(sim::FromPtr(to), &parent, &leaf);
     if (existing) {
         if (!replace || existing->directory) return sim::Fail(ERROR_ALREADY_EXISTS);
-        if (existing->inUse) return sim::Fail(ERROR_ACCESS_DENIED);
+        if (existing->inUse || sim::RemovalBlocked(existing)) return sim::Fail(ERROR_ACCESS_DENIED);
+        sim::Detach(existing);
         sim::Unlink(existing);
     }
     if (!parent || !parent->directory) return sim::Fail(ERROR_PATH_NOT_FOUND);
@@ -356,7 +402,8 @@ BOOL CopyFileW(LPCWSTR from, LPCWSTR to, BOOL failIfExists) {
     if (existing && failIfExists) return sim::Fail(ERROR_FILE_EXISTS);
     if (existing && (existing->directory || (existing->attributes & FILE_ATTRIBUTE_READONLY)))
         return sim::Fail(ERROR_ACCESS_DENIED);
-    if (existing && existing->inUse) return sim::Fail(ERROR_SHARING_VIOLATION);
+    if (existing && (existing->inUse || sim::SharingViolation(existing, GENERIC_WRITE, 0)))
+        return sim::Fail(ERROR_SHARING_VIOLATION);
     if (!parent) return sim::Fail(ERROR_PATH_NOT_FOUND);
     std::string content = n->content;
     if (!existing) existing = sim::Insert(parent, leaf, false);
@@ -424,7 +471,7 @@ BOOL FindClose(HANDLE find) {
     return sim::FindHandles().erase(find) ? TRUE : sim::Fail(ERROR_INVALID_HANDLE);
 }
 
-HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD, void*, DWORD disposition, DWORD, HANDLE) {
+HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD share, void*, DWORD disposition, DWORD flags, HANDLE) {
     machine().Log("CreateFileW", sim::Narrow(sim::FromPtr(path)));
     static std::uintptr_t next = 0x7000;
     std::u16string name = sim::FromPtr(path);
@@ -433,25 +480,30 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD, void*, DWORD disposition, 
         return sim::Failure(INVALID_HANDLE_VALUE,
                             sim::EqualNoCase(name, pipe.name) ? ERROR_PIPE_BUSY : ERROR_SHARING_VIOLATION);
     if (sim::EqualNoCase(name, pipe.name)) {
+        pipe.openFlags = flags;
         if (!pipe.exists || pipe.refuseConnect) {
             SetLastError(ERROR_FILE_NOT_FOUND);
             return INVALID_HANDLE_VALUE;
         }
         auto handle = reinterpret_cast<HANDLE>(next++);
-        sim::OpenFiles()[handle] = sim::OpenFile{nullptr, 0, true};
+        sim::OpenFiles()[handle] = sim::OpenFile{nullptr, 0, true, access, share};
         return handle;
     }
+    auto fail = [](DWORD error) {
+        SetLastError(error);
+        return INVALID_HANDLE_VALUE;
+    };
     FileNode* n = sim::Lookup(name);
-    if (disposition == CREATE_ALWAYS && (access & GENERIC_WRITE)) {
+    if (n && n->directory) return fail(ERROR_FILE_NOT_FOUND);
+    if (n && disposition == CREATE_NEW) return fail(ERROR_FILE_EXISTS);
+    if (n && sim::SharingViolation(n, access, share)) return fail(ERROR_SHARING_VIOLATION);
+    if ((disposition == CREATE_ALWAYS || disposition == CREATE_NEW) && (access & GENERIC_WRITE)) {
         if (!n) n = &machine().files.AddFile(name);
         n->content.clear();
     }
-    if (!n || n->directory) {
-        SetLastError(ERROR_FILE_NOT_FOUND);
-        return INVALID_HANDLE_VALUE;
-    }
+    if (!n) return fail(ERROR_FILE_NOT_FOUND);
     auto handle = reinterpret_cast<HANDLE>(next++);
-    sim::OpenFiles()[handle] = sim::OpenFile{n, 0, false};
+    sim::OpenFiles()[handle] = sim::OpenFile{n, 0, false, access, share};
     return handle;
 }
 
@@ -459,6 +511,7 @@ BOOL ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read, void*) {
     if (sim::FaultPoint("ReadFile")) return sim::Failure(BOOL{FALSE}, sim::kErrorLockViolation);
     auto it = sim::OpenFiles().find(file);
     if (it == sim::OpenFiles().end() || it->second.pipe) return sim::Fail(ERROR_INVALID_HANDLE);
+    if (!it->second.node || !sim::Reads(it->second.access)) return sim::Fail(ERROR_ACCESS_DENIED);
     const std::string& content = it->second.node->content;
     std::size_t available = content.size() - std::min(content.size(), it->second.position);
     std::size_t count = std::min<std::size_t>(size, available);
@@ -481,8 +534,10 @@ BOOL WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written, void
     if (it == sim::OpenFiles().end()) return sim::Fail(ERROR_INVALID_HANDLE);
     if (it->second.pipe) {
         machine().files.pipe.writes.push_back(bytes);
-    } else {
+    } else if (it->second.node && sim::Writes(it->second.access)) {
         it->second.node->content += bytes;
+    } else {
+        return sim::Fail(ERROR_ACCESS_DENIED);
     }
     if (written) *written = size;
     return TRUE;
@@ -492,7 +547,7 @@ DWORD GetFileSize(HANDLE file, DWORD* high) {
     if (sim::FaultPoint("GetFileSize")) return sim::Failure(INVALID_FILE_SIZE, ERROR_ACCESS_DENIED);
     auto it = sim::OpenFiles().find(file);
     if (high) *high = 0;
-    if (it == sim::OpenFiles().end() || it->second.pipe) return INVALID_FILE_SIZE;
+    if (it == sim::OpenFiles().end() || it->second.pipe || !it->second.node) return INVALID_FILE_SIZE;
     return static_cast<DWORD>(it->second.node->content.size());
 }
 

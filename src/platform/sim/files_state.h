@@ -29,6 +29,7 @@ struct PipeState {
     std::u16string name = u"\\\\.\\pipe\\Orvik Pendrel";
     bool exists = false;
     bool refuseConnect = false;   // WaitNamedPipeW succeeds but CreateFileW fails
+    win::DWORD openFlags = 0;     // CreateFileW's flags and attributes for the pipe
     std::vector<std::string> writes;  // each WriteFile's bytes
 };
 

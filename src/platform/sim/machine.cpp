@@ -17,7 +17,13 @@ Machine& machine() {
     return *Instance();
 }
 
-void Machine::Log(const char* function, const std::string& argument) { calls.push_back(std::string(function) + " " + argument); }
+void Machine::Log(const char* function, const std::string& argument) {
+    calls.push_back(std::string(function) + " " + argument);
+    if (!onCall || inOnCall) return;
+    inOnCall = true;
+    onCall(function, argument);
+    inOnCall = false;
+}
 
 std::size_t Machine::CountCalls(const std::string& function) const { return CallsTo(function).size(); }
 

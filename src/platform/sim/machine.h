@@ -1,6 +1,7 @@
 // The simulated Windows that the native build links in place of the real one. One machine per
 // process; tests reset it before each case and arrange what they need.
 #pragma once
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,10 @@ struct Machine {
     GdiState gdi;
     FaultPlan faults;
     std::vector<std::string> calls;  // "Function argument", in call order (mutating calls and opens)
+    // Called at each call logged, before the call acts: another process of the machine at work
+    // meanwhile. Calls the hook makes itself are logged without calling it again.
+    std::function<void(const std::string& function, const std::string& argument)> onCall;
+    bool inOnCall = false;
 
     void Log(const char* function, const std::string& argument);
     std::size_t CountCalls(const std::string& function) const;
@@ -37,6 +42,7 @@ Machine& machine();
 void Reset();
 
 bool CloseFileHandle(win::HANDLE handle);
+bool IsOpenForWriting(const FileNode* node);
 void ResetFileHandles();
 // Files (and the pipe) opened and not closed, and file searches not ended: what a leak leaves.
 std::size_t OpenFileCount();

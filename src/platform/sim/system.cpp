@@ -23,6 +23,20 @@ win::BOOL WIN_STDCALL SimIsWow64Process(win::HANDLE, win::BOOL* wow64) {
     return win::TRUE;
 }
 
+win::BOOL WIN_STDCALL SimSetDefaultDllDirectories(win::DWORD flags) {
+    if (FaultPoint("SetDefaultDllDirectories")) return Failure(win::BOOL{win::FALSE}, win::ERROR_INVALID_PARAMETER);
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%X", flags);
+    machine().Log("SetDefaultDllDirectories", text);
+    return win::TRUE;
+}
+
+win::BOOL WIN_STDCALL SimSetDllDirectoryW(win::LPCWSTR directory) {
+    if (FaultPoint("SetDllDirectoryW")) return Failure(win::BOOL{win::FALSE}, win::ERROR_NOT_ENOUGH_MEMORY);
+    machine().Log("SetDllDirectoryW", directory ? "\"" + Narrow(FromPtr(directory)) + "\"" : "null");
+    return win::TRUE;
+}
+
 std::u16string Lower(std::u16string s) {
     for (auto& c : s)
         if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
@@ -84,11 +98,17 @@ DWORD GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size) {
     return 0;
 }
 
-UINT GetWindowsDirectoryW(LPWSTR buffer, UINT size) {
-    if (sim::FaultPoint("GetWindowsDirectoryW")) return sim::Failure(UINT{0}, ERROR_NOT_ENOUGH_MEMORY);
-    const std::u16string& dir = machine().system.windowsDirectory;
+static UINT CopyDirectory(const std::u16string& dir, LPWSTR buffer, UINT size) {
     if (!sim::CopyOut(dir, buffer, size)) return static_cast<UINT>(dir.size() + 1);
     return static_cast<UINT>(dir.size());
+}
+UINT GetWindowsDirectoryW(LPWSTR buffer, UINT size) {
+    if (sim::FaultPoint("GetWindowsDirectoryW")) return sim::Failure(UINT{0}, ERROR_NOT_ENOUGH_MEMORY);
+    return CopyDirectory(machine().system.windowsDirectory, buffer, size);
+}
+UINT GetSystemDirectoryW(LPWSTR buffer, UINT size) {
+    if (sim::FaultPoint("GetSystemDirectoryW")) return sim::Failure(UINT{0}, ERROR_NOT_ENOUGH_MEMORY);
+    return CopyDirectory(machine().system.systemDirectory, buffer, size);
 }
 
 HANDLE CreateMutexW(void*, BOOL, LPCWSTR name) {
@@ -128,23 +148,31 @@ void Sleep(DWORD milliseconds) {
     machine().system.sleeps.push_back(milliseconds);
 }
 
-HMODULE LoadLibraryW(LPCWSTR name) {
-    if (sim::FaultPoint("LoadLibraryW")) return sim::Failure(HMODULE{}, ERROR_NOT_ENOUGH_MEMORY);
-    std::u16string n = sim::FromPtr(name);
-    machine().Log("LoadLibraryW", sim::Narrow(n));
-    auto& sys = machine().system;
-    if (sim::Lower(n) == u"kernel32.dll") {
-        sys.librariesLoaded++;
-        sim::LoadedModules()[sim::kKernel32] = n;
-        return sim::kKernel32;
+HMODULE GetModuleHandleW(LPCWSTR name) {
+    // The program itself and KERNEL32 are always loaded: asking for them cannot fail.
+    sim::CountPoint("GetModuleHandleW");
+    // Only the program itself (null) and KERNEL32 are asked for.
+    if (name && sim::Lower(sim::FromPtr(name)) == u"kernel32.dll") return sim::kKernel32;
+    return nullptr;
+}
+
+HMODULE LoadLibraryExW(LPCWSTR name, HANDLE, DWORD flags) {
+    if (sim::FaultPoint("LoadLibraryExW")) return sim::Failure(HMODULE{}, ERROR_NOT_ENOUGH_MEMORY);
+    char text[16];
+    std::snprintf(text, sizeof text, " 0x%X", flags);
+    machine().Log("LoadLibraryExW", sim::Narrow(sim::FromPtr(name)) + text);
+    if ((flags & LOAD_LIBRARY_AS_IMAGE_RESOURCE) && machine().system.imageResourceFlagUnknown) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
     }
+    auto& sys = machine().system;
+    const std::u16string wanted = sim::Lower(sim::FromPtr(name));
     for (auto& [key, lib] : sys.libraries) {
-        if (sim::Lower(key) == sim::Lower(n)) {
-            sys.librariesLoaded++;
-            auto handle = reinterpret_cast<HMODULE>(0x8000000 + sys.librariesLoaded);
-            sim::LoadedModules()[handle] = key;
-            return handle;
-        }
+        if (sim::Lower(key) != wanted) continue;
+        sys.librariesLoaded++;
+        auto handle = reinterpret_cast<HMODULE>(0x8000000 + sys.librariesLoaded);
+        sim::LoadedModules()[handle] = key;
+        return handle;
     }
     SetLastError(126);  // ERROR_MOD_NOT_FOUND
     return nullptr;
@@ -153,13 +181,19 @@ HMODULE LoadLibraryW(LPCWSTR name) {
 FARPROC GetProcAddress(HMODULE module, const char* name) {
     if (sim::FaultPoint("GetProcAddress")) return sim::Failure(FARPROC{}, sim::kErrorProcNotFound);
     auto& modules = sim::LoadedModules();
-    auto it = modules.find(module);
-    if (it == modules.end()) return nullptr;
     if (module == sim::kKernel32) {
-        if (std::strcmp(name, "IsWow64Process") == 0 && machine().system.wow64 != sim::Wow64::FunctionMissing)
+        auto& sys = machine().system;
+        if (std::strcmp(name, "IsWow64Process") == 0 && sys.wow64 != sim::Wow64::FunctionMissing)
             return reinterpret_cast<FARPROC>(&sim::SimIsWow64Process);
+        if (std::strcmp(name, "SetDefaultDllDirectories") == 0 &&
+            sys.dllSearchControls == sim::DllSearchControls::DefaultDirectories)
+            return reinterpret_cast<FARPROC>(&sim::SimSetDefaultDllDirectories);
+        if (std::strcmp(name, "SetDllDirectoryW") == 0 && sys.dllSearchControls != sim::DllSearchControls::None)
+            return reinterpret_cast<FARPROC>(&sim::SimSetDllDirectoryW);
         return nullptr;
     }
+    auto it = modules.find(module);
+    if (it == modules.end()) return nullptr;
     auto lib = machine().system.libraries.find(it->second);
     if (lib == machine().system.libraries.end()) return nullptr;
     auto fn = lib->second.exports.find(name);
@@ -188,8 +222,21 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, void*, void*, BOOL,
         SetLastError(ERROR_FILE_NOT_FOUND);
         return FALSE;
     }
+    // The program is the application named, or else the command line's first word.
+    std::u16string program = sim::FromPtr(application);
+    if (program.empty()) {
+        const std::u16string line = sim::FromPtr(commandLine);
+        program = line.size() > 1 && line[0] == u'"' ? line.substr(1, line.find(u'"', 1) - 1)
+                                                     : line.substr(0, line.find(u' '));
+    }
+    const sim::FileNode* image = machine().files.Find(program);
+    // A file open for writing cannot be mapped as an image.
+    if (image && sim::IsOpenForWriting(image)) {
+        SetLastError(ERROR_SHARING_VIOLATION);
+        return FALSE;
+    }
     sys.processes.push_back({sim::FromPtr(application), sim::FromPtr(commandLine), sim::FromPtr(currentDirectory),
-                             creationFlags});
+                             creationFlags, image != nullptr, image ? image->content : std::string()});
     sys.openProcessHandles += 2;
     processInfo->hProcess = reinterpret_cast<HANDLE>(sim::kProcessHandleBase + 2 * sys.processes.size());
     processInfo->hThread = reinterpret_cast<HANDLE>(sim::kProcessHandleBase + 2 * sys.processes.size() + 1);

@@ -13,12 +13,17 @@ namespace sim {
 
 enum class VersionQuery { Works, ExtendedFails, BothFail };
 enum class Wow64 { FunctionMissing, CallFails, No, Yes };
+// Which of KERNEL32's library search controls the system offers: SetDefaultDllDirectories
+// (Windows 8, and 7 with its update), SetDllDirectoryW alone (XP SP1 to 7), or neither.
+enum class DllSearchControls { DefaultDirectories, DllDirectoryOnly, None };
 
 struct StartedProcess {
     std::u16string application;
     std::u16string commandLine;
     std::u16string currentDirectory;
     win::DWORD creationFlags = 0;
+    bool imageFound = false;  // the program named is a file of the simulated file system
+    std::string image;        // its bytes when the process started
 };
 
 struct SimLibrary {
@@ -36,6 +41,7 @@ struct SystemState {
     std::u16string modulePath = u"C:\\Program Files\\Orvik Software\\Orvik Pendrel\\Uninstall.exe";
     std::u16string tempPath = u"C:\\Users\\user\\AppData\\Local\\Temp\\";
     std::u16string windowsDirectory = u"C:\\windows";
+    std::u16string systemDirectory = u"C:\\windows\\system32";
     std::map<std::u16string, std::u16string> environment{{u"COMSPEC", u"C:\\windows\\system32\\cmd.exe"}};
 
     std::set<std::u16string> existingMutexes;  // names another process already created
@@ -45,6 +51,8 @@ struct SystemState {
 
     Wow64 wow64 = Wow64::No;
     bool process64Bit = false;  // the program under test plays a 32-bit build unless told otherwise
+    DllSearchControls dllSearchControls = DllSearchControls::DefaultDirectories;
+    bool imageResourceFlagUnknown = false;  // LoadLibraryExW refuses it, as before Vista
     std::map<std::u16string, SimLibrary> libraries;  // by lower-case file name or full path
     std::map<win::HMODULE, std::u16string> loadedModules;
     int librariesLoaded = 0;

@@ -6,6 +6,7 @@
 #include <cstddef>
 
 #include "platform/win32/interop.h"
+#include "platform/win32/system_library.h"
 
 using win32::H;
 using win32::W;
@@ -25,14 +26,18 @@ static_assert(win::DWLP_USER == kSdkDwlpUser, "DWLP_USER");
 #ifdef GetWindowLongPtrW
 #undef GetWindowLongPtrW
 #undef SetWindowLongPtrW
-static LONG_PTR SdkGetWindowLongPtr(::HWND window, int index) { return ::GetWindowLongW(window, index); }
+static LONG_PTR SdkGetWindowLongPtr(::HWND window, int index) {
+    return CALL_SYSTEM_FUNCTION(User32, GetWindowLongW, 0, window, index);
+}
 static LONG_PTR SdkSetWindowLongPtr(::HWND window, int index, LONG_PTR value) {
-    return ::SetWindowLongW(window, index, static_cast<LONG>(value));
+    return CALL_SYSTEM_FUNCTION(User32, SetWindowLongW, 0, window, index, static_cast<LONG>(value));
 }
 #else
-static LONG_PTR SdkGetWindowLongPtr(::HWND window, int index) { return ::GetWindowLongPtrW(window, index); }
+static LONG_PTR SdkGetWindowLongPtr(::HWND window, int index) {
+    return CALL_SYSTEM_FUNCTION(User32, GetWindowLongPtrW, 0, window, index);
+}
 static LONG_PTR SdkSetWindowLongPtr(::HWND window, int index, LONG_PTR value) {
-    return ::SetWindowLongPtrW(window, index, value);
+    return CALL_SYSTEM_FUNCTION(User32, SetWindowLongPtrW, 0, window, index, value);
 }
 #endif
 
@@ -43,58 +48,81 @@ namespace {
 }  // namespace
 
 INT_PTR DialogBoxParamW(HINSTANCE instance, LPCWSTR templateName, HWND parent, DLGPROC proc, LPARAM param) {
-    return ::DialogBoxParamW(H<::HINSTANCE>(instance), W(templateName), X(parent), reinterpret_cast<::DLGPROC>(proc),
-                             param);
+    return CALL_SYSTEM_FUNCTION(User32, DialogBoxParamW, -1, H<::HINSTANCE>(instance), W(templateName), X(parent),
+                                reinterpret_cast<::DLGPROC>(proc), param);
 }
-BOOL EndDialog(HWND dialog, INT_PTR result) { return ::EndDialog(X(dialog), result); }
-HWND GetDlgItem(HWND dialog, int id) { return H<HWND>(::GetDlgItem(X(dialog), id)); }
+BOOL EndDialog(HWND dialog, INT_PTR result) {
+    return CALL_SYSTEM_FUNCTION(User32, EndDialog, FALSE, X(dialog), result);
+}
+HWND GetDlgItem(HWND dialog, int id) {
+    return H<HWND>(CALL_SYSTEM_FUNCTION(User32, GetDlgItem, nullptr, X(dialog), id));
+}
 HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
                      int height, HWND parent, void* menu, HINSTANCE instance, void* param) {
-    return H<HWND>(::CreateWindowExW(exStyle, W(className), W(windowName), style, x, y, width, height, X(parent),
-                                     H<::HMENU>(menu), H<::HINSTANCE>(instance), param));
+    return H<HWND>(CALL_SYSTEM_FUNCTION(User32, CreateWindowExW, nullptr, exStyle, W(className), W(windowName), style,
+                                        x, y, width, height, X(parent), H<::HMENU>(menu), H<::HINSTANCE>(instance),
+                                        param));
 }
-BOOL DestroyWindow(HWND window) { return ::DestroyWindow(X(window)); }
-HWND GetParent(HWND window) { return H<HWND>(::GetParent(X(window))); }
-BOOL IsWindow(HWND window) { return ::IsWindow(X(window)); }
-BOOL IsIconic(HWND window) { return ::IsIconic(X(window)); }
-BOOL EnableWindow(HWND window, BOOL enable) { return ::EnableWindow(X(window), enable); }
+BOOL DestroyWindow(HWND window) { return CALL_SYSTEM_FUNCTION(User32, DestroyWindow, FALSE, X(window)); }
+HWND GetParent(HWND window) { return H<HWND>(CALL_SYSTEM_FUNCTION(User32, GetParent, nullptr, X(window))); }
+BOOL IsWindow(HWND window) { return CALL_SYSTEM_FUNCTION(User32, IsWindow, FALSE, X(window)); }
+BOOL IsIconic(HWND window) { return CALL_SYSTEM_FUNCTION(User32, IsIconic, FALSE, X(window)); }
+BOOL EnableWindow(HWND window, BOOL enable) {
+    return CALL_SYSTEM_FUNCTION(User32, EnableWindow, FALSE, X(window), enable);
+}
 BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int height, UINT flags) {
-    return ::SetWindowPos(X(window), X(insertAfter), x, y, width, height, flags);
+    return CALL_SYSTEM_FUNCTION(User32, SetWindowPos, FALSE, X(window), X(insertAfter), x, y, width, height, flags);
 }
-BOOL SetWindowTextW(HWND window, LPCWSTR text) { return ::SetWindowTextW(X(window), W(text)); }
-int GetWindowTextW(HWND window, LPWSTR buffer, int size) { return ::GetWindowTextW(X(window), W(buffer), size); }
+BOOL SetWindowTextW(HWND window, LPCWSTR text) {
+    return CALL_SYSTEM_FUNCTION(User32, SetWindowTextW, FALSE, X(window), W(text));
+}
+int GetWindowTextW(HWND window, LPWSTR buffer, int size) {
+    return CALL_SYSTEM_FUNCTION(User32, GetWindowTextW, 0, X(window), W(buffer), size);
+}
 LONG_PTR GetWindowLongPtrW(HWND window, int index) { return SdkGetWindowLongPtr(X(window), index); }
 LONG_PTR SetWindowLongPtrW(HWND window, int index, LONG_PTR value) {
     return SdkSetWindowLongPtr(X(window), index, value);
 }
 LRESULT CallWindowProcW(WNDPROC proc, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return ::CallWindowProcW(reinterpret_cast<::WNDPROC>(proc), X(window), message, wParam, lParam);
+    return CALL_SYSTEM_FUNCTION(User32, CallWindowProcW, 0, reinterpret_cast<::WNDPROC>(proc), X(window), message,
+                                wParam, lParam);
 }
 UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT milliseconds, void*) {
-    return ::SetTimer(X(window), id, milliseconds, nullptr);
+    return CALL_SYSTEM_FUNCTION(User32, SetTimer, 0, X(window), id, milliseconds, nullptr);
 }
-BOOL KillTimer(HWND window, UINT_PTR id) { return ::KillTimer(X(window), id); }
+BOOL KillTimer(HWND window, UINT_PTR id) { return CALL_SYSTEM_FUNCTION(User32, KillTimer, FALSE, X(window), id); }
 BOOL InvalidateRect(HWND window, const RECT* rect, BOOL erase) {
-    return ::InvalidateRect(X(window), reinterpret_cast<const ::RECT*>(rect), erase);
+    return CALL_SYSTEM_FUNCTION(User32, InvalidateRect, FALSE, X(window), reinterpret_cast<const ::RECT*>(rect), erase);
 }
-BOOL GetClientRect(HWND window, RECT* rect) { return ::GetClientRect(X(window), reinterpret_cast<::RECT*>(rect)); }
-BOOL GetWindowRect(HWND window, RECT* rect) { return ::GetWindowRect(X(window), reinterpret_cast<::RECT*>(rect)); }
-BOOL ScreenToClient(HWND window, POINT* point) { return ::ScreenToClient(X(window), reinterpret_cast<::POINT*>(point)); }
+BOOL GetClientRect(HWND window, RECT* rect) {
+    return CALL_SYSTEM_FUNCTION(User32, GetClientRect, FALSE, X(window), reinterpret_cast<::RECT*>(rect));
+}
+BOOL GetWindowRect(HWND window, RECT* rect) {
+    return CALL_SYSTEM_FUNCTION(User32, GetWindowRect, FALSE, X(window), reinterpret_cast<::RECT*>(rect));
+}
+BOOL ScreenToClient(HWND window, POINT* point) {
+    return CALL_SYSTEM_FUNCTION(User32, ScreenToClient, FALSE, X(window), reinterpret_cast<::POINT*>(point));
+}
 BOOL PtInRect(const RECT* rect, POINT point) {
-    return ::PtInRect(reinterpret_cast<const ::RECT*>(rect), ::POINT{point.x, point.y});
+    return CALL_SYSTEM_FUNCTION(User32, PtInRect, FALSE, reinterpret_cast<const ::RECT*>(rect),
+                                ::POINT{point.x, point.y});
 }
-DWORD GetMessagePos() { return ::GetMessagePos(); }
-HCURSOR SetCursor(HCURSOR cursor) { return H<HCURSOR>(::SetCursor(H<::HCURSOR>(cursor))); }
-HICON CopyIcon(HICON icon) { return H<HICON>(::CopyIcon(H<::HICON>(icon))); }
-BOOL DestroyCursor(HCURSOR cursor) { return ::DestroyCursor(H<::HCURSOR>(cursor)); }
-int GetSystemMetrics(int index) { return ::GetSystemMetrics(index); }
-BOOL DrawIcon(HDC dc, int x, int y, HICON icon) { return ::DrawIcon(H<::HDC>(dc), x, y, H<::HICON>(icon)); }
+DWORD GetMessagePos() { return CALL_SYSTEM_FUNCTION(User32, GetMessagePos, 0, ); }
+HCURSOR SetCursor(HCURSOR cursor) {
+    return H<HCURSOR>(CALL_SYSTEM_FUNCTION(User32, SetCursor, nullptr, H<::HCURSOR>(cursor)));
+}
+HICON CopyIcon(HICON icon) { return H<HICON>(CALL_SYSTEM_FUNCTION(User32, CopyIcon, nullptr, H<::HICON>(icon))); }
+BOOL DestroyCursor(HCURSOR cursor) { return CALL_SYSTEM_FUNCTION(User32, DestroyCursor, FALSE, H<::HCURSOR>(cursor)); }
+int GetSystemMetrics(int index) { return CALL_SYSTEM_FUNCTION(User32, GetSystemMetrics, 0, index); }
+BOOL DrawIcon(HDC dc, int x, int y, HICON icon) {
+    return CALL_SYSTEM_FUNCTION(User32, DrawIcon, FALSE, H<::HDC>(dc), x, y, H<::HICON>(icon));
+}
 BOOL TrackMouseEvent(TRACKMOUSEEVENT* track) {
-    return ::TrackMouseEvent(reinterpret_cast<::TRACKMOUSEEVENT*>(track));
+    return CALL_SYSTEM_FUNCTION(User32, TrackMouseEvent, FALSE, reinterpret_cast<::TRACKMOUSEEVENT*>(track));
 }
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init) {
-    return ::InitCommonControlsEx(reinterpret_cast<const ::INITCOMMONCONTROLSEX*>(init));
+    return CALL_SYSTEM_FUNCTION(Comctl32, InitCommonControlsEx, FALSE,
+                                reinterpret_cast<const ::INITCOMMONCONTROLSEX*>(init));
 }
-HMODULE GetModuleHandleW(LPCWSTR name) { return H<HMODULE>(::GetModuleHandleW(W(name))); }
 
 }  // namespace win

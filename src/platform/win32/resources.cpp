@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/win32/interop.h"
+#include "platform/win32/system_library.h"
 
 using win32::H;
 using win32::W;
@@ -10,14 +11,16 @@ using win32::W;
 namespace win {
 
 int LoadStringW(HINSTANCE instance, UINT id, LPWSTR buffer, int size) {
-    return ::LoadStringW(H<::HINSTANCE>(instance), id, W(buffer), size);
+    return CALL_SYSTEM_FUNCTION(User32, LoadStringW, 0, H<::HINSTANCE>(instance), id, W(buffer), size);
 }
-HICON LoadIconW(HINSTANCE instance, LPCWSTR name) { return H<HICON>(::LoadIconW(H<::HINSTANCE>(instance), W(name))); }
+HICON LoadIconW(HINSTANCE instance, LPCWSTR name) {
+    return H<HICON>(CALL_SYSTEM_FUNCTION(User32, LoadIconW, nullptr, H<::HINSTANCE>(instance), W(name)));
+}
 HCURSOR LoadCursorW(HINSTANCE instance, LPCWSTR name) {
-    return H<HCURSOR>(::LoadCursorW(H<::HINSTANCE>(instance), W(name)));
+    return H<HCURSOR>(CALL_SYSTEM_FUNCTION(User32, LoadCursorW, nullptr, H<::HINSTANCE>(instance), W(name)));
 }
 HBITMAP LoadBitmapW(HINSTANCE instance, LPCWSTR name) {
-    return H<HBITMAP>(::LoadBitmapW(H<::HINSTANCE>(instance), W(name)));
+    return H<HBITMAP>(CALL_SYSTEM_FUNCTION(User32, LoadBitmapW, nullptr, H<::HINSTANCE>(instance), W(name)));
 }
 
 }  // namespace win

@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include "platform/win32/interop.h"
+#include "platform/win32/system_library.h"
 
 using win32::H;
 using win32::W;
@@ -16,20 +17,23 @@ static_assert(offsetof(win::SHELLEXECUTEINFOW, hProcess) == offsetof(::SHELLEXEC
 namespace win {
 
 HRESULT SHGetSpecialFolderLocation(HWND owner, int folder, ITEMIDLIST** idList) {
-    return ::SHGetSpecialFolderLocation(H<::HWND>(owner), folder, reinterpret_cast<::LPITEMIDLIST*>(idList));
+    return CALL_SYSTEM_FUNCTION(Shell32, SHGetSpecialFolderLocation, E_NOTIMPL, H<::HWND>(owner), folder,
+                                reinterpret_cast<::LPITEMIDLIST*>(idList));
 }
 BOOL SHGetPathFromIDListW(const ITEMIDLIST* idList, LPWSTR path) {
-    return ::SHGetPathFromIDListW(reinterpret_cast<::LPCITEMIDLIST>(idList), W(path));
+    return CALL_SYSTEM_FUNCTION(Shell32, SHGetPathFromIDListW, FALSE, reinterpret_cast<::LPCITEMIDLIST>(idList),
+                                W(path));
 }
-void ILFree(ITEMIDLIST* idList) { ::CoTaskMemFree(idList); }
+void ILFree(ITEMIDLIST* idList) { CALL_SYSTEM_FUNCTION(Ole32, CoTaskMemFree, void(), idList); }
 HINSTANCE ShellExecuteW(HWND owner, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory, int show) {
-    return H<HINSTANCE>(::ShellExecuteW(H<::HWND>(owner), W(verb), W(file), W(parameters), W(directory), show));
+    return H<HINSTANCE>(CALL_SYSTEM_FUNCTION(Shell32, ShellExecuteW, nullptr, H<::HWND>(owner), W(verb), W(file),
+                                             W(parameters), W(directory), show));
 }
 BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) {
-    return ::ShellExecuteExW(reinterpret_cast<::SHELLEXECUTEINFOW*>(info));
+    return CALL_SYSTEM_FUNCTION(Shell32, ShellExecuteExW, FALSE, reinterpret_cast<::SHELLEXECUTEINFOW*>(info));
 }
 void SHChangeNotify(LONG event, UINT flags, const void* item1, const void* item2) {
-    ::SHChangeNotify(event, flags, item1, item2);
+    CALL_SYSTEM_FUNCTION(Shell32, SHChangeNotify, void(), event, flags, item1, item2);
 }
 
 }  // namespace win

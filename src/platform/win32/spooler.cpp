@@ -13,6 +13,7 @@ constexpr win::DWORD kPrinterEnumLocal = win::PRINTER_ENUM_LOCAL;
 #include <cstddef>
 
 #include "platform/win32/interop.h"
+#include "platform/win32/system_library.h"
 
 using win32::H;
 using win32::W;
@@ -35,32 +36,35 @@ static_assert(kPrinterEnumLocal == PRINTER_ENUM_LOCAL, "enumeration flag");
 namespace win {
 
 BOOL EnumPrintersW(DWORD flags, LPWSTR name, DWORD level, BYTE* buffer, DWORD size, DWORD* needed, DWORD* returned) {
-    return ::EnumPrintersW(flags, W(name), level, buffer, size, reinterpret_cast<::DWORD*>(needed),
-                           reinterpret_cast<::DWORD*>(returned));
+    return CALL_SYSTEM_FUNCTION(Winspool, EnumPrintersW, FALSE, flags, W(name), level, buffer, size,
+                                reinterpret_cast<::DWORD*>(needed), reinterpret_cast<::DWORD*>(returned));
 }
 BOOL OpenPrinterW(LPWSTR printerName, HANDLE* printer, PRINTER_DEFAULTSW* defaults) {
-    return ::OpenPrinterW(W(printerName), reinterpret_cast<::HANDLE*>(printer),
-                          reinterpret_cast<::PRINTER_DEFAULTSW*>(defaults));
+    return CALL_SYSTEM_FUNCTION(Winspool, OpenPrinterW, FALSE, W(printerName), reinterpret_cast<::HANDLE*>(printer),
+                                reinterpret_cast<::PRINTER_DEFAULTSW*>(defaults));
 }
-BOOL DeletePrinter(HANDLE printer) { return ::DeletePrinter(H<::HANDLE>(printer)); }
-BOOL ClosePrinter(HANDLE printer) { return ::ClosePrinter(H<::HANDLE>(printer)); }
+BOOL DeletePrinter(HANDLE printer) {
+    return CALL_SYSTEM_FUNCTION(Winspool, DeletePrinter, FALSE, H<::HANDLE>(printer));
+}
+BOOL ClosePrinter(HANDLE printer) { return CALL_SYSTEM_FUNCTION(Winspool, ClosePrinter, FALSE, H<::HANDLE>(printer)); }
 BOOL EnumPrinterDriversW(LPWSTR server, LPWSTR environment, DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
                          DWORD* returned) {
-    return ::EnumPrinterDriversW(W(server), W(environment), level, buffer, size, reinterpret_cast<::DWORD*>(needed),
-                                 reinterpret_cast<::DWORD*>(returned));
+    return CALL_SYSTEM_FUNCTION(Winspool, EnumPrinterDriversW, FALSE, W(server), W(environment), level, buffer, size,
+                                reinterpret_cast<::DWORD*>(needed), reinterpret_cast<::DWORD*>(returned));
 }
 BOOL DeletePrinterDriverW(LPWSTR server, LPWSTR environment, LPWSTR driverName) {
-    return ::DeletePrinterDriverW(W(server), W(environment), W(driverName));
+    return CALL_SYSTEM_FUNCTION(Winspool, DeletePrinterDriverW, FALSE, W(server), W(environment), W(driverName));
 }
 BOOL GetPrinterDriverDirectoryW(LPWSTR server, LPWSTR environment, DWORD level, BYTE* buffer, DWORD size,
                                 DWORD* needed) {
-    return ::GetPrinterDriverDirectoryW(W(server), W(environment), level, buffer, size,
-                                        reinterpret_cast<::DWORD*>(needed));
+    return CALL_SYSTEM_FUNCTION(Winspool, GetPrinterDriverDirectoryW, FALSE, W(server), W(environment), level, buffer,
+                                size, reinterpret_cast<::DWORD*>(needed));
 }
 BOOL XcvDataW(HANDLE xcv, LPCWSTR dataName, BYTE* input, DWORD inputSize, BYTE* output, DWORD outputSize,
               DWORD* outputNeeded, DWORD* status) {
-    return ::XcvDataW(H<::HANDLE>(xcv), W(dataName), input, inputSize, output, outputSize,
-                      reinterpret_cast<::DWORD*>(outputNeeded), reinterpret_cast<::DWORD*>(status));
+    return CALL_SYSTEM_FUNCTION(Winspool, XcvDataW, FALSE, H<::HANDLE>(xcv), W(dataName), input, inputSize, output,
+                                outputSize, reinterpret_cast<::DWORD*>(outputNeeded),
+                                reinterpret_cast<::DWORD*>(status));
 }
 
 }  // namespace win

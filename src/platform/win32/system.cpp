@@ -4,6 +4,7 @@
 #include <ole2.h>
 
 #include "platform/win32/interop.h"
+#include "platform/win32/system_library.h"
 
 using win32::H;
 using win32::W;
@@ -26,6 +27,7 @@ DWORD GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size) {
     return ::GetEnvironmentVariableW(W(name), W(buffer), size);
 }
 UINT GetWindowsDirectoryW(LPWSTR buffer, UINT size) { return ::GetWindowsDirectoryW(W(buffer), size); }
+UINT GetSystemDirectoryW(LPWSTR buffer, UINT size) { return ::GetSystemDirectoryW(W(buffer), size); }
 
 int CompareStringOrdinal(LPCWSTR a, int lengthA, LPCWSTR b, int lengthB, BOOL ignoreCase) {
     return ::CompareStringOrdinal(W(a), lengthA, W(b), lengthB, ignoreCase);
@@ -38,7 +40,10 @@ BOOL ReleaseMutex(HANDLE mutex) { return ::ReleaseMutex(H<::HANDLE>(mutex)); }
 BOOL CloseHandle(HANDLE handle) { return ::CloseHandle(H<::HANDLE>(handle)); }
 void Sleep(DWORD milliseconds) { ::Sleep(milliseconds); }
 
-HMODULE LoadLibraryW(LPCWSTR name) { return H<HMODULE>(::LoadLibraryW(W(name))); }
+HMODULE GetModuleHandleW(LPCWSTR name) { return H<HMODULE>(::GetModuleHandleW(W(name))); }
+HMODULE LoadLibraryExW(LPCWSTR name, HANDLE file, DWORD flags) {
+    return H<HMODULE>(::LoadLibraryExW(W(name), H<::HANDLE>(file), flags));
+}
 FARPROC GetProcAddress(HMODULE module, const char* name) {
     return reinterpret_cast<FARPROC>(::GetProcAddress(H<::HMODULE>(module), name));
 }
@@ -63,8 +68,7 @@ BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode) {
 
 void OutputDebugStringW(LPCWSTR text) { ::OutputDebugStringW(W(text)); }
 
-int MultiByteToWideChar(UINT codePage, DWORD flags, const char* source, int sourceLength, LPWSTR dest,
-                        int destLength) {
+int MultiByteToWideChar(UINT codePage, DWORD flags, const char* source, int sourceLength, LPWSTR dest, int destLength) {
     return ::MultiByteToWideChar(codePage, flags, source, sourceLength, W(dest), destLength);
 }
 int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR source, int sourceLength, char* dest, int destLength,
@@ -78,7 +82,7 @@ void FatalAppExitW(UINT action, LPCWSTR message) {
     ::ExitProcess(3);  // not reached; the system header does not mark FatalAppExitW as ending the process
 }
 
-HRESULT OleInitialize(void* reserved) { return ::OleInitialize(reserved); }
-void OleUninitialize() { ::OleUninitialize(); }
+HRESULT OleInitialize(void* reserved) { return CALL_SYSTEM_FUNCTION(Ole32, OleInitialize, E_NOTIMPL, reserved); }
+void OleUninitialize() { CALL_SYSTEM_FUNCTION(Ole32, OleUninitialize, void(), ); }
 
 }  // namespace win

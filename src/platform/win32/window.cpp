@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/win32/interop.h"
+#include "platform/win32/system_library.h"
 
 using win32::H;
 using win32::W;
@@ -10,14 +11,14 @@ using win32::W;
 namespace win {
 
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
-    return ::MessageBoxW(H<::HWND>(owner), W(text), W(caption), type);
+    return CALL_SYSTEM_FUNCTION(User32, MessageBoxW, 0, H<::HWND>(owner), W(text), W(caption), type);
 }
 HWND FindWindowW(LPCWSTR className, LPCWSTR windowName) {
-    return H<HWND>(::FindWindowW(W(className), W(windowName)));
+    return H<HWND>(CALL_SYSTEM_FUNCTION(User32, FindWindowW, nullptr, W(className), W(windowName)));
 }
-BOOL BringWindowToTop(HWND window) { return ::BringWindowToTop(H<::HWND>(window)); }
+BOOL BringWindowToTop(HWND window) { return CALL_SYSTEM_FUNCTION(User32, BringWindowToTop, FALSE, H<::HWND>(window)); }
 LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return ::SendMessageW(H<::HWND>(window), message, wParam, lParam);
+    return CALL_SYSTEM_FUNCTION(User32, SendMessageW, 0, H<::HWND>(window), message, wParam, lParam);
 }
 
 }  // namespace win

@@ -7,6 +7,8 @@
 #include "app/uninstall_app.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/text.h"
+#include "platform/files.h"
+#include "platform/system.h"
 #include "platform/window.h"
 
 namespace {
@@ -160,6 +162,105 @@ TEST_F(Relaunch, ExecutablePathTooLongToCopyLeavesTheWorkToItself) {
     EXPECT_TRUE(Started().empty());
 }
 
+// Every process of the user can write to the temporary directory, and the copy runs elevated:
+// another process that replaces, rewrites or renames it at any moment must never get its own
+// file started in its place.
+class CopyProtection : public Relaunch {
+protected:
+    // Another process of the user with its hands on the copy's name.
+    enum class Attack { Rewrite, SwapByRename, SwapByDelete };
+    static bool Tamper(Attack attack) {
+        const std::u16string name = kCopy;
+        const std::string evil = "MZ someone else's program";
+        if (attack == Attack::SwapByRename && !win::MoveFileW(name.c_str(), (kTemp + u"moved.exe").c_str()))
+            return false;
+        if (attack == Attack::SwapByDelete && !win::DeleteFileW(name.c_str())) return false;
+        const win::DWORD all = win::FILE_SHARE_READ | win::FILE_SHARE_WRITE | win::FILE_SHARE_DELETE;
+        const win::DWORD disposition = attack == Attack::Rewrite ? win::OPEN_EXISTING : win::CREATE_NEW;
+        win::HANDLE file = win::CreateFileW(name.c_str(), win::GENERIC_WRITE, all, nullptr, disposition, 0, nullptr);
+        if (file == win::INVALID_HANDLE_VALUE) return false;
+        if (attack == Attack::Rewrite) sim::machine().files.Find(name)->content.clear();
+        win::DWORD written = 0;
+        win::WriteFile(file, evil.data(), static_cast<win::DWORD>(evil.size()), &written, nullptr);
+        win::CloseHandle(file);
+        return true;
+    }
+};
+
+TEST_F(CopyProtection, TheCopyIsWrittenAsANewFileAndStartedWhileNobodyCanChangeIt) {
+    auto& m = sim::machine();
+    bool triedWhileStarting = false;
+    m.onCall = [&](const std::string& function, const std::string&) {
+        if (function != "CreateProcessW") return;
+        triedWhileStarting = true;
+        for (Attack attack : {Attack::Rewrite, Attack::SwapByRename, Attack::SwapByDelete})
+            EXPECT_FALSE(Tamper(attack)) << static_cast<int>(attack);
+    };
+    EXPECT_TRUE(app.RelaunchFromTempCopy());
+    EXPECT_TRUE(triedWhileStarting);
+    ASSERT_EQ(Started().size(), 1u);
+    EXPECT_TRUE(Started()[0].imageFound);
+    EXPECT_EQ(Started()[0].image, "MZ uninstaller");
+    EXPECT_EQ(m.files.Find(kCopy)->content, "MZ uninstaller");
+    EXPECT_EQ(m.CountCalls("CopyFileW"), 0u) << "a copy by name would write through a planted link";
+}
+
+TEST_F(CopyProtection, ASecondWriterAtAnyMomentNeverGetsItsFileStarted) {
+    for (Attack attack : {Attack::Rewrite, Attack::SwapByRename, Attack::SwapByDelete}) {
+        int tampered = 0;
+        for (std::size_t moment = 0;; ++moment) {
+            sim::Reset();
+            SetUp();
+            auto& m = sim::machine();
+            std::size_t call = 0;
+            bool done = false;
+            m.onCall = [&](const std::string&, const std::string&) {
+                if (call++ == moment) done = Tamper(attack);
+            };
+            app::UninstallApp fresh;
+            EXPECT_TRUE(fresh.RelaunchFromTempCopy());
+            if (moment >= call) break;  // past the last call: every moment was tried
+            tampered += done;
+            for (const auto& started : Started())
+                EXPECT_EQ(started.image, "MZ uninstaller") << "attack " << static_cast<int>(attack) << " at call "
+                                                           << moment << ": " << m.calls[moment];
+            if (done) {
+                EXPECT_TRUE(Started().empty()) << "the tampered copy is not started at call " << moment;
+            }
+        }
+        // The name is free before the copy is made and in the moment between writing and holding
+        // it: the second writer does get its hands on it, and is caught.
+        EXPECT_GT(tampered, 0) << static_cast<int>(attack);
+    }
+}
+
+TEST_F(CopyProtection, ANamePlantedBeforeTheCopyIsMadeIsNeitherWrittenThroughNorStarted) {
+    auto& m = sim::machine();
+    m.onCall = [&](const std::string& function, const std::string& argument) {
+        // Right after the reserved ".tmp" name goes, someone puts a file at the ".exe" name.
+        if (function == "DeleteFileW" && argument == N(kTemp + u"orv1A2B.tmp")) m.files.AddFile(kCopy, "planted");
+    };
+    EXPECT_TRUE(app.RelaunchFromTempCopy());
+    EXPECT_TRUE(Started().empty());
+    EXPECT_EQ(m.files.Find(kCopy)->content, "planted");
+}
+
+TEST_F(CopyProtection, ACopyHeldOpenForWritingByAnotherProcessIsNotStarted) {
+    auto& m = sim::machine();
+    win::HANDLE other = nullptr;
+    m.onCall = [&](const std::string& function, const std::string& argument) {
+        // Between the writing and the holding open, another process opens it for writing.
+        if (function == "CreateFileW" && argument == N(kCopy) && m.files.Exists(kCopy) && !other)
+            other = win::CreateFileW(kCopy.c_str(), win::GENERIC_WRITE, win::FILE_SHARE_READ | win::FILE_SHARE_WRITE,
+                                     nullptr, win::OPEN_EXISTING, 0, nullptr);
+    };
+    EXPECT_TRUE(app.RelaunchFromTempCopy());
+    ASSERT_NE(other, win::INVALID_HANDLE_VALUE);
+    EXPECT_NE(other, nullptr);
+    EXPECT_TRUE(Started().empty());
+    win::CloseHandle(other);
+}
+
 class DeleteSelf : public testing::Test {
 protected:
     void RunFrom(const std::u16string& module) {
@@ -169,7 +270,15 @@ protected:
     app::UninstallApp app;
 };
 
-TEST_F(DeleteSelf, HandsAQuotedDeletionOfTheShortPathToTheInterpreterHidden) {
+const char kInterpreter[] = "C:\\windows\\system32\\cmd.exe";
+
+// The command line the interpreter must get for `path`: the system's cmd.exe, no AutoRun
+// command (/d), no '!' expansion (/v:off), the path quoted.
+std::string DeletionCommand(const std::u16string& path) {
+    return std::string("\"") + kInterpreter + "\" /d /v:off /c del \"" + N(path) + "\" > nul";
+}
+
+TEST_F(DeleteSelf, HandsAQuotedDeletionOfTheShortPathToTheSystemInterpreterWithoutAConsole) {
     auto& m = sim::machine();
     RunFrom(u"C:\\Users\\John Smith\\AppData\\Local\\Temp\\orv1A2B.exe");
     m.files.Find(u"C:\\Users\\John Smith")->shortName = u"JOHNSM~1";
@@ -178,9 +287,8 @@ TEST_F(DeleteSelf, HandsAQuotedDeletionOfTheShortPathToTheInterpreterHidden) {
     EXPECT_TRUE(app.DeleteSelf());
     ASSERT_EQ(m.system.processes.size(), 1u);
     const auto& started = m.system.processes[0];
-    EXPECT_EQ(N(started.application), "C:\\windows\\system32\\cmd.exe");
-    EXPECT_EQ(N(started.commandLine),
-              N(u"\"C:\\windows\\system32\\cmd.exe\" /c del \"" + shortPath + u"\" > nul"));
+    EXPECT_EQ(N(started.application), kInterpreter);
+    EXPECT_EQ(N(started.commandLine), DeletionCommand(shortPath));
     EXPECT_EQ(N(started.currentDirectory), "");
     // Without a console: the interpreter costs no console host, and nothing shows.
     EXPECT_EQ(started.creationFlags, win::DETACHED_PROCESS);
@@ -197,8 +305,37 @@ TEST_F(DeleteSelf, PathWithBlanksAndNoShortNamesStaysOneArgument) {
     RunFrom(path);
     EXPECT_TRUE(app.DeleteSelf());
     ASSERT_EQ(sim::machine().system.processes.size(), 1u);
-    EXPECT_EQ(N(sim::machine().system.processes[0].commandLine),
-              N(u"\"C:\\windows\\system32\\cmd.exe\" /c del \"" + path + u"\" > nul"));
+    EXPECT_EQ(N(sim::machine().system.processes[0].commandLine), DeletionCommand(path));
+}
+
+TEST_F(DeleteSelf, WhateverCOMSPECNamesTheSystemsInterpreterRuns) {
+    // The variable is the user's to set; this process runs elevated.
+    for (const char16_t* comspec : {u"C:\\Users\\user\\AppData\\Local\\Temp\\marker.exe", u"", u"cmd.exe"}) {
+        sim::Reset();
+        RunFrom(kCopy);
+        if (*comspec) sim::machine().system.environment[u"COMSPEC"] = comspec;
+        else sim::machine().system.environment.clear();
+        EXPECT_TRUE(app.DeleteSelf()) << N(comspec);
+        ASSERT_EQ(sim::machine().system.processes.size(), 1u);
+        EXPECT_EQ(N(sim::machine().system.processes[0].application), kInterpreter);
+        EXPECT_EQ(N(sim::machine().system.processes[0].commandLine), DeletionCommand(kCopy));
+    }
+}
+
+TEST_F(DeleteSelf, SystemDirectoryWithAFinalBackslashGetsNoSecondOne) {
+    sim::machine().system.systemDirectory = u"C:\\windows\\system32\\";
+    RunFrom(kCopy);
+    EXPECT_TRUE(app.DeleteSelf());
+    ASSERT_EQ(sim::machine().system.processes.size(), 1u);
+    EXPECT_EQ(N(sim::machine().system.processes[0].application), kInterpreter);
+}
+
+TEST_F(DeleteSelf, ExclamationMarksAreLeftToTheInterpreterThatDoesNotExpandThem) {
+    const std::u16string path = u"C:\\Users\\Bang!Bang\\AppData\\Local\\Temp\\orv1A2B.exe";
+    RunFrom(path);
+    EXPECT_TRUE(app.DeleteSelf());
+    ASSERT_EQ(sim::machine().system.processes.size(), 1u);
+    EXPECT_EQ(N(sim::machine().system.processes[0].commandLine), DeletionCommand(path));
 }
 
 TEST_F(DeleteSelf, NothingIsStartedOrAnnouncedWhenTheCommandCannotBeMadeOrRun) {
@@ -207,9 +344,9 @@ TEST_F(DeleteSelf, NothingIsStartedOrAnnouncedWhenTheCommandCannotBeMadeOrRun) {
         void (*arrange)(sim::Machine&);
         bool interpreterCalled;
     } cases[] = {
-        {"COMSPEC missing", [](sim::Machine& m) { m.system.environment.clear(); }, false},
-        {"COMSPEC too long",
-         [](sim::Machine& m) { m.system.environment[u"COMSPEC"] = std::u16string(300, u'c'); }, false},
+        {"system directory unknown", [](sim::Machine& m) { m.system.systemDirectory.clear(); }, false},
+        {"system directory too long",
+         [](sim::Machine& m) { m.system.systemDirectory = u"C:\\" + std::u16string(300, u's'); }, false},
         {"interpreter fails to start", [](sim::Machine& m) { m.system.createProcessFails = true; }, true},
         {"short path fails", [](sim::Machine& m) { m.system.failShortPath = true; }, false},
         {"module path unknown", [](sim::Machine& m) { m.system.modulePath.clear(); }, false},
@@ -218,6 +355,13 @@ TEST_F(DeleteSelf, NothingIsStartedOrAnnouncedWhenTheCommandCannotBeMadeOrRun) {
         {"path the interpreter would expand",
          [](sim::Machine& m) {
              const std::u16string odd = u"C:\\Users\\%TEMP%\\orv1A2B.exe";
+             m.files.AddFile(odd);
+             m.system.modulePath = odd;
+         },
+         false},
+        {"path with a quote, which would end the quoted argument",
+         [](sim::Machine& m) {
+             const std::u16string odd = u"C:\\Users\\a\"b\\orv1A2B.exe";
              m.files.AddFile(odd);
              m.system.modulePath = odd;
          },
@@ -260,8 +404,7 @@ TEST(RelaunchAtStartUp, CopyDeclinedByTheUserDeletesItself) {
     app.InitInstance();
     ASSERT_EQ(m.windows.boxes.size(), 1u);
     ASSERT_EQ(m.system.processes.size(), 1u) << "only the deletion command";
-    EXPECT_EQ(N(m.system.processes[0].commandLine),
-              N(u"\"C:\\windows\\system32\\cmd.exe\" /c del \"" + kCopy + u"\" > nul"));
+    EXPECT_EQ(N(m.system.processes[0].commandLine), DeletionCommand(kCopy));
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // the end of the run.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/uninstall_app.h"
 #include "engine/system_checks.h"
 #include "platform/files.h"
@@ -68,6 +70,70 @@ TEST_F(Startup, SilentRunReportsEveryCodeInItsOwnWriteAndRemovesTheExecutable) {
     EXPECT_EQ(sim::machine().CallsTo("CreateFileW"),
               (std::vector<std::string>{"C:\\Program Files\\Orvik Software\\Orvik Pendrel\\lang\\uninst_lang_en_us.xml",
                                         "\\\\.\\pipe\\Orvik Pendrel"}));
+}
+
+TEST_F(Startup, PipeClosesOnceTheRemovalIsDoneBeforeTheSelfDeletionIsHandedOn) {
+    Run(u"-UninstForInst");
+    EXPECT_EQ(PipeWrites().size(), 8u);
+    const auto& calls = sim::machine().calls;
+    const auto closed = std::find(calls.begin(), calls.end(), "CloseHandle pipe");
+    const auto interpreter = std::find_if(calls.begin(), calls.end(), [](const std::string& call) {
+        return call.rfind("CreateProcessW ", 0) == 0 && call.find("cmd.exe") != std::string::npos;
+    });
+    ASSERT_NE(closed, calls.end());
+    ASSERT_NE(interpreter, calls.end());
+    EXPECT_LT(closed, interpreter);
+    EXPECT_EQ(app.m_hPipe, nullptr);
+}
+
+TEST_F(Startup, PipeIsOpenedSoThatItsCreatorCanIdentifyButNeverActAsThisProcess) {
+    Run(u"-UninstForInst");
+    const win::DWORD flags = sim::machine().files.pipe.openFlags;
+    EXPECT_TRUE(flags & win::SECURITY_SQOS_PRESENT) << std::hex << flags;
+    EXPECT_EQ(flags & win::SECURITY_IMPERSONATION_LEVEL_MASK, win::SECURITY_IDENTIFICATION) << std::hex << flags;
+    EXPECT_EQ(PipeWrites().size(), 8u);
+}
+
+// The temporary copy runs from a directory every process of the user can write to.
+TEST_F(Startup, LibrarySearchIsNarrowedToTheSystemDirectoryBeforeAnythingElse) {
+    for (const char16_t* line : {u"-UninstForInst", u"", u"-DeletingNow-UninstForInst"}) {
+        sim::Reset();
+        SetUp();
+        sim::machine().windows.answers = {win::IDNO};
+        app::UninstallApp a;
+        a.m_lpCmdLine = line;
+        a.InitInstance();
+        ASSERT_FALSE(sim::machine().calls.empty());
+        EXPECT_EQ(sim::machine().calls.front(), "SetDefaultDllDirectories 0x800") << sim::Narrow(line);
+        EXPECT_EQ(sim::machine().CountCalls("SetDllDirectoryW"), 0u);
+    }
+}
+
+TEST_F(Startup, WithoutSetDefaultDllDirectoriesTheCurrentDirectoryLeavesTheSearchFirst) {
+    sim::machine().system.dllSearchControls = sim::DllSearchControls::DllDirectoryOnly;
+    Run(u"-UninstForInst");
+    ASSERT_FALSE(sim::machine().calls.empty());
+    EXPECT_EQ(sim::machine().calls.front(), "SetDllDirectoryW \"\"");
+    EXPECT_EQ(PipeWrites().size(), 8u);
+}
+
+TEST_F(Startup, SystemsWithoutEitherSearchControlStillRun) {
+    sim::machine().system.dllSearchControls = sim::DllSearchControls::None;
+    Run(u"-UninstForInst");
+    EXPECT_EQ(sim::machine().CountCalls("SetDefaultDllDirectories"), 0u);
+    EXPECT_EQ(sim::machine().CountCalls("SetDllDirectoryW"), 0u);
+    EXPECT_EQ(PipeWrites().size(), 8u);
+}
+
+TEST_F(Startup, CommonControlsAreSetUpForTheWizardOnly) {
+    Run(u"-UninstForInst");
+    EXPECT_EQ(sim::machine().windows.commonControls, 0u) << "a silent run shows no window";
+    sim::machine().windows.answers = {win::IDYES};
+    app::UninstallApp wizard;
+    wizard.m_lpCmdLine = u"";
+    InstallProduct();
+    wizard.InitInstance();
+    EXPECT_NE(sim::machine().windows.commonControls & win::ICC_PROGRESS_CLASS, 0u);
 }
 
 TEST_F(Startup, SilentRunWithoutPipeEndsAndRemovesNothing) {
@@ -288,8 +354,8 @@ TEST(LanguageNumber, ReadsLeadingDigitsWithSignAndKeepsTheLow16Bits) {
 namespace {
 
 // Everything a run opens, creates or selects is given back before it ends, whatever the mode:
-// keys, files, searches, processes, modules, spooler handles, OLE, GDI objects and contexts.
-// Only the pipe to the installer stays open until the process ends.
+// keys, files, searches, processes, modules, spooler handles, OLE, GDI objects and contexts,
+// and the pipe to the installer once the removal is done.
 TEST_F(Startup, WholeRunGivesBackEverythingItOpened) {
     for (const char16_t* commandLine : {u"-UninstForInst", u""}) {
         SCOPED_TRACE(sim::Narrow(commandLine));
@@ -304,12 +370,11 @@ TEST_F(Startup, WholeRunGivesBackEverythingItOpened) {
         m.spooler.ports.push_back(u"ORVIK_PENDREL:");
         m.spooler.AddPrinter(u"Orvik Pendrel PDF", u"Orvik Pendrel Printer Driver", u"ORVIK_PENDREL:");
 
-        const bool silent = *commandLine != 0;
         Run(commandLine);
 
         EXPECT_FALSE(ProductExecutableExists());
         EXPECT_EQ(m.registry.OpenHandleCount(), 0u);
-        EXPECT_EQ(sim::OpenFileCount(), silent ? 1u : 0u) << "the installer's pipe only";
+        EXPECT_EQ(sim::OpenFileCount(), 0u);
         EXPECT_EQ(sim::OpenSearchCount(), 0u);
         EXPECT_EQ(m.system.openProcessHandles, 0);
         EXPECT_EQ(m.system.librariesLoaded, m.system.librariesFreed);

@@ -102,7 +102,10 @@ TEST_F(WholeRun, WizardWhoseTimerCannotBeSetRemovesAtOnceAndEnds) {
 }
 
 TEST_F(WholeRun, NameReservationThatCannotBeDeletedGoesAtTheNextRestart) {
-    sim::machine().system.modulePath = testing_support::kInstallDir + u"Uninstall.exe";
+    // The installed copy, before it has made any temporary copy.
+    sim::Reset();
+    testing_support::LayDownForeignItems();
+    testing_support::LayDownProduct();
     sim::machine().faults.failFunction = "DeleteFileW";
 
     app::UninstallApp app;
@@ -114,6 +117,23 @@ TEST_F(WholeRun, NameReservationThatCannotBeDeletedGoesAtTheNextRestart) {
     EXPECT_EQ(sim::machine().files.pendingDeletes, (std::vector<std::u16string>{reservation}));
     ASSERT_EQ(sim::machine().system.processes.size(), 1u);
     EXPECT_NE(sim::machine().system.processes[0].commandLine.find(u"orv1A2B.exe\"-DeletingNow"), std::u16string::npos);
+}
+
+TEST_F(WholeRun, TemporaryCopyThatCannotStartNorGoNowGoesAtTheNextRestart) {
+    sim::Reset();
+    testing_support::LayDownForeignItems();
+    testing_support::LayDownProduct();
+    sim::machine().system.createProcessFails = true;
+    sim::machine().faults.failFunction = "DeleteFileW";
+    sim::machine().faults.failOccurrence = 2;  // after the name reservation's
+
+    app::UninstallApp app;
+    app.m_lpCmdLine = u"-UninstForInst";
+    app.InitInstance();
+
+    const std::u16string copy = sim::machine().system.tempPath + u"orv1A2B.exe";
+    ASSERT_EQ(sim::machine().faults.failed, "DeleteFileW");
+    EXPECT_EQ(sim::machine().files.pendingDeletes, (std::vector<std::u16string>{copy}));
 }
 
 }  // namespace

@@ -361,9 +361,24 @@ TEST(LinkLabelCursor, HelpViewerHandCursorIsCopiedAndTheModuleReleased) {
     ASSERT_NE(link.HandCursor(), nullptr);
     EXPECT_NE(link.HandCursor(), sim::kSystemHandCursor);
     EXPECT_EQ(machine().system.librariesFreed, 1);
+    // Mapped for its resources only: none of its code runs, none of its imports is loaded.
+    EXPECT_EQ(machine().CallsTo("LoadLibraryExW"), std::vector<std::string>{"C:\\windows\\winhlp32.exe 0x22"});
 
     EXPECT_EQ(win::SendMessageW(window, win::WM_SETCURSOR, 0, 0), win::TRUE);
     EXPECT_EQ(machine().windows.cursorShown, link.HandCursor());
+}
+
+TEST(LinkLabelCursor, SystemsThatKnowOnlyTheDataFlagStillGiveTheHelpViewersCursor) {
+    machine().system.imageResourceFlagUnknown = true;
+    machine().system.libraries[u"C:\\windows\\winhlp32.exe"] = {};
+    machine().windows.moduleCursors.insert({u"c:\\windows\\winhlp32.exe", 106});
+    win::HWND window = MakeLabel();
+    ui::LinkLabel link;
+    link.SubclassWindow(window);
+    EXPECT_NE(link.HandCursor(), sim::kSystemHandCursor);
+    EXPECT_EQ(machine().CallsTo("LoadLibraryExW"),
+              (std::vector<std::string>{"C:\\windows\\winhlp32.exe 0x22", "C:\\windows\\winhlp32.exe 0x2"}));
+    EXPECT_EQ(machine().system.librariesLoaded, machine().system.librariesFreed);
 }
 
 TEST(LinkLabelCursor, WithoutTheHelpViewerTheSystemHandIsUsed) {
@@ -382,7 +397,7 @@ TEST(LinkLabelCursor, OverlongWindowsDirectoryIsNotExtendedPastItsBuffer) {
     win::HWND window = MakeLabel();
     ui::LinkLabel link;
     link.SubclassWindow(window);
-    EXPECT_EQ(machine().CountCalls("LoadLibraryW"), 0u);
+    EXPECT_EQ(machine().CountCalls("LoadLibraryExW"), 0u);
     EXPECT_EQ(link.HandCursor(), sim::kSystemHandCursor);
 }
 
