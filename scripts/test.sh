@@ -1,18 +1,29 @@
 #!/usr/bin/env bash
-# Every test: unit tests (native, against the simulated Windows), the same under AddressSanitizer
-# and UBSan, the shipped executables' size and imports, and the end-to-end suite under Wine.
+# Every test: unit tests (native, against the simulated Windows) with the fault sweep, the same
+# under AddressSanitizer and UBSan, the XML reader fuzzed for a minute, the shipped executables'
+# size and imports, and the end-to-end suite under Wine with the whole machine compared before
+# and after each case.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 echo "== module includes"
 bash scripts/check_includes.sh
-bash scripts/build.sh native native-asan win64 win32
+bash scripts/build.sh native native-asan native-fuzz win64 win32
 
 echo "== unit tests"
 ctest --preset native -j2
-echo "== unit tests under AddressSanitizer and UBSan"
+echo "== unit tests under AddressSanitizer and UBSan (the fault sweep among them)"
 ASAN_OPTIONS=detect_leaks=1 ./build/native-asan/tests/unit/unit_tests --gtest_brief=1
+echo "== XML reader fuzzed for a minute"
+corpus=build/native-fuzz/corpus
+mkdir -p "$corpus"
+if ! ./build/native-fuzz/fuzz/xml_fuzzer -max_total_time=60 -timeout=10 -print_final_stats=1 "$corpus" fuzz/corpus \
+        >build/native-fuzz/fuzz.log 2>&1; then
+    tail -n 60 build/native-fuzz/fuzz.log
+    exit 1
+fi
+grep -E '^(Done|stat::number_of_executed_units)' build/native-fuzz/fuzz.log
 echo "== shipped executables"
 for build in win64 win32; do
     bash scripts/check_executable.sh build/$build/Uninstall.exe

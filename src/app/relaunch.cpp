@@ -55,13 +55,14 @@ bool IsSameDirectory(const std::u16string& a, const std::u16string& b) {
 }
 
 // A fresh "orvXXXX.exe" in `directory`, or empty. GetTempFileNameW reserves the name by
-// creating "orvXXXX.TMP"; that file goes at once, so a failed copy leaves nothing behind.
+// creating "orvXXXX.TMP"; that file goes at once, so a failed copy leaves nothing behind. A
+// scanner may hold the new file for a moment: then it goes at the next restart.
 std::u16string NewCopyName(const std::u16string& directory) {
     char16_t buffer[win::MAX_PATH] = {};
     if (win::GetTempFileNameW(directory.c_str(), u"orv", 0, buffer) == 0) return std::u16string();
     buffer[win::MAX_PATH - 1] = 0;
     std::u16string name(buffer);
-    win::DeleteFileW(name.c_str());
+    if (!win::DeleteFileW(name.c_str())) win::MoveFileExW(name.c_str(), nullptr, win::MOVEFILE_DELAY_UNTIL_REBOOT);
     if (name.size() < 4 || name[name.size() - 4] != u'.') return std::u16string();
     name.replace(name.size() - 3, 3, u"exe");
     return name;
@@ -188,7 +189,10 @@ bool UninstallApp::RelaunchFromTempCopy() {
     const bool started =
         HoldUnchanged(copy, image, held) && StartProcess(nullptr, CopyCommandLine(copy, m_bSilent), temp.c_str());
     held.reset();
-    if (!started) win::DeleteFileW(copy.c_str());
+    // A copy that cannot go now (a scanner may be reading the new executable) goes at the next
+    // restart.
+    if (!started && !win::DeleteFileW(copy.c_str()))
+        win::MoveFileExW(copy.c_str(), nullptr, win::MOVEFILE_DELAY_UNTIL_REBOOT);
     return true;
 }
 

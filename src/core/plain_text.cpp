@@ -43,14 +43,14 @@ unsigned StopMask(__m128i bytes) {
 
 template <PlainText kKind>
 std::int32_t AppendRun(Utf16Builder& builder, const std::uint8_t* data, std::int32_t from, std::int32_t to,
-                       std::int32_t readable) {
+                       [[maybe_unused]] std::int32_t readable) {
     // A folded space depends on the byte after it, which must then belong to the run's range.
     if (kKind == PlainText::kFoldedContent) readable = to;
-    GrowBuffer& buffer = builder.buffer;
     std::int32_t at = from;
     for (;;) {
 #if defined(__SSE2__)
         if (at < to && readable - at >= 16) {
+            GrowBuffer& buffer = builder.buffer;
             // All sixteen bytes are widened and stored; only the units of the run are kept.
             if (buffer.capacity - buffer.length < 32) buffer.Reserve(32);
             const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));

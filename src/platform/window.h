@@ -146,7 +146,7 @@ struct INITCOMMONCONTROLSEX {
     DWORD dwICC;
 };
 
-constexpr LPCWSTR MAKEINTRESOURCEW(UINT id) { return reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(id)); }
+inline LPCWSTR MAKEINTRESOURCEW(UINT id) { return reinterpret_cast<LPCWSTR>(static_cast<ULONG_PTR>(id)); }
 inline LPCWSTR const IDC_HAND = MAKEINTRESOURCEW(32649);
 
 INT_PTR DialogBoxParamW(HINSTANCE instance, LPCWSTR templateName, HWND parent, DLGPROC proc, LPARAM param);

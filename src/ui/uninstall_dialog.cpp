@@ -84,7 +84,9 @@ bool UninstallDialog::OnInitDialog() {
     // end the wizard as finished before anything was removed; it stays disabled until then.
     win::EnableWindow(m_btnFinish.GetSafeHwnd(), win::FALSE);
 
-    win::SetTimer(m_hWnd, kStartTimer, kStartDelayMs, nullptr);
+    // Without its timer the removal would never start, and the wizard, which offers nothing to
+    // close it with, would wait for ever: the removal then runs at once.
+    if (!win::SetTimer(m_hWnd, kStartTimer, kStartDelayMs, nullptr)) OnTimer(kStartTimer);
     return true;
 }
 

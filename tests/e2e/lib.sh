@@ -11,13 +11,15 @@ export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" W
 WINE=${WINE:-$(command -v wine64 || echo /usr/lib/wine/wine64)}
 WINESERVER=${WINESERVER:-$(command -v wineserver || echo /usr/lib/wine/wineserver)}
 
+. "$(dirname "${BASH_SOURCE[0]}")/machine.sh"
+
 # Windows paths of what each case works with.
 PRODUCT_DIR='C:\Program Files\Orvik Software\Orvik Pendrel'
 KIT='C:\e2e'
 
 e2e_prepare_base() {
     local base=$E2E_ROOT/base
-    [ -f "$base/.ready" ] && return 0
+    [ -f "$base/.settled" ] && return 0
     rm -rf "$base"
     mkdir -p "$E2E_ROOT"
     WINEPREFIX=$base "$WINE" wineboot -i >/dev/null 2>&1
@@ -31,7 +33,22 @@ e2e_prepare_base() {
         done
     done
     rm -f "$base/dosdevices/z:"
-    touch "$base/.ready"
+    # Keys and folders every Windows installation has and a new prefix lacks, which laying
+    # the product down would otherwise create: they belong to the machine, not the product.
+    local key
+    for key in 'HKCU\Software\Classes' \
+               'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\FileExts' \
+               'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\MenuOrder\Start Menu\Programs' \
+               'HKCU\Software\Microsoft\Windows NT\CurrentVersion\Devices' \
+               'HKCU\Software\Microsoft\Windows NT\CurrentVersion\PrinterPorts' \
+               'HKLM\Software\Microsoft\Windows\CurrentVersion\App Management\ARPCache'; do
+        WINEPREFIX=$base "$WINE" reg add "$key" /f >/dev/null 2>&1
+    done
+    for user in "$base"/drive_c/users/*; do
+        [ -d "$user/AppData/Roaming" ] && mkdir -p "$user/AppData/Roaming/Microsoft/Internet Explorer/Quick Launch"
+    done
+    WINEPREFIX=$base "$WINESERVER" -w
+    touch "$base/.settled"
 }
 
 e2e_start_display() {
@@ -61,6 +78,7 @@ e2e_new_prefix() {
     # The product's language files, for footprint.exe --with lang.
     mkdir -p "$WINEPREFIX/drive_c/e2e/lang"
     cp "$E2E_SOURCE"/data/lang/*.xml "$WINEPREFIX/drive_c/e2e/lang/"
+    e2e_machine_start "$name"
 }
 
 e2e_drop_prefix() {
@@ -80,7 +98,10 @@ unix_path() {
 }
 
 footprint() { win "$KIT\\footprint.exe" "$@"; }
-footprint_install() { footprint install --uninstaller "$KIT\\Uninstall.exe" "$@"; }
+footprint_install() {
+    footprint install --uninstaller "$KIT\\Uninstall.exe" "$@"
+    e2e_machine_laid_down "$@"
+}
 
 # Dismisses the first window whose title is $1 with key $2 (default Return), waiting up to
 # $3 seconds; a screenshot of the screen is kept as $4.png when a name is given.

@@ -22,7 +22,12 @@ for fn in $(declare -F | awk '{print $3}' | grep '^case_' | sort); do
     E2E_FAILURES=0
     e2e_new_prefix "$name"
     start=$(date +%s%N)
-    ( "$fn" && [ "$E2E_FAILURES" -eq 0 ] ) 2>&1 | sed 's/^/    /'
+    (
+        "$fn"
+        status=$?
+        e2e_machine_check || status=1
+        [ "$status" -eq 0 ] && [ "$E2E_FAILURES" -eq 0 ]
+    ) 2>&1 | sed 's/^/    /'
     status=${PIPESTATUS[0]}
     e2e_drop_prefix
     ms=$(( ($(date +%s%N) - start) / 1000000 ))

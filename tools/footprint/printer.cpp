@@ -175,7 +175,11 @@ void Describe(const Options& o, std::vector<Item>& items) {
         items.push_back(PrinterItem(Owner::Foreign, kForeignPrinter));
         items.push_back(DriverItem(Owner::Foreign, kForeignDriver));
         items.push_back(PortItem(Owner::Foreign, kForeignPort));
-        for (const wchar_t* file : kForeignFiles) items.push_back(FileItem(Owner::Foreign, dir + L"\\" + file));
+        // The staged files, and the copies the spooler installed from them.
+        for (const wchar_t* file : kForeignFiles) {
+            items.push_back(FileItem(Owner::Foreign, dir + L"\\" + file));
+            items.push_back(FileItem(Owner::Foreign, dir + L"\\3\\" + file));
+        }
     }
 }
 

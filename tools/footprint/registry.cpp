@@ -204,6 +204,7 @@ void DescribeProductAssociations(std::vector<Item>& items) {
 
 void DescribeForeignHandler(std::vector<Item>& items) {
     const std::wstring progId = kClasses + kForeignProgId;
+    items.push_back(ValueItem(Owner::Foreign, HKEY_LOCAL_MACHINE, progId, L""));
     items.push_back(ValueItem(Owner::Foreign, HKEY_LOCAL_MACHINE, progId + L"\\shell\\open\\command", L""));
     items.push_back(ValueItem(Owner::Foreign, HKEY_LOCAL_MACHINE, progId + L"\\CLSID", L""));
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {

@@ -4,6 +4,7 @@
 
 #include "platform/gdi.h"
 #include "platform/resources.h"
+#include "platform/sim/faults.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/text.h"
 #include "platform/window.h"
@@ -47,6 +48,7 @@ void Destroy(win::HWND window) {
     for (auto& [handle, child] : ws().windows)
         if (child.parent == window && !child.destroyed) Destroy(handle);
     if (!ws().Find(window)) return;
+    SystemCallsNext();
     win::SendMessageW(window, win::WM_NCDESTROY, 0, 0);
     ws().windows[window].destroyed = true;
     ws().windows[window].timers.clear();
@@ -74,7 +76,11 @@ bool DeliverNext(win::HWND dialog) {
     if (!ws().queue.empty()) {
         PostedMessage m = ws().queue.front();
         ws().queue.pop_front();
-        if (m.control) m.lParam = reinterpret_cast<win::LPARAM>(win::GetDlgItem(dialog, m.control));
+        if (m.control) {
+            SystemCallsNext();
+            m.lParam = reinterpret_cast<win::LPARAM>(win::GetDlgItem(dialog, m.control));
+        }
+        SystemCallsNext();
         win::SendMessageW(m.window ? m.window : dialog, m.message, m.wParam, m.lParam);
         return true;
     }
@@ -84,6 +90,7 @@ bool DeliverNext(win::HWND dialog) {
     SimTimer& timer = ws().windows[window].timers[id];
     ws().clock = timer.due;
     timer.due += timer.interval;
+    SystemCallsNext();
     win::SendMessageW(window, win::WM_TIMER, id, 0);
     return true;
 }
@@ -97,6 +104,7 @@ using sim::machine;
 using sim::ws;
 
 INT_PTR DialogBoxParamW(HINSTANCE, LPCWSTR templateName, HWND parent, DLGPROC proc, LPARAM param) {
+    if (sim::FaultPoint("DialogBoxParamW")) return sim::Failure(INT_PTR{-1}, ERROR_NOT_ENOUGH_MEMORY);
     machine().Log("DialogBoxParamW", std::to_string(reinterpret_cast<ULONG_PTR>(templateName)));
     if (ws().dialogFails) return -1;
     HWND dialog = ws().Create(u"#32770", nullptr, 0);
@@ -111,6 +119,7 @@ INT_PTR DialogBoxParamW(HINSTANCE, LPCWSTR templateName, HWND parent, DLGPROC pr
     for (int i = 0; i < sim::kMaxModalMessages && !ws().windows[dialog].dialogEnded; ++i)
         if (!sim::DeliverNext(dialog)) break;
     bool ended = ws().windows[dialog].dialogEnded;
+    if (!ended) ws().modalStalls++;
     INT_PTR result = ws().windows[dialog].dialogResult;
     sim::Destroy(dialog);
     // A modal loop with nothing left to deliver would wait for ever; the simulation gives up.
@@ -118,6 +127,8 @@ INT_PTR DialogBoxParamW(HINSTANCE, LPCWSTR templateName, HWND parent, DLGPROC pr
 }
 
 BOOL EndDialog(HWND dialog, INT_PTR result) {
+    // It fails only for a window that is no dialog, which no handler of a dialog has.
+    sim::CountPoint("EndDialog");
     machine().Log("EndDialog", std::to_string(result));
     sim::SimWindow* w = ws().Find(dialog);
     if (!w || !w->dialogProc) return FALSE;
@@ -127,6 +138,7 @@ BOOL EndDialog(HWND dialog, INT_PTR result) {
 }
 
 HWND GetDlgItem(HWND dialog, int id) {
+    if (sim::FaultPoint("GetDlgItem")) return sim::Failure(HWND{}, sim::kErrorInvalidWindowHandle);
     if (!ws().Find(dialog)) return nullptr;
     for (auto& [handle, w] : ws().windows)
         if (!w.destroyed && w.parent == dialog && w.id == id) return handle;
@@ -136,6 +148,7 @@ HWND GetDlgItem(HWND dialog, int id) {
 
 HWND CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width, int height,
                      HWND parent, void*, HINSTANCE, void*) {
+    if (sim::FaultPoint("CreateWindowExW")) return sim::Failure(HWND{}, ERROR_NOT_ENOUGH_MEMORY);
     machine().Log("CreateWindowExW", sim::Narrow(sim::FromPtr(className)));
     HWND window = ws().Create(sim::FromPtr(className), parent, 0);
     sim::SimWindow& w = ws().windows[window];
@@ -146,24 +159,31 @@ HWND CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR windowName, DWORD style, 
 }
 
 BOOL DestroyWindow(HWND window) {
+    if (sim::FaultPoint("DestroyWindow")) return sim::Failure(BOOL{FALSE}, ERROR_ACCESS_DENIED);
     if (!ws().Find(window)) return FALSE;
     sim::Destroy(window);
     return TRUE;
 }
 
 HWND GetParent(HWND window) {
+    sim::CountPoint("GetParent");
     sim::SimWindow* w = ws().Find(window);
     return w ? w->parent : nullptr;
 }
 
-BOOL IsWindow(HWND window) { return ws().Find(window) ? TRUE : FALSE; }
+BOOL IsWindow(HWND window) {
+    sim::CountPoint("IsWindow");
+    return ws().Find(window) ? TRUE : FALSE;
+}
 
 BOOL IsIconic(HWND window) {
+    sim::CountPoint("IsIconic");
     sim::SimWindow* w = ws().Find(window);
     return w && w->iconic;
 }
 
 BOOL EnableWindow(HWND window, BOOL enable) {
+    sim::CountPoint("EnableWindow");
     sim::SimWindow* w = ws().Find(window);
     if (!w) return FALSE;
     bool wasDisabled = !w->enabled;
@@ -172,6 +192,7 @@ BOOL EnableWindow(HWND window, BOOL enable) {
 }
 
 BOOL SetWindowPos(HWND window, HWND, int x, int y, int width, int height, UINT flags) {
+    if (sim::FaultPoint("SetWindowPos")) return sim::Failure(BOOL{FALSE}, ERROR_NOT_ENOUGH_MEMORY);
     sim::SimWindow* w = ws().Find(window);
     if (!w) return FALSE;
     if (!(flags & SWP_NOMOVE)) w->x = x, w->y = y;
@@ -181,10 +202,13 @@ BOOL SetWindowPos(HWND window, HWND, int x, int y, int width, int height, UINT f
 }
 
 BOOL SetWindowTextW(HWND window, LPCWSTR text) {
+    if (sim::FaultPoint("SetWindowTextW")) return sim::Failure(BOOL{FALSE}, ERROR_NOT_ENOUGH_MEMORY);
+    sim::SystemCallsNext();
     return SendMessageW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)) ? TRUE : FALSE;
 }
 
 int GetWindowTextW(HWND window, LPWSTR buffer, int size) {
+    if (sim::FaultPoint("GetWindowTextW")) return sim::Failure(0, ERROR_NOT_ENOUGH_MEMORY);
     sim::SimWindow* w = ws().Find(window);
     if (!w || size <= 0) return 0;
     std::u16string text = w->caption.substr(0, static_cast<std::size_t>(size - 1));
@@ -194,6 +218,7 @@ int GetWindowTextW(HWND window, LPWSTR buffer, int size) {
 }
 
 LONG_PTR GetWindowLongPtrW(HWND window, int index) {
+    sim::CountPoint("GetWindowLongPtrW");
     sim::SimWindow* w = ws().Find(window);
     if (!w) return 0;
     if (index == GWL_STYLE) return w->style;
@@ -204,8 +229,10 @@ LONG_PTR GetWindowLongPtrW(HWND window, int index) {
 }
 
 LONG_PTR SetWindowLongPtrW(HWND window, int index, LONG_PTR value) {
+    sim::CountPoint("SetWindowLongPtrW");
     sim::SimWindow* w = ws().Find(window);
     if (!w) return 0;
+    sim::SystemCallsNext();
     LONG_PTR previous = GetWindowLongPtrW(window, index);
     if (index == GWL_STYLE) w->style = value;
     if (index == GWLP_WNDPROC) w->proc = reinterpret_cast<WNDPROC>(value);
@@ -215,10 +242,12 @@ LONG_PTR SetWindowLongPtrW(HWND window, int index, LONG_PTR value) {
 }
 
 LRESULT CallWindowProcW(WNDPROC proc, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    sim::CountPoint("CallWindowProcW");
     return proc ? proc(window, message, wParam, lParam) : 0;
 }
 
 UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT milliseconds, void*) {
+    if (sim::FaultPoint("SetTimer")) return sim::Failure(UINT_PTR{0}, ERROR_NOT_ENOUGH_MEMORY);
     sim::SimWindow* w = ws().Find(window);
     if (!w) return 0;
     machine().Log("SetTimer", std::to_string(id) + " " + std::to_string(milliseconds));
@@ -227,6 +256,7 @@ UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT milliseconds, void*) {
 }
 
 BOOL KillTimer(HWND window, UINT_PTR id) {
+    if (sim::FaultPoint("KillTimer")) return sim::Failure(BOOL{FALSE}, ERROR_INVALID_PARAMETER);
     sim::SimWindow* w = ws().Find(window);
     if (!w) return FALSE;
     machine().Log("KillTimer", std::to_string(id));
@@ -234,6 +264,7 @@ BOOL KillTimer(HWND window, UINT_PTR id) {
 }
 
 BOOL InvalidateRect(HWND window, const RECT*, BOOL) {
+    if (sim::FaultPoint("InvalidateRect")) return sim::Failure(BOOL{FALSE}, sim::kErrorInvalidWindowHandle);
     sim::SimWindow* w = ws().Find(window);
     if (!w) return FALSE;
     w->invalidations++;
@@ -241,6 +272,7 @@ BOOL InvalidateRect(HWND window, const RECT*, BOOL) {
 }
 
 BOOL GetClientRect(HWND window, RECT* rect) {
+    if (sim::FaultPoint("GetClientRect")) return sim::Failure(BOOL{FALSE}, sim::kErrorInvalidWindowHandle);
     sim::SimWindow* w = ws().Find(window);
     if (!w) return FALSE;
     *rect = {0, 0, w->width, w->height};
@@ -248,6 +280,7 @@ BOOL GetClientRect(HWND window, RECT* rect) {
 }
 
 BOOL GetWindowRect(HWND window, RECT* rect) {
+    if (sim::FaultPoint("GetWindowRect")) return sim::Failure(BOOL{FALSE}, sim::kErrorInvalidWindowHandle);
     sim::SimWindow* w = ws().Find(window);
     if (!w) return FALSE;
     *rect = {w->x, w->y, w->x + w->width, w->y + w->height};  // simulated windows have no frame
@@ -255,6 +288,7 @@ BOOL GetWindowRect(HWND window, RECT* rect) {
 }
 
 BOOL ScreenToClient(HWND window, POINT* point) {
+    if (sim::FaultPoint("ScreenToClient")) return sim::Failure(BOOL{FALSE}, sim::kErrorInvalidWindowHandle);
     if (!ws().Find(window)) return FALSE;
     for (HWND h = window; h; h = ws().windows[h].parent) {
         point->x -= ws().windows[h].x;
@@ -264,27 +298,35 @@ BOOL ScreenToClient(HWND window, POINT* point) {
 }
 
 BOOL PtInRect(const RECT* rect, POINT point) {
+    sim::CountPoint("PtInRect");
     return point.x >= rect->left && point.x < rect->right && point.y >= rect->top && point.y < rect->bottom;
 }
 
 DWORD GetMessagePos() {
+    sim::CountPoint("GetMessagePos");
     return MAKELONG(static_cast<WORD>(ws().cursor.x & 0xFFFF), static_cast<WORD>(ws().cursor.y & 0xFFFF));
 }
 
 HCURSOR SetCursor(HCURSOR cursor) {
+    sim::CountPoint("SetCursor");
     HCURSOR previous = ws().cursorShown;
     ws().cursorShown = cursor;
     return previous;
 }
 
 HICON CopyIcon(HICON icon) {
+    if (sim::FaultPoint("CopyIcon")) return sim::Failure(HICON{}, ERROR_NOT_ENOUGH_MEMORY);
     if (!icon) return nullptr;
     return reinterpret_cast<HICON>(ws().nextWindow++);
 }
 
-BOOL DestroyCursor(HCURSOR cursor) { return cursor ? TRUE : FALSE; }
+BOOL DestroyCursor(HCURSOR cursor) {
+    if (sim::FaultPoint("DestroyCursor")) return sim::Failure(BOOL{FALSE}, ERROR_INVALID_HANDLE);
+    return cursor ? TRUE : FALSE;
+}
 
 int GetSystemMetrics(int index) {
+    if (sim::FaultPoint("GetSystemMetrics")) return sim::Failure(0, ERROR_INVALID_PARAMETER);
     const sim::GdiState& gdi = machine().gdi;
     if (index == SM_CXEDGE || index == SM_CYEDGE) return gdi.edge;
     if (index == SM_CXICON || index == SM_CYICON) return gdi.iconSize;
@@ -292,29 +334,38 @@ int GetSystemMetrics(int index) {
 }
 
 BOOL DrawIcon(HDC, int x, int y, HICON icon) {
+    if (sim::FaultPoint("DrawIcon")) return sim::Failure(BOOL{FALSE}, ERROR_INVALID_HANDLE);
     machine().gdi.icons.push_back({x, y, icon});
     return TRUE;
 }
 
 BOOL TrackMouseEvent(TRACKMOUSEEVENT* track) {
+    if (sim::FaultPoint("TrackMouseEvent")) return sim::Failure(BOOL{FALSE}, ERROR_NOT_ENOUGH_MEMORY);
     ws().tracks.push_back(*track);
     return TRUE;
 }
 
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init) {
+    if (sim::FaultPoint("InitCommonControlsEx")) return sim::Failure(BOOL{FALSE}, ERROR_NOT_ENOUGH_MEMORY);
     ws().commonControls |= init->dwICC;
     return TRUE;
 }
 
 
 HDC BeginPaint(HWND window, PAINTSTRUCT* paint) {
+    if (sim::FaultPoint("BeginPaint")) {
+        *paint = PAINTSTRUCT{};
+        return nullptr;
+    }
     *paint = PAINTSTRUCT{};
     paint->hdc = machine().gdi.NewDc();
+    sim::SystemCallsNext();
     GetClientRect(window, &paint->rcPaint);
     return paint->hdc;
 }
 
 BOOL EndPaint(HWND, const PAINTSTRUCT* paint) {
+    sim::CountPoint("EndPaint");
     machine().gdi.dcs.erase(paint->hdc);
     return TRUE;
 }

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "platform/files.h"
+#include "platform/sim/faults.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/text.h"
 #include "platform/system.h"
@@ -301,6 +302,7 @@ using sim::FileNode;
 using sim::machine;
 
 BOOL DeleteFileW(LPCWSTR path) {
+    if (sim::FaultPoint("DeleteFileW")) return sim::Failure(BOOL{FALSE}, ERROR_SHARING_VIOLATION);
     machine().Log("DeleteFileW", sim::Narrow(sim::FromPtr(path)));
     FileNode* n = sim::Lookup(sim::FromPtr(path));
     if (!n) return sim::Fail(ERROR_FILE_NOT_FOUND);
@@ -313,6 +315,7 @@ BOOL DeleteFileW(LPCWSTR path) {
 }
 
 BOOL RemoveDirectoryW(LPCWSTR path) {
+    if (sim::FaultPoint("RemoveDirectoryW")) return sim::Failure(BOOL{FALSE}, ERROR_SHARING_VIOLATION);
     machine().Log("RemoveDirectoryW", sim::Narrow(sim::FromPtr(path)));
     FileNode* n = sim::Lookup(sim::FromPtr(path));
     if (!n) return sim::Fail(ERROR_FILE_NOT_FOUND);
@@ -326,6 +329,7 @@ BOOL RemoveDirectoryW(LPCWSTR path) {
 }
 
 BOOL SetFileAttributesW(LPCWSTR path, DWORD attributes) {
+    if (sim::FaultPoint("SetFileAttributesW")) return sim::Failure(BOOL{FALSE}, ERROR_ACCESS_DENIED);
     machine().Log("SetFileAttributesW", sim::Narrow(sim::FromPtr(path)));
     FileNode* n = sim::Lookup(sim::FromPtr(path));
     if (!n) return sim::Fail(ERROR_FILE_NOT_FOUND);
@@ -336,6 +340,7 @@ BOOL SetFileAttributesW(LPCWSTR path, DWORD attributes) {
 }
 
 DWORD GetFileAttributesW(LPCWSTR path) {
+    if (sim::FaultPoint("GetFileAttributesW")) return sim::Failure(INVALID_FILE_ATTRIBUTES, ERROR_ACCESS_DENIED);
     FileNode* n = sim::Lookup(sim::FromPtr(path));
     if (!n) {
         SetLastError(ERROR_FILE_NOT_FOUND);
@@ -370,11 +375,13 @@ static BOOL Move(LPCWSTR from, LPCWSTR to, bool replace) {
 }
 
 BOOL MoveFileW(LPCWSTR from, LPCWSTR to) {
+    if (sim::FaultPoint("MoveFileW")) return sim::Failure(BOOL{FALSE}, ERROR_ACCESS_DENIED);
     machine().Log("MoveFileW", sim::Narrow(sim::FromPtr(from)) + " -> " + sim::Narrow(sim::FromPtr(to)));
     return Move(from, to, false);
 }
 
 BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
+    if (sim::FaultPoint("MoveFileExW")) return sim::Failure(BOOL{FALSE}, ERROR_ACCESS_DENIED);
     machine().Log("MoveFileExW", sim::Narrow(sim::FromPtr(from)) + " -> " + sim::Narrow(sim::FromPtr(to)));
     if (flags & MOVEFILE_DELAY_UNTIL_REBOOT) {
         if (!sim::Lookup(sim::FromPtr(from))) return sim::Fail(ERROR_FILE_NOT_FOUND);
@@ -385,6 +392,7 @@ BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
 }
 
 BOOL CopyFileW(LPCWSTR from, LPCWSTR to, BOOL failIfExists) {
+    if (sim::FaultPoint("CopyFileW")) return sim::Failure(BOOL{FALSE}, sim::kErrorDiskFull);
     machine().Log("CopyFileW", sim::Narrow(sim::FromPtr(from)) + " -> " + sim::Narrow(sim::FromPtr(to)));
     FileNode* n = sim::Lookup(sim::FromPtr(from));
     if (!n || n->directory) return sim::Fail(ERROR_FILE_NOT_FOUND);
@@ -404,6 +412,7 @@ BOOL CopyFileW(LPCWSTR from, LPCWSTR to, BOOL failIfExists) {
 }
 
 HANDLE FindFirstFileW(LPCWSTR pattern, WIN32_FIND_DATAW* data) {
+    if (sim::FaultPoint("FindFirstFileW")) return sim::Failure(INVALID_HANDLE_VALUE, ERROR_ACCESS_DENIED);
     machine().Log("FindFirstFileW", sim::Narrow(sim::FromPtr(pattern)));
     std::u16string path = sim::FromPtr(pattern);
     if (path.empty() || path.back() == u'\\') {
@@ -449,6 +458,7 @@ HANDLE FindFirstFileW(LPCWSTR pattern, WIN32_FIND_DATAW* data) {
 }
 
 BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data) {
+    if (sim::FaultPoint("FindNextFileW")) return sim::Failure(BOOL{FALSE}, ERROR_NOT_ENOUGH_MEMORY);
     auto it = sim::FindHandles().find(find);
     if (it == sim::FindHandles().end()) return sim::Fail(ERROR_INVALID_HANDLE);
     if (it->second.next >= it->second.entries.size()) return sim::Fail(ERROR_NO_MORE_FILES);
@@ -456,13 +466,19 @@ BOOL FindNextFileW(HANDLE find, WIN32_FIND_DATAW* data) {
     return TRUE;
 }
 
-BOOL FindClose(HANDLE find) { return sim::FindHandles().erase(find) ? TRUE : sim::Fail(ERROR_INVALID_HANDLE); }
+BOOL FindClose(HANDLE find) {
+    if (sim::FaultPoint("FindClose")) return sim::Failure(BOOL{FALSE}, ERROR_INVALID_HANDLE);
+    return sim::FindHandles().erase(find) ? TRUE : sim::Fail(ERROR_INVALID_HANDLE);
+}
 
 HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD share, void*, DWORD disposition, DWORD flags, HANDLE) {
     machine().Log("CreateFileW", sim::Narrow(sim::FromPtr(path)));
     static std::uintptr_t next = 0x7000;
     std::u16string name = sim::FromPtr(path);
     sim::PipeState& pipe = machine().files.pipe;
+    if (sim::FaultPoint("CreateFileW"))
+        return sim::Failure(INVALID_HANDLE_VALUE,
+                            sim::EqualNoCase(name, pipe.name) ? ERROR_PIPE_BUSY : ERROR_SHARING_VIOLATION);
     if (sim::EqualNoCase(name, pipe.name)) {
         pipe.openFlags = flags;
         if (!pipe.exists || pipe.refuseConnect) {
@@ -492,6 +508,7 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD share, void*, DWORD disposi
 }
 
 BOOL ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read, void*) {
+    if (sim::FaultPoint("ReadFile")) return sim::Failure(BOOL{FALSE}, sim::kErrorLockViolation);
     auto it = sim::OpenFiles().find(file);
     if (it == sim::OpenFiles().end() || it->second.pipe) return sim::Fail(ERROR_INVALID_HANDLE);
     if (!it->second.node || !sim::Reads(it->second.access)) return sim::Fail(ERROR_ACCESS_DENIED);
@@ -506,10 +523,16 @@ BOOL ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read, void*) {
 
 BOOL WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written, void*) {
     auto it = sim::OpenFiles().find(file);
-    if (it == sim::OpenFiles().end()) return sim::Fail(ERROR_INVALID_HANDLE);
     std::string bytes(static_cast<const char*>(buffer), size);
+    // The log keeps every report the program tried to make, also one that fails.
+    const bool pipe = it != sim::OpenFiles().end() && it->second.pipe;
+    if (pipe) machine().Log("WriteFile", "pipe " + bytes);
+    if (sim::FaultPoint("WriteFile")) {
+        if (written) *written = 0;
+        return sim::Failure(BOOL{FALSE}, pipe ? sim::kErrorNoData : sim::kErrorDiskFull);
+    }
+    if (it == sim::OpenFiles().end()) return sim::Fail(ERROR_INVALID_HANDLE);
     if (it->second.pipe) {
-        machine().Log("WriteFile", "pipe " + bytes);
         machine().files.pipe.writes.push_back(bytes);
     } else if (it->second.node && sim::Writes(it->second.access)) {
         it->second.node->content += bytes;
@@ -521,6 +544,7 @@ BOOL WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written, void
 }
 
 DWORD GetFileSize(HANDLE file, DWORD* high) {
+    if (sim::FaultPoint("GetFileSize")) return sim::Failure(INVALID_FILE_SIZE, ERROR_ACCESS_DENIED);
     auto it = sim::OpenFiles().find(file);
     if (high) *high = 0;
     if (it == sim::OpenFiles().end() || it->second.pipe || !it->second.node) return INVALID_FILE_SIZE;
@@ -528,12 +552,14 @@ DWORD GetFileSize(HANDLE file, DWORD* high) {
 }
 
 DWORD GetTempPathW(DWORD size, LPWSTR buffer) {
+    if (sim::FaultPoint("GetTempPathW")) return sim::Failure(DWORD{0}, ERROR_NOT_ENOUGH_MEMORY);
     const std::u16string& temp = machine().system.tempPath;
     if (!sim::CopyOut(temp, buffer, size)) return static_cast<DWORD>(temp.size() + 1);
     return static_cast<DWORD>(temp.size());
 }
 
 UINT GetTempFileNameW(LPCWSTR directory, LPCWSTR prefix, UINT unique, LPWSTR result) {
+    if (sim::FaultPoint("GetTempFileNameW")) return sim::Failure(UINT{0}, ERROR_ACCESS_DENIED);
     machine().Log("GetTempFileNameW", sim::Narrow(sim::FromPtr(directory)));
     auto& sys = machine().system;
     if (sys.failTempFileName) return sim::Fail(ERROR_ACCESS_DENIED);
@@ -582,15 +608,18 @@ static DWORD ConvertPath(LPCWSTR in, LPWSTR out, DWORD size, bool toShort) {
 }
 
 DWORD GetShortPathNameW(LPCWSTR longPath, LPWSTR shortPath, DWORD size) {
+    if (sim::FaultPoint("GetShortPathNameW")) return sim::Failure(DWORD{0}, ERROR_ACCESS_DENIED);
     if (machine().system.failShortPath) return sim::Fail(ERROR_ACCESS_DENIED);
     return ConvertPath(longPath, shortPath, size, true);
 }
 
 DWORD GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD size) {
+    if (sim::FaultPoint("GetLongPathNameW")) return sim::Failure(DWORD{0}, ERROR_ACCESS_DENIED);
     return ConvertPath(shortPath, longPath, size, false);
 }
 
 BOOL WaitNamedPipeW(LPCWSTR name, DWORD) {
+    if (sim::FaultPoint("WaitNamedPipeW")) return sim::Failure(BOOL{FALSE}, ERROR_SEM_TIMEOUT);
     machine().Log("WaitNamedPipeW", sim::Narrow(sim::FromPtr(name)));
     const sim::PipeState& pipe = machine().files.pipe;
     if (!pipe.exists || !sim::EqualNoCase(sim::FromPtr(name), pipe.name)) return sim::Fail(ERROR_FILE_NOT_FOUND);

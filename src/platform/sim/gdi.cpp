@@ -1,6 +1,7 @@
 // Simulated GDI: records what is drawn with which pen, brush and colour.
 #include "platform/gdi.h"
 
+#include "platform/sim/faults.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/text.h"
 
@@ -50,6 +51,7 @@ COLORREF ColourOf(HGDIOBJ object) {
 }  // namespace
 
 HPEN CreatePen(int style, int width, COLORREF colour) {
+    if (sim::FaultPoint("CreatePen")) return nullptr;
     sim::GdiObject pen{sim::GdiKind::Pen};
     pen.style = style;
     pen.width = width;
@@ -58,18 +60,21 @@ HPEN CreatePen(int style, int width, COLORREF colour) {
 }
 
 HBRUSH CreateSolidBrush(COLORREF colour) {
+    if (sim::FaultPoint("CreateSolidBrush")) return nullptr;
     sim::GdiObject brush{sim::GdiKind::Brush};
     brush.colour = colour;
     return static_cast<HBRUSH>(gdi().Add(brush));
 }
 
 HFONT CreateFontIndirectW(const LOGFONTW* font) {
+    if (sim::FaultPoint("CreateFontIndirectW")) return nullptr;
     sim::GdiObject object{sim::GdiKind::Font};
     object.font = *font;
     return static_cast<HFONT>(gdi().Add(object));
 }
 
 BOOL DeleteObject(HGDIOBJ object) {
+    if (sim::FaultPoint("DeleteObject")) return FALSE;
     auto& objects = gdi().objects;
     auto it = objects.find(object);
     if (it == objects.end() || it->second.kind == sim::GdiKind::Stock) return FALSE;
@@ -79,6 +84,7 @@ BOOL DeleteObject(HGDIOBJ object) {
 }
 
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
+    if (sim::FaultPoint("SelectObject")) return nullptr;
     const sim::GdiObject* found = gdi().Find(object);
     if (!found) return nullptr;
     sim::DcSelection& s = gdi().Dc(dc);
@@ -92,12 +98,14 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
 }
 
 HGDIOBJ GetStockObject(int index) {
+    if (sim::FaultPoint("GetStockObject")) return nullptr;
     auto handle = reinterpret_cast<HGDIOBJ>(static_cast<std::uintptr_t>(0x100 + index));
     if (!gdi().Find(handle)) gdi().objects[handle] = sim::GdiObject{sim::GdiKind::Stock};
     return handle;
 }
 
 int GetObjectW(HGDIOBJ object, int size, void* buffer) {
+    if (sim::FaultPoint("GetObjectW")) return 0;
     const sim::GdiObject* found = gdi().Find(object);
     if (!found) return 0;
     if (found->kind == sim::GdiKind::Font && size >= static_cast<int>(sizeof(LOGFONTW))) {
@@ -117,6 +125,7 @@ int GetObjectW(HGDIOBJ object, int size, void* buffer) {
 }
 
 int SaveDC(HDC dc) {
+    if (sim::FaultPoint("SaveDC")) return 0;
     auto& stack = gdi().dcs[dc];
     if (stack.empty()) stack.push_back({});
     stack.push_back(stack.back());
@@ -124,48 +133,62 @@ int SaveDC(HDC dc) {
 }
 
 BOOL RestoreDC(HDC dc, int saved) {
+    if (sim::FaultPoint("RestoreDC")) return FALSE;
     auto& stack = gdi().dcs[dc];
     if (saved <= 0 || saved >= static_cast<int>(stack.size())) return FALSE;
     stack.resize(static_cast<std::size_t>(saved));
     return TRUE;
 }
 
-HDC CreateCompatibleDC(HDC) { return gdi().NewDc(); }
-BOOL DeleteDC(HDC dc) { return gdi().dcs.erase(dc) ? TRUE : FALSE; }
+HDC CreateCompatibleDC(HDC) {
+    if (sim::FaultPoint("CreateCompatibleDC")) return nullptr;
+    return gdi().NewDc();
+}
+BOOL DeleteDC(HDC dc) {
+    if (sim::FaultPoint("DeleteDC")) return FALSE;
+    return gdi().dcs.erase(dc) ? TRUE : FALSE;
+}
 
 int SetBkMode(HDC dc, int mode) {
+    if (sim::FaultPoint("SetBkMode")) return 0;
     int previous = gdi().Dc(dc).bkMode;
     gdi().Dc(dc).bkMode = mode;
     return previous;
 }
 COLORREF SetTextColor(HDC dc, COLORREF colour) {
+    if (sim::FaultPoint("SetTextColor")) return COLORREF{0xFFFFFFFF};
     COLORREF previous = gdi().Dc(dc).textColour;
     gdi().Dc(dc).textColour = colour;
     return previous;
 }
 COLORREF SetBkColor(HDC dc, COLORREF colour) {
+    if (sim::FaultPoint("SetBkColor")) return COLORREF{0xFFFFFFFF};
     COLORREF previous = gdi().Dc(dc).bkColour;
     gdi().Dc(dc).bkColour = colour;
     return previous;
 }
 
 BOOL RoundRect(HDC dc, int left, int top, int right, int bottom, int width, int height) {
+    if (sim::FaultPoint("RoundRect")) return FALSE;
     const sim::DcSelection& s = gdi().Dc(dc);
     gdi().roundRects.push_back({{left, top, right, bottom}, width, height, ColourOf(s.pen), s.brush});
     return TRUE;
 }
 
 BOOL SetRect(RECT* rect, int left, int top, int right, int bottom) {
+    if (sim::FaultPoint("SetRect")) return FALSE;
     *rect = {left, top, right, bottom};
     return TRUE;
 }
 
 int FillRect(HDC, const RECT* rect, HBRUSH brush) {
+    if (sim::FaultPoint("FillRect")) return 0;
     gdi().fills.push_back({*rect, ColourOf(brush)});
     return 1;
 }
 
 BOOL MoveToEx(HDC dc, int x, int y, POINT* previous) {
+    if (sim::FaultPoint("MoveToEx")) return FALSE;
     sim::DcSelection& s = gdi().Dc(dc);
     if (previous) *previous = s.position;
     s.position = {x, y};
@@ -173,6 +196,7 @@ BOOL MoveToEx(HDC dc, int x, int y, POINT* previous) {
 }
 
 BOOL LineTo(HDC dc, int x, int y) {
+    if (sim::FaultPoint("LineTo")) return FALSE;
     sim::DcSelection& s = gdi().Dc(dc);
     const sim::GdiObject* pen = gdi().Find(s.pen);
     gdi().lines.push_back({s.position, {x, y}, pen ? pen->colour : 0, pen ? pen->width : 1});
@@ -181,16 +205,19 @@ BOOL LineTo(HDC dc, int x, int y) {
 }
 
 BOOL GetCurrentPositionEx(HDC dc, POINT* position) {
+    if (sim::FaultPoint("GetCurrentPositionEx")) return FALSE;
     *position = gdi().Dc(dc).position;
     return TRUE;
 }
 
 BOOL DrawFocusRect(HDC, const RECT* rect) {
+    if (sim::FaultPoint("DrawFocusRect")) return FALSE;
     gdi().focusRects.push_back(*rect);
     return TRUE;
 }
 
 BOOL GetTextExtentPoint32W(HDC, LPCWSTR text, int length, SIZE* size) {
+    if (sim::FaultPoint("GetTextExtentPoint32W")) return FALSE;
     (void)text;
     size->cx = length * gdi().charWidth;
     size->cy = gdi().charHeight;
@@ -199,6 +226,7 @@ BOOL GetTextExtentPoint32W(HDC, LPCWSTR text, int length, SIZE* size) {
 
 BOOL DrawStateW(HDC dc, HBRUSH, void*, LPARAM data, WPARAM dataLength, int x, int y, int width, int height,
                 UINT flags) {
+    if (sim::FaultPoint("DrawStateW")) return FALSE;
     auto text = reinterpret_cast<LPCWSTR>(data);
     std::u16string drawn = dataLength ? std::u16string(text, dataLength) : sim::FromPtr(text);
     gdi().texts.push_back({drawn, x, y, width, height, flags, gdi().Dc(dc).bkMode});
@@ -207,6 +235,7 @@ BOOL DrawStateW(HDC dc, HBRUSH, void*, LPARAM data, WPARAM dataLength, int x, in
 
 BOOL StretchBlt(HDC, int x, int y, int width, int height, HDC source, int sourceX, int sourceY, int sourceWidth,
                 int sourceHeight, DWORD rop) {
+    if (sim::FaultPoint("StretchBlt")) return FALSE;
     gdi().blits.push_back({{x, y, x + width, y + height},
                            {sourceX, sourceY, sourceX + sourceWidth, sourceY + sourceHeight},
                            gdi().Dc(source).bitmap,

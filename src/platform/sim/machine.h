@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sim/faults.h"
 #include "platform/sim/files_state.h"
 #include "platform/sim/gdi_state.h"
 #include "platform/sim/registry_state.h"
@@ -23,6 +24,7 @@ struct Machine {
     SpoolerState spooler;
     WindowState windows;
     GdiState gdi;
+    FaultPlan faults;
     std::vector<std::string> calls;  // "Function argument", in call order (mutating calls and opens)
     // Called at each call logged, before the call acts: another process of the machine at work
     // meanwhile. Calls the hook makes itself are logged without calling it again.

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "platform/registry.h"
+#include "platform/sim/faults.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/text.h"
 
@@ -269,6 +270,10 @@ using sim::RegKey;
 
 LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM access, void*, HKEY* result,
                      DWORD* disposition) {
+    if (sim::FaultPoint("RegCreateKeyExW")) {
+        *result = nullptr;
+        return ERROR_ACCESS_DENIED;
+    }
     machine().Log("RegCreateKeyExW", sim::RootName(key) + "\\" + sim::Narrow(sim::FromPtr(subKey)));
     sim::RecordAccess("RegCreateKeyExW", sim::AccessName(key, sim::FromPtr(subKey)));
     *result = nullptr;
@@ -282,6 +287,10 @@ LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM acce
 }
 
 LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access, HKEY* result) {
+    if (sim::FaultPoint("RegOpenKeyExW")) {
+        *result = nullptr;
+        return ERROR_ACCESS_DENIED;
+    }
     machine().Log("RegOpenKeyExW", sim::RootName(key) + "\\" + sim::Narrow(sim::FromPtr(subKey)));
     sim::RecordAccess("RegOpenKeyExW", sim::AccessName(key, sim::FromPtr(subKey), (options & REG_OPTION_OPEN_LINK) != 0));
     *result = nullptr;
@@ -297,6 +306,7 @@ LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access, HKEY*
 }
 
 LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD*, DWORD* type, BYTE* data, DWORD* dataSize) {
+    if (sim::FaultPoint("RegQueryValueExW")) return ERROR_FILE_NOT_FOUND;
     sim::RecordAccess("RegQueryValueExW", sim::AccessName(key, u"") + " [" + sim::Narrow(sim::FromPtr(valueName)) + "]");
     RegKey* k = sim::OpenedKey(key);
     if (!k || k->deleted) return ERROR_KEY_DELETED;
@@ -317,6 +327,7 @@ LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD*, DWORD* type, BYTE* da
 
 LONG RegQueryInfoKeyW(HKEY key, LPWSTR, DWORD*, DWORD*, DWORD* subKeys, DWORD* maxSubKeyLength, DWORD*,
                       DWORD* values, DWORD* maxValueNameLength, DWORD* maxValueLength, DWORD*, FILETIME*) {
+    if (sim::FaultPoint("RegQueryInfoKeyW")) return ERROR_NOT_ENOUGH_MEMORY;
     sim::RecordAccess("RegQueryInfoKeyW", sim::AccessName(key, u""));
     RegKey* k = sim::OpenedKey(key);
     if (!k || k->deleted) return ERROR_KEY_DELETED;
@@ -335,6 +346,7 @@ LONG RegQueryInfoKeyW(HKEY key, LPWSTR, DWORD*, DWORD*, DWORD* subKeys, DWORD* m
 }
 
 LONG RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength, DWORD*, LPWSTR, DWORD*, FILETIME*) {
+    if (sim::FaultPoint("RegEnumKeyExW")) return ERROR_NOT_ENOUGH_MEMORY;
     sim::RecordAccess("RegEnumKeyExW", sim::AccessName(key, u""));
     RegKey* k = sim::OpenedKey(key);
     if (!k || k->deleted) return ERROR_KEY_DELETED;
@@ -347,6 +359,7 @@ LONG RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength, DWORD*
 
 LONG RegEnumValueW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength, DWORD*, DWORD* type, BYTE* data,
                    DWORD* dataSize) {
+    if (sim::FaultPoint("RegEnumValueW")) return ERROR_NOT_ENOUGH_MEMORY;
     sim::RecordAccess("RegEnumValueW", sim::AccessName(key, u""));
     RegKey* k = sim::OpenedKey(key);
     if (!k || k->deleted) return ERROR_KEY_DELETED;
@@ -364,6 +377,7 @@ LONG RegEnumValueW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength, DWORD*
 }
 
 LONG RegDeleteValueW(HKEY key, LPCWSTR valueName) {
+    if (sim::FaultPoint("RegDeleteValueW")) return ERROR_ACCESS_DENIED;
     machine().Log("RegDeleteValueW", sim::Narrow(sim::FromPtr(valueName)));
     sim::RecordAccess("RegDeleteValueW", sim::AccessName(key, u"") + " [" + sim::Narrow(sim::FromPtr(valueName)) + "]");
     RegKey* k = sim::OpenedKey(key);
@@ -378,6 +392,7 @@ LONG RegDeleteValueW(HKEY key, LPCWSTR valueName) {
 }
 
 LONG RegDeleteKeyW(HKEY key, LPCWSTR subKey) {
+    if (sim::FaultPoint("RegDeleteKeyW")) return ERROR_ACCESS_DENIED;
     machine().Log("RegDeleteKeyW", sim::RootName(key) + "\\" + sim::Narrow(sim::FromPtr(subKey)));
     sim::RecordAccess("RegDeleteKeyW", sim::AccessName(key, sim::FromPtr(subKey)));
     RegKey* k = sim::Resolve(key, sim::FromPtr(subKey));
@@ -390,6 +405,7 @@ LONG RegDeleteKeyW(HKEY key, LPCWSTR subKey) {
 }
 
 LONG NtDeleteKey(HKEY key) {
+    if (sim::FaultPoint("NtDeleteKey")) return sim::kStatusAccessDenied;
     RegKey* k = sim::OpenedKey(key);
     machine().Log("NtDeleteKey", k ? sim::RegistryState::FullName(*k) : std::string("?"));
     sim::RecordAccess("NtDeleteKey", k ? sim::RegistryState::FullName(*k) : std::string("?"));
@@ -402,6 +418,7 @@ LONG NtDeleteKey(HKEY key) {
 }
 
 LONG RegCloseKey(HKEY key) {
+    if (sim::FaultPoint("RegCloseKey")) return ERROR_INVALID_HANDLE;
     auto& handles = machine().registry.handles;
     auto it = handles.find(key);
     if (it == handles.end()) return ERROR_INVALID_HANDLE;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/sim/faults.h"
 #include "platform/sim/machine.h"
 #include "resources/resource_ids.h"
 
@@ -27,6 +28,10 @@ const Entry kStrings[] = {
 }  // namespace
 
 int LoadStringW(HINSTANCE, UINT id, LPWSTR buffer, int size) {
+    if (sim::FaultPoint("LoadStringW")) {
+        if (buffer && size > 0) buffer[0] = 0;
+        return sim::Failure(0, ERROR_NOT_ENOUGH_MEMORY);
+    }
     for (const Entry& e : kStrings) {
         if (e.id != id) continue;
         if (size <= 0) return 0;
@@ -50,12 +55,14 @@ std::u16string Lower(std::u16string s) {
 }  // namespace
 
 HICON LoadIconW(HINSTANCE, LPCWSTR name) {
+    if (sim::FaultPoint("LoadIconW")) return sim::Failure(HICON{}, ERROR_NOT_ENOUGH_MEMORY);
     auto& icons = sim::machine().gdi.iconResources;
     if (std::find(icons.begin(), icons.end(), ResourceId(name)) == icons.end()) return nullptr;
     return reinterpret_cast<HICON>(static_cast<ULONG_PTR>(0xC000 + ResourceId(name)));
 }
 
 HCURSOR LoadCursorW(HINSTANCE module, LPCWSTR name) {
+    if (sim::FaultPoint("LoadCursorW")) return sim::Failure(HCURSOR{}, ERROR_NOT_ENOUGH_MEMORY);
     if (!module) return name == IDC_HAND ? sim::kSystemHandCursor : nullptr;
     auto& modules = sim::machine().system.loadedModules;
     auto it = modules.find(module);
@@ -65,6 +72,7 @@ HCURSOR LoadCursorW(HINSTANCE module, LPCWSTR name) {
 }
 
 HBITMAP LoadBitmapW(HINSTANCE, LPCWSTR name) {
+    if (sim::FaultPoint("LoadBitmapW")) return sim::Failure(HBITMAP{}, ERROR_NOT_ENOUGH_MEMORY);
     auto& gdi = sim::machine().gdi;
     auto it = gdi.bitmapResources.find(ResourceId(name));
     if (it == gdi.bitmapResources.end()) return nullptr;

@@ -1,6 +1,7 @@
 // Simulated SHELL32 calls.
 #include "platform/shell.h"
 
+#include "platform/sim/faults.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/text.h"
 #include "platform/system.h"
@@ -14,6 +15,10 @@ struct ITEMIDLIST {
 };
 
 HRESULT SHGetSpecialFolderLocation(HWND, int folder, ITEMIDLIST** idList) {
+    if (sim::FaultPoint("SHGetSpecialFolderLocation")) {
+        *idList = nullptr;
+        return sim::kOutOfMemory;
+    }
     *idList = nullptr;
     auto& folders = machine().shell.folders;
     if (!folders.count(folder)) return static_cast<HRESULT>(0x80004005);  // E_FAIL
@@ -23,6 +28,10 @@ HRESULT SHGetSpecialFolderLocation(HWND, int folder, ITEMIDLIST** idList) {
 }
 
 BOOL SHGetPathFromIDListW(const ITEMIDLIST* idList, LPWSTR path) {
+    if (sim::FaultPoint("SHGetPathFromIDListW")) {
+        if (path) path[0] = 0;
+        return FALSE;
+    }
     if (!idList) return FALSE;
     auto& folders = machine().shell.folders;
     auto it = folders.find(idList->folder);
@@ -34,12 +43,14 @@ BOOL SHGetPathFromIDListW(const ITEMIDLIST* idList, LPWSTR path) {
 }
 
 void ILFree(ITEMIDLIST* idList) {
+    sim::CountPoint("ILFree");
     if (!idList) return;
     machine().shell.openIdLists--;
     delete idList;
 }
 
 HINSTANCE ShellExecuteW(HWND, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory, int show) {
+    if (sim::FaultPoint("ShellExecuteW")) return reinterpret_cast<HINSTANCE>(static_cast<std::uintptr_t>(sim::kShellAccessDenied));
     machine().Log("ShellExecuteW", sim::Narrow(sim::FromPtr(file)) + " " + sim::Narrow(sim::FromPtr(parameters)));
     auto& shell = machine().shell;
     shell.launches.push_back({sim::FromPtr(verb), sim::FromPtr(file), sim::FromPtr(parameters),
@@ -48,6 +59,11 @@ HINSTANCE ShellExecuteW(HWND, LPCWSTR verb, LPCWSTR file, LPCWSTR parameters, LP
 }
 
 BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) {
+    if (sim::FaultPoint("ShellExecuteExW")) {
+        info->hProcess = nullptr;
+        info->hInstApp = reinterpret_cast<HINSTANCE>(static_cast<std::uintptr_t>(sim::kShellAccessDenied));
+        return sim::Failure(BOOL{FALSE}, ERROR_ACCESS_DENIED);
+    }
     machine().Log("ShellExecuteExW",
                   sim::Narrow(sim::FromPtr(info->lpFile)) + " " + sim::Narrow(sim::FromPtr(info->lpParameters)));
     auto& shell = machine().shell;
@@ -65,6 +81,7 @@ BOOL ShellExecuteExW(SHELLEXECUTEINFOW* info) {
 }
 
 void SHChangeNotify(LONG event, UINT flags, const void* item1, const void*) {
+    sim::CountPoint("SHChangeNotify");
     std::u16string path;
     if ((flags & 0xFF) == SHCNF_PATHW && item1) path = static_cast<const char16_t*>(item1);
     machine().Log("SHChangeNotify", std::to_string(event) + " " + sim::Narrow(path));

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/sim/faults.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/text.h"
 #include "platform/spooler.h"
@@ -96,6 +97,11 @@ namespace win {
 using sim::machine;
 
 BOOL EnumPrintersW(DWORD flags, LPWSTR, DWORD level, BYTE* buffer, DWORD size, DWORD* needed, DWORD* returned) {
+    if (sim::FaultPoint("EnumPrintersW")) {
+        if (needed) *needed = 0;
+        if (returned) *returned = 0;
+        return sim::Failure(BOOL{FALSE}, sim::kRpcServerUnavailable);
+    }
     machine().Log("EnumPrintersW", buffer ? "filled" : "sizing");
     auto& s = sim::Spooler();
     if (needed) *needed = 0;
@@ -127,6 +133,10 @@ BOOL EnumPrintersW(DWORD flags, LPWSTR, DWORD level, BYTE* buffer, DWORD size, D
 }
 
 BOOL OpenPrinterW(LPWSTR printerName, HANDLE* printer, PRINTER_DEFAULTSW*) {
+    if (sim::FaultPoint("OpenPrinterW")) {
+        *printer = nullptr;
+        return sim::Failure(BOOL{FALSE}, sim::kRpcServerUnavailable);
+    }
     const std::u16string name = sim::FromPtr(printerName);
     machine().Log("OpenPrinterW", sim::Narrow(name));
     auto& s = sim::Spooler();
@@ -144,6 +154,7 @@ BOOL OpenPrinterW(LPWSTR printerName, HANDLE* printer, PRINTER_DEFAULTSW*) {
 }
 
 BOOL DeletePrinter(HANDLE printer) {
+    if (sim::FaultPoint("DeletePrinter")) return sim::Failure(BOOL{FALSE}, sim::kRpcServerUnavailable);
     auto& s = sim::Spooler();
     auto it = s.handles.find(printer);
     if (it == s.handles.end() || it->second.monitor) return sim::Fail(ERROR_INVALID_HANDLE);
@@ -157,6 +168,7 @@ BOOL DeletePrinter(HANDLE printer) {
 }
 
 BOOL ClosePrinter(HANDLE printer) {
+    if (sim::FaultPoint("ClosePrinter")) return sim::Failure(BOOL{FALSE}, sim::kRpcServerUnavailable);
     auto& s = sim::Spooler();
     if (!s.handles.erase(printer)) return sim::Fail(ERROR_INVALID_HANDLE);
     s.handlesClosed++;
@@ -165,6 +177,11 @@ BOOL ClosePrinter(HANDLE printer) {
 
 BOOL EnumPrinterDriversW(LPWSTR, LPWSTR environment, DWORD level, BYTE* buffer, DWORD size, DWORD* needed,
                          DWORD* returned) {
+    if (sim::FaultPoint("EnumPrinterDriversW")) {
+        if (needed) *needed = 0;
+        if (returned) *returned = 0;
+        return sim::Failure(BOOL{FALSE}, sim::kRpcServerUnavailable);
+    }
     const std::u16string env = environment ? sim::FromPtr(environment) : sim::CallerEnvironment();
     machine().Log("EnumPrinterDriversW", sim::Narrow(env));
     auto& s = sim::Spooler();
@@ -194,6 +211,7 @@ BOOL EnumPrinterDriversW(LPWSTR, LPWSTR environment, DWORD level, BYTE* buffer, 
 }
 
 BOOL DeletePrinterDriverW(LPWSTR, LPWSTR environment, LPWSTR driverName) {
+    if (sim::FaultPoint("DeletePrinterDriverW")) return sim::Failure(BOOL{FALSE}, sim::kRpcServerUnavailable);
     const std::u16string env = environment ? sim::FromPtr(environment) : sim::CallerEnvironment();
     const std::u16string name = sim::FromPtr(driverName);
     machine().Log("DeletePrinterDriverW", sim::Narrow(env) + "|" + sim::Narrow(name));
@@ -211,6 +229,7 @@ BOOL DeletePrinterDriverW(LPWSTR, LPWSTR environment, LPWSTR driverName) {
 }
 
 BOOL GetPrinterDriverDirectoryW(LPWSTR, LPWSTR environment, DWORD level, BYTE* buffer, DWORD size, DWORD* needed) {
+    if (sim::FaultPoint("GetPrinterDriverDirectoryW")) return sim::Failure(BOOL{FALSE}, sim::kRpcServerUnavailable);
     const std::u16string env = environment ? sim::FromPtr(environment) : sim::CallerEnvironment();
     machine().Log("GetPrinterDriverDirectoryW", sim::Narrow(env));
     auto& s = sim::Spooler();
@@ -228,6 +247,7 @@ BOOL GetPrinterDriverDirectoryW(LPWSTR, LPWSTR environment, DWORD level, BYTE* b
 
 BOOL XcvDataW(HANDLE xcv, LPCWSTR dataName, BYTE* input, DWORD inputSize, BYTE*, DWORD, DWORD* outputNeeded,
               DWORD* status) {
+    if (sim::FaultPoint("XcvDataW")) return sim::Failure(BOOL{FALSE}, sim::kRpcServerUnavailable);
     auto& s = sim::Spooler();
     auto it = s.handles.find(xcv);
     if (it == s.handles.end() || !it->second.monitor) return sim::Fail(ERROR_INVALID_HANDLE);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/sim/faults.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/text.h"
 #include "platform/system.h"
@@ -16,12 +17,14 @@ constexpr std::uintptr_t kMutexHandleBase = 0x20000;
 const win::HMODULE kKernel32 = reinterpret_cast<win::HMODULE>(0x7000000);
 
 win::BOOL WIN_STDCALL SimIsWow64Process(win::HANDLE, win::BOOL* wow64) {
+    if (FaultPoint("IsWow64Process")) return Failure(win::BOOL{win::FALSE}, win::ERROR_ACCESS_DENIED);
     if (machine().system.wow64 == Wow64::CallFails) return win::FALSE;
     *wow64 = machine().system.wow64 == Wow64::Yes;
     return win::TRUE;
 }
 
 win::BOOL WIN_STDCALL SimSetDefaultDllDirectories(win::DWORD flags) {
+    if (FaultPoint("SetDefaultDllDirectories")) return Failure(win::BOOL{win::FALSE}, win::ERROR_INVALID_PARAMETER);
     char text[16];
     std::snprintf(text, sizeof text, "0x%X", flags);
     machine().Log("SetDefaultDllDirectories", text);
@@ -29,6 +32,7 @@ win::BOOL WIN_STDCALL SimSetDefaultDllDirectories(win::DWORD flags) {
 }
 
 win::BOOL WIN_STDCALL SimSetDllDirectoryW(win::LPCWSTR directory) {
+    if (FaultPoint("SetDllDirectoryW")) return Failure(win::BOOL{win::FALSE}, win::ERROR_NOT_ENOUGH_MEMORY);
     machine().Log("SetDllDirectoryW", directory ? "\"" + Narrow(FromPtr(directory)) + "\"" : "null");
     return win::TRUE;
 }
@@ -49,6 +53,7 @@ namespace win {
 using sim::machine;
 
 BOOL GetVersionExW(OSVERSIONINFOEXW* info) {
+    if (sim::FaultPoint("GetVersionExW")) return sim::Failure(BOOL{FALSE}, ERROR_INVALID_PARAMETER);
     auto& sys = machine().system;
     bool extended = info->dwOSVersionInfoSize == sizeof(OSVERSIONINFOEXW);
     if (sys.versionQuery == sim::VersionQuery::BothFail ||
@@ -67,6 +72,7 @@ DWORD GetLastError() { return machine().system.lastError; }
 void SetLastError(DWORD error) { machine().system.lastError = error; }
 
 DWORD GetModuleFileNameW(HMODULE, LPWSTR buffer, DWORD size) {
+    if (sim::FaultPoint("GetModuleFileNameW")) return sim::Failure(DWORD{0}, ERROR_NOT_ENOUGH_MEMORY);
     const std::u16string& path = machine().system.modulePath;
     if (size == 0) return 0;
     std::size_t n = std::min<std::size_t>(path.size(), size - 1);
@@ -80,6 +86,7 @@ DWORD GetModuleFileNameW(HMODULE, LPWSTR buffer, DWORD size) {
 }
 
 DWORD GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size) {
+    if (sim::FaultPoint("GetEnvironmentVariableW")) return sim::Failure(DWORD{0}, sim::kErrorEnvvarNotFound);
     auto& env = machine().system.environment;
     for (auto& [key, value] : env) {
         if (sim::EqualNoCase(key, sim::FromPtr(name))) {
@@ -95,10 +102,17 @@ static UINT CopyDirectory(const std::u16string& dir, LPWSTR buffer, UINT size) {
     if (!sim::CopyOut(dir, buffer, size)) return static_cast<UINT>(dir.size() + 1);
     return static_cast<UINT>(dir.size());
 }
-UINT GetWindowsDirectoryW(LPWSTR buffer, UINT size) { return CopyDirectory(machine().system.windowsDirectory, buffer, size); }
-UINT GetSystemDirectoryW(LPWSTR buffer, UINT size) { return CopyDirectory(machine().system.systemDirectory, buffer, size); }
+UINT GetWindowsDirectoryW(LPWSTR buffer, UINT size) {
+    if (sim::FaultPoint("GetWindowsDirectoryW")) return sim::Failure(UINT{0}, ERROR_NOT_ENOUGH_MEMORY);
+    return CopyDirectory(machine().system.windowsDirectory, buffer, size);
+}
+UINT GetSystemDirectoryW(LPWSTR buffer, UINT size) {
+    if (sim::FaultPoint("GetSystemDirectoryW")) return sim::Failure(UINT{0}, ERROR_NOT_ENOUGH_MEMORY);
+    return CopyDirectory(machine().system.systemDirectory, buffer, size);
+}
 
 HANDLE CreateMutexW(void*, BOOL, LPCWSTR name) {
+    if (sim::FaultPoint("CreateMutexW")) return sim::Failure(HANDLE{}, ERROR_ACCESS_DENIED);
     auto& sys = machine().system;
     machine().Log("CreateMutexW", sim::Narrow(sim::FromPtr(name)));
     if (sys.mutexCreateFails) {
@@ -113,11 +127,13 @@ HANDLE CreateMutexW(void*, BOOL, LPCWSTR name) {
 }
 
 BOOL ReleaseMutex(HANDLE) {
+    if (sim::FaultPoint("ReleaseMutex")) return sim::Failure(BOOL{FALSE}, sim::kErrorNotOwner);
     machine().system.mutexReleases++;
     return TRUE;
 }
 
 BOOL CloseHandle(HANDLE handle) {
+    if (sim::FaultPoint("CloseHandle")) return sim::Failure(BOOL{FALSE}, ERROR_INVALID_HANDLE);
     if (sim::CloseFileHandle(handle)) return TRUE;
     auto value = reinterpret_cast<std::uintptr_t>(handle);
     if (value >= sim::kProcessHandleBase && value < sim::kProcessHandleBase + 0x10000) {
@@ -127,15 +143,21 @@ BOOL CloseHandle(HANDLE handle) {
     return value != 0 ? TRUE : FALSE;
 }
 
-void Sleep(DWORD milliseconds) { machine().system.sleeps.push_back(milliseconds); }
+void Sleep(DWORD milliseconds) {
+    sim::CountPoint("Sleep");
+    machine().system.sleeps.push_back(milliseconds);
+}
 
 HMODULE GetModuleHandleW(LPCWSTR name) {
+    // The program itself and KERNEL32 are always loaded: asking for them cannot fail.
+    sim::CountPoint("GetModuleHandleW");
     // Only the program itself (null) and KERNEL32 are asked for.
     if (name && sim::Lower(sim::FromPtr(name)) == u"kernel32.dll") return sim::kKernel32;
     return nullptr;
 }
 
 HMODULE LoadLibraryExW(LPCWSTR name, HANDLE, DWORD flags) {
+    if (sim::FaultPoint("LoadLibraryExW")) return sim::Failure(HMODULE{}, ERROR_NOT_ENOUGH_MEMORY);
     char text[16];
     std::snprintf(text, sizeof text, " 0x%X", flags);
     machine().Log("LoadLibraryExW", sim::Narrow(sim::FromPtr(name)) + text);
@@ -157,6 +179,7 @@ HMODULE LoadLibraryExW(LPCWSTR name, HANDLE, DWORD flags) {
 }
 
 FARPROC GetProcAddress(HMODULE module, const char* name) {
+    if (sim::FaultPoint("GetProcAddress")) return sim::Failure(FARPROC{}, sim::kErrorProcNotFound);
     auto& modules = sim::LoadedModules();
     if (module == sim::kKernel32) {
         auto& sys = machine().system;
@@ -178,16 +201,21 @@ FARPROC GetProcAddress(HMODULE module, const char* name) {
 }
 
 BOOL FreeLibrary(HMODULE module) {
+    if (sim::FaultPoint("FreeLibrary")) return sim::Failure(BOOL{FALSE}, ERROR_INVALID_HANDLE);
     if (!sim::LoadedModules().erase(module)) return FALSE;
     machine().system.librariesFreed++;
     return TRUE;
 }
 
-HANDLE GetCurrentProcess() { return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1)); }
+HANDLE GetCurrentProcess() {
+    sim::CountPoint("GetCurrentProcess");
+    return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1));
+}
 bool IsProcess64Bit() { return machine().system.process64Bit; }
 
 BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, void*, void*, BOOL, DWORD creationFlags, void*,
                     LPCWSTR currentDirectory, STARTUPINFOW*, PROCESS_INFORMATION* processInfo) {
+    if (sim::FaultPoint("CreateProcessW")) return sim::Failure(BOOL{FALSE}, ERROR_ACCESS_DENIED);
     auto& sys = machine().system;
     machine().Log("CreateProcessW", sim::Narrow(sim::FromPtr(commandLine)));
     if (sys.createProcessFails) {
@@ -218,12 +246,14 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, void*, void*, BOOL,
 }
 
 DWORD WaitForSingleObject(HANDLE, DWORD milliseconds) {
+    if (sim::FaultPoint("WaitForSingleObject")) return sim::Failure(DWORD{WAIT_FAILED}, ERROR_INVALID_HANDLE);
     machine().system.processWaits++;
     machine().system.waitTimeouts.push_back(milliseconds);
     return WAIT_OBJECT_0;
 }
 
 BOOL GetExitCodeProcess(HANDLE, DWORD* exitCode) {
+    if (sim::FaultPoint("GetExitCodeProcess")) return sim::Failure(BOOL{FALSE}, ERROR_ACCESS_DENIED);
     auto& codes = machine().system.exitCodes;
     if (codes.empty()) {
         *exitCode = 0;
@@ -234,9 +264,13 @@ BOOL GetExitCodeProcess(HANDLE, DWORD* exitCode) {
     return TRUE;
 }
 
-void OutputDebugStringW(LPCWSTR text) { machine().system.debugOutput.push_back(sim::FromPtr(text)); }
+void OutputDebugStringW(LPCWSTR text) {
+    sim::CountPoint("OutputDebugStringW");
+    machine().system.debugOutput.push_back(sim::FromPtr(text));
+}
 
 int CompareStringOrdinal(LPCWSTR a, int lengthA, LPCWSTR b, int lengthB, BOOL ignoreCase) {
+    if (sim::FaultPoint("CompareStringOrdinal")) return sim::Failure(0, ERROR_INVALID_PARAMETER);
     std::u16string left = lengthA < 0 ? sim::FromPtr(a) : std::u16string(a, static_cast<std::size_t>(lengthA));
     std::u16string right = lengthB < 0 ? sim::FromPtr(b) : std::u16string(b, static_cast<std::size_t>(lengthB));
     if (ignoreCase) {
@@ -266,6 +300,7 @@ const char16_t kCp1252High[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026
 namespace win {
 
 int MultiByteToWideChar(UINT, DWORD, const char* source, int sourceLength, LPWSTR dest, int destLength) {
+    if (sim::FaultPoint("MultiByteToWideChar")) return sim::Failure(0, sim::kErrorNoUnicodeTranslation);
     if (!source) return 0;
     if (sourceLength < 0) sourceLength = static_cast<int>(std::strlen(source)) + 1;
     if (sourceLength == 0) return 0;
@@ -283,6 +318,7 @@ int MultiByteToWideChar(UINT, DWORD, const char* source, int sourceLength, LPWST
 
 int WideCharToMultiByte(UINT, DWORD, LPCWSTR source, int sourceLength, char* dest, int destLength, const char*,
                         BOOL* usedDefault) {
+    if (sim::FaultPoint("WideCharToMultiByte")) return sim::Failure(0, sim::kErrorNoUnicodeTranslation);
     if (!source) return 0;
     if (sourceLength < 0) sourceLength = static_cast<int>(sim::FromPtr(source).size()) + 1;
     if (sourceLength == 0) return 0;
@@ -309,10 +345,14 @@ int WideCharToMultiByte(UINT, DWORD, LPCWSTR source, int sourceLength, char* des
 }
 
 HRESULT OleInitialize(void*) {
+    if (sim::FaultPoint("OleInitialize")) return sim::kOutOfMemory;
     machine().system.oleInitializeCalls++;
     return machine().system.oleInitializeResult;
 }
 
-void OleUninitialize() { machine().system.oleUninitializeCalls++; }
+void OleUninitialize() {
+    sim::CountPoint("OleUninitialize");
+    machine().system.oleUninitializeCalls++;
+}
 
 }  // namespace win

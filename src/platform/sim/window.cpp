@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/gdi.h"
+#include "platform/sim/faults.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/text.h"
 
@@ -40,7 +41,10 @@ win::LRESULT WIN_STDCALL ClassProc(win::HWND window, win::UINT message, win::WPA
     case win::WM_CTLCOLORDLG:
         // The dialog manager answers with the brush of the dialog's background.
         if (w->className != u"#32770") return 0;
-        if (!machine().gdi.dialogBackground) machine().gdi.dialogBackground = win::CreateSolidBrush(win::RGB(240, 240, 240));
+        if (!machine().gdi.dialogBackground) {
+            SystemCallsNext();
+            machine().gdi.dialogBackground = win::CreateSolidBrush(win::RGB(240, 240, 240));
+        }
         return reinterpret_cast<win::LRESULT>(machine().gdi.dialogBackground);
     case win::WM_SETICON: {
         auto icon = reinterpret_cast<win::HICON>(lParam);
@@ -76,6 +80,7 @@ namespace win {
 using sim::machine;
 
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
+    if (sim::FaultPoint("MessageBoxW")) return sim::Failure(0, ERROR_NOT_ENOUGH_MEMORY);
     auto& ws = machine().windows;
     int answer;
     if (!ws.answers.empty()) {
@@ -91,12 +96,14 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
 }
 
 HWND FindWindowW(LPCWSTR, LPCWSTR windowName) {
+    if (sim::FaultPoint("FindWindowW")) return sim::Failure(HWND{}, ERROR_NOT_ENOUGH_MEMORY);
     for (auto& [handle, window] : machine().windows.windows)
         if (!window.destroyed && !window.parent && window.caption == sim::FromPtr(windowName)) return handle;
     return nullptr;
 }
 
 BOOL BringWindowToTop(HWND window) {
+    if (sim::FaultPoint("BringWindowToTop")) return sim::Failure(BOOL{FALSE}, ERROR_ACCESS_DENIED);
     auto& windows = machine().windows.windows;
     auto it = windows.find(window);
     if (it == windows.end()) return FALSE;
@@ -105,9 +112,11 @@ BOOL BringWindowToTop(HWND window) {
 }
 
 LRESULT SendMessageW(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    // The log keeps every position the program tried to set, also one that fails.
+    if (message == PBM_SETPOS) machine().Log("PBM_SETPOS", std::to_string(wParam));
+    if (sim::FaultPoint("SendMessageW")) return sim::Failure(LRESULT{0}, sim::kErrorInvalidWindowHandle);
     sim::SimWindow* w = machine().windows.Find(window);
     if (!w) return 0;
-    if (message == PBM_SETPOS) machine().Log("PBM_SETPOS", std::to_string(wParam));
     WNDPROC proc = w->proc ? w->proc : &sim::ClassProc;
     return proc(window, message, wParam, lParam);
 }

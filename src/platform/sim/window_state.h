@@ -80,6 +80,9 @@ struct WindowState {
     std::set<std::pair<std::u16string, win::UINT>> moduleCursors;  // (lower-case module key, id)
     std::vector<win::TRACKMOUSEEVENT> tracks;
     win::DWORD commonControls = 0;  // InitCommonControlsEx classes
+    // Modal loops that ran out of messages and timers before their dialog ended: on Windows
+    // such a dialog would wait for ever.
+    int modalStalls = 0;
 
     win::HWND Create(const std::u16string& className, win::HWND parent, int id);
     SimWindow* Find(win::HWND window);  // null for unknown or destroyed windows

@@ -65,6 +65,8 @@ case_files_second_plugin_name_failing_still_removes_the_plugin() {
 case_files_empty_exist_path_removes_only_empty_parents() {
     footprint_install --exist-path ''
     mkdir -p "$(unix_path 'C:\Program Files\Orvik Software\Other Product')"
+    # Another product's directory, put there after the product was laid down.
+    e2e_machine_allow '^dir  C:/Program Files/Orvik Software(/Other Product)?$'
     files_silent_uninstall
     check "file side clean" files_footprint_clean --exist-path ''
     check "install directory gone" missing "$PRODUCT_DIR"

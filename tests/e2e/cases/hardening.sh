@@ -17,6 +17,8 @@ case_hardening_comspec_set_by_the_user_is_never_run() {
     mkdir -p "$WINEPREFIX/drive_c/marker"
     cp "$WINEPREFIX/drive_c/e2e/plugin_uninstaller.exe" "$WINEPREFIX/drive_c/marker/marker.exe"
     win reg add 'HKCU\Environment' /v COMSPEC /t REG_SZ /d 'C:\marker\marker.exe' /f >/dev/null
+    # The marker and the user's COMSPEC are the case's own, planted after laying down.
+    e2e_machine_allow '^dir  C:/marker$' '^file C:/marker/marker\.exe ' '^value HKCU\\Environment "COMSPEC"='
     "$WINESERVER" -w
     check "COMSPEC reaches the processes of the session" equals "$(win cmd /c 'echo %COMSPEC%')" 'C:\marker\marker.exe'
     local codes

@@ -29,6 +29,7 @@ silent_uninstall_nowait() { win "$KIT\\installer_host.exe" "$PRINTER_UNINSTALLER
 silent_uninstall() { silent_uninstall_nowait; win_wait; }
 
 case_printer_side_installs_for_real() {
+    e2e_machine_expect kept  # nothing is removed here
     footprint_install --with foreign-printer
     # Everything present but the temporary names that only a removal makes.
     check "whole printer side installed" equals \
@@ -66,6 +67,9 @@ case_printer_interactive_run_without_printer_asks_nothing() {
 # name is free, and the temporary name left to be deleted at the next restart.
 case_printer_held_driver_file_goes_at_restart() {
     footprint_install
+    # The held file under its temporary name, and Windows' list of renames at the next restart.
+    e2e_machine_allow '^file C:/windows/system32/spool/drivers/x64/3/kvTmp4\.tmp ' \
+        '^value HKLM\\System\\CurrentControlSet\\Control\\Session Manager "PendingFileRenameOperations"=.*kvTmp4\.tmp'
     local installed='C:\windows\system32\spool\drivers\x64\3'
     local out=$E2E_ROOT/holder-$$.txt
     # Straight from Wine, unbuffered, so that "holding" can be seen while it holds.

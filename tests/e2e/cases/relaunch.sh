@@ -41,6 +41,7 @@ case_relaunch_silent_run_is_done_by_a_temporary_copy() {
 }
 
 case_relaunch_declined_confirmation_deletes_the_copy() {
+    e2e_machine_expect kept
     footprint_install
     # Returns as soon as the installed copy ends; it would wait for ever if that copy asked.
     timeout 60 "$WINE" "$PRODUCT_DIR\\Uninstall.exe" </dev/null >/dev/null 2>&1

@@ -12,6 +12,9 @@ case_silent_run_reports_every_step() {
 }
 
 case_product_in_use_reports_failure_and_removes_nothing() {
+    e2e_machine_expect kept
+    # A temporary copy that stops before the removal stays in the temporary directory.
+    e2e_machine_allow '^file C:/users/[^/]+/Temp/orv[0-9A-Fa-f]+\.exe '
     footprint_install
     win "$KIT\\footprint.exe" hold "$PRODUCT_DIR\\Orvik Pendrel.exe" 20 >/dev/null 2>&1 &
     local holder=$!
@@ -30,6 +33,9 @@ case_product_in_use_reports_failure_and_removes_nothing() {
 }
 
 case_silent_run_without_pipe_removes_nothing() {
+    e2e_machine_expect kept
+    # A temporary copy that stops before the removal stays in the temporary directory.
+    e2e_machine_allow '^file C:/users/[^/]+/Temp/orv[0-9A-Fa-f]+\.exe '
     footprint_install
     win "$UNINSTALLER" -UninstForInst
     win_wait

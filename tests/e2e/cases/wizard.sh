@@ -156,6 +156,7 @@ case_wizard_interactive_run() {
 }
 
 case_wizard_confirmation_no_keeps_product() {
+    e2e_machine_expect kept
     footprint_install
     win "$PRODUCT_DIR\\Uninstall.exe" &
     local uninstaller=$!

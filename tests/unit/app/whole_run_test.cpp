@@ -1,0 +1,139 @@
+// Whole runs through start-up on a machine with the product's full footprint: what the order and
+// the gate of the association and records steps decide, how a wizard that does not end with OK
+// leaves things, and the ways out that failing calls open.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/uninstall_app.h"
+#include "platform/files.h"
+#include "platform/registry.h"
+#include "platform/sim/machine.h"
+#include "support/full_footprint.h"
+
+namespace {
+
+const win::HKEY LM = win::HKEY_LOCAL_MACHINE;
+const win::HKEY CU = win::HKEY_CURRENT_USER;
+const std::u16string kPdfChoice = u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.pdf\\UserChoice";
+
+sim::RegistryState& Registry() { return sim::machine().registry; }
+
+void RunSilently() {
+    app::UninstallApp app;
+    app.m_lpCmdLine = u"-DeletingNow-UninstForInst";
+    app.InitInstance();
+}
+
+class WholeRun : public testing::Test {
+protected:
+    void SetUp() override {
+        testing_support::LayDownForeignItems();
+        testing_support::LayDownProduct();
+        testing_support::PlaceTemporaryCopy();
+    }
+};
+
+// The associations are judged while the product's ProgID still names its command: once the
+// records step has deleted the ProgID, nothing would tell that ".pdf" is the product's.
+TEST_F(WholeRun, AssociationsGoBeforeTheRecordsThatShowThemToBeTheProducts) {
+    RunSilently();
+    EXPECT_FALSE(Registry().HasValue(LM, u"Software\\Classes\\.pdf", u""));
+    EXPECT_FALSE(Registry().HasValue(CU, kPdfChoice, u"Progid"));
+    EXPECT_FALSE(Registry().HasValue(LM, u"Software\\Classes\\MIME\\Database\\Content Type\\application/pdf", u"CLSID"));
+    EXPECT_FALSE(Registry().Exists(LM, u"Software\\Classes\\OrvikPendrel.Document"));
+}
+
+// A user who chose another program keeps the machine-wide values too: the association step
+// runs only while the product is the user's handler of ".pdf".
+TEST_F(WholeRun, AnotherProgramChosenForPdfKeepsEveryAssociation) {
+    Registry().SetString(CU, kPdfChoice, u"Progid", u"Contoso.Document");
+    Registry().SetString(LM, u"Software\\Classes\\Contoso.Document\\shell\\open\\command", u"", u"\"C:\\c.exe\" \"%1\"");
+
+    RunSilently();
+
+    EXPECT_EQ(sim::machine().files.pipe.writes, (std::vector<std::string>{"1", "2", "4", "6", "7", "8", "9", "10"}));
+    EXPECT_EQ(Registry().GetString(LM, u"Software\\Classes\\.pdf", u""), u"OrvikPendrel.Document");
+    EXPECT_EQ(Registry().GetString(LM, u"Software\\Classes\\.fdf", u""), u"OrvikPendrel.FDFDoc");
+    EXPECT_TRUE(Registry().HasValue(LM, u"Software\\Classes\\MIME\\Database\\Content Type\\application/pdf", u"CLSID"));
+    EXPECT_EQ(Registry().GetString(CU, kPdfChoice, u"Progid"), u"Contoso.Document");
+    // The records go all the same.
+    EXPECT_FALSE(Registry().Exists(LM, u"Software\\Classes\\OrvikPendrel.Document"));
+}
+
+// The install directory and the temporary copy stay for another attempt when the wizard ends
+// in any other way than after the removal.
+TEST_F(WholeRun, WizardEndingOtherThanOkKeepsTheInstallDirectoryAndTheTemporaryCopy) {
+    // Nothing but the product's executable, which the in-use check deletes, is in it: an empty
+    // directory that start-up would remove.
+    sim::Reset();
+    testing_support::InstallProduct();
+    win::DeleteFileW((testing_support::kInstallDir + u"Uninstall.exe").c_str());
+    testing_support::PlaceTemporaryCopy();
+    auto& fs = sim::machine().files;
+    sim::machine().windows.dialogFails = true;
+
+    app::UninstallApp app;
+    app.m_lpCmdLine = u"-DeletingNow";
+    app.InitInstance();
+
+    EXPECT_TRUE(fs.Exists(testing_support::kInstallDir));
+    const auto removals = sim::machine().CallsTo("RemoveDirectoryW");
+    EXPECT_EQ(std::count(removals.begin(), removals.end(), "C:\\Program Files\\Orvik Software\\Orvik Pendrel"), 0);
+    EXPECT_TRUE(sim::machine().system.processes.empty());  // no deletion command for the copy
+    EXPECT_TRUE(fs.Exists(sim::machine().system.modulePath));
+}
+
+TEST_F(WholeRun, WizardWhoseTimerCannotBeSetRemovesAtOnceAndEnds) {
+    sim::machine().faults.failFunction = "SetTimer";
+
+    app::UninstallApp app;
+    app.m_lpCmdLine = u"-DeletingNow";
+    app.InitInstance();
+
+    EXPECT_EQ(sim::machine().faults.failed, "SetTimer");
+    EXPECT_EQ(sim::machine().windows.modalStalls, 0);
+    EXPECT_FALSE(sim::machine().files.Exists(testing_support::kInstallDir));
+    ASSERT_EQ(sim::machine().windows.boxes.size(), 2u);
+    EXPECT_EQ(sim::machine().windows.boxes[1].text, u"You have successfully removed Orvik Pendrel.");
+    EXPECT_EQ(sim::machine().system.processes.size(), 1u);  // the copy's deletion command
+}
+
+TEST_F(WholeRun, NameReservationThatCannotBeDeletedGoesAtTheNextRestart) {
+    // The installed copy, before it has made any temporary copy.
+    sim::Reset();
+    testing_support::LayDownForeignItems();
+    testing_support::LayDownProduct();
+    sim::machine().faults.failFunction = "DeleteFileW";
+
+    app::UninstallApp app;
+    app.m_lpCmdLine = u"-UninstForInst";
+    app.InitInstance();
+
+    const std::u16string reservation = sim::machine().system.tempPath + u"orv1A2B.tmp";
+    ASSERT_EQ(sim::machine().faults.failed, "DeleteFileW");
+    EXPECT_EQ(sim::machine().files.pendingDeletes, (std::vector<std::u16string>{reservation}));
+    ASSERT_EQ(sim::machine().system.processes.size(), 1u);
+    EXPECT_NE(sim::machine().system.processes[0].commandLine.find(u"orv1A2B.exe\"-DeletingNow"), std::u16string::npos);
+}
+
+TEST_F(WholeRun, TemporaryCopyThatCannotStartNorGoNowGoesAtTheNextRestart) {
+    sim::Reset();
+    testing_support::LayDownForeignItems();
+    testing_support::LayDownProduct();
+    sim::machine().system.createProcessFails = true;
+    sim::machine().faults.failFunction = "DeleteFileW";
+    sim::machine().faults.failOccurrence = 2;  // after the name reservation's
+
+    app::UninstallApp app;
+    app.m_lpCmdLine = u"-UninstForInst";
+    app.InitInstance();
+
+    const std::u16string copy = sim::machine().system.tempPath + u"orv1A2B.exe";
+    ASSERT_EQ(sim::machine().faults.failed, "DeleteFileW");
+    EXPECT_EQ(sim::machine().files.pendingDeletes, (std::vector<std::u16string>{copy}));
+}
+
+}  // namespace
