@@ -68,10 +68,6 @@ E2E_MACHINE_ALLOWED=(
     # The installer replaced Wine's own ".pdf" association; the uninstaller deletes the value
     # that names the product and cannot know what was there before.
     '^value HKLM\\Software\\Classes\\\.pdf @="pdffile"$'
-    # Start-up reads the language number with ReadRegistryString, which opens the key with
-    # RegCreateKeyExW and so creates "LANGUAGE" when it is missing: where the product stays, the
-    # key stays with it. (To go once the records are read without creating keys.)
-    '^key   HKCU\\Software\\Orvik Software\\Orvik Pendrel\\LANGUAGE$'
     # The test kit's own directory: its stand-ins log their calls there.
     '^(dir  |file )C:/e2e/'
 )

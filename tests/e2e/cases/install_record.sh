@@ -47,6 +47,22 @@ record_plant_sentinels() {
     done < <(record_sentinel_directories)
 }
 
+# Takes the planted sentinels away again, and the directories planting them made, so that the
+# whole-machine comparison sees only what the runs did.
+record_remove_sentinels() {
+    local dir name sub
+    while read -r dir; do
+        for name in "${RECORD_SENTINEL_NAMES[@]}"; do
+            rm -f "$dir/$name"
+            sub=$(dirname "$name")
+            while [ "$sub" != . ]; do
+                rmdir "$dir/$sub" 2>/dev/null || break
+                sub=$(dirname "$sub")
+            done
+        done
+    done < <(record_sentinel_directories)
+}
+
 # Every planted sentinel is still there; the missing ones are printed.
 record_sentinels_intact() {
     local dir name lost=""
@@ -83,6 +99,8 @@ record_path_of_length() {
 # (a) A doubled trailing backslash names the product's directory: the in-use check holds the
 # run while the product runs, and the product goes whole once it has ended.
 case_install_record_doubled_backslash_in_use_then_released() {
+    # The first run stops at the in-use check and leaves its temporary copy behind.
+    e2e_machine_allow '^file C:/users/[^/]+/Temp/orv[0-9A-Fa-f]+\.exe '
     footprint_install --install-record "$PRODUCT_DIR\\\\"
     local before
     before=$(footprint report)
@@ -110,6 +128,9 @@ case_install_record_doubled_backslash_in_use_then_released() {
 
 # (b) A drive root is no install directory: nothing at all goes, not even what needs none.
 case_install_record_drive_root_removes_nothing() {
+    e2e_machine_expect kept
+    # A temporary copy that stops before the removal stays in the temporary directory.
+    e2e_machine_allow '^file C:/users/[^/]+/Temp/orv[0-9A-Fa-f]+\.exe '
     footprint_install --install-record 'C:\'
     local before
     before=$(footprint report)
@@ -122,6 +143,8 @@ case_install_record_drive_root_removes_nothing() {
 
 # The same record interactively: the user is told why nothing happened.
 case_install_record_unusable_is_explained_interactively() {
+    e2e_machine_expect kept
+    e2e_machine_allow '^file C:/users/[^/]+/Temp/orv[0-9A-Fa-f]+\.exe '
     footprint_install --install-record 'C:\Windows\'
     local before
     before=$(footprint report)
@@ -140,6 +163,12 @@ case_install_record_unusable_is_explained_interactively() {
 # ends with -1 and changes nothing anywhere (every file of drive C:, every key and value); the
 # records Windows opens as the product's directory remove the product and nothing else.
 case_install_record_hostile_records() {
+    # The last record is the empty one, which leaves the program files; every record that ends
+    # with -1 leaves its temporary copy in the temporary directory.
+    e2e_machine_expect kept
+    e2e_machine_allow '^file C:/users/[^/]+/Temp/orv[0-9A-Fa-f]+\.exe '
+    # Each record is tried on the program files laid down anew.
+    e2e_machine_allow '^file C:/Program Files/Orvik Software/Orvik Pendrel/'
     footprint_install
     record_plant_sentinels
     local files_before registry_before
@@ -200,4 +229,5 @@ case_install_record_hostile_records() {
     check "[empty]: shortcuts removed" missing 'C:\users\Public\Desktop\Orvik Pendrel.lnk'
     check "[empty]: records removed" test -z "$(footprint report | grep '^product present key HKLM\\Software\\Orvik Software\\Orvik Pendrel$')"
     check "[empty]: every sentinel intact" record_sentinels_intact
+    record_remove_sentinels
 }

@@ -63,6 +63,10 @@ case_language_record_without_trailing_backslash_gives_german_boxes() {
 # in the temporary, profile or current directory, or at the drive root, are not read.
 case_language_forged_files_without_record_give_english_boxes() {
     footprint_install --with lang --lang 40816 --install-record ''
+    # Without a record the program files stay by design; the forged language files are this
+    # case's own planting.
+    e2e_machine_expect kept
+    e2e_machine_allow '^(dir  |file )C:/(users/[^/]+/(Temp/)?|windows/system32/)?lang(/uninst_lang_de_de\.xml .*)?$'
     local forged='<?xml version="1.0" encoding="UTF-8"?><Language><Strings><String id="5" text="Forged question"/><String id="12" text="Forged Caption"/><String id="8" text="Forged"/></Strings></Language>'
     local dir
     for dir in "$WINEPREFIX/drive_c" "$WINEPREFIX"/drive_c/users/*/Temp "$WINEPREFIX"/drive_c/users/*/AppData/.. \
