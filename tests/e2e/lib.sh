@@ -103,21 +103,75 @@ footprint_install() {
     e2e_machine_laid_down "$@"
 }
 
-# Dismisses the first window whose title is $1 with key $2 (default Return), waiting up to
-# $3 seconds; a screenshot of the screen is kept as $4.png when a name is given.
-dismiss_window() {
-    local title=$1 key=${2:-Return} wait=${3:-20} shot=${4:-}
-    local id=""
-    for _ in $(seq $((wait * 10))); do
-        id=$(xdotool search --name "^${title}\$" 2>/dev/null | head -n 1)
-        [ -n "$id" ] && break
+# Waits up to $3 seconds until file $1 has a line matching the extended regex $2; says what it
+# waited for ($4) when time runs out.
+wait_for_line() {
+    local file=$1 pattern=$2 wait=$3 what=$4
+    local end=$((SECONDS + wait))
+    until grep -qE "$pattern" "$file" 2>/dev/null; do
+        [ $SECONDS -ge $end ] && { echo "    waited ${wait}s for $what: it never came"; return 1; }
         sleep 0.1
     done
-    [ -n "$id" ] || return 1
-    sleep 0.3
+}
+
+# Holds the file $1 open for $2 seconds, as a running product holds its executable, and returns
+# once it is held; HOLDER is the holder's process. Started straight from Wine so that its
+# "holding" line is seen while it holds (a pipe through tr would keep it back).
+hold_file() {
+    local path=$1 seconds=$2 out=$E2E_ROOT/holder-$$-$RANDOM.txt
+    "$WINE" "$KIT\footprint.exe" hold "$path" "$seconds" >"$out" 2>/dev/null &
+    HOLDER=$!
+    wait_for_line "$out" '^holding' 60 "the holder to open $path"
+    local status=$?
+    rm -f "$out"
+    return $status
+}
+
+# Runs a Windows program that ends with 0 soon after it has started, for at most 60 seconds.
+# Wine on a busy machine now and then fails to start one at all: a non-zero status is retried
+# once, and said.
+win_started() {
+    timeout 60 "$WINE" "$@" </dev/null >/dev/null 2>&1 && return 0
+    local status=$?
+    echo "    Wine returned $status starting $1; retried once"
+    timeout 60 "$WINE" "$@" </dev/null >/dev/null 2>&1
+}
+
+# The ids of the windows dismissed so far in this case: a window is dismissed once, and a box
+# that follows with the same title is never taken for it.
+E2E_DISMISSED=" "
+
+# The first visible window titled $1 not dismissed yet, waiting up to $2 seconds.
+wait_undismissed_window() {
+    local title=$1 wait=$2 id
+    local end=$((SECONDS + wait))
+    while :; do
+        for id in $(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null); do
+            [[ $E2E_DISMISSED == *" $id "* ]] || { echo "$id"; return 0; }
+        done
+        [ $SECONDS -ge $end ] && return 1
+        sleep 0.1
+    done
+}
+
+window_shown() { xdotool search --onlyvisible --name "^${2}\$" 2>/dev/null | grep -qx "$1"; }
+
+# Dismisses the first window whose title is $1 with key $2 (default Return), waiting up to
+# $3 seconds for it; a screenshot of the screen is kept as $4.png when a name is given. Returns
+# once the window has gone: a key sent before the box reads its input is sent again.
+dismiss_window() {
+    local title=$1 key=${2:-Return} wait=${3:-20} shot=${4:-}
+    local id
+    id=$(wait_undismissed_window "$title" "$wait") || { echo "    no window titled '$title' within ${wait}s"; return 1; }
     [ -n "$shot" ] && import -window root "$E2E_ARTIFACTS/$shot.png" 2>/dev/null
-    xdotool windowactivate --sync "$id" >/dev/null 2>&1 || true
-    xdotool key --window "$id" "$key" >/dev/null 2>&1
+    local end=$((SECONDS + wait)) tick
+    while window_shown "$id" "$title"; do
+        [ $SECONDS -ge $end ] && { echo "    the window titled '$title' did not take $key"; return 1; }
+        xdotool windowactivate --sync "$id" >/dev/null 2>&1 || true
+        xdotool key --window "$id" "$key" >/dev/null 2>&1
+        for tick in $(seq 20); do window_shown "$id" "$title" || break; sleep 0.1; done
+    done
+    E2E_DISMISSED+="$id "
     return 0
 }
 

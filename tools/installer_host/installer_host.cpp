@@ -5,6 +5,8 @@
 //
 //   installer_host.exe UNINSTALLER [--timeout SECONDS] [--no-start] [--show-client]
 //
+// --no-start starts nothing and prints "listening" once the pipe is there, so that whoever
+// starts the uninstaller knows it may.
 // --show-client first prints "client PATH", the program at the other end of the pipe, and
 // "started ended" or "started running", whether the program it started has ended by then
 // (it waits up to five seconds for that).
@@ -92,6 +94,10 @@ int wmain(int argc, wchar_t** argv) {
     if (pipe == INVALID_HANDLE_VALUE) {
         std::fwprintf(stderr, L"installer_host: cannot create the pipe (error %lu)\n", GetLastError());
         return 2;
+    }
+    if (!start) {
+        std::printf("listening\n");
+        std::fflush(stdout);
     }
     HANDLE started = nullptr;
     if (start && !(started = StartUninstaller(argv[1]))) return 2;

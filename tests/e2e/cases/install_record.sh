@@ -104,9 +104,8 @@ case_install_record_doubled_backslash_in_use_then_released() {
     footprint_install --install-record "$PRODUCT_DIR\\\\"
     local before
     before=$(footprint report)
-    win "$KIT\\footprint.exe" hold "$PRODUCT_DIR\\Orvik Pendrel.exe" 8 >/dev/null 2>&1 &
-    local holder=$!
-    sleep 1
+    check "product executable held" hold_file "$PRODUCT_DIR\\Orvik Pendrel.exe" 8 || return 1
+    local holder=$HOLDER
     local out=$E2E_ROOT/record-host-$$.txt
     win "$KIT\\installer_host.exe" "$RECORD_UNINSTALLER" --timeout 60 >"$out" &
     local host=$!
@@ -151,7 +150,6 @@ case_install_record_unusable_is_explained_interactively() {
     win "$RECORD_UNINSTALLER" &
     local run=$!
     check "confirmation answered" dismiss_window "Orvik Pendrel Uninstall Wizard" y 30 record-unusable-confirm
-    sleep 1
     check "message 20 shown and closed" dismiss_window "Orvik Pendrel Uninstall Wizard" Return 30 record-unusable-message
     check "run ends" answer_boxes_until_done "Orvik Pendrel Uninstall Wizard" "$run" Return 30 || "$WINESERVER" -k
     wait "$run"

@@ -4,28 +4,13 @@
 GERMAN_CAPTION="Orvik Pendrel Deinstallations-Assistent"
 ENGLISH_CAPTION="Orvik Pendrel Uninstall Wizard"
 
-# Like dismiss_window, then waits until that window has gone, so that a following box with the
-# same caption is not mistaken for it.
-dismiss_and_wait_gone() {
-    local title=$1 key=$2 wait=$3 shot=$4
-    dismiss_window "$title" "$key" "$wait" "$shot" || return 1
-    local id
-    id=$(xdotool search --name "^${title}\$" 2>/dev/null | head -n 1)
-    [ -z "$id" ] && return 0
-    for _ in $(seq 100); do
-        xdotool search --name "^${title}\$" 2>/dev/null | grep -qx "$id" || return 0
-        sleep 0.1
-    done
-    return 1
-}
-
 # Runs the uninstaller interactively, answers the confirmation with Yes and closes the
 # completion message; both must carry the caption $1. Screenshots are kept as $2-*.png.
 run_interactive_expecting_caption() {
     local caption=$1 shots=$2
     win "$PRODUCT_DIR\\Uninstall.exe" &
     local run=$!
-    check "confirmation titled [$caption]" dismiss_and_wait_gone "$caption" y 30 "$shots-confirmation"
+    check "confirmation titled [$caption]" dismiss_window "$caption" y 30 "$shots-confirmation"
     # The wizard carries the same caption; the completion box is the second window with it.
     check "completion message titled [$caption]" wait_for_titled_windows "$caption" 2 60 "$shots-completion"
     check "run ends once the boxes are answered" answer_boxes_until_done "$caption" "$run" Return 60 ||

@@ -16,9 +16,8 @@ case_product_in_use_reports_failure_and_removes_nothing() {
     # A temporary copy that stops before the removal stays in the temporary directory.
     e2e_machine_allow '^file C:/users/[^/]+/Temp/orv[0-9A-Fa-f]+\.exe '
     footprint_install
-    win "$KIT\\footprint.exe" hold "$PRODUCT_DIR\\Orvik Pendrel.exe" 20 >/dev/null 2>&1 &
-    local holder=$!
-    sleep 1
+    check "product executable held" hold_file "$PRODUCT_DIR\\Orvik Pendrel.exe" 20 || return 1
+    local holder=$HOLDER
     local out=$E2E_ROOT/host-$$.txt
     win "$KIT\\installer_host.exe" "$UNINSTALLER" --timeout 60 >"$out" &
     local host=$!

@@ -54,6 +54,30 @@ differs() { [ "$1" != "$2" ] || { echo "    expected something other than [$2]";
 
 shot() { import -window root "$E2E_ARTIFACTS/$1.png" 2>/dev/null; echo "$E2E_ARTIFACTS/$1.png"; }
 
+# Takes screenshot $1 again and again until "$3... PATH" holds of it, for at most $2 seconds
+# (the screen is drawn a little after a window appears); prints the last one's path.
+shot_until() {
+    local name=$1 wait=$2 path
+    shift 2
+    local end=$((SECONDS + wait))
+    while :; do
+        path=$(shot "$name")
+        "$@" "$path" && break
+        [ $SECONDS -ge $end ] && break
+        sleep 0.1
+    done
+    echo "$path"
+}
+
+# Whether screenshot $1 shows the wizard at WX, WY done: banner, full bar, red link; and with
+# the link back in its own colour.
+wizard_done_drawn() {
+    [ "$(pixel_at "$1" $((WX + 5)) $((WY + 5)))" = "$(pixel_at "$BANNER_BMP" 5 5)" ] &&
+        [ "$(pixel_at "$1" $((WX + 500)) $((WY + 111)))" = "$(pixel_at "$1" $((WX + 20)) $((WY + 111)))" ] &&
+        [ "$(count_colour "$1" "160x24+$((WX + 16))+$((WY + 145))" "$LINK_RED")" -ge 40 ]
+}
+link_back_in_blue() { [ "$(count_colour "$1" "160x24+$((WX + 16))+$((WY + 145))" "$LINK_BLUE")" -ge 40 ]; }
+
 # Whether a colour such as srgb(48,150,250) is the progress bar's blue.
 is_bar_blue() { [[ $1 =~ ^srgb\(([0-9]+),([0-9]+),([0-9]+)\)$ ]] && ((BASH_REMATCH[1] < 120 && BASH_REMATCH[3] > 200)); }
 
@@ -120,8 +144,7 @@ case_wizard_interactive_run() {
 
     local box
     box=$(wait_new_titled_window 60 "$wizard") || { check "completion box appears" false; return 1; }
-    sleep 0.5
-    local done=$(shot wizard-completion)
+    local done=$(shot_until wizard-completion 10 wizard_done_drawn)
     check "wizard still open after Enter, Escape and Alt+F4" xdo getwindowname "$wizard" >/dev/null
 
     # The wizard as a person sees it: banner, status line, full progress bar, red link under the mouse.
@@ -143,8 +166,7 @@ case_wizard_interactive_run() {
 
     # Leaving the link turns it back to the link colour (its timer runs while the box is open).
     xdo mousemove $((x + 100)) $((y + 30))
-    sleep 0.6
-    local left=$(shot wizard-link-left)
+    local left=$(shot_until wizard-link-left 10 link_back_in_blue)
     check "link in its own colour once the mouse has left" at_least \
         "$(count_colour "$left" "160x24+$((x + 16))+$((y + 145))" "$LINK_BLUE")" 40
 
