@@ -69,23 +69,30 @@ void RemoveWithOurs(const std::wstring& tree) {
 
 // ---- the same walk, as bare Win32 calls in fixed buffers ----
 
-void BareClearValues(HKEY root, const wchar_t* path, DWORD count) {
-    HKEY key;
-    if (RegOpenKeyExW(root, path, 0, KEY_ALL_ACCESS, &key)) return;
-    if (count > 0) {
-        std::vector<wchar_t> names(static_cast<std::size_t>(count) * 1000);
-        bool collected = true;
-        for (DWORD i = 0; i < count && collected; ++i) {
-            DWORD length = 500;
-            collected = RegEnumValueW(key, i, &names[i * 1000], &length, nullptr, nullptr, nullptr, nullptr) == 0;
-        }
-        for (DWORD i = 0; i < count && collected; ++i)
-            if (RegDeleteValueW(key, &names[i * 1000])) break;
-    }
-    RegCloseKey(key);
+using NtDeleteKeyFunction = LONG(WINAPI*)(HANDLE);
+NtDeleteKeyFunction NtDeleteKeyCall() {
+    static const auto function = reinterpret_cast<NtDeleteKeyFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")));
+    return function;
 }
 
-bool BareDeleteSubkeys(HKEY root, HKEY key, const wchar_t* path) {
+bool BareIsLink(HKEY key) {
+    DWORD type = 0;
+    return RegQueryValueExW(key, L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) == 0 && type == REG_LINK;
+}
+
+void BareClearValues(HKEY key, DWORD count) {
+    if (count == 0) return;
+    std::vector<wchar_t> names(static_cast<std::size_t>(count) * 1000);
+    for (DWORD i = 0; i < count; ++i) {
+        DWORD length = 500;
+        if (RegEnumValueW(key, i, &names[i * 1000], &length, nullptr, nullptr, nullptr, nullptr)) return;
+    }
+    for (DWORD i = 0; i < count; ++i)
+        if (RegDeleteValueW(key, &names[i * 1000])) return;
+}
+
+bool BareDeleteSubkeys(HKEY key) {
     DWORD subkeys = 0;
     if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                          nullptr))
@@ -95,45 +102,63 @@ bool BareDeleteSubkeys(HKEY root, HKEY key, const wchar_t* path) {
         DWORD length = 1000;
         if (RegEnumKeyExW(key, 0, name.data(), &length, nullptr, nullptr, nullptr, nullptr)) return false;
         HKEY child = nullptr;
-        if (RegOpenKeyExW(key, name.data(), 0, KEY_ALL_ACCESS, &child)) child = nullptr;
-        DWORD grandchildren = 0, values = 0;
-        if (!child || RegQueryInfoKeyW(child, nullptr, nullptr, nullptr, &grandchildren, nullptr, nullptr, &values, nullptr, nullptr,
-                             nullptr, nullptr))
-            grandchildren = values = 0;
-        wchar_t childPath[MAX_PATH];
-        if (!Fits(_snwprintf(childPath, MAX_PATH, L"%ls\\%ls", path, name.data()))) {
-            if (child) RegCloseKey(child);
-            return false;
+        if (RegOpenKeyExW(key, name.data(), REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, &child)) return false;
+        bool deleted = true;
+        if (!BareIsLink(child)) {
+            DWORD grandchildren = 0, values = 0;
+            if (RegQueryInfoKeyW(child, nullptr, nullptr, nullptr, &grandchildren, nullptr, nullptr, &values, nullptr,
+                                 nullptr, nullptr, nullptr))
+                grandchildren = values = 0;
+            deleted = grandchildren == 0 || BareDeleteSubkeys(child);
+            if (deleted) BareClearValues(child, values);
         }
-        bool deleted = grandchildren == 0 || BareDeleteSubkeys(root, child, childPath);
-        if (deleted) {
-            BareClearValues(root, childPath, values);
-            deleted = RegDeleteKeyW(root, childPath) == 0;
-        }
-        if (child) RegCloseKey(child);
+        deleted = deleted && NtDeleteKeyCall()(child) == 0;
+        RegCloseKey(child);
         if (!deleted) return false;
     }
     return true;
 }
 
+// The top key reached one component at a time, each opened as itself relative to the last.
+HKEY BareOpenWithoutLinks(HKEY root, const std::wstring& path) {
+    HKEY parent = nullptr;
+    std::size_t begin = 0;
+    for (;;) {
+        const std::size_t end = path.find(L'\\', begin);
+        const bool last = end == std::wstring::npos;
+        const std::wstring name = path.substr(begin, last ? std::wstring::npos : end - begin);
+        HKEY step = nullptr;
+        const LONG opened = RegOpenKeyExW(parent ? parent : root, name.c_str(), REG_OPTION_OPEN_LINK,
+                                          last ? KEY_ALL_ACCESS : KEY_QUERY_VALUE, &step);
+        if (parent) RegCloseKey(parent);
+        if (opened) return nullptr;
+        if (last) return step;
+        if (BareIsLink(step)) {
+            RegCloseKey(step);
+            return nullptr;
+        }
+        parent = step;
+        begin = end + 1;
+    }
+}
+
 void RemoveBare(const std::wstring& tree) {
-    const HKEY root = HKEY_CURRENT_USER;
     if (GetVersion() & 0x80000000) {
-        RegDeleteKeyW(root, tree.c_str());
+        RegDeleteKeyW(HKEY_CURRENT_USER, tree.c_str());
         return;
     }
-    HKEY key;
-    const bool opened = RegOpenKeyExW(root, tree.c_str(), 0, KEY_ALL_ACCESS, &key) == 0;
-    if (opened) {
-        BareDeleteSubkeys(root, key, tree.c_str());
+    const HKEY key = BareOpenWithoutLinks(HKEY_CURRENT_USER, tree);
+    if (!key) return;
+    if (!BareIsLink(key)) {
+        BareDeleteSubkeys(key);
         DWORD values = 0;
         if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
                              nullptr))
             values = 0;
-        BareClearValues(root, tree.c_str(), values);
+        BareClearValues(key, values);
     }
-    RegDeleteKeyW(root, tree.c_str());
-    if (opened) RegCloseKey(key);
+    NtDeleteKeyCall()(key);
+    RegCloseKey(key);
 }
 
 // ---- the system's own ----

@@ -51,12 +51,13 @@ InstallRecord JudgeInstallRecord(const std::u16string& recorded) {
     if (files::IsSystemOrShellFolder(normalised)) return record;
     record.state = InstallRecordState::Usable;
     record.directory = directory;
+    record.recorded = recorded;
     return record;
 }
 
 InstallRecord ReadInstallRecord() {
     const RecordedText recorded = ReadRecordedText(product::kInstallPathValue);
-    if (recorded.tooLong) return {InstallRecordState::Unusable, {}};
+    if (recorded.tooLong) return {InstallRecordState::Unusable, {}, {}};
     return JudgeInstallRecord(recorded.text);
 }
 

@@ -18,6 +18,7 @@ enum class InstallRecordState {
 struct InstallRecord {
     InstallRecordState state = InstallRecordState::Missing;
     std::u16string directory;  // normalised, ending in one backslash; empty unless usable
+    std::u16string recorded;   // the text as stored; empty unless usable
 };
 
 // Judges a recorded install path. Unusable: longer than a path buffer, not a full path once

@@ -29,12 +29,14 @@ bool Uninstaller::PrepareUninstall() {
 void Uninstaller::LoadProductRecords() {
     m_strInstallPath.clear();
     m_strExistPath.clear();
+    m_strRecordedInstallPath.clear();
     // The record is used in the form Windows opens it; one that names no directory of the
     // product's (a root, a system or user folder, a relative path, ...) leaves the install path
     // empty, and the preparation then fails before anything is removed.
     const InstallRecord record = ReadInstallRecord();
     m_installRecord = record.state;
     m_strInstallPath = record.directory;
+    m_strRecordedInstallPath = record.recorded;
     m_host.SetInstallDir(m_strInstallPath);
     const std::u16string exist =
         registry::ReadRegistryString(win::HKEY_LOCAL_MACHINE, product::kProductKey, product::kExistPathValue);
@@ -45,9 +47,9 @@ void Uninstaller::LoadProductRecords() {
 
 // The record exists but cannot be trusted: removing the product's records now would orphan its
 // files, and removing files would work in a place that is not the product's. The installer hears
-// -1 from the start-up; a user is told why nothing happened.
+// -1 from the start-up, which it reads as "product in use"; the box says what really stopped the
+// run, in every mode, as the in-use box does.
 void Uninstaller::ReportUnusableInstallRecord() {
-    if (m_host.IsSilent()) return;
     const std::u16string text = m_host.GetMessageText(product::kMsgInstallPathUnusable);
     const std::u16string caption = m_host.GetMessageText(product::kMsgCaption);
     m_host.ShowMessage(BoxOwner::None, BoxKind::Warning, text, caption);
@@ -127,7 +129,9 @@ void Uninstaller::RemoveProgramFiles() {
     files::RemoveCreatedParents(m_strInstallPath, m_strExistPath);
 }
 
-bool Uninstaller::IsProductPdfHandler() { return registry::IsProductPdfHandler(m_host.GetInstallDir()); }
+bool Uninstaller::IsProductPdfHandler() {
+    return registry::IsProductPdfHandler(m_host.GetInstallDir(), m_strRecordedInstallPath);
+}
 
 void Uninstaller::RemoveFileAssociations() { registry::RemoveFileAssociations(); }
 

@@ -36,6 +36,7 @@ public:
     // path is empty when the registry names no directory that may safely be removed from.
     std::u16string m_strInstallPath;
     std::u16string m_strExistPath;
+    std::u16string m_strRecordedInstallPath;  // the usable record as stored, before normalising
     InstallRecordState m_installRecord = InstallRecordState::Missing;
 
 private:

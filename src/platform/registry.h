@@ -19,6 +19,8 @@ constexpr REGSAM KEY_ENUMERATE_SUB_KEYS = 0x0008;
 constexpr REGSAM KEY_READ = 0x20019;
 constexpr REGSAM KEY_WRITE = 0x20006;
 constexpr REGSAM KEY_ALL_ACCESS = 0xF003F;
+// The right to delete the key itself (NtDeleteKey on its handle).
+constexpr REGSAM KEY_DELETE = 0x00010000;
 
 // Opens a symbolic link key itself instead of the key it leads to.
 constexpr DWORD REG_OPTION_OPEN_LINK = 0x00000008;

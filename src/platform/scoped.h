@@ -20,6 +20,11 @@ public:
     ~Scoped() { reset(); }
     Scoped(const Scoped&) = delete;
     Scoped& operator=(const Scoped&) = delete;
+    Scoped(Scoped&& other) noexcept : m_handle(other.release()) {}
+    Scoped& operator=(Scoped&& other) noexcept {
+        if (this != &other) reset(other.release());
+        return *this;
+    }
 
     Handle get() const { return m_handle; }
     explicit operator bool() const { return Traits::IsValid(m_handle); }
@@ -27,6 +32,12 @@ public:
     void reset(Handle handle = Traits::kNone) {
         if (Traits::IsValid(m_handle)) Traits::Close(m_handle);
         m_handle = handle;
+    }
+    // Hands the handle over to the caller, who gives it back from now on.
+    Handle release() {
+        const Handle handle = m_handle;
+        m_handle = Traits::kNone;
+        return handle;
     }
     // Where an opening call writes its new handle; the one held is given back first.
     Handle* put() {

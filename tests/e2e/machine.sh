@@ -62,8 +62,8 @@ E2E_MACHINE_ALLOWED=(
     # The association step deletes the values that still name the product and leaves the keys
     # that held them (another program may use them): the installer created these for ".fdf"
     # and for the user's ".pdf" choice.
-    '^key   HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\\.(pdf|fdf)(\\UserChoice)?$'
-    '^key   HKLM\\Software\\Classes\\\.fdf$'
+    '^key   HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\\.(pdf|fdf)(\\UserChoice|\\OpenWithProgids)?$'
+    '^key   HKLM\\Software\\Classes\\\.fdf(\\OpenWithProgids)?$'
     '^key   HKLM\\Software\\Classes\\MIME\\Database\\Content Type\\application/(pdf|vnd\.fdf)$'
     # The installer replaced Wine's own ".pdf" association; the uninstaller deletes the value
     # that names the product and cannot know what was there before.

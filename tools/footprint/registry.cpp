@@ -8,7 +8,12 @@
 // program's key: the link must go, the key it leads to must stay. "--with addon-record-link"
 // plants such a link as the "Firefox Plugin" add-on record. "--with verbless-pdf-handler" makes
 // another program's ProgID without an open verb the ".pdf" handler, on a machine without any
-// ".fdf" or MIME keys: none of the keys an uninstall reads may appear.
+// ".fdf" or MIME keys: none of the keys an uninstall reads may appear. "--with
+// registry-links-above" then does what another process of the user can: it takes the user's
+// vendor key away and makes it, and the user's "Uninstall" key, links to keys of the machine's
+// that hold the product's names with subkeys below: those must all stay. "--with
+// command-from-record" writes the open commands from the "InstallPath" record as stored, joined
+// to the file name, as an installer that keeps the record's doubled backslash would.
 #include "footprint.h"
 
 #include <cstdio>
@@ -52,6 +57,13 @@ bool Foreign(const Options& o) { return o.Has(L"foreign-pdf-handler"); }
 bool Verbless(const Options& o) { return o.Has(L"verbless-pdf-handler"); }
 bool PlantedLink(const Options& o) { return o.Has(L"registry-link"); }
 bool AddOnRecordLink(const Options& o) { return o.Has(L"addon-record-link"); }
+bool LinksAbove(const Options& o) { return o.Has(L"registry-links-above"); }
+
+// The machine's keys the links above the product's keys lead to.
+const std::wstring kVendorVictim = L"Software\\Orvik Footprint Vendor Victim";
+const std::wstring kUninstallVictim = L"Software\\Orvik Footprint Uninstall Victim";
+const std::wstring kVictimSubkeys[] = {L"\\Orvik Pendrel", L"\\Orvik Pendrel\\Deep", L"\\Orvik Pendrel\\Deep\\Deeper"};
+
 
 void CreateRegLink(HKEY root, const std::wstring& key, const std::wstring& target) {
     HKEY k;
@@ -65,10 +77,30 @@ void CreateRegLink(HKEY root, const std::wstring& key, const std::wstring& targe
     RegCloseKey(k);
 }
 
+void DeleteRegTree(HKEY root, const std::wstring& key) {
+    HKEY k;
+    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_ALL_ACCESS, &k) != ERROR_SUCCESS) return;
+    wchar_t name[256];
+    DWORD length = 256;
+    std::vector<std::wstring> names;
+    for (DWORD i = 0; length = 256, RegEnumKeyExW(k, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS; ++i)
+        names.push_back(name);
+    RegCloseKey(k);
+    for (const std::wstring& n : names) DeleteRegTree(root, key + L"\\" + n);
+    RegDeleteKeyW(root, key.c_str());
+}
+
+void PlantLinksAbove() {
+    DeleteRegTree(HKEY_CURRENT_USER, kVendor);
+    for (const std::wstring& victim : {kVendorVictim, kUninstallVictim})
+        for (const std::wstring& below : kVictimSubkeys) SetRegString(HKEY_LOCAL_MACHINE, victim + below, L"Data", L"keep");
+    CreateRegLink(HKEY_CURRENT_USER, kVendor, L"\\Registry\\Machine\\" + kVendorVictim);
+    CreateRegLink(HKEY_CURRENT_USER, kWindows + L"Uninstall", L"\\Registry\\Machine\\" + kUninstallVictim);
+}
+
 // Windows shows the user's classes in HKEY_CLASSES_ROOT over the machine's; some systems (Wine
-// among them) show the machine's alone. Associations in the user's classes, and the ".fdf" user
-// choice that goes with them, can only be removed through a merged view, so they are laid down
-// only where the system has one.
+// among them) show the machine's alone. Associations in the user's classes can only be removed
+// through a merged view, so they are laid down only where the system has one.
 bool ClassesViewShowsUserClasses() {
     const std::wstring probe = L"OrvikFootprint.ClassesProbe";
     CreateRegKey(HKEY_CURRENT_USER, kClasses + probe);
@@ -77,7 +109,17 @@ bool ClassesViewShowsUserClasses() {
     return shown;
 }
 
-std::wstring OpenCommand(const Options& o) { return L"\"" + o.InstallFile(L"Orvik Pendrel.exe") + L"\" \"%1\""; }
+std::wstring OpenCommand(const Options& o) {
+    if (o.Has(L"command-from-record") && o.hasInstallRecord)
+        return L"\"" + o.installRecord + L"Orvik Pendrel.exe\" \"%1\"";
+    return L"\"" + o.InstallFile(L"Orvik Pendrel.exe") + L"\" \"%1\"";
+}
+
+// "Open with" lists: the product's ProgIDs as value names, beside another program's.
+const wchar_t* const kOpenWithKeys[][2] = {
+    {L".pdf", kDocProgId},
+    {L".fdf", kFdfProgId},
+};
 
 // Settings nested deeply enough that their paths run past 260 characters.
 std::wstring DeepSettingsKey() {
@@ -112,7 +154,13 @@ void InstallProductAssociations() {
     }
     SetRegString(HKEY_CURRENT_USER, kFileExts + L".pdf\\UserChoice", L"Progid", kDocProgId);
     SetRegString(HKEY_CURRENT_USER, kFileExts + L".fdf", L"Progid", kFdfProgId);
-    if (roots.size() > 1) SetRegString(HKEY_CURRENT_USER, kFileExts + L".fdf\\UserChoice", L"Progid", kFdfProgId);
+    SetRegString(HKEY_CURRENT_USER, kFileExts + L".fdf\\UserChoice", L"Progid", kFdfProgId);
+    for (const auto& [extension, progId] : kOpenWithKeys) {
+        SetRegString(HKEY_LOCAL_MACHINE, kClasses + extension + L"\\OpenWithProgids", progId, L"");
+        SetRegString(HKEY_CURRENT_USER, kFileExts + extension + L"\\OpenWithProgids", progId, L"");
+    }
+    SetRegString(HKEY_LOCAL_MACHINE, kClasses + L".pdf\\OpenWithProgids", kForeignProgId, L"");
+    SetRegString(HKEY_CURRENT_USER, kFileExts + L".pdf\\OpenWithProgids", kForeignProgId, L"");
 }
 
 void InstallForeignHandler() {
@@ -181,6 +229,7 @@ void Install(const Options& o) {
         SetRegString(HKEY_LOCAL_MACHINE, kRecordVictim, L"Data", L"keep");
         CreateRegLink(HKEY_CURRENT_USER, kAddOnRecordLink, L"\\Registry\\Machine\\" + kRecordVictim);
     }
+    if (LinksAbove(o)) PlantLinksAbove();
 }
 
 void DescribeProgId(HKEY root, const std::wstring& progId, const std::wstring& clsid, std::vector<Item>& items) {
@@ -198,8 +247,13 @@ void DescribeProductAssociations(std::vector<Item>& items) {
     }
     items.push_back(ValueItem(Owner::Product, HKEY_CURRENT_USER, kFileExts + L".pdf\\UserChoice", L"Progid"));
     items.push_back(ValueItem(Owner::Product, HKEY_CURRENT_USER, kFileExts + L".fdf", L"Progid"));
-    if (roots.size() > 1)
-        items.push_back(ValueItem(Owner::Product, HKEY_CURRENT_USER, kFileExts + L".fdf\\UserChoice", L"Progid"));
+    items.push_back(ValueItem(Owner::Product, HKEY_CURRENT_USER, kFileExts + L".fdf\\UserChoice", L"Progid"));
+    for (const auto& [extension, progId] : kOpenWithKeys) {
+        items.push_back(ValueItem(Owner::Product, HKEY_LOCAL_MACHINE, kClasses + extension + L"\\OpenWithProgids", progId));
+        items.push_back(ValueItem(Owner::Product, HKEY_CURRENT_USER, kFileExts + extension + L"\\OpenWithProgids", progId));
+    }
+    items.push_back(ValueItem(Owner::Foreign, HKEY_LOCAL_MACHINE, kClasses + L".pdf\\OpenWithProgids", kForeignProgId));
+    items.push_back(ValueItem(Owner::Foreign, HKEY_CURRENT_USER, kFileExts + L".pdf\\OpenWithProgids", kForeignProgId));
 }
 
 void DescribeForeignHandler(std::vector<Item>& items) {
@@ -236,9 +290,20 @@ void Describe(const Options& o, std::vector<Item>& items) {
     items.push_back(KeyItem(Owner::Product, HKEY_CURRENT_USER, kMenuOrder));
     for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
         items.push_back(KeyItem(Owner::Product, root, kProductChinese));
+        // The user's vendor key and what it held went with the links planted above.
+        if (root == HKEY_CURRENT_USER && LinksAbove(o)) continue;
         items.push_back(KeyItem(Owner::Foreign, root, kVendor));
         items.push_back(ValueItem(Owner::Foreign, root, kSibling, L"Version"));
     }
+    if (LinksAbove(o)) {
+        // The links are the other process's: nothing makes the uninstaller remove them.
+        items.push_back(KeyItem(Owner::Foreign, HKEY_CURRENT_USER, kVendor));
+        items.push_back(KeyItem(Owner::Foreign, HKEY_CURRENT_USER, kWindows + L"Uninstall"));
+    }
+    if (LinksAbove(o))
+        for (const std::wstring& victim : {kVendorVictim, kUninstallVictim})
+            for (const std::wstring& below : kVictimSubkeys)
+                items.push_back(ValueItem(Owner::Foreign, HKEY_LOCAL_MACHINE, victim + below, L"Data"));
     items.push_back(KeyItem(Owner::Product, HKEY_CURRENT_USER, DeepSettingsKey()));
     items.push_back(KeyItem(Owner::Product, HKEY_CURRENT_USER, kUpdateRecord));
     if (AddOnRecordLink(o)) {

@@ -20,6 +20,10 @@ constexpr char16_t kPdfUserChoice[] = u"Software\\Microsoft\\Windows\\CurrentVer
 constexpr char16_t kPdfFileExts[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.pdf";
 constexpr char16_t kFdfFileExts[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.fdf";
 constexpr char16_t kFdfUserChoice[] = u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.fdf\\UserChoice";
+constexpr char16_t kPdfOpenWithProgids[] =
+    u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.pdf\\OpenWithProgids";
+constexpr char16_t kFdfOpenWithProgids[] =
+    u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.fdf\\OpenWithProgids";
 constexpr char16_t kOpenCommandSuffix[] = u"\\shell\\open\\command";
 
 // The extension and ProgID values of the handler test are read with 128 bytes offered; a longer
@@ -58,25 +62,53 @@ PdfChoice CurrentPdfChoice() {
     return choice;
 }
 
-// Deletes one value; the key is opened for the deletion alone and a failure is passed over.
-void DeleteValue(win::HKEY root, const char16_t* keyPath, const char16_t* valueName) {
+// Each value below is judged and deleted through one handle of its key, reached without passing
+// a link (the user can make any key of HKEY_CURRENT_USER a link to a key of the machine's): what
+// was read is what is deleted.
+constexpr win::REGSAM kJudgeAndDelete = win::KEY_QUERY_VALUE | win::KEY_SET_VALUE;
+
+// The text of a string value of an open key, read as a path buffer holds it ("" when absent).
+std::u16string ValueText(win::HKEY key, const char16_t* valueName) {
+    std::u16string text;
+    QueryRegistryString(key, valueName, win::MAX_PATH * sizeof(char16_t), text);
+    return text;
+}
+
+// Deletes the value when it still names the product's ProgID (letter case counts). True when it
+// was deleted.
+bool DeleteValueNaming(win::HKEY root, const char16_t* keyPath, const char16_t* valueName, const char16_t* progId) {
     RegistryKey key;
-    if (key.Open(root, keyPath, win::KEY_ALL_ACCESS)) win::RegDeleteValueW(key.get(), valueName);
+    return OpenKeyWithoutLinks(root, keyPath, kJudgeAndDelete, key) == KeyReach::Opened && !IsLinkKey(key.get()) &&
+           ValueText(key.get(), valueName) == progId &&
+           win::RegDeleteValueW(key.get(), valueName) == static_cast<win::LONG>(win::ERROR_SUCCESS);
+}
+
+// Deletes the value named `valueName` whatever it holds: the name itself is the product's.
+void DeleteNamedValue(win::HKEY root, const char16_t* keyPath, const char16_t* valueName) {
+    RegistryKey key;
+    if (OpenKeyWithoutLinks(root, keyPath, win::KEY_SET_VALUE | win::KEY_QUERY_VALUE, key) == KeyReach::Opened &&
+        !IsLinkKey(key.get()))
+        win::RegDeleteValueW(key.get(), valueName);
 }
 
 // Deletes the user's choice when it names the product's ProgID; a choice of another program is
-// the user's and stays. The key is not created when it is missing.
+// the user's and stays, and a missing key is not created. Windows 8 and later refuse their user
+// to set or delete the values of "UserChoice" but let the key itself go: where the value cannot
+// be deleted, the key holding the product's choice is.
 void DeleteChoiceOf(const char16_t* keyPath, const char16_t* progId) {
     RegistryKey key;
-    std::u16string choice;
-    if (key.Open(win::HKEY_CURRENT_USER, keyPath, win::KEY_ALL_ACCESS) &&
-        QueryRegistryString(key.get(), u"Progid", win::MAX_PATH * sizeof(char16_t), choice) && choice == progId)
-        win::RegDeleteValueW(key.get(), u"Progid");
-}
-
-// Deletes the value when it still names the product's ProgID (letter case counts).
-void DeleteValueNaming(win::HKEY root, const char16_t* keyPath, const char16_t* valueName, const char16_t* progId) {
-    if (ReadRegistryString(root, keyPath, valueName) == progId) DeleteValue(root, keyPath, valueName);
+    bool canSetValues = true;
+    if (OpenKeyWithoutLinks(win::HKEY_CURRENT_USER, keyPath, kJudgeAndDelete | win::KEY_DELETE, key) !=
+        KeyReach::Opened) {
+        canSetValues = false;
+        if (OpenKeyWithoutLinks(win::HKEY_CURRENT_USER, keyPath, win::KEY_QUERY_VALUE | win::KEY_DELETE, key) !=
+            KeyReach::Opened)
+            return;
+    }
+    if (IsLinkKey(key.get()) || ValueText(key.get(), u"Progid") != progId) return;
+    if (canSetValues && win::RegDeleteValueW(key.get(), u"Progid") == static_cast<win::LONG>(win::ERROR_SUCCESS))
+        return;
+    win::NtDeleteKey(key.get());
 }
 
 // Deletes a MIME type's "CLSID" when it is the class identifier the product's ProgID names. A
@@ -84,8 +116,7 @@ void DeleteValueNaming(win::HKEY root, const char16_t* keyPath, const char16_t* 
 // string, too long) would otherwise compare equal and be deleted though it is not the product's.
 void DeleteMimeClsidOf(win::HKEY root, const char16_t* progIdClsidKey, const char16_t* mimeKey) {
     const std::u16string productClsid = ReadRegistryString(root, progIdClsidKey, nullptr);
-    const std::u16string mimeClsid = ReadRegistryString(root, mimeKey, u"CLSID");
-    if (!productClsid.empty() && productClsid == mimeClsid) DeleteValue(root, mimeKey, u"CLSID");
+    if (!productClsid.empty()) DeleteValueNaming(root, mimeKey, u"CLSID", productClsid.c_str());
 }
 
 // The key trees of the product's records, deleted under each root in this order. The product
@@ -115,10 +146,9 @@ constexpr const char16_t* kProductTrees[] = {
 // the same text that start-up and the final directory removal use. The comparison below ignores
 // ASCII case, so the answer would not change; the copy is chosen so that every step that speaks
 // of the install directory after the removal of the program files reads the same text.
-bool IsProductPdfHandler(const std::u16string& installDir) {
+bool IsProductPdfHandler(const std::u16string& installDir, const std::u16string& recorded) {
     // Without a known install directory no command can be recognised as the product's.
     if (installDir.empty()) return false;
-    const std::u16string expected = ExpectedOpenCommand(installDir);
 
     const PdfChoice choice = CurrentPdfChoice();
     if (choice.progId.empty() && choice.application.empty() && !choice.found) return false;
@@ -126,7 +156,13 @@ bool IsProductPdfHandler(const std::u16string& installDir) {
                                           ? choice.progId + kOpenCommandSuffix
                                           : u"Applications\\" + choice.application + kOpenCommandSuffix;
     // Only letter case may differ; other quoting, arguments or a short path are another command.
-    return files::EqualNoCaseAscii(expected, ReadRegistryString(win::HKEY_CLASSES_ROOT, commandKey.c_str(), nullptr));
+    const std::u16string command = ReadRegistryString(win::HKEY_CLASSES_ROOT, commandKey.c_str(), nullptr);
+    if (files::EqualNoCaseAscii(ExpectedOpenCommand(installDir), command)) return true;
+    // The installer joined the record as it stored it and the file name: "...\Orvik Pendrel\\"
+    // gave "...\Orvik Pendrel\\Orvik Pendrel.exe", which names the same file.
+    if (recorded.empty()) return false;
+    return files::EqualNoCaseAscii(ExpectedOpenCommand(recorded), command) ||
+           files::EqualNoCaseAscii(ExpectedOpenCommand(files::WithTrailingBackslash(recorded)), command);
 }
 
 void RemoveFileAssociations() {
@@ -140,21 +176,25 @@ void RemoveFileAssociations() {
                       u"SOFTWARE\\Classes\\MIME\\Database\\Content Type\\application/pdf");
     DeleteMimeClsidOf(machine, u"SOFTWARE\\Classes\\OrvikPendrel.FDFDoc\\CLSID",
                       u"SOFTWARE\\Classes\\MIME\\Database\\Content Type\\application/vnd.fdf");
-    DeleteValueNaming(user, kPdfUserChoice, u"Progid", kDocumentProgId);
-    // Older systems kept the ".fdf" choice in the extension key itself.
+    // The user's choices, where Vista and later keep them and where older systems kept ".fdf".
+    DeleteChoiceOf(kPdfUserChoice, kDocumentProgId);
+    DeleteChoiceOf(kFdfUserChoice, kFdfProgId);
     DeleteValueNaming(user, kFdfFileExts, u"Progid", kFdfProgId);
 
     // The merged classes view: what the user sees, wherever it is stored.
-    if (ReadRegistryString(classes, u".pdf", nullptr) == kDocumentProgId) {
-        DeleteValue(classes, u".pdf", nullptr);
-        DeleteChoiceOf(kPdfUserChoice, kDocumentProgId);
-    }
-    if (ReadRegistryString(classes, u".fdf", nullptr) == kFdfProgId) {
-        DeleteValue(classes, u".fdf", nullptr);
-        DeleteChoiceOf(kFdfUserChoice, kFdfProgId);
-    }
+    DeleteValueNaming(classes, u".pdf", nullptr, kDocumentProgId);
+    DeleteValueNaming(classes, u".fdf", nullptr, kFdfProgId);
     DeleteMimeClsidOf(classes, u"OrvikPendrel.Document\\CLSID", u"Mime\\Database\\Content Type\\application/pdf");
     DeleteMimeClsidOf(classes, u"OrvikPendrel.FDFDoc\\CLSID", u"Mime\\Database\\Content Type\\application/vnd.fdf");
+
+    // "Open with" lists name the product's ProgIDs by their values' names, in the classes of
+    // both roots and in the user's Explorer records.
+    for (const win::HKEY root : {machine, user}) {
+        DeleteNamedValue(root, u"Software\\Classes\\.pdf\\OpenWithProgids", kDocumentProgId);
+        DeleteNamedValue(root, u"Software\\Classes\\.fdf\\OpenWithProgids", kFdfProgId);
+    }
+    DeleteNamedValue(user, kPdfOpenWithProgids, kDocumentProgId);
+    DeleteNamedValue(user, kFdfOpenWithProgids, kFdfProgId);
 }
 
 void RemoveProductRegistry() {

@@ -7,8 +7,10 @@
 namespace engine::registry {
 
 // Whether the current user's ".pdf" choice opens documents with the product's command in
-// `installDir` (the install directory with its trailing backslash; empty: unknown, never).
-bool IsProductPdfHandler(const std::u16string& installDir);
+// `installDir` (the install directory with its trailing backslash; empty: unknown, never). The
+// product's installer wrote the command from the record as it stored it: `recorded`, that text
+// before it was normalised (empty when not known), is accepted as well.
+bool IsProductPdfHandler(const std::u16string& installDir, const std::u16string& recorded = std::u16string());
 void RemoveFileAssociations();
 void RemoveProductRegistry();
 

@@ -1,4 +1,5 @@
-// An open registry key that closes itself, with the reason when it could not be opened.
+// An open registry key that closes itself, with the reason when it could not be opened; and the
+// way every key the removal changes is reached: one component at a time, never through a link.
 #pragma once
 #include "platform/registry.h"
 #include "platform/scoped.h"
@@ -24,5 +25,21 @@ private:
     win::ScopedKey m_key;
     win::LONG m_status = static_cast<win::LONG>(win::ERROR_SUCCESS);
 };
+
+// Whether the open key is a symbolic link (opened as itself), which leads to another key.
+bool IsLinkKey(win::HKEY key);
+
+enum class KeyReach {
+    Opened,   // `key` holds the last component, opened as itself (it may be a link: ask IsLinkKey)
+    Missing,  // a key on the way or the key itself does not exist
+    Refused,  // a key on the way is a link, or cannot be opened as itself
+};
+
+// Opens `path` under `root` one component at a time, each relative to its parent's open handle
+// and as itself (REG_OPTION_OPEN_LINK), the last with `access`. The system follows a link
+// anywhere on a path but in its last component even when asked not to, so a link planted above
+// the key would otherwise hand over another key; and every handle judged is the handle used, so
+// nothing can be swapped between a check and the deletion that follows it.
+KeyReach OpenKeyWithoutLinks(win::HKEY root, const char16_t* path, win::REGSAM access, RegistryKey& key);
 
 }  // namespace engine::registry

@@ -36,15 +36,6 @@ KeyCounts CountsOf(win::HKEY key) {
     return counts;
 }
 
-// The child's path grows with the tree instead of living in a path-sized buffer: a deep tree of
-// the product's is still the product's, and is removed whole however long its paths get.
-std::u16string ChildPath(const char16_t* parent, const std::u16string& name) {
-    std::u16string path(parent);
-    path += u'\\';
-    path += name;
-    return path;
-}
-
 // The name the enumeration wrote, bounded by the buffer whatever length it reports.
 std::u16string EnumeratedName(const std::vector<char16_t>& buffer, win::DWORD length) {
     const std::size_t bounded = std::min<std::size_t>(length, buffer.size() - 1);
@@ -52,30 +43,7 @@ std::u16string EnumeratedName(const std::vector<char16_t>& buffer, win::DWORD le
     return std::u16string(buffer.begin(), end);
 }
 
-// A symbolic link key leads to another key, somewhere else in the registry: opening it, walking
-// it or deleting it by path would reach that key, which is not the product's. The walk opens
-// every key as itself (a link is not followed) and removes a link without touching its target.
-bool IsLink(win::HKEY key) {
-    win::DWORD type = 0;
-    return Succeeded(win::RegQueryValueExW(key, u"SymbolicLinkValue", nullptr, &type, nullptr, nullptr)) &&
-           type == win::REG_LINK;
-}
-
-bool OpenAsItself(RegistryKey& key, win::HKEY parent, const char16_t* path) {
-    return key.Open(parent, path, win::KEY_ALL_ACCESS, win::REG_OPTION_OPEN_LINK);
-}
-
-// True when no key on the way from `root` to the parent of `path` is a link: each is opened as
-// itself, so a link planted above the key cannot turn its deletion into another key's.
-bool IsReachedWithoutRegistryLinks(win::HKEY root, const std::u16string& path) {
-    for (std::size_t at = path.find(u'\\'); at != std::u16string::npos; at = path.find(u'\\', at + 1)) {
-        RegistryKey step;
-        if (!step.Open(root, path.substr(0, at).c_str(), win::KEY_QUERY_VALUE, win::REG_OPTION_OPEN_LINK))
-            return step.status() == static_cast<win::LONG>(win::ERROR_FILE_NOT_FOUND);
-        if (IsLink(step.get())) return false;
-    }
-    return true;
-}
+bool Deleted(win::HKEY key) { return win::NtDeleteKey(key) == 0; }
 
 }  // namespace
 
@@ -85,19 +53,10 @@ void DeleteRegistryKey(win::HKEY root, const char16_t* path) {
         win::RegDeleteKeyW(root, path);
         return;
     }
-    if (!IsReachedWithoutRegistryLinks(root, path)) return;
-    {
-        RegistryKey key;
-        if (OpenAsItself(key, root, path)) {
-            if (IsLink(key.get())) {
-                win::NtDeleteKey(key.get());
-                return;
-            }
-        } else if (key.status() != static_cast<win::LONG>(win::ERROR_FILE_NOT_FOUND)) {
-            return;  // perhaps a link that cannot be opened as itself
-        }
-    }
-    win::RegDeleteKeyW(root, path);
+    RegistryKey key;
+    // A link is deleted itself; a key with subkeys is refused by the system and stays.
+    if (OpenKeyWithoutLinks(root, path, win::KEY_QUERY_VALUE | win::KEY_DELETE, key) == KeyReach::Opened)
+        Deleted(key.get());
 }
 
 void DeleteRegistryTree(win::HKEY root, const char16_t* path) {
@@ -108,22 +67,15 @@ void DeleteRegistryTree(win::HKEY root, const char16_t* path) {
         return;
     }
     RegistryKey key;
-    if (OpenAsItself(key, root, path)) {
-        if (IsLink(key.get())) {
-            win::NtDeleteKey(key.get());
-            return;
-        }
-        DeleteRegistrySubkeys(root, key.get(), path);
-        ClearRegistryValues(root, path, static_cast<win::LONG>(CountsOf(key.get()).values));
-    } else if (key.status() != static_cast<win::LONG>(win::ERROR_FILE_NOT_FOUND)) {
-        // A key that exists but cannot be opened as itself might be a link: deleting it by path
-        // could delete whatever it leads to.
-        return;
+    if (OpenKeyWithoutLinks(root, path, win::KEY_ALL_ACCESS, key) != KeyReach::Opened) return;
+    if (!IsLinkKey(key.get())) {
+        DeleteRegistrySubkeys(key.get());
+        ClearRegistryValues(key.get(), static_cast<win::LONG>(CountsOf(key.get()).values));
     }
-    win::RegDeleteKeyW(root, path);
+    Deleted(key.get());
 }
 
-bool DeleteRegistrySubkeys(win::HKEY root, win::HKEY key, const char16_t* path) {
+bool DeleteRegistrySubkeys(win::HKEY key) {
     // Read once: every pass deletes the subkey it found at index 0, so the next one moves up.
     const win::DWORD count = CountsOf(key).subkeys;
     std::vector<char16_t> nameBuffer(kSubkeyNameCapacity, u'\0');
@@ -135,28 +87,21 @@ bool DeleteRegistrySubkeys(win::HKEY root, win::HKEY key, const char16_t* path) 
         const std::u16string name = EnumeratedName(nameBuffer, length);
         if (name.empty()) return false;
 
-        // A subkey that cannot be opened as itself might be a link, so it is not deleted by path:
-        // it stays, like a subkey whose deletion is refused.
+        // Opened as itself, relative to its parent: a subkey that cannot be opened so might be a
+        // link, and stays, like a subkey whose deletion is refused.
         RegistryKey subkey;
-        if (!OpenAsItself(subkey, key, name.c_str())) return false;
-        if (IsLink(subkey.get())) {
-            if (win::NtDeleteKey(subkey.get()) != 0) return false;
-            continue;
+        if (!subkey.Open(key, name.c_str(), win::KEY_ALL_ACCESS, win::REG_OPTION_OPEN_LINK)) return false;
+        if (!IsLinkKey(subkey.get())) {
+            const KeyCounts counts = CountsOf(subkey.get());
+            if (counts.subkeys > 0 && !DeleteRegistrySubkeys(subkey.get())) return false;
+            ClearRegistryValues(subkey.get(), static_cast<win::LONG>(counts.values));
         }
-        const KeyCounts counts = CountsOf(subkey.get());
-        const std::u16string childPath = ChildPath(path, name);
-        // Keys go by their full path from the root while their own handle is still open; the
-        // handle stays valid, marked deleted, until it is closed.
-        if (counts.subkeys > 0 && !DeleteRegistrySubkeys(root, subkey.get(), childPath.c_str())) return false;
-        ClearRegistryValues(root, childPath.c_str(), static_cast<win::LONG>(counts.values));
-        if (!Succeeded(win::RegDeleteKeyW(root, childPath.c_str()))) return false;
+        if (!Deleted(subkey.get())) return false;
     }
     return true;
 }
 
-void ClearRegistryValues(win::HKEY root, const char16_t* path, win::LONG count) {
-    RegistryKey key;
-    if (!key.Open(root, path, win::KEY_ALL_ACCESS)) return;
+void ClearRegistryValues(win::HKEY key, win::LONG count) {
     if (count <= 0) return;
 
     // Collect every name first: deleting while enumerating would shift the indices.
@@ -164,13 +109,13 @@ void ClearRegistryValues(win::HKEY root, const char16_t* path, win::LONG count) 
     std::vector<char16_t> nameBuffer(kValueNameCapacity, u'\0');
     for (win::LONG index = 0; index < count; ++index) {
         win::DWORD length = kValueNameCapacity;
-        if (!Succeeded(win::RegEnumValueW(key.get(), static_cast<win::DWORD>(index), nameBuffer.data(), &length, nullptr,
+        if (!Succeeded(win::RegEnumValueW(key, static_cast<win::DWORD>(index), nameBuffer.data(), &length, nullptr,
                                           nullptr, nullptr, nullptr)))
             return;
         names.push_back(EnumeratedName(nameBuffer, length));
     }
     for (const std::u16string& name : names)
-        if (!Succeeded(win::RegDeleteValueW(key.get(), name.c_str()))) return;
+        if (!Succeeded(win::RegDeleteValueW(key, name.c_str()))) return;
 }
 
 }  // namespace engine::registry

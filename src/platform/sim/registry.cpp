@@ -124,11 +124,26 @@ bool WantsWrite(win::REGSAM access) {
     return (access & (win::KEY_SET_VALUE | win::KEY_CREATE_SUB_KEY | 0x00010000 /*DELETE*/)) != 0;
 }
 
-win::HKEY NewHandle(RegKey* key) {
+win::HKEY NewHandle(RegKey* key, win::REGSAM access) {
     RegistryState& r = machine().registry;
     auto handle = reinterpret_cast<win::HKEY>(r.nextHandle++);
     r.handles[handle] = key;
+    r.handleAccess[handle] = access;
     return handle;
+}
+
+// Whether `key` may be used for what `needed` names: a predefined root for anything, an opened
+// handle only for the access it was opened with, as Windows checks it at every call.
+bool Granted(win::HKEY key, win::REGSAM needed) {
+    const auto& access = machine().registry.handleAccess;
+    auto it = access.find(key);
+    return it == access.end() || (it->second & needed) == needed;
+}
+
+// Whether an open asking for `access` is refused by the key's protection.
+bool RefusesOpen(const RegKey& key, win::REGSAM access) {
+    return key.denyOpen || (WantsWrite(access) && key.denyWrite) ||
+           ((access & win::KEY_SET_VALUE) && key.refuseValueChange);
 }
 
 std::string RootName(win::HKEY key) {
@@ -198,6 +213,25 @@ std::string RegistryState::FullName(const RegKey& key) {
 }
 
 RegKey* RegistryState::Find(win::HKEY root, const std::u16string& path) { return Resolve(root, path, true); }
+
+bool RegistryState::SwapForLink(win::HKEY root, const std::u16string& path, win::HKEY targetRoot,
+                                const std::u16string& targetPath) {
+    RegKey* key = Find(root, path);
+    if (!key || !key->parent || key->IsLink()) return false;
+    RegKey* parent = key->parent;
+    std::u16string moved = key->name + u"~moved";
+    while (parent->Child(moved)) moved += u"~";
+    auto& list = parent->subkeys;
+    auto it = std::find_if(list.begin(), list.end(), [&](const auto& p) { return p.get() == key; });
+    std::unique_ptr<RegKey> owned = std::move(*it);
+    list.erase(it);
+    owned->name = moved;
+    auto at = std::lower_bound(list.begin(), list.end(), owned,
+                               [](const auto& a, const auto& b) { return LessNoCase(a->name, b->name); });
+    list.insert(at, std::move(owned));
+    CreateLink(root, path, targetRoot, targetPath);
+    return true;
+}
 
 RegKey& RegistryState::CreateLink(win::HKEY root, const std::u16string& path, win::HKEY targetRoot,
                                   const std::u16string& targetPath) {
@@ -274,15 +308,15 @@ LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM acce
         *result = nullptr;
         return ERROR_ACCESS_DENIED;
     }
-    machine().Log("RegCreateKeyExW", sim::RootName(key) + "\\" + sim::Narrow(sim::FromPtr(subKey)));
+    machine().Log("RegCreateKeyExW", sim::AccessName(key, sim::FromPtr(subKey)));
     sim::RecordAccess("RegCreateKeyExW", sim::AccessName(key, sim::FromPtr(subKey)));
     *result = nullptr;
     bool created = false;
     RegKey* k = sim::ResolveOrCreate(key, sim::FromPtr(subKey), created);
     if (!k) return ERROR_ACCESS_DENIED;
-    if (k->denyOpen || (sim::WantsWrite(access) && k->denyWrite)) return ERROR_ACCESS_DENIED;
+    if (sim::RefusesOpen(*k, access)) return ERROR_ACCESS_DENIED;
     if (disposition) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
-    *result = sim::NewHandle(k);
+    *result = sim::NewHandle(k, access);
     return ERROR_SUCCESS;
 }
 
@@ -291,7 +325,7 @@ LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access, HKEY*
         *result = nullptr;
         return ERROR_ACCESS_DENIED;
     }
-    machine().Log("RegOpenKeyExW", sim::RootName(key) + "\\" + sim::Narrow(sim::FromPtr(subKey)));
+    machine().Log("RegOpenKeyExW", sim::AccessName(key, sim::FromPtr(subKey), (options & REG_OPTION_OPEN_LINK) != 0));
     sim::RecordAccess("RegOpenKeyExW", sim::AccessName(key, sim::FromPtr(subKey), (options & REG_OPTION_OPEN_LINK) != 0));
     *result = nullptr;
     RegKey* k = sim::Resolve(key, sim::FromPtr(subKey), (options & REG_OPTION_OPEN_LINK) != 0);
@@ -300,8 +334,8 @@ LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access, HKEY*
         RegKey* base = sim::OpenedKey(key);
         return base && base->deleted ? ERROR_KEY_DELETED : ERROR_FILE_NOT_FOUND;
     }
-    if (k->denyOpen || (sim::WantsWrite(access) && k->denyWrite)) return ERROR_ACCESS_DENIED;
-    *result = sim::NewHandle(k);
+    if (sim::RefusesOpen(*k, access)) return ERROR_ACCESS_DENIED;
+    *result = sim::NewHandle(k, access);
     return ERROR_SUCCESS;
 }
 
@@ -310,6 +344,7 @@ LONG RegQueryValueExW(HKEY key, LPCWSTR valueName, DWORD*, DWORD* type, BYTE* da
     sim::RecordAccess("RegQueryValueExW", sim::AccessName(key, u"") + " [" + sim::Narrow(sim::FromPtr(valueName)) + "]");
     RegKey* k = sim::OpenedKey(key);
     if (!k || k->deleted) return ERROR_KEY_DELETED;
+    if (!sim::Granted(key, KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
     sim::RegValue* v = k->Value(sim::FromPtr(valueName));
     if (!v) return ERROR_FILE_NOT_FOUND;
     if (type) *type = v->type;
@@ -331,6 +366,7 @@ LONG RegQueryInfoKeyW(HKEY key, LPWSTR, DWORD*, DWORD*, DWORD* subKeys, DWORD* m
     sim::RecordAccess("RegQueryInfoKeyW", sim::AccessName(key, u""));
     RegKey* k = sim::OpenedKey(key);
     if (!k || k->deleted) return ERROR_KEY_DELETED;
+    if (!sim::Granted(key, KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
     if (subKeys) *subKeys = static_cast<DWORD>(k->subkeys.size());
     if (values) *values = static_cast<DWORD>(k->values.size());
     DWORD maxSub = 0, maxName = 0, maxData = 0;
@@ -350,6 +386,7 @@ LONG RegEnumKeyExW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength, DWORD*
     sim::RecordAccess("RegEnumKeyExW", sim::AccessName(key, u""));
     RegKey* k = sim::OpenedKey(key);
     if (!k || k->deleted) return ERROR_KEY_DELETED;
+    if (!sim::Granted(key, KEY_ENUMERATE_SUB_KEYS)) return ERROR_ACCESS_DENIED;
     if (index >= k->subkeys.size()) return ERROR_NO_MORE_ITEMS;
     const std::u16string& n = k->subkeys[index]->name;
     if (!sim::CopyOut(n, name, *nameLength)) return ERROR_MORE_DATA;
@@ -363,6 +400,7 @@ LONG RegEnumValueW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength, DWORD*
     sim::RecordAccess("RegEnumValueW", sim::AccessName(key, u""));
     RegKey* k = sim::OpenedKey(key);
     if (!k || k->deleted) return ERROR_KEY_DELETED;
+    if (!sim::Granted(key, KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
     if (index >= k->values.size()) return ERROR_NO_MORE_ITEMS;
     const sim::RegValue& v = k->values[index];
     if (!sim::CopyOut(v.name, name, *nameLength)) return ERROR_MORE_DATA;
@@ -378,11 +416,11 @@ LONG RegEnumValueW(HKEY key, DWORD index, LPWSTR name, DWORD* nameLength, DWORD*
 
 LONG RegDeleteValueW(HKEY key, LPCWSTR valueName) {
     if (sim::FaultPoint("RegDeleteValueW")) return ERROR_ACCESS_DENIED;
-    machine().Log("RegDeleteValueW", sim::Narrow(sim::FromPtr(valueName)));
+    machine().Log("RegDeleteValueW", sim::AccessName(key, u"") + " [" + sim::Narrow(sim::FromPtr(valueName)) + "]");
     sim::RecordAccess("RegDeleteValueW", sim::AccessName(key, u"") + " [" + sim::Narrow(sim::FromPtr(valueName)) + "]");
     RegKey* k = sim::OpenedKey(key);
     if (!k || k->deleted) return ERROR_KEY_DELETED;
-    if (k->denyWrite) return ERROR_ACCESS_DENIED;
+    if (k->denyWrite || k->refuseValueChange || !sim::Granted(key, KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
     auto name = sim::FromPtr(valueName);
     auto it = std::find_if(k->values.begin(), k->values.end(),
                            [&](const sim::RegValue& v) { return sim::EqualNoCase(v.name, name); });
@@ -393,7 +431,7 @@ LONG RegDeleteValueW(HKEY key, LPCWSTR valueName) {
 
 LONG RegDeleteKeyW(HKEY key, LPCWSTR subKey) {
     if (sim::FaultPoint("RegDeleteKeyW")) return ERROR_ACCESS_DENIED;
-    machine().Log("RegDeleteKeyW", sim::RootName(key) + "\\" + sim::Narrow(sim::FromPtr(subKey)));
+    machine().Log("RegDeleteKeyW", sim::AccessName(key, sim::FromPtr(subKey)));
     sim::RecordAccess("RegDeleteKeyW", sim::AccessName(key, sim::FromPtr(subKey)));
     RegKey* k = sim::Resolve(key, sim::FromPtr(subKey));
     if (!k) return ERROR_FILE_NOT_FOUND;
@@ -412,6 +450,7 @@ LONG NtDeleteKey(HKEY key) {
     constexpr LONG kAccessDenied = static_cast<LONG>(0xC0000022u);
     constexpr LONG kKeyDeleted = static_cast<LONG>(0xC000017Cu);
     if (!k || k->deleted) return kKeyDeleted;
+    if (!sim::Granted(key, KEY_DELETE)) return kAccessDenied;
     if (!k->parent || k->refuseDelete || k->denyWrite || !k->subkeys.empty()) return kAccessDenied;
     sim::Detach(k);
     return 0;
@@ -423,6 +462,7 @@ LONG RegCloseKey(HKEY key) {
     auto it = handles.find(key);
     if (it == handles.end()) return ERROR_INVALID_HANDLE;
     handles.erase(it);
+    machine().registry.handleAccess.erase(key);
     return ERROR_SUCCESS;
 }
 

@@ -25,6 +25,9 @@ struct RegKey {
     bool denyWrite = false;   // opening for any write access fails with access denied
     bool denyOpen = false;    // every open fails with access denied
     bool refuseDelete = false;
+    // As Windows 8 and later protect a "UserChoice" key from its own user: an open asking to set
+    // values and every value deletion are refused; the key itself may still be deleted.
+    bool refuseValueChange = false;
     // A symbolic link: opening it leads to the key `linkPath` under `linkRoot`, unless it is the
     // last component of an open with REG_OPTION_OPEN_LINK. Its "SymbolicLinkValue" holds the target.
     win::HKEY linkRoot = nullptr;
@@ -48,6 +51,7 @@ struct RegistryState {
     bool deleteKeyRemovesSubkeys = false;
 
     std::map<win::HKEY, RegKey*> handles;
+    std::map<win::HKEY, win::REGSAM> handleAccess;  // what each open handle was granted
     std::vector<std::unique_ptr<RegKey>> removed;  // deleted keys stay alive for open handles
     std::uintptr_t nextHandle = 0x1000;
     // Every call that reaches a key, as "Function HKLM\\full\\path" ("HKCU\\..." for the user's
@@ -61,6 +65,10 @@ struct RegistryState {
     RegKey& CreateLink(win::HKEY root, const std::u16string& path, win::HKEY targetRoot,
                        const std::u16string& targetPath);
     RegKey& Create(win::HKEY root, const std::u16string& path);
+    // What a process of the user does to a key of its own between two calls of the removal: the
+    // key is renamed away (open handles keep it) and a link to `targetPath` takes its name.
+    // False when there is no such key, or it is a root or a link already.
+    bool SwapForLink(win::HKEY root, const std::u16string& path, win::HKEY targetRoot, const std::u16string& targetPath);
     bool Exists(win::HKEY root, const std::u16string& path) { return Find(root, path) != nullptr; }
     void SetString(win::HKEY root, const std::u16string& path, const std::u16string& name,
                    const std::u16string& value, win::DWORD type = win::REG_SZ);

@@ -23,7 +23,7 @@ sim::RegistryState& Registry() { return sim::machine().registry; }
 
 void RunSilently() {
     app::UninstallApp app;
-    app.m_lpCmdLine = u"-DeletingNow-UninstForInst";
+    app.m_lpCmdLine = u"-DeletingNow-UninstForInst-InstallerPid=4242";
     app.InitInstance();
 }
 
@@ -44,6 +44,14 @@ TEST_F(WholeRun, AssociationsGoBeforeTheRecordsThatShowThemToBeTheProducts) {
     EXPECT_FALSE(Registry().HasValue(CU, kPdfChoice, u"Progid"));
     EXPECT_FALSE(Registry().HasValue(LM, u"Software\\Classes\\MIME\\Database\\Content Type\\application/pdf", u"CLSID"));
     EXPECT_FALSE(Registry().Exists(LM, u"Software\\Classes\\OrvikPendrel.Document"));
+    // The "open with" lists and the ".fdf" choice name the product no more; another program's
+    // entry in the same list stays.
+    const std::u16string fileExts = u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\";
+    EXPECT_FALSE(Registry().HasValue(LM, u"Software\\Classes\\.pdf\\OpenWithProgids", u"OrvikPendrel.Document"));
+    EXPECT_TRUE(Registry().HasValue(LM, u"Software\\Classes\\.pdf\\OpenWithProgids", u"Contoso.Document"));
+    EXPECT_FALSE(Registry().HasValue(CU, fileExts + u".pdf\\OpenWithProgids", u"OrvikPendrel.Document"));
+    EXPECT_FALSE(Registry().HasValue(CU, fileExts + u".fdf\\OpenWithProgids", u"OrvikPendrel.FDFDoc"));
+    EXPECT_FALSE(Registry().HasValue(CU, fileExts + u".fdf\\UserChoice", u"Progid"));
 }
 
 // A user who chose another program keeps the machine-wide values too: the association step

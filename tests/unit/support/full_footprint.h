@@ -29,6 +29,7 @@ inline void LayDownForeignItems() {
     m.registry.SetString(LM, u"Software\\Orvik Software\\Orvik Scan", u"InstallPath",
                          u"C:\\Program Files\\Orvik Software\\Orvik Scan\\");
     m.registry.SetString(LM, u"Software\\Classes\\.txt", u"", u"txtfile");
+    m.registry.SetString(LM, u"Software\\Classes\\.pdf\\OpenWithProgids", u"Contoso.Document", u"");
     m.registry.SetString(LM, u"Software\\Classes\\MIME\\Database\\Content Type\\text/plain", u"Extension", u".txt");
     m.registry.SetString(CU, u"Software\\Contoso\\Viewer", u"Recent", u"C:\\Users\\user\\Desktop\\notes.txt");
     m.registry.SetString(CU, u"Software\\Orvik Software\\Orvik Scan\\Updates List\\Scanner Pack", u"Version", u"2");
@@ -115,6 +116,9 @@ inline void LayDownProduct() {
     r.SetString(LM, u"Software\\Classes\\MIME\\Database\\Content Type\\application/vnd.fdf", u"CLSID", fdfClsid);
     r.SetString(CU, fileExts + u".pdf\\UserChoice", u"Progid", u"OrvikPendrel.Document");
     r.SetString(CU, fileExts + u".fdf\\UserChoice", u"Progid", u"OrvikPendrel.FDFDoc");
+    r.SetString(LM, u"Software\\Classes\\.pdf\\OpenWithProgids", u"OrvikPendrel.Document", u"");
+    r.SetString(CU, fileExts + u".pdf\\OpenWithProgids", u"OrvikPendrel.Document", u"");
+    r.SetString(CU, fileExts + u".fdf\\OpenWithProgids", u"OrvikPendrel.FDFDoc", u"");
 
     // Registry records.
     r.SetString(LM, u"Software\\Orvik Software\\Orvik Pendrel\\Settings", u"Zoom", u"100");

@@ -237,6 +237,35 @@ TEST_F(PrinterRemoval, DriverInUseIsRetriedOrGivenUp) {
     EXPECT_TRUE(Exists(kAddin));
 }
 
+// The spooler keeps a deleted printer, pending, while a job waits in its queue; its driver is in
+// use till then. The user is asked, and a retry once the queue is empty removes the driver.
+TEST_F(PrinterRemoval, PrinterPendingDeletionKeepsItsDriverTillItsQueueIsEmpty) {
+    machine().spooler.printers[0].jobs = 1;
+    machine().windows.answers = {win::IDOK};
+    machine().onCall = [](const std::string& function, const std::string&) {
+        // The job prints while the box is up.
+        if (function == "MessageBoxW") machine().spooler.FinishJobs(u"Orvik Pendrel PDF");
+    };
+    EXPECT_TRUE(RunStep());
+    machine().onCall = nullptr;
+    EXPECT_EQ(BoxTexts(), std::vector<std::u16string>{i18n::BuiltInText(15)});
+    EXPECT_TRUE(machine().spooler.printers.empty());
+    EXPECT_FALSE(machine().spooler.HasDriver(kDriver, win::kEnvironmentX86));
+    ExpectHandlesBalanced();
+
+    // A queue that never empties: the user gives up, and the driver, its files and port stay.
+    sim::Reset();
+    SetUp();
+    machine().spooler.printers[1].jobs = 3;
+    machine().windows.answers = {win::IDCANCEL};
+    EXPECT_FALSE(RunStep());
+    EXPECT_EQ(machine().spooler.PrinterNames(), std::vector<std::u16string>{u"Orvik Pendrel PDF (Copy 2)"});
+    EXPECT_TRUE(machine().spooler.printers[0].pendingDeletion);
+    EXPECT_TRUE(machine().spooler.HasDriver(kDriver, win::kEnvironmentX86));
+    EXPECT_TRUE(machine().spooler.HasPort(kPort));
+    ExpectHandlesBalanced();
+}
+
 TEST_F(PrinterRemoval, SilentModeNeverAsksAndPassesOverWhatIsBusy) {
     host.silent = true;
     machine().spooler.printers[0].failOpens = -1;

@@ -25,6 +25,14 @@ std::vector<std::string> Accesses(const std::string& prefix) {
     return out;
 }
 
+// Every deletion of a value or a key, in call order.
+std::vector<std::string> Deletions() {
+    std::vector<std::string> out;
+    for (const auto& a : Registry().keyAccess)
+        if (a.rfind("RegDelete", 0) == 0 || a.rfind("NtDeleteKey", 0) == 0) out.push_back(a);
+    return out;
+}
+
 void AddValue(win::HKEY root, const std::u16string& path, const std::u16string& name) {
     Registry().SetString(root, path, name, u"data");
 }
@@ -38,16 +46,16 @@ TEST(RegistryTree, ThreeLevelsGoDeepestFirstWithEachKeysValuesBeforeIt) {
 
     DeleteRegistryTree(LM, u"Software\\T");
 
-    EXPECT_EQ(Accesses("RegDelete"), (std::vector<std::string>{
-                                         "RegDeleteValueW HKLM\\Software\\T\\Mid\\Low [low1]",
-                                         "RegDeleteValueW HKLM\\Software\\T\\Mid\\Low [low2]",
-                                         "RegDeleteKeyW HKLM\\Software\\T\\Mid\\Low",
-                                         "RegDeleteValueW HKLM\\Software\\T\\Mid [mid]",
-                                         "RegDeleteKeyW HKLM\\Software\\T\\Mid",
-                                         "RegDeleteValueW HKLM\\Software\\T [top]",
-                                         "RegDeleteValueW HKLM\\Software\\T []",
-                                         "RegDeleteKeyW HKLM\\Software\\T",
-                                     }));
+    EXPECT_EQ(Deletions(), (std::vector<std::string>{
+                               "RegDeleteValueW HKLM\\Software\\T\\Mid\\Low [low1]",
+                               "RegDeleteValueW HKLM\\Software\\T\\Mid\\Low [low2]",
+                               "NtDeleteKey HKLM\\Software\\T\\Mid\\Low",
+                               "RegDeleteValueW HKLM\\Software\\T\\Mid [mid]",
+                               "NtDeleteKey HKLM\\Software\\T\\Mid",
+                               "RegDeleteValueW HKLM\\Software\\T [top]",
+                               "RegDeleteValueW HKLM\\Software\\T []",
+                               "NtDeleteKey HKLM\\Software\\T",
+                           }));
     EXPECT_FALSE(Registry().Exists(LM, u"Software\\T"));
     EXPECT_TRUE(Registry().Exists(LM, u"Software"));
     EXPECT_EQ(Registry().OpenHandleCount(), 0u);
@@ -59,27 +67,27 @@ TEST(RegistryTree, SiblingsGoInTheOrderTheyAreEnumerated) {
 
     DeleteRegistryTree(CU, u"Software\\T");
 
-    EXPECT_EQ(Accesses("RegDeleteKeyW"), (std::vector<std::string>{
-                                             "RegDeleteKeyW HKCU\\Software\\T\\Alpha",
-                                             "RegDeleteKeyW HKCU\\Software\\T\\beta",
-                                             "RegDeleteKeyW HKCU\\Software\\T\\Delta",
-                                             "RegDeleteKeyW HKCU\\Software\\T\\gamma",
-                                             "RegDeleteKeyW HKCU\\Software\\T",
-                                         }));
+    EXPECT_EQ(Deletions(), (std::vector<std::string>{
+                               "NtDeleteKey HKCU\\Software\\T\\Alpha",
+                               "NtDeleteKey HKCU\\Software\\T\\beta",
+                               "NtDeleteKey HKCU\\Software\\T\\Delta",
+                               "NtDeleteKey HKCU\\Software\\T\\gamma",
+                               "NtDeleteKey HKCU\\Software\\T",
+                           }));
     EXPECT_FALSE(Registry().Exists(CU, u"Software\\T"));
 }
 
 TEST(RegistryTree, EmptyKeyIsRemovedByOneDeletion) {
     Registry().Create(LM, u"Software\\Empty");
     DeleteRegistryTree(LM, u"Software\\Empty");
-    EXPECT_EQ(Accesses("RegDelete"), (std::vector<std::string>{"RegDeleteKeyW HKLM\\Software\\Empty"}));
+    EXPECT_EQ(Deletions(), (std::vector<std::string>{"NtDeleteKey HKLM\\Software\\Empty"}));
     EXPECT_FALSE(Registry().Exists(LM, u"Software\\Empty"));
 }
 
 TEST(RegistryTree, MissingKeyChangesNothing) {
     DeleteRegistryTree(LM, u"Software\\Nowhere");
-    EXPECT_EQ(sim::machine().CallsTo("RegOpenKeyExW"), (std::vector<std::string>{"HKLM\\Software\\Nowhere"}));
-    EXPECT_EQ(sim::machine().CallsTo("RegDeleteKeyW"), (std::vector<std::string>{"HKLM\\Software\\Nowhere"}));
+    DeleteRegistryTree(LM, u"Software\\Nowhere\\Deeper");
+    EXPECT_TRUE(Deletions().empty());
     EXPECT_FALSE(Registry().Exists(LM, u"Software\\Nowhere"));
     EXPECT_EQ(Registry().OpenHandleCount(), 0u);
 }
@@ -106,7 +114,7 @@ TEST(RegistryTree, RefusedSubkeyStopsItsSiblingsAndAncestorsButTopValuesStillGo)
     EXPECT_TRUE(Registry().Exists(LM, u"Software\\T\\B"));
     EXPECT_FALSE(Registry().HasValue(LM, u"Software\\T", u"top"));
     EXPECT_TRUE(Registry().Exists(LM, u"Software\\T"));
-    for (const auto& call : sim::machine().CallsTo("RegDeleteKeyW")) {
+    for (const auto& call : sim::machine().CallsTo("NtDeleteKey")) {
         EXPECT_EQ(call.find("Then"), std::string::npos) << call;
         EXPECT_EQ(call.find("\\C"), std::string::npos) << call;
     }
@@ -169,7 +177,7 @@ TEST(RegistryTree, ChildPathsBeyond260CharactersAreFollowedToTheEnd) {
     DeleteRegistryTree(LM, u"Software\\T");
 
     EXPECT_FALSE(Registry().Exists(LM, u"Software\\T"));
-    EXPECT_EQ(Accesses("RegDeleteKeyW").size(), 7u);
+    EXPECT_EQ(Accesses("NtDeleteKey").size(), 7u);
     EXPECT_EQ(Registry().OpenHandleCount(), 0u);
 }
 
@@ -194,7 +202,49 @@ TEST(RegistryTree, KeysThatCannotBeOpenedAsThemselvesAreNotDeletedByPath) {
     EXPECT_TRUE(Registry().HasValue(CU, u"Software\\T\\A", u"a"));
     EXPECT_TRUE(Registry().HasValue(CU, u"Software\\T\\B", u"b"));  // a later sibling
     EXPECT_TRUE(Registry().HasValue(CU, u"Software\\Closed", u"c"));
-    EXPECT_EQ(sim::machine().CallsTo("RegDeleteKeyW"), (std::vector<std::string>{"HKCU\\Software\\T"}));
+    // T is tried, and refused while A stays below it; Closed is never tried.
+    EXPECT_EQ(sim::machine().CallsTo("NtDeleteKey"), (std::vector<std::string>{"HKCU\\Software\\T"}));
+    EXPECT_EQ(Registry().OpenHandleCount(), 0u);
+}
+
+// A key above the top made a link by the user: the tree it would lead to is the machine's.
+TEST(RegistryTree, LinkAboveTheTopKeyIsNeverPassed) {
+    AddValue(LM, u"Software\\Victim\\Orvik Pendrel", u"v");
+    AddValue(LM, u"Software\\Victim\\Orvik Pendrel\\Deep\\Deeper", u"d");
+    AddValue(LM, u"Software\\Victim\\Uninstall\\Orvik Pendrel", u"u");
+    Registry().CreateLink(CU, u"Software\\Orvik Software", LM, u"Software\\Victim");
+    Registry().CreateLink(CU, u"Software\\Microsoft\\Windows\\CurrentVersion", LM, u"Software\\Victim");
+
+    DeleteRegistryTree(CU, u"Software\\Orvik Software\\Orvik Pendrel");
+    DeleteRegistryTree(CU, u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvik Pendrel");
+    engine::registry::DeleteRegistryKey(CU, u"Software\\Orvik Software\\Orvik Pendrel\\Deep\\Deeper");
+
+    EXPECT_TRUE(Registry().HasValue(LM, u"Software\\Victim\\Orvik Pendrel", u"v"));
+    EXPECT_TRUE(Registry().HasValue(LM, u"Software\\Victim\\Orvik Pendrel\\Deep\\Deeper", u"d"));
+    EXPECT_TRUE(Registry().HasValue(LM, u"Software\\Victim\\Uninstall\\Orvik Pendrel", u"u"));
+    EXPECT_TRUE(Deletions().empty());
+    EXPECT_EQ(Registry().OpenHandleCount(), 0u);
+}
+
+// The user renames a key of the tree away and puts a link in its place while the walk is
+// under way: the walk goes on through the handles it holds, and the link's target stays.
+TEST(RegistryTree, KeySwappedForALinkDuringTheWalkSendsNoDeletionElsewhere) {
+    AddValue(LM, u"Software\\Victim\\B", u"v");
+    AddValue(LM, u"Software\\Victim\\B\\Inner", u"i");
+    AddValue(CU, u"Software\\T\\A\\Inner", u"a");
+    AddValue(CU, u"Software\\T\\B\\Inner", u"b");
+    bool swapped = false;
+    sim::machine().onCall = [&](const std::string& function, const std::string& argument) {
+        if (swapped || function != "NtDeleteKey" || argument != "HKCU\\Software\\T\\A\\Inner") return;
+        swapped = Registry().SwapForLink(CU, u"Software\\T\\B", LM, u"Software\\Victim\\B");
+    };
+
+    DeleteRegistryTree(CU, u"Software\\T");
+    sim::machine().onCall = nullptr;
+
+    ASSERT_TRUE(swapped);
+    EXPECT_TRUE(Registry().HasValue(LM, u"Software\\Victim\\B", u"v"));
+    EXPECT_TRUE(Registry().HasValue(LM, u"Software\\Victim\\B\\Inner", u"i"));
     EXPECT_EQ(Registry().OpenHandleCount(), 0u);
 }
 
