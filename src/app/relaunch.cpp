@@ -123,9 +123,19 @@ bool HoldUnchanged(const std::u16string& path, const Bytes& expected, win::Scope
 }
 
 // The switches follow the closing quote directly: start-up looks for them as substrings.
-std::u16string CopyCommandLine(const std::u16string& copy, bool silent) {
+std::u16string CopyCommandLine(const std::u16string& copy, bool silent, win::DWORD installerProcessId) {
     std::u16string commandLine = u"\"" + copy + u"\"-DeletingNow";
-    if (silent) commandLine += u"-UninstForInst";
+    if (silent) {
+        commandLine += u"-UninstForInst";
+        commandLine += kInstallerSwitch;
+        char16_t digits[10];
+        int count = 0;
+        do {
+            digits[count++] = static_cast<char16_t>(u'0' + installerProcessId % 10);
+            installerProcessId /= 10;
+        } while (installerProcessId != 0);
+        while (count > 0) commandLine += digits[--count];
+    }
     return commandLine;
 }
 
@@ -144,15 +154,28 @@ bool StartProcess(const char16_t* program, std::u16string commandLine, const cha
     return true;
 }
 
-// The system's own command interpreter, never the one COMSPEC names: this process runs
-// elevated, and the variable comes from the user's environment, which any process of the user
-// can set.
-std::u16string SystemInterpreter() {
+// The system directory with its trailing backslash, or empty.
+std::u16string SystemDirectory() {
     char16_t buffer[win::MAX_PATH] = {};
     std::u16string directory = FittedPath(buffer, win::GetSystemDirectoryW(buffer, win::MAX_PATH));
-    if (directory.empty()) return std::u16string();
-    if (directory.back() != u'\\') directory += u'\\';
-    return directory + u"cmd.exe";
+    if (!directory.empty() && directory.back() != u'\\') directory += u'\\';
+    return directory;
+}
+
+// The command line that deletes `path` once this process has ended. The interpreter may start
+// before this process has quite gone, and the running image cannot be deleted: when the file
+// is still there the deletion is tried again after a second and after two more. The system's
+// ping, named by its full path, is the one pause every Windows has: a program named by its bare
+// name would be looked for in the current directory first.
+std::u16string SelfDeletionCommand(const std::u16string& interpreter, const std::u16string& systemDirectory,
+                                   const std::u16string& path) {
+    const std::u16string quoted = u"\"" + path + u"\"";
+    const std::u16string remove = u"del " + quoted + u" > nul 2>&1";
+    auto pause = [&](const char16_t* seconds) {
+        return u"\"" + systemDirectory + u"ping.exe\" -n " + seconds + u" 127.0.0.1 > nul";
+    };
+    return u"\"" + interpreter + u"\" /d /v:off /c " + remove + u" & if exist " + quoted + u" (" + pause(u"2") +
+           u" & " + remove + u" & if exist " + quoted + u" (" + pause(u"3") + u" & " + remove + u"))";
 }
 
 // The interpreter expands %NAME% even inside quotes, so such a path could come out naming
@@ -187,7 +210,7 @@ bool UninstallApp::RelaunchFromTempCopy() {
     // The copy works from the temporary directory, so that no process of ours holds the install
     // directory as its current directory while it is being removed.
     const bool started =
-        HoldUnchanged(copy, image, held) && StartProcess(nullptr, CopyCommandLine(copy, m_bSilent), temp.c_str());
+        HoldUnchanged(copy, image, held) && StartProcess(nullptr, CopyCommandLine(copy, m_bSilent, m_installerProcessId), temp.c_str());
     held.reset();
     // A copy that cannot go now (a scanner may be reading the new executable) goes at the next
     // restart.
@@ -202,15 +225,19 @@ bool UninstallApp::DeleteSelf() {
     const std::u16string shortPath = ShortPath(module);
     if (!IsSafeToHandToInterpreter(shortPath)) return false;
 
-    const std::u16string interpreter = SystemInterpreter();
-    if (interpreter.empty()) return false;
+    // The system's own command interpreter, never the one COMSPEC names: this process runs
+    // elevated, and the variable comes from the user's environment, which any process of the
+    // user can set. It works in the system directory, not in the user's temporary directory.
+    const std::u16string systemDirectory = SystemDirectory();
+    if (systemDirectory.empty()) return false;
+    const std::u16string interpreter = systemDirectory + u"cmd.exe";
 
     // Quoted: on a volume without short names the path keeps its blanks. /d: no AutoRun command
     // from the registry runs first; /v:off: a '!' in the path stays a '!'. The interpreter is
     // started without a console: it shows nothing, as a hidden window would not, and needs no
     // console host, which costs a process of its own and half the run's tail under Wine.
-    const std::u16string commandLine = u"\"" + interpreter + u"\" /d /v:off /c del \"" + shortPath + u"\" > nul";
-    if (!StartProcess(interpreter.c_str(), commandLine, nullptr, win::DETACHED_PROCESS)) return false;
+    const std::u16string commandLine = SelfDeletionCommand(interpreter, systemDirectory, shortPath);
+    if (!StartProcess(interpreter.c_str(), commandLine, systemDirectory.c_str(), win::DETACHED_PROCESS)) return false;
 
     win::SHChangeNotify(win::SHCNE_DELETE, win::SHCNF_PATHW, shortPath.c_str(), nullptr);
     return true;

@@ -1,7 +1,5 @@
 #include "app/uninstall_app.h"
 
-#include <cstdio>
-
 #include "engine/files/directory_tree.h"
 #include "engine/files/path.h"
 #include "engine/install_record.h"
@@ -25,6 +23,8 @@ bool UninstallApp::InitInstance() {
     const Switches switches = ParseSwitches(m_lpCmdLine);
     m_bSilent = switches.silent;
     m_bDeletingNow = switches.deletingNow;
+    // The installed copy was started by the installer; the temporary copy is told who that was.
+    if (m_bSilent) m_installerProcessId = m_bDeletingNow ? switches.installerProcessId : ParentProcessId();
 
     if (IsSecondInstance() && !m_bDeletingNow) return false;
 
@@ -127,36 +127,11 @@ bool UninstallApp::CheckEnvironment() {
     return true;
 }
 
-bool UninstallApp::ConnectToInstaller() {
-    if (!win::WaitNamedPipeW(product::kPipeName, win::NMPWAIT_WAIT_FOREVER)) return false;
-    // Whoever created the pipe may learn who is writing but never act as this elevated process.
-    m_hPipe = win::CreateFileW(product::kPipeName, win::GENERIC_READ | win::GENERIC_WRITE, 0, nullptr,
-                               win::OPEN_EXISTING,
-                               win::FILE_ATTRIBUTE_NORMAL | win::SECURITY_SQOS_PRESENT | win::SECURITY_IDENTIFICATION,
-                               nullptr);
-    if (m_hPipe == win::INVALID_HANDLE_VALUE) {
-        m_hPipe = nullptr;
-        return false;
-    }
-    return true;
-}
-
-void UninstallApp::ReportToInstaller(int code) {
-    if (!m_hPipe) return;
-    char text[100];
-    int length = std::snprintf(text, sizeof text, "%d", code);
-    win::DWORD written = 0;
-    win::WriteFile(m_hPipe, text, static_cast<win::DWORD>(length), &written, nullptr);
-}
-
 void UninstallApp::RemoveInstallDirAndSelf() {
     if (!m_strInstallDir.empty()) engine::files::RemoveProductDirectory(engine::files::WithoutTrailingBackslash(m_strInstallDir));
     // The installer waits for its pipe to close; handing this copy's deletion to the interpreter,
     // all that is left, is no part of the removal it waits for.
-    if (m_hPipe) {
-        win::CloseHandle(m_hPipe);
-        m_hPipe = nullptr;
-    }
+    DropInstallerLink();
     // The temporary copy is ours whatever the records said: it always goes.
     DeleteSelf();
 }

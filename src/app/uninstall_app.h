@@ -37,7 +37,11 @@ public:
     // The command line's two switches, read by InitInstance.
     bool m_bSilent = false;      // "UninstForInst": run for the installer, report through its pipe
     bool m_bDeletingNow = false; // "DeletingNow": this is the temporary copy
+    // The installer's process: the one that started the installed copy. Only its own instance
+    // of the pipe hears the codes. 0 when it is not known.
+    win::DWORD m_installerProcessId = 0;
     win::HANDLE m_hPipe = nullptr;
+    win::HANDLE m_hPipeEvent = nullptr;  // signals the end of each write to the pipe
     std::u16string m_strInstallDir;
     win::WORD m_wLangId = 0;
     i18n::StringCatalog m_catalog;
@@ -48,15 +52,22 @@ private:
     void ReadLanguageAndLoadCatalog();
     void ShowWarning(unsigned messageId);
     void RemoveInstallDirAndSelf();
+    void DropInstallerLink();
 };
 
 struct Switches {
     bool silent = false;
     bool deletingNow = false;
+    win::DWORD installerProcessId = 0;  // "-InstallerPid=N", which the installed copy hands on
 };
+// The switch through which the installed copy tells its temporary copy who the installer is.
+inline constexpr char16_t kInstallerSwitch[] = u"-InstallerPid=";
 // The switches are looked for anywhere in the command line, letter case counting: the temporary
 // copy gets them right after its quoted path, with nothing between them.
 Switches ParseSwitches(const std::u16string& arguments);
+
+// The process that started this one, or 0 when it cannot be told.
+win::DWORD ParentProcessId();
 
 // Narrows the library search of this process to the system directory. The first thing the
 // program does, before any library can be loaded by name.

@@ -71,4 +71,21 @@ DWORD GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD size);
 
 BOOL WaitNamedPipeW(LPCWSTR name, DWORD timeout);
 
+// Overlapped input and output: a write that does not complete at once is left pending, to be
+// waited for with a time-out and cancelled.
+constexpr DWORD FILE_FLAG_OVERLAPPED = 0x40000000;
+struct OVERLAPPED {
+    ULONG_PTR Internal;
+    ULONG_PTR InternalHigh;
+    DWORD Offset;
+    DWORD OffsetHigh;
+    HANDLE hEvent;
+};
+BOOL GetOverlappedResult(HANDLE file, OVERLAPPED* overlapped, DWORD* transferred, BOOL wait);
+// Cancels the input and output this thread started on `file`.
+BOOL CancelIo(HANDLE file);
+// The process that serves the client end `pipe`. Looked up at run time: before Vista it fails
+// with ERROR_CALL_NOT_IMPLEMENTED.
+BOOL GetNamedPipeServerProcessId(HANDLE pipe, ULONG* serverProcessId);
+
 }  // namespace win

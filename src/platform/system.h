@@ -42,6 +42,7 @@ struct PROCESS_INFORMATION {
 };
 
 constexpr DWORD WAIT_OBJECT_0 = 0;
+constexpr DWORD WAIT_TIMEOUT = 258;
 constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
 constexpr UINT CP_ACP = 0;
 constexpr DWORD STILL_ACTIVE = 259;
@@ -59,6 +60,22 @@ UINT GetSystemDirectoryW(LPWSTR buffer, UINT size);
 HANDLE CreateMutexW(void* security, BOOL initialOwner, LPCWSTR name);
 BOOL ReleaseMutex(HANDLE mutex);
 BOOL CloseHandle(HANDLE handle);
+HANDLE CreateEventW(void* security, BOOL manualReset, BOOL initialState, LPCWSTR name);
+DWORD GetCurrentProcessId();
+
+// What NtQueryInformationProcess tells of a process (information class 0): its id and the id of
+// the process that started it.
+struct PROCESS_BASIC_INFORMATION {
+    LONG ExitStatus;
+    void* PebBaseAddress;
+    ULONG_PTR AffinityMask;
+    LONG BasePriority;
+    ULONG_PTR UniqueProcessId;
+    ULONG_PTR InheritedFromUniqueProcessId;
+};
+constexpr int ProcessBasicInformation = 0;
+// Looked up in ntdll at run time. An NTSTATUS: 0 on success.
+LONG NtQueryInformationProcess(HANDLE process, int informationClass, void* information, ULONG length, ULONG* returned);
 void Sleep(DWORD milliseconds);
 
 constexpr DWORD LOAD_LIBRARY_AS_DATAFILE = 0x00000002;

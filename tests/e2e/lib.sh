@@ -88,7 +88,14 @@ e2e_drop_prefix() {
 
 # Runs a Windows program of the prefix; output with CR stripped.
 win() { "$WINE" "$@" 2>/dev/null | tr -d '\r'; }
-win_wait() { "$WINESERVER" -w; }
+# Waits until every process of the prefix has ended, two minutes at the most; then says so and
+# ends them, so that a case that leaves a process waiting fails instead of holding the suite.
+win_wait() {
+    timeout 120 "$WINESERVER" -w && return 0
+    echo "    processes of the prefix still running after 120 s; ended"
+    "$WINESERVER" -k >/dev/null 2>&1
+    return 1
+}
 
 # The Linux path of a Windows path inside the current prefix (drive C: only).
 unix_path() {
@@ -207,6 +214,20 @@ answer_boxes_until_done() {
         sleep 0.3
     done
     return 0
+}
+
+# Runs the silent uninstall $1 through the installer's pipe and prints the codes received on one
+# line; a box the run shows meanwhile (an unusable record, the product in use) is answered with
+# Enter.
+silent_run_answering_boxes() {
+    local out=$E2E_ROOT/host-$$-$RANDOM.txt
+    "$WINE" "$KIT\\installer_host.exe" "$1" --timeout 60 >"$out" 2>/dev/null &
+    local host=$!
+    answer_boxes_until_done "Orvik Pendrel Uninstall Wizard" "$host" Return 90 >&2 ||
+        echo "    the silent run did not end within 90 s" >&2
+    wait "$host"
+    tr -d '\r' <"$out" | tr '\n' ' ' | sed 's/ $//'
+    rm -f "$out"
 }
 
 # Assertions: each failure is printed and remembered; a case fails when any did.

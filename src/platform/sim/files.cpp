@@ -22,6 +22,27 @@ FileNode* FileNode::Child(const std::u16string& childName) const {
 bool ParsePath(const std::u16string& path, char16_t& drive, std::vector<std::u16string>& parts) {
     parts.clear();
     std::u16string rest;
+    const auto separator = [](char16_t c) { return c == u'\\' || c == u'/'; };
+    // "\\?\X:\..." is taken as it stands: no "." or ".." resolved, "/" no separator, no doubled
+    // separator or trailing dot dropped. A name Windows would have normalised cannot be found.
+    if (path.compare(0, 4, u"\\\\?\\") == 0) {
+        if (path.size() < 7 || path[5] != u':' || path[6] != u'\\') return false;
+        drive = FoldCase(path[4]);
+        std::u16string part;
+        for (std::size_t i = 7; i <= path.size(); ++i) {
+            if (i < path.size() && path[i] != u'\\') {
+                part += path[i];
+                continue;
+            }
+            if (part.empty() && i == path.size()) break;
+            if (part.empty() || part == u"." || part == u".." || part.find(u'/') != std::u16string::npos) return false;
+            parts.push_back(part);
+            part.clear();
+        }
+        return true;
+    }
+    // Shares and devices ("\\server\share", "\\.\device") are no drive of this machine.
+    if (path.size() >= 2 && separator(path[0]) && separator(path[1])) return false;
     if (path.size() >= 2 && path[1] == u':') {
         drive = FoldCase(path[0]);
         rest = path.substr(2);
@@ -39,6 +60,9 @@ bool ParsePath(const std::u16string& path, char16_t& drive, std::vector<std::u16
     }
     std::u16string part;
     auto flush = [&] {
+        // Windows drops the dots and blanks that end a name.
+        if (part != u"." && part != u"..")
+            while (!part.empty() && (part.back() == u'.' || part.back() == u' ')) part.pop_back();
         if (part.empty() || part == u".") {
         } else if (part == u"..") {
             if (!parts.empty()) parts.pop_back();
@@ -193,10 +217,33 @@ struct OpenFile {
     bool pipe = false;
     win::DWORD access = 0;
     win::DWORD share = 0;
+    bool squatter = false;  // an instance of the pipe that another process serves
+    bool event = false;     // an event object, not a file
+    bool signalled = false;
 };
 std::map<win::HANDLE, OpenFile>& OpenFiles() {
     static std::map<win::HANDLE, OpenFile> files;
     return files;
+}
+
+// Writes left pending by a server that never reads, by their overlapped record.
+struct PendingWrite {
+    win::HANDLE file = nullptr;
+    bool cancelled = false;
+};
+std::map<win::OVERLAPPED*, PendingWrite>& PendingWrites() {
+    static std::map<win::OVERLAPPED*, PendingWrite> writes;
+    return writes;
+}
+
+void SetEvent(win::HANDLE event, bool signalled) {
+    auto it = OpenFiles().find(event);
+    if (it != OpenFiles().end() && it->second.event) it->second.signalled = signalled;
+}
+
+win::HANDLE NextHandle() {
+    static std::uintptr_t next = 0x7000;
+    return reinterpret_cast<win::HANDLE>(next++);
 }
 
 // Access as the sharing rules count it: reading (data or execution), writing, deleting.
@@ -278,7 +325,16 @@ bool CloseFileHandle(win::HANDLE handle) {
     if (it == OpenFiles().end()) return false;
     if (it->second.pipe) machine().Log("CloseHandle", "pipe");
     OpenFiles().erase(it);
+    // Closing a file ends what was pending on it.
+    for (auto pending = PendingWrites().begin(); pending != PendingWrites().end();)
+        pending = pending->second.file == handle ? PendingWrites().erase(pending) : std::next(pending);
     return true;
+}
+
+int EventState(win::HANDLE handle) {
+    auto it = OpenFiles().find(handle);
+    if (it == OpenFiles().end() || !it->second.event) return -1;
+    return it->second.signalled ? 1 : 0;
 }
 
 bool IsOpenForWriting(const FileNode* node) {
@@ -292,6 +348,7 @@ std::size_t OpenSearchCount() { return FindHandles().size(); }
 void ResetFileHandles() {
     FindHandles().clear();
     OpenFiles().clear();
+    PendingWrites().clear();
 }
 
 }  // namespace sim
@@ -473,7 +530,6 @@ BOOL FindClose(HANDLE find) {
 
 HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD share, void*, DWORD disposition, DWORD flags, HANDLE) {
     machine().Log("CreateFileW", sim::Narrow(sim::FromPtr(path)));
-    static std::uintptr_t next = 0x7000;
     std::u16string name = sim::FromPtr(path);
     sim::PipeState& pipe = machine().files.pipe;
     if (sim::FaultPoint("CreateFileW"))
@@ -485,8 +541,12 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD share, void*, DWORD disposi
             SetLastError(ERROR_FILE_NOT_FOUND);
             return INVALID_HANDLE_VALUE;
         }
-        auto handle = reinterpret_cast<HANDLE>(next++);
-        sim::OpenFiles()[handle] = sim::OpenFile{nullptr, 0, true, access, share};
+        const HANDLE handle = sim::NextHandle();
+        sim::OpenFile& open = sim::OpenFiles()[handle] = sim::OpenFile{nullptr, 0, true, access, share};
+        if (pipe.squatterInstances > 0) {
+            --pipe.squatterInstances;
+            open.squatter = true;
+        }
         return handle;
     }
     auto fail = [](DWORD error) {
@@ -502,7 +562,7 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD share, void*, DWORD disposi
         n->content.clear();
     }
     if (!n) return fail(ERROR_FILE_NOT_FOUND);
-    auto handle = reinterpret_cast<HANDLE>(next++);
+    const HANDLE handle = sim::NextHandle();
     sim::OpenFiles()[handle] = sim::OpenFile{n, 0, false, access, share};
     return handle;
 }
@@ -521,7 +581,7 @@ BOOL ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read, void*) {
     return TRUE;
 }
 
-BOOL WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written, void*) {
+BOOL WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written, void* overlappedRecord) {
     auto it = sim::OpenFiles().find(file);
     std::string bytes(static_cast<const char*>(buffer), size);
     // The log keeps every report the program tried to make, also one that fails.
@@ -532,15 +592,82 @@ BOOL WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written, void
         return sim::Failure(BOOL{FALSE}, pipe ? sim::kErrorNoData : sim::kErrorDiskFull);
     }
     if (it == sim::OpenFiles().end()) return sim::Fail(ERROR_INVALID_HANDLE);
-    if (it->second.pipe) {
-        machine().files.pipe.writes.push_back(bytes);
+    auto* overlapped = static_cast<OVERLAPPED*>(overlappedRecord);
+    sim::PipeState& state = machine().files.pipe;
+    if (it->second.pipe && it->second.squatter) {
+        state.squatterWrites.push_back(bytes);
+    } else if (it->second.pipe && state.neverReads) {
+        if (written) *written = 0;
+        // Without an overlapped record the writer would wait for ever.
+        if (!overlapped) {
+            ++state.writesBlockedForever;
+            return sim::Fail(ERROR_IO_PENDING);
+        }
+        sim::SetEvent(overlapped->hEvent, false);
+        sim::PendingWrites()[overlapped] = sim::PendingWrite{file, false};
+        return sim::Fail(ERROR_IO_PENDING);
+    } else if (it->second.pipe) {
+        state.writes.push_back(bytes);
     } else if (it->second.node && sim::Writes(it->second.access)) {
         it->second.node->content += bytes;
     } else {
         return sim::Fail(ERROR_ACCESS_DENIED);
     }
     if (written) *written = size;
+    if (overlapped) {
+        overlapped->Internal = 0;
+        overlapped->InternalHigh = size;
+        sim::SetEvent(overlapped->hEvent, true);
+    }
     return TRUE;
+}
+
+BOOL GetOverlappedResult(HANDLE, OVERLAPPED* overlapped, DWORD* transferred, BOOL wait) {
+    if (sim::FaultPoint("GetOverlappedResult")) return sim::Failure(BOOL{FALSE}, ERROR_INVALID_HANDLE);
+    auto pending = sim::PendingWrites().find(overlapped);
+    if (pending == sim::PendingWrites().end()) {
+        if (transferred) *transferred = static_cast<DWORD>(overlapped->InternalHigh);
+        return TRUE;
+    }
+    if (transferred) *transferred = 0;
+    if (pending->second.cancelled) {
+        sim::PendingWrites().erase(pending);
+        return sim::Fail(ERROR_OPERATION_ABORTED);
+    }
+    // Waiting for a write nobody will ever read never ends.
+    if (wait) ++machine().files.pipe.writesBlockedForever;
+    return sim::Fail(996);  // ERROR_IO_INCOMPLETE
+}
+
+BOOL CancelIo(HANDLE file) {
+    if (sim::FaultPoint("CancelIo")) return sim::Failure(BOOL{FALSE}, ERROR_INVALID_HANDLE);
+    machine().Log("CancelIo", "");
+    for (auto& [overlapped, pending] : sim::PendingWrites())
+        if (pending.file == file) {
+            pending.cancelled = true;
+            sim::SetEvent(overlapped->hEvent, true);
+        }
+    return TRUE;
+}
+
+BOOL GetNamedPipeServerProcessId(HANDLE pipe, ULONG* serverProcessId) {
+    if (sim::FaultPoint("GetNamedPipeServerProcessId")) return sim::Failure(BOOL{FALSE}, ERROR_INVALID_HANDLE);
+    const sim::PipeState& state = machine().files.pipe;
+    if (state.serverIdUnknown) return sim::Fail(ERROR_CALL_NOT_IMPLEMENTED);
+    auto it = sim::OpenFiles().find(pipe);
+    if (it == sim::OpenFiles().end() || !it->second.pipe) return sim::Fail(ERROR_INVALID_HANDLE);
+    *serverProcessId = it->second.squatter ? sim::kSquatterProcessId : state.serverProcessId;
+    return TRUE;
+}
+
+HANDLE CreateEventW(void*, BOOL, BOOL initialState, LPCWSTR) {
+    if (sim::FaultPoint("CreateEventW")) return sim::Failure(HANDLE{}, ERROR_NOT_ENOUGH_MEMORY);
+    const HANDLE handle = sim::NextHandle();
+    sim::OpenFile event;
+    event.event = true;
+    event.signalled = initialState != FALSE;
+    sim::OpenFiles()[handle] = event;
+    return handle;
 }
 
 DWORD GetFileSize(HANDLE file, DWORD* high) {
@@ -618,11 +745,16 @@ DWORD GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD size) {
     return ConvertPath(shortPath, longPath, size, false);
 }
 
-BOOL WaitNamedPipeW(LPCWSTR name, DWORD) {
+BOOL WaitNamedPipeW(LPCWSTR name, DWORD timeout) {
     if (sim::FaultPoint("WaitNamedPipeW")) return sim::Failure(BOOL{FALSE}, ERROR_SEM_TIMEOUT);
     machine().Log("WaitNamedPipeW", sim::Narrow(sim::FromPtr(name)));
-    const sim::PipeState& pipe = machine().files.pipe;
+    sim::PipeState& pipe = machine().files.pipe;
+    pipe.waitTimeouts.push_back(timeout);
     if (!pipe.exists || !sim::EqualNoCase(sim::FromPtr(name), pipe.name)) return sim::Fail(ERROR_FILE_NOT_FOUND);
+    if (pipe.busyWaits > 0) {
+        --pipe.busyWaits;
+        return sim::Fail(ERROR_SEM_TIMEOUT);
+    }
     return TRUE;
 }
 

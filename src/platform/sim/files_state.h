@@ -25,12 +25,29 @@ struct FileNode {
     FileNode* Child(const std::u16string& childName) const;
 };
 
+// The process id the simulated installer runs as: the process that started the program under
+// test (its parent), and the server of the pipe's own instances.
+constexpr win::ULONG kInstallerProcessId = 4242;
+constexpr win::ULONG kSquatterProcessId = 6666;
+
 struct PipeState {
     std::u16string name = u"\\\\.\\pipe\\Orvik Pendrel";
     bool exists = false;
     bool refuseConnect = false;   // WaitNamedPipeW succeeds but CreateFileW fails
     win::DWORD openFlags = 0;     // CreateFileW's flags and attributes for the pipe
-    std::vector<std::string> writes;  // each WriteFile's bytes
+    std::vector<std::string> writes;  // each WriteFile's bytes that reached the installer
+    win::ULONG serverProcessId = kInstallerProcessId;  // who serves the installer's instances
+    bool serverIdUnknown = false;  // GetNamedPipeServerProcessId missing, as before Vista
+    // Instances another process of the user created, which connections reach first: each
+    // connection takes one. What is written to them never reaches the installer.
+    int squatterInstances = 0;
+    std::vector<std::string> squatterWrites;
+    // A server that accepts and never reads: every write stays pending until it is cancelled.
+    bool neverReads = false;
+    // WaitNamedPipeW calls that time out, every instance busy, before one is free.
+    int busyWaits = 0;
+    std::vector<win::DWORD> waitTimeouts;  // each WaitNamedPipeW's time limit
+    int writesBlockedForever = 0;          // a writer that would have waited for ever
 };
 
 struct FileSystem {

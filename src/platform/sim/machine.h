@@ -43,6 +43,8 @@ void Reset();
 
 bool CloseFileHandle(win::HANDLE handle);
 bool IsOpenForWriting(const FileNode* node);
+// For WaitForSingleObject: -1 when `handle` is no event, else whether it is signalled.
+int EventState(win::HANDLE handle);
 void ResetFileHandles();
 // Files (and the pipe) opened and not closed, and file searches not ended: what a leak leaves.
 std::size_t OpenFileCount();

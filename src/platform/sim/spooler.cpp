@@ -70,6 +70,16 @@ bool StillBusy(int& failures) {
     return true;
 }
 
+// A printer pending deletion goes once no handle and no job holds it any more.
+void RemoveIfDeletedAndFree(const std::u16string& name) {
+    auto& s = Spooler();
+    SimPrinter* p = s.FindPrinter(name);
+    if (!p || !p->pendingDeletion || p->jobs > 0 || p->otherHandles > 0) return;
+    for (const auto& [handle, object] : s.handles)
+        if (!object.monitor && EqualNoCase(object.printer, name)) return;
+    s.printers.erase(s.printers.begin() + (p - s.printers.data()));
+}
+
 win::HANDLE NewHandle(const SpoolerObject& object) {
     auto handle = reinterpret_cast<win::HANDLE>(Spooler().nextHandle++);
     Spooler().handles[handle] = object;
@@ -90,6 +100,12 @@ void DeletePort(const std::u16string& port, win::DWORD* status) {
 }
 
 }  // namespace
+
+void SpoolerState::FinishJobs(const std::u16string& printer) {
+    if (SimPrinter* p = FindPrinter(printer)) p->jobs = 0;
+    RemoveIfDeletedAndFree(printer);
+}
+
 }  // namespace sim
 
 namespace win {
@@ -162,16 +178,21 @@ BOOL DeletePrinter(HANDLE printer) {
     sim::SimPrinter* p = s.FindPrinter(it->second.printer);
     if (!p) return sim::Fail(ERROR_INVALID_PRINTER_NAME);
     if (sim::StillBusy(p->failDeletes)) return sim::Fail(ERROR_ACCESS_DENIED);
-    // The spooler takes the printer away at once; open handles stay valid until closed.
-    s.printers.erase(s.printers.begin() + (p - s.printers.data()));
+    // The spooler takes the printer away once nothing holds it any more.
+    p->pendingDeletion = true;
+    sim::RemoveIfDeletedAndFree(p->name);
     return TRUE;
 }
 
 BOOL ClosePrinter(HANDLE printer) {
     if (sim::FaultPoint("ClosePrinter")) return sim::Failure(BOOL{FALSE}, sim::kRpcServerUnavailable);
     auto& s = sim::Spooler();
-    if (!s.handles.erase(printer)) return sim::Fail(ERROR_INVALID_HANDLE);
+    auto it = s.handles.find(printer);
+    if (it == s.handles.end()) return sim::Fail(ERROR_INVALID_HANDLE);
+    const std::u16string name = it->second.monitor ? std::u16string() : it->second.printer;
+    s.handles.erase(it);
     s.handlesClosed++;
+    if (!name.empty()) sim::RemoveIfDeletedAndFree(name);
     return TRUE;
 }
 

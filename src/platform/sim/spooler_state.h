@@ -15,6 +15,11 @@ struct SimPrinter {
     std::u16string port;
     int failOpens = 0;    // opens that fail before one succeeds; -1: every open fails
     int failDeletes = 0;  // deletions that fail before one succeeds; -1: every one fails
+    // A deleted printer stays, pending deletion and still using its driver, while a handle is
+    // open on it (the deleter's own included) or a job waits in its queue.
+    bool pendingDeletion = false;
+    int jobs = 0;          // jobs in the queue
+    int otherHandles = 0;  // handles other processes hold
 };
 
 struct SimDriver {
@@ -63,6 +68,8 @@ struct SpoolerState {
     bool HasDriver(const std::u16string& name, const std::u16string& environment) const;
     bool HasPort(const std::u16string& name) const;
     std::vector<std::u16string> PrinterNames() const;
+    // The printer's queue prints out; a printer pending deletion then goes.
+    void FinishJobs(const std::u16string& printer);
 };
 
 }  // namespace sim

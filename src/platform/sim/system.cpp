@@ -207,6 +207,23 @@ BOOL FreeLibrary(HMODULE module) {
     return TRUE;
 }
 
+DWORD GetCurrentProcessId() {
+    sim::CountPoint("GetCurrentProcessId");
+    return machine().system.processId;
+}
+
+LONG NtQueryInformationProcess(HANDLE, int informationClass, void* information, ULONG length, ULONG* returned) {
+    if (sim::FaultPoint("NtQueryInformationProcess")) return sim::kStatusAccessDenied;
+    if (informationClass != ProcessBasicInformation || length < sizeof(PROCESS_BASIC_INFORMATION))
+        return static_cast<LONG>(0xC0000004u);  // STATUS_INFO_LENGTH_MISMATCH
+    PROCESS_BASIC_INFORMATION basic{};
+    basic.UniqueProcessId = machine().system.processId;
+    basic.InheritedFromUniqueProcessId = machine().system.parentProcessId;
+    std::memcpy(information, &basic, sizeof basic);
+    if (returned) *returned = sizeof basic;
+    return 0;
+}
+
 HANDLE GetCurrentProcess() {
     sim::CountPoint("GetCurrentProcess");
     return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1));
@@ -245,10 +262,12 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, void*, void*, BOOL,
     return TRUE;
 }
 
-DWORD WaitForSingleObject(HANDLE, DWORD milliseconds) {
+DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
     if (sim::FaultPoint("WaitForSingleObject")) return sim::Failure(DWORD{WAIT_FAILED}, ERROR_INVALID_HANDLE);
-    machine().system.processWaits++;
     machine().system.waitTimeouts.push_back(milliseconds);
+    const int event = sim::EventState(handle);
+    if (event >= 0) return event ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
+    machine().system.processWaits++;
     return WAIT_OBJECT_0;
 }
 

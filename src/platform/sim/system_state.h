@@ -75,6 +75,8 @@ struct SystemState {
     std::vector<std::u16string> debugOutput;
     std::vector<win::DWORD> sleeps;
     int openProcessHandles = 0;
+    win::DWORD processId = 1000;
+    win::DWORD parentProcessId = 4242;  // the installer (sim::kInstallerProcessId)
 };
 
 }  // namespace sim

@@ -11,6 +11,8 @@ using win32::W;
 
 static_assert(sizeof(win::WIN32_FIND_DATAW) == sizeof(::WIN32_FIND_DATAW), "find record layout");
 static_assert(offsetof(win::WIN32_FIND_DATAW, cFileName) == offsetof(::WIN32_FIND_DATAW, cFileName), "find record");
+static_assert(sizeof(win::OVERLAPPED) == sizeof(::OVERLAPPED), "overlapped record layout");
+static_assert(offsetof(win::OVERLAPPED, hEvent) == offsetof(::OVERLAPPED, hEvent), "overlapped record");
 
 namespace win {
 
@@ -59,5 +61,23 @@ DWORD GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD size) {
 }
 
 BOOL WaitNamedPipeW(LPCWSTR name, DWORD timeout) { return ::WaitNamedPipeW(W(name), timeout); }
+
+BOOL GetOverlappedResult(HANDLE file, OVERLAPPED* overlapped, DWORD* transferred, BOOL wait) {
+    return ::GetOverlappedResult(H<::HANDLE>(file), reinterpret_cast<::OVERLAPPED*>(overlapped),
+                                 reinterpret_cast<::DWORD*>(transferred), wait);
+}
+BOOL CancelIo(HANDLE file) { return ::CancelIo(H<::HANDLE>(file)); }
+
+BOOL GetNamedPipeServerProcessId(HANDLE pipe, ULONG* serverProcessId) {
+    // Vista and later: looked up, so that the program still starts where it is missing.
+    using Function = ::BOOL(WINAPI*)(::HANDLE, ::PULONG);
+    static const auto function = reinterpret_cast<Function>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetNamedPipeServerProcessId")));
+    if (!function) {
+        ::SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+        return FALSE;
+    }
+    return function(H<::HANDLE>(pipe), reinterpret_cast<::PULONG>(serverProcessId));
+}
 
 }  // namespace win

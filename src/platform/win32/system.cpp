@@ -38,6 +38,19 @@ HANDLE CreateMutexW(void* security, BOOL initialOwner, LPCWSTR name) {
 }
 BOOL ReleaseMutex(HANDLE mutex) { return ::ReleaseMutex(H<::HANDLE>(mutex)); }
 BOOL CloseHandle(HANDLE handle) { return ::CloseHandle(H<::HANDLE>(handle)); }
+HANDLE CreateEventW(void* security, BOOL manualReset, BOOL initialState, LPCWSTR name) {
+    return H<HANDLE>(::CreateEventW(static_cast<LPSECURITY_ATTRIBUTES>(security), manualReset, initialState, W(name)));
+}
+DWORD GetCurrentProcessId() { return ::GetCurrentProcessId(); }
+
+LONG NtQueryInformationProcess(HANDLE process, int informationClass, void* information, ULONG length,
+                               ULONG* returned) {
+    using Function = LONG(WINAPI*)(::HANDLE, int, void*, ::ULONG, ::ULONG*);
+    static const auto function = reinterpret_cast<Function>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    if (!function) return static_cast<LONG>(0xC0000002u);  // STATUS_NOT_IMPLEMENTED
+    return function(H<::HANDLE>(process), informationClass, information, length, reinterpret_cast<::ULONG*>(returned));
+}
 void Sleep(DWORD milliseconds) { ::Sleep(milliseconds); }
 
 HMODULE GetModuleHandleW(LPCWSTR name) { return H<HMODULE>(::GetModuleHandleW(W(name))); }

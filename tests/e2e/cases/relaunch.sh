@@ -55,15 +55,11 @@ case_relaunch_declined_confirmation_deletes_the_copy() {
 
 case_relaunch_from_inside_the_install_directory_does_not_hold_it() {
     footprint_install
-    local out=$E2E_ROOT/host-$$.txt
-    ( cd "$WINEPREFIX/drive_c" && "$WINE" "$KIT\\installer_host.exe" unused --no-start --timeout 60 >"$out" 2>/dev/null ) &
-    local host=$!
-    check "the installer's pipe is there" wait_for_line "$out" '^listening' 60 "the installer's pipe" || return 1
     # Started as from a window of the install directory: that directory is its current one.
-    ( cd "$(unix_path "$PRODUCT_DIR")" && "$WINE" "$PRODUCT_DIR\\Uninstall.exe" -UninstForInst </dev/null >/dev/null 2>&1 )
-    wait "$host"
+    local codes
+    codes=$(win "$KIT\\installer_host.exe" "$PRODUCT_DIR\\Uninstall.exe" --timeout 60 \
+        --current-directory "$PRODUCT_DIR" | tr '\n' ' ')
     win_wait
-    check "every code received" equals "$(tr -d '\r' <"$out" | grep -E '^-?[0-9]+$' | tr '\n' ' ')" "1 2 4 6 7 8 9 10 "
+    check "every code received" equals "$codes" "1 2 4 6 7 8 9 10 "
     check "install directory emptied" install_dir_emptied
-    rm -f "$out"
 }

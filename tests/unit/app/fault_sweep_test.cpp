@@ -33,7 +33,7 @@ struct Scenario {
     bool installedCopy;  // started from the install directory: it only hands over to a copy
 };
 
-const Scenario kSilentRun{"silent run", u"-DeletingNow-UninstForInst", true, false};
+const Scenario kSilentRun{"silent run", u"-DeletingNow-UninstForInst-InstallerPid=4242", true, false};
 const Scenario kInteractiveRun{"interactive run", u"-DeletingNow", false, false};
 const Scenario kHandOver{"installed copy handing over", u"-UninstForInst", true, true};
 
@@ -124,8 +124,8 @@ RunResult Run(const Scenario& scenario, std::size_t failAt, std::size_t limit, b
     const auto& sleeps = m.system.sleeps;
     result.sequenceEnded = std::find(sleeps.begin(), sleeps.end(), 500u) != sleeps.end();
     result.holdings = Holdings::Take();
-    // A run that stops early leaves the installer's pipe to the end of the process.
-    if (pipeOpen) --result.holdings.counts[1];
+    // A run that stops early leaves the installer's pipe and its event to the end of the process.
+    if (pipeOpen) result.holdings.counts[1] -= 2;
     for (const auto& process : m.system.processes) result.started.push_back(sim::Narrow(process.commandLine));
     result.after = testing_support::TakeImage();
     return result;

@@ -48,11 +48,12 @@ TEST_F(Relaunch, InstalledCopyStartsAnOrvExeCopyOfItselfFromTheTemporaryDirector
     EXPECT_EQ(m.system.openProcessHandles, 0) << "the copy is not tracked";
 }
 
-TEST_F(Relaunch, SilentModePassesItsSwitchRightAfterDeletingNow) {
+TEST_F(Relaunch, SilentModePassesItsSwitchesRightAfterDeletingNow) {
     app.m_bSilent = true;
+    app.m_installerProcessId = 4242;
     EXPECT_TRUE(app.RelaunchFromTempCopy());
     ASSERT_EQ(Started().size(), 1u);
-    EXPECT_EQ(N(Started()[0].commandLine), N(u"\"" + kCopy + u"\"-DeletingNow-UninstForInst"));
+    EXPECT_EQ(N(Started()[0].commandLine), N(u"\"" + kCopy + u"\"-DeletingNow-UninstForInst-InstallerPid=4242"));
 }
 
 TEST_F(Relaunch, ExecutableDirectlyInTheTemporaryDirectoryDoesTheWorkItself) {
@@ -148,9 +149,10 @@ TEST_F(Relaunch, CommandLineLongerThanAPathIsPassedWhole) {
     m.files.AddDirectory(temp);
     m.system.tempPath = temp;
     app.m_bSilent = true;
+    app.m_installerProcessId = 4242;
     EXPECT_TRUE(app.RelaunchFromTempCopy());
     ASSERT_EQ(Started().size(), 1u);
-    const std::u16string expected = u"\"" + temp + u"orv1A2B.exe\"-DeletingNow-UninstForInst";
+    const std::u16string expected = u"\"" + temp + u"orv1A2B.exe\"-DeletingNow-UninstForInst-InstallerPid=4242";
     EXPECT_GT(expected.size(), 262u);
     EXPECT_EQ(N(Started()[0].commandLine), N(expected));
 }
@@ -273,9 +275,16 @@ protected:
 const char kInterpreter[] = "C:\\windows\\system32\\cmd.exe";
 
 // The command line the interpreter must get for `path`: the system's cmd.exe, no AutoRun
-// command (/d), no '!' expansion (/v:off), the path quoted.
+// command (/d), no '!' expansion (/v:off), the path quoted; the deletion tried again after a
+// pause when the file is still there (this process may not quite have ended), the pause by the
+// system's ping named in full.
 std::string DeletionCommand(const std::u16string& path) {
-    return std::string("\"") + kInterpreter + "\" /d /v:off /c del \"" + N(path) + "\" > nul";
+    const std::string quoted = "\"" + N(path) + "\"";
+    const std::string remove = "del " + quoted + " > nul 2>&1";
+    const std::string ping = "\"C:\\windows\\system32\\ping.exe\" -n ";
+    return std::string("\"") + kInterpreter + "\" /d /v:off /c " + remove + " & if exist " + quoted + " (" + ping +
+           "2 127.0.0.1 > nul & " + remove + " & if exist " + quoted + " (" + ping + "3 127.0.0.1 > nul & " + remove +
+           "))";
 }
 
 TEST_F(DeleteSelf, HandsAQuotedDeletionOfTheShortPathToTheSystemInterpreterWithoutAConsole) {
@@ -289,7 +298,8 @@ TEST_F(DeleteSelf, HandsAQuotedDeletionOfTheShortPathToTheSystemInterpreterWitho
     const auto& started = m.system.processes[0];
     EXPECT_EQ(N(started.application), kInterpreter);
     EXPECT_EQ(N(started.commandLine), DeletionCommand(shortPath));
-    EXPECT_EQ(N(started.currentDirectory), "");
+    // Not the user's temporary directory, where anybody may plant a program.
+    EXPECT_EQ(N(started.currentDirectory), "C:\\windows\\system32\\");
     // Without a console: the interpreter costs no console host, and nothing shows.
     EXPECT_EQ(started.creationFlags, win::DETACHED_PROCESS);
     EXPECT_EQ(m.system.openProcessHandles, 0);

@@ -194,7 +194,7 @@ TEST_F(Startup, SecondInstanceFindsOnlyTheEnglishCaption) {
 
 TEST_F(Startup, SecondInstanceWithDeletingNowContinues) {
     sim::machine().system.existingMutexes.insert(u"ORVIK_PENDREL_UNINSTALL_MUTEX");
-    Run(u"-DeletingNow-UninstForInst");
+    Run(u"-DeletingNow-UninstForInst-InstallerPid=4242");
     EXPECT_EQ(PipeWrites().size(), 8u);
     EXPECT_FALSE(ProductExecutableExists());
 }
@@ -303,7 +303,8 @@ TEST_F(Startup, UnusableRecordIsAFailedPreparationInEitherMode) {
     sim::machine().files.pipe.exists = true;
     Run(u"-UninstForInst");
     EXPECT_EQ(PipeWrites(), std::vector<std::string>{"-1"});
-    EXPECT_TRUE(BoxTexts().empty());
+    EXPECT_EQ(BoxTexts(), std::vector<std::u16string>{
+                              u"The install location recorded for Orvik Pendrel cannot be used, so nothing has been removed."});
     EXPECT_TRUE(sim::machine().registry.Exists(win::HKEY_LOCAL_MACHINE, kProductKey));
     EXPECT_TRUE(ProductExecutableExists());
 
