@@ -54,19 +54,42 @@ bool IsSameDirectory(const std::u16string& a, const std::u16string& b) {
                                      static_cast<int>(right.size()), win::TRUE) == win::CSTR_EQUAL;
 }
 
-// A fresh "orvXXXX.exe" in `directory`, or empty. GetTempFileNameW reserves the name by
-// creating "orvXXXX.TMP"; that file goes at once, so a failed copy leaves nothing behind. A
-// scanner may hold the new file for a moment: then it goes at the next restart.
-std::u16string NewCopyName(const std::u16string& directory) {
-    char16_t buffer[win::MAX_PATH] = {};
-    if (win::GetTempFileNameW(directory.c_str(), u"orv", 0, buffer) == 0) return std::u16string();
-    buffer[win::MAX_PATH - 1] = 0;
-    std::u16string name(buffer);
-    if (!win::DeleteFileW(name.c_str())) win::MoveFileExW(name.c_str(), nullptr, win::MOVEFILE_DELAY_UNTIL_REBOOT);
-    if (name.size() < 4 || name[name.size() - 4] != u'.') return std::u16string();
-    name.replace(name.size() - 3, 3, u"exe");
-    return name;
-}
+// Names "orvXXXX.exe" tried for the copy before the relaunch gives up: every run stopped before
+// its end leaves one behind, and the system's reservations only keep the ".TMP" names apart.
+constexpr int kCopyNameAttempts = 16;
+
+// GetTempFileNameW reserves a name by creating "orvXXXX.TMP"; the reservations are held while
+// fresh names are tried, so that each call hands out another one, and then given back, so that
+// nothing is left behind. A scanner may hold one for a moment: it goes at the next restart.
+class CopyNames {
+public:
+    explicit CopyNames(const std::u16string& directory) : m_directory(directory) {}
+    CopyNames(const CopyNames&) = delete;
+    CopyNames& operator=(const CopyNames&) = delete;
+    ~CopyNames() { Release(); }
+    // Gives every reservation back.
+    void Release() {
+        for (const std::u16string& reserved : m_reserved)
+            if (!win::DeleteFileW(reserved.c_str()))
+                win::MoveFileExW(reserved.c_str(), nullptr, win::MOVEFILE_DELAY_UNTIL_REBOOT);
+        m_reserved.clear();
+    }
+    // The next fresh "orvXXXX.exe", or empty when no name can be reserved.
+    std::u16string Next() {
+        char16_t buffer[win::MAX_PATH] = {};
+        if (win::GetTempFileNameW(m_directory.c_str(), u"orv", 0, buffer) == 0) return std::u16string();
+        buffer[win::MAX_PATH - 1] = 0;
+        std::u16string name(buffer);
+        m_reserved.push_back(name);
+        if (name.size() < 4 || name[name.size() - 4] != u'.') return std::u16string();
+        name.replace(name.size() - 3, 3, u"exe");
+        return name;
+    }
+
+private:
+    std::u16string m_directory;
+    std::vector<std::u16string> m_reserved;
+};
 
 // A file's content. Not std::string: the run-time library's compiled part of it would add some
 // thirty kilobytes to the executable.
@@ -93,13 +116,19 @@ bool ReadWholeFile(const std::u16string& path, Bytes& bytes) {
 }
 
 // Writes a file that must not exist yet: a name planted beforehand (a link, or a file of
-// someone else's) is never written through. While it is written, others may only read it.
-bool WriteNewFile(const std::u16string& path, const Bytes& bytes) {
+// someone else's) is never written through, and `existed` says so. While it is written, others
+// may only read it.
+bool WriteNewFile(const std::u16string& path, const Bytes& bytes, bool& existed) {
     bool whole = false;
+    existed = false;
     {
         const win::ScopedFile file(win::CreateFileW(path.c_str(), win::GENERIC_WRITE, win::FILE_SHARE_READ, nullptr,
                                                     win::CREATE_NEW, win::FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) return false;
+        if (!file) {
+            const win::DWORD error = win::GetLastError();
+            existed = error == win::ERROR_FILE_EXISTS || error == win::ERROR_ALREADY_EXISTS;
+            return false;
+        }
         win::DWORD written = 0;
         whole = win::WriteFile(file.get(), bytes.data(), static_cast<win::DWORD>(bytes.size()), &written, nullptr) &&
                 written == bytes.size();
@@ -108,13 +137,22 @@ bool WriteNewFile(const std::u16string& path, const Bytes& bytes) {
     return whole;
 }
 
+// A virus scanner may look at the new file for a moment: opens refused for sharing are tried
+// again this often, this far apart.
+constexpr int kSharingAttempts = 10;
+constexpr win::DWORD kSharingPauseMs = 50;
+
 // Opens the copy into `held` so that nobody can write, rename or delete it while the handle is
 // held, and checks that it still holds what was written: between the writing and this open
 // another process of the user could have swapped it. False, holding nothing, when it cannot be
 // had in that state.
 bool HoldUnchanged(const std::u16string& path, const Bytes& expected, win::ScopedFile& held) {
-    held.reset(win::CreateFileW(path.c_str(), win::GENERIC_READ, win::FILE_SHARE_READ, nullptr, win::OPEN_EXISTING,
-                                win::FILE_ATTRIBUTE_NORMAL, nullptr));
+    for (int attempt = 1;; ++attempt) {
+        held.reset(win::CreateFileW(path.c_str(), win::GENERIC_READ, win::FILE_SHARE_READ, nullptr,
+                                    win::OPEN_EXISTING, win::FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (held || attempt == kSharingAttempts || win::GetLastError() != win::ERROR_SHARING_VIOLATION) break;
+        win::Sleep(kSharingPauseMs);
+    }
     if (!held) return false;
     Bytes content;
     if (ReadAll(held.get(), content) && content == expected) return true;
@@ -140,14 +178,19 @@ std::u16string CopyCommandLine(const std::u16string& copy, bool silent, win::DWO
 }
 
 // Starts a program without waiting for it. `program` may be null (then it is the command
-// line's first word); a null `currentDirectory` keeps this process's.
+// line's first word); a null `currentDirectory` keeps this process's. With a `standardInput`,
+// that (inheritable) handle is the program's input, and the program inherits it.
 bool StartProcess(const char16_t* program, std::u16string commandLine, const char16_t* currentDirectory,
-                  win::DWORD flags = 0) {
+                  win::DWORD flags = 0, win::HANDLE standardInput = nullptr) {
     win::STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    if (standardInput) {
+        startup.dwFlags = win::STARTF_USESTDHANDLES;
+        startup.hStdInput = standardInput;
+    }
     win::PROCESS_INFORMATION process{};
-    if (!win::CreateProcessW(program, &commandLine[0], nullptr, nullptr, win::FALSE, flags, nullptr,
-                             currentDirectory, &startup, &process))
+    if (!win::CreateProcessW(program, &commandLine[0], nullptr, nullptr, standardInput ? win::TRUE : win::FALSE, flags,
+                             nullptr, currentDirectory, &startup, &process))
         return false;
     const win::ScopedHandle processHandle(process.hProcess);
     const win::ScopedHandle threadHandle(process.hThread);
@@ -163,19 +206,15 @@ std::u16string SystemDirectory() {
 }
 
 // The command line that deletes `path` once this process has ended. The interpreter may start
-// before this process has quite gone, and the running image cannot be deleted: when the file
-// is still there the deletion is tried again after a second and after two more. The system's
-// ping, named by its full path, is the one pause every Windows has: a program named by its bare
-// name would be looked for in the current directory first.
-std::u16string SelfDeletionCommand(const std::u16string& interpreter, const std::u16string& systemDirectory,
-                                   const std::u16string& path) {
+// before this process has gone, and a running image cannot be deleted, so it first reads a line
+// from its input: the read end of a pipe whose other end only this process holds, which the
+// system closes when this process ends. The image is unmapped a moment after the handles are
+// closed: a deletion that still finds the file is tried twice more.
+std::u16string SelfDeletionCommand(const std::u16string& interpreter, const std::u16string& path) {
     const std::u16string quoted = u"\"" + path + u"\"";
     const std::u16string remove = u"del " + quoted + u" > nul 2>&1";
-    auto pause = [&](const char16_t* seconds) {
-        return u"\"" + systemDirectory + u"ping.exe\" -n " + seconds + u" 127.0.0.1 > nul";
-    };
-    return u"\"" + interpreter + u"\" /d /v:off /c " + remove + u" & if exist " + quoted + u" (" + pause(u"2") +
-           u" & " + remove + u" & if exist " + quoted + u" (" + pause(u"3") + u" & " + remove + u"))";
+    return u"\"" + interpreter + u"\" /d /v:off /c set /p ended= & " + remove + u" & if exist " + quoted + u" " +
+           remove + u" & if exist " + quoted + u" " + remove;
 }
 
 // The interpreter expands %NAME% even inside quotes, so such a path could come out naming
@@ -204,8 +243,17 @@ bool UninstallApp::RelaunchFromTempCopy() {
     // handle that lets nobody write, rename or delete it is held.
     Bytes image;
     if (!ReadWholeFile(module, image)) return true;
-    const std::u16string copy = NewCopyName(temp);
-    if (copy.empty() || !WriteNewFile(copy, image)) return true;
+    CopyNames names(temp);
+    std::u16string copy;
+    for (int attempt = 0; attempt < kCopyNameAttempts && copy.empty(); ++attempt) {
+        const std::u16string name = names.Next();
+        if (name.empty()) return true;
+        bool existed = false;
+        if (WriteNewFile(name, image, existed)) copy = name;
+        else if (!existed) return true;
+    }
+    names.Release();
+    if (copy.empty()) return true;
     win::ScopedFile held;
     // The copy works from the temporary directory, so that no process of ours holds the install
     // directory as its current directory while it is being removed.
@@ -232,12 +280,23 @@ bool UninstallApp::DeleteSelf() {
     if (systemDirectory.empty()) return false;
     const std::u16string interpreter = systemDirectory + u"cmd.exe";
 
+    // The pipe that tells the interpreter this process has ended: it inherits the read end as
+    // its input; the write end stays here, not inheritable, till the system closes it.
+    win::SECURITY_ATTRIBUTES inheritable{sizeof(win::SECURITY_ATTRIBUTES), nullptr, win::TRUE};
+    win::ScopedHandle readEnd;
+    win::ScopedHandle writeEnd;
+    if (!win::CreatePipe(readEnd.put(), writeEnd.put(), &inheritable, 0) ||
+        !win::SetHandleInformation(writeEnd.get(), win::HANDLE_FLAG_INHERIT, 0))
+        return false;
+
     // Quoted: on a volume without short names the path keeps its blanks. /d: no AutoRun command
     // from the registry runs first; /v:off: a '!' in the path stays a '!'. The interpreter is
     // started without a console: it shows nothing, as a hidden window would not, and needs no
     // console host, which costs a process of its own and half the run's tail under Wine.
-    const std::u16string commandLine = SelfDeletionCommand(interpreter, systemDirectory, shortPath);
-    if (!StartProcess(interpreter.c_str(), commandLine, systemDirectory.c_str(), win::DETACHED_PROCESS)) return false;
+    const std::u16string commandLine = SelfDeletionCommand(interpreter, shortPath);
+    if (!StartProcess(interpreter.c_str(), commandLine, systemDirectory.c_str(), win::DETACHED_PROCESS, readEnd.get()))
+        return false;
+    m_hEndedSignal = writeEnd.release();
 
     win::SHChangeNotify(win::SHCNE_DELETE, win::SHCNF_PATHW, shortPath.c_str(), nullptr);
     return true;

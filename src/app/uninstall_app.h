@@ -42,6 +42,9 @@ public:
     win::DWORD m_installerProcessId = 0;
     win::HANDLE m_hPipe = nullptr;
     win::HANDLE m_hPipeEvent = nullptr;  // signals the end of each write to the pipe
+    // The write end of the pipe the self-deletion waits on; closed by the system as this
+    // process ends, never before.
+    win::HANDLE m_hEndedSignal = nullptr;
     std::u16string m_strInstallDir;
     win::WORD m_wLangId = 0;
     i18n::StringCatalog m_catalog;

@@ -47,6 +47,14 @@ constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
 constexpr UINT CP_ACP = 0;
 constexpr DWORD STILL_ACTIVE = 259;
 constexpr DWORD DETACHED_PROCESS = 0x00000008;
+constexpr DWORD STARTF_USESTDHANDLES = 0x00000100;
+constexpr DWORD HANDLE_FLAG_INHERIT = 0x00000001;
+
+struct SECURITY_ATTRIBUTES {
+    DWORD nLength;
+    void* lpSecurityDescriptor;
+    BOOL bInheritHandle;
+};
 
 BOOL GetVersionExW(OSVERSIONINFOEXW* info);  // reads dwOSVersionInfoSize to pick the record
 DWORD GetLastError();
@@ -61,6 +69,9 @@ HANDLE CreateMutexW(void* security, BOOL initialOwner, LPCWSTR name);
 BOOL ReleaseMutex(HANDLE mutex);
 BOOL CloseHandle(HANDLE handle);
 HANDLE CreateEventW(void* security, BOOL manualReset, BOOL initialState, LPCWSTR name);
+// An anonymous pipe; `security` may make both ends inheritable.
+BOOL CreatePipe(HANDLE* readEnd, HANDLE* writeEnd, SECURITY_ATTRIBUTES* security, DWORD size);
+BOOL SetHandleInformation(HANDLE handle, DWORD mask, DWORD flags);
 DWORD GetCurrentProcessId();
 
 // What NtQueryInformationProcess tells of a process (information class 0): its id and the id of

@@ -63,6 +63,9 @@ bool AddOnRemover::RunPluginUninstaller() {
     info.fMask = win::SEE_MASK_NOCLOSEPROCESS | (IsSilent() ? win::SEE_MASK_FLAG_NO_UI : 0);
     info.lpFile = program.c_str();
     info.lpParameters = parameters.c_str();
+    // It runs elevated: its own directory is its current one, never the user's temporary
+    // directory, where a library it loads by bare name could have been planted.
+    info.lpDirectory = base.c_str();
     info.nShow = win::SW_SHOW;
     win::ShellExecuteExW(&info);
     // A program that could not be started has nothing to undo.

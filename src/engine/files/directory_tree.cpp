@@ -52,6 +52,9 @@ void RemoveEntry(const std::u16string& directory, const std::u16string& leaf, co
         DeleteProductFile(path);
         return;
     }
+    // A pattern that names files ("*.lnk") says nothing of a directory that happens to fit it:
+    // a folder called "setup.lnk" is no shortcut, and its tree is not the caller's to remove.
+    if (leaf != u"*" && leaf != u"*.*") return;
     // A junction planted in the tree would otherwise lead the walk anywhere on the machine:
     // only the link goes, its target stays untouched.
     if (!(entry.dwFileAttributes & win::FILE_ATTRIBUTE_REPARSE_POINT)) {

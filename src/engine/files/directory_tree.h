@@ -22,8 +22,9 @@ bool DeleteFileBelow(const std::u16string& base, const std::u16string& relative)
 bool RemoveDirectoryBelow(const std::u16string& base, const std::u16string& relative);
 bool RemoveTreeBelow(const std::u16string& base, const std::u16string& relative);
 
-// Deletes every file that `pattern` matches ("dir\*.pdf", "dir\*.*") and removes every matching
-// subdirectory with its whole tree; given a directory path instead of a pattern, removes that
+// Deletes every file that `pattern` matches ("dir\*.pdf", "dir\*.*"); "dir\*.*" and "dir\*" also
+// remove every subdirectory with its whole tree, while a pattern that names files leaves the
+// directories it happens to fit alone; given a directory path instead of a pattern, removes that
 // directory's tree and the directory. One trailing backslash is ignored. Files that are
 // read-only or in use stay, and so do the directories above them. Junctions and symbolic links
 // are removed as links and never followed. Nothing is done for a path that is empty, relative,

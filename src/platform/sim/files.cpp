@@ -220,6 +220,8 @@ struct OpenFile {
     bool squatter = false;  // an instance of the pipe that another process serves
     bool event = false;     // an event object, not a file
     bool signalled = false;
+    bool anonymousPipe = false;  // one end of an anonymous pipe
+    bool inheritable = false;
 };
 std::map<win::HANDLE, OpenFile>& OpenFiles() {
     static std::map<win::HANDLE, OpenFile> files;
@@ -329,6 +331,11 @@ bool CloseFileHandle(win::HANDLE handle) {
     for (auto pending = PendingWrites().begin(); pending != PendingWrites().end();)
         pending = pending->second.file == handle ? PendingWrites().erase(pending) : std::next(pending);
     return true;
+}
+
+bool IsInheritable(win::HANDLE handle) {
+    auto it = OpenFiles().find(handle);
+    return it != OpenFiles().end() && it->second.inheritable;
 }
 
 int EventState(win::HANDLE handle) {
@@ -660,6 +667,26 @@ BOOL GetNamedPipeServerProcessId(HANDLE pipe, ULONG* serverProcessId) {
     return TRUE;
 }
 
+BOOL CreatePipe(HANDLE* readEnd, HANDLE* writeEnd, SECURITY_ATTRIBUTES* security, DWORD) {
+    if (sim::FaultPoint("CreatePipe")) return sim::Failure(BOOL{FALSE}, ERROR_NOT_ENOUGH_MEMORY);
+    for (HANDLE* end : {readEnd, writeEnd}) {
+        *end = sim::NextHandle();
+        sim::OpenFile open;
+        open.anonymousPipe = true;
+        open.inheritable = security && security->bInheritHandle;
+        sim::OpenFiles()[*end] = open;
+    }
+    return TRUE;
+}
+
+BOOL SetHandleInformation(HANDLE handle, DWORD mask, DWORD flags) {
+    if (sim::FaultPoint("SetHandleInformation")) return sim::Failure(BOOL{FALSE}, ERROR_INVALID_HANDLE);
+    auto it = sim::OpenFiles().find(handle);
+    if (it == sim::OpenFiles().end()) return sim::Fail(ERROR_INVALID_HANDLE);
+    if (mask & HANDLE_FLAG_INHERIT) it->second.inheritable = (flags & HANDLE_FLAG_INHERIT) != 0;
+    return TRUE;
+}
+
 HANDLE CreateEventW(void*, BOOL, BOOL initialState, LPCWSTR) {
     if (sim::FaultPoint("CreateEventW")) return sim::Failure(HANDLE{}, ERROR_NOT_ENOUGH_MEMORY);
     const HANDLE handle = sim::NextHandle();
@@ -695,7 +722,10 @@ UINT GetTempFileNameW(LPCWSTR directory, LPCWSTR prefix, UINT unique, LPWSTR res
     FileNode* parent = sim::Lookup(dir);
     if (!parent || !parent->directory) return sim::Fail(ERROR_PATH_NOT_FOUND);
     std::u16string pre = sim::FromPtr(prefix).substr(0, 3);
-    for (UINT n = unique ? unique : sys.nextTempNumber++;; n = sys.nextTempNumber++) {
+    // As Windows does within one tick of its clock: the search starts at the same number each
+    // time and takes the first that is free, so a name given back is handed out again.
+    UINT next = sys.nextTempNumber;
+    for (UINT n = unique ? unique : next++;; n = next++) {
         char hex[8];
         std::snprintf(hex, sizeof hex, "%X", n & 0xFFFF);
         std::u16string path = dir + pre + sim::Widen(hex) + u".tmp";

@@ -43,6 +43,8 @@ void Reset();
 
 bool CloseFileHandle(win::HANDLE handle);
 bool IsOpenForWriting(const FileNode* node);
+// Whether `handle` is open and would be inherited by a process started to inherit handles.
+bool IsInheritable(win::HANDLE handle);
 // For WaitForSingleObject: -1 when `handle` is no event, else whether it is signalled.
 int EventState(win::HANDLE handle);
 void ResetFileHandles();

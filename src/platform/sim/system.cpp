@@ -230,8 +230,8 @@ HANDLE GetCurrentProcess() {
 }
 bool IsProcess64Bit() { return machine().system.process64Bit; }
 
-BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, void*, void*, BOOL, DWORD creationFlags, void*,
-                    LPCWSTR currentDirectory, STARTUPINFOW*, PROCESS_INFORMATION* processInfo) {
+BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, void*, void*, BOOL inheritHandles, DWORD creationFlags,
+                    void*, LPCWSTR currentDirectory, STARTUPINFOW* startupInfo, PROCESS_INFORMATION* processInfo) {
     if (sim::FaultPoint("CreateProcessW")) return sim::Failure(BOOL{FALSE}, ERROR_ACCESS_DENIED);
     auto& sys = machine().system;
     machine().Log("CreateProcessW", sim::Narrow(sim::FromPtr(commandLine)));
@@ -253,7 +253,10 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, void*, void*, BOOL,
         return FALSE;
     }
     sys.processes.push_back({sim::FromPtr(application), sim::FromPtr(commandLine), sim::FromPtr(currentDirectory),
-                             creationFlags, image != nullptr, image ? image->content : std::string()});
+                             creationFlags, image != nullptr, image ? image->content : std::string(),
+                             inheritHandles != FALSE,
+                             startupInfo && (startupInfo->dwFlags & STARTF_USESTDHANDLES) ? startupInfo->hStdInput
+                                                                                          : nullptr});
     sys.openProcessHandles += 2;
     processInfo->hProcess = reinterpret_cast<HANDLE>(sim::kProcessHandleBase + 2 * sys.processes.size());
     processInfo->hThread = reinterpret_cast<HANDLE>(sim::kProcessHandleBase + 2 * sys.processes.size() + 1);

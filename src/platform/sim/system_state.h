@@ -24,6 +24,8 @@ struct StartedProcess {
     win::DWORD creationFlags = 0;
     bool imageFound = false;  // the program named is a file of the simulated file system
     std::string image;        // its bytes when the process started
+    bool inheritsHandles = false;
+    win::HANDLE standardInput = nullptr;  // given with STARTF_USESTDHANDLES
 };
 
 struct SimLibrary {

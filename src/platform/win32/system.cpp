@@ -11,6 +11,7 @@ using win32::W;
 
 static_assert(sizeof(win::STARTUPINFOW) == sizeof(::STARTUPINFOW), "start-up record layout");
 static_assert(sizeof(win::PROCESS_INFORMATION) == sizeof(::PROCESS_INFORMATION), "process record layout");
+static_assert(sizeof(win::SECURITY_ATTRIBUTES) == sizeof(::SECURITY_ATTRIBUTES), "security record layout");
 
 namespace win {
 
@@ -30,7 +31,29 @@ UINT GetWindowsDirectoryW(LPWSTR buffer, UINT size) { return ::GetWindowsDirecto
 UINT GetSystemDirectoryW(LPWSTR buffer, UINT size) { return ::GetSystemDirectoryW(W(buffer), size); }
 
 int CompareStringOrdinal(LPCWSTR a, int lengthA, LPCWSTR b, int lengthB, BOOL ignoreCase) {
-    return ::CompareStringOrdinal(W(a), lengthA, W(b), lengthB, ignoreCase);
+    // Vista and later: looked up, so that the program starts on Windows 2000 and XP and its
+    // environment check can tell the user why it goes no further there.
+    using Function = int(WINAPI*)(LPCWCH, int, LPCWCH, int, ::BOOL);
+    static const auto function = reinterpret_cast<Function>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "CompareStringOrdinal")));
+    if (function) return function(W(a), lengthA, W(b), lengthB, ignoreCase);
+    // Before Vista: code units compared in order, letter case of ASCII ignored when asked.
+    auto length = [](LPCWSTR text, int given) {
+        int n = 0;
+        if (given >= 0) return given;
+        while (text[n]) ++n;
+        return n;
+    };
+    const int na = length(a, lengthA), nb = length(b, lengthB);
+    for (int i = 0; i < na && i < nb; ++i) {
+        char16_t x = a[i], y = b[i];
+        if (ignoreCase) {
+            if (x >= u'a' && x <= u'z') x = static_cast<char16_t>(x - 32);
+            if (y >= u'a' && y <= u'z') y = static_cast<char16_t>(y - 32);
+        }
+        if (x != y) return x < y ? CSTR_LESS_THAN : CSTR_GREATER_THAN;
+    }
+    return na == nb ? CSTR_EQUAL : na < nb ? CSTR_LESS_THAN : CSTR_GREATER_THAN;
 }
 
 HANDLE CreateMutexW(void* security, BOOL initialOwner, LPCWSTR name) {
@@ -42,6 +65,13 @@ HANDLE CreateEventW(void* security, BOOL manualReset, BOOL initialState, LPCWSTR
     return H<HANDLE>(::CreateEventW(static_cast<LPSECURITY_ATTRIBUTES>(security), manualReset, initialState, W(name)));
 }
 DWORD GetCurrentProcessId() { return ::GetCurrentProcessId(); }
+BOOL CreatePipe(HANDLE* readEnd, HANDLE* writeEnd, SECURITY_ATTRIBUTES* security, DWORD size) {
+    return ::CreatePipe(reinterpret_cast<::HANDLE*>(readEnd), reinterpret_cast<::HANDLE*>(writeEnd),
+                        reinterpret_cast<::SECURITY_ATTRIBUTES*>(security), size);
+}
+BOOL SetHandleInformation(HANDLE handle, DWORD mask, DWORD flags) {
+    return ::SetHandleInformation(H<::HANDLE>(handle), mask, flags);
+}
 
 LONG NtQueryInformationProcess(HANDLE process, int informationClass, void* information, ULONG length,
                                ULONG* returned) {

@@ -26,9 +26,13 @@ enum class SystemLibrary { Advapi32, User32, Gdi32, Shell32, Ole32, Comctl32, Wi
         reinterpret_cast<void*>(::win32::SystemFunction(::win32::SystemLibrary::library, #name)))
 
 // Calls the system function `name` of `library` with the arguments that follow, or yields
-// `failed` when the function is missing, as the call itself would report a failure.
+// `failed` when the function is missing, as the call itself would report a failure: the last
+// error then says ERROR_PROC_NOT_FOUND, so that a caller that reads it is not misled by an
+// older one.
 #define CALL_SYSTEM_FUNCTION(library, name, failed, ...)                      \
     ([&]() {                                                                  \
         const decltype(&::name) function = SYSTEM_FUNCTION(library, name);    \
-        return function ? function(__VA_ARGS__) : failed;                     \
+        if (function) return function(__VA_ARGS__);                           \
+        ::SetLastError(ERROR_PROC_NOT_FOUND);                                 \
+        return static_cast<decltype(function(__VA_ARGS__))>(failed);          \
     }())

@@ -31,7 +31,8 @@ protected:
         app::UninstallApp app;
         app.m_lpCmdLine = u"-DeletingNow-UninstForInst-InstallerPid=" + installer;
         app.InitInstance();
-        handlesLeft = sim::OpenFileCount();
+        // The self-deletion's signal stays open till the process ends.
+        handlesLeft = sim::OpenFileCount() - (app.m_hEndedSignal ? 1 : 0);
     }
     bool ProductRemoved() { return !sim::machine().files.Exists(testing_support::kProductExe); }
     bool ProductKept() {

@@ -38,7 +38,6 @@ TEST_F(Relaunch, InstalledCopyStartsAnOrvExeCopyOfItselfFromTheTemporaryDirector
     ASSERT_NE(m.files.Find(kCopy), nullptr);
     EXPECT_EQ(m.files.Find(kCopy)->content, "MZ uninstaller");
     EXPECT_FALSE(m.files.Exists(kTemp + u"orv1A2B.tmp")) << "the reserved name is not left behind";
-    // The reserved file goes before the copy is made.
     EXPECT_EQ(m.CallsTo("DeleteFileW"), std::vector<std::string>{N(kTemp + u"orv1A2B.tmp")});
 
     ASSERT_EQ(Started().size(), 1u);
@@ -109,14 +108,6 @@ TEST_F(Relaunch, FailuresStillEndTheInstalledCopyAndLeaveNothingBehind) {
         EXPECT_TRUE(app.RelaunchFromTempCopy());
         m.system.failTempFileName = false;
     }
-    {
-        // Only the ".tmp" name is reserved: an "orv1A2B.exe" of an earlier run, still running,
-        // cannot be overwritten, and it must not be started in place of this program.
-        SCOPED_TRACE("copy fails");
-        m.files.AddFile(kCopy, "an earlier version").inUse = true;
-        EXPECT_TRUE(app.RelaunchFromTempCopy());
-        EXPECT_EQ(m.files.Find(kCopy)->content, "an earlier version");
-    }
     EXPECT_EQ(m.CountCalls("CreateProcessW"), 0u);
     {
         SCOPED_TRACE("start fails: the useless copy goes again");
@@ -124,9 +115,61 @@ TEST_F(Relaunch, FailuresStillEndTheInstalledCopyAndLeaveNothingBehind) {
         EXPECT_TRUE(app.RelaunchFromTempCopy());
         EXPECT_EQ(m.CountCalls("CreateProcessW"), 1u);
     }
-    EXPECT_EQ(m.files.List(kTemp), std::vector<std::u16string>{u"orv1A2B.exe"}) << "only the earlier copy";
+    EXPECT_TRUE(m.files.List(kTemp).empty());
     EXPECT_TRUE(Started().empty());
     EXPECT_TRUE(m.windows.boxes.empty());
+}
+
+// Every run stopped before its end leaves its "orvXXXX.exe" behind, and the system reserves
+// only the ".tmp" names: a name taken is passed over for a fresh one, the earlier file neither
+// overwritten nor started, and no reservation is left.
+TEST_F(Relaunch, NamesOfEarlierCopiesArePassedOverForFreshOnes) {
+    auto& m = sim::machine();
+    m.files.AddFile(kCopy, "an earlier version").inUse = true;
+    m.files.AddFile(kTemp + u"orv1A2C.exe", "another earlier one");
+
+    EXPECT_TRUE(app.RelaunchFromTempCopy());
+
+    ASSERT_EQ(Started().size(), 1u);
+    EXPECT_EQ(N(Started()[0].commandLine), N(u"\"" + kTemp + u"orv1A2D.exe\"-DeletingNow"));
+    EXPECT_EQ(Started()[0].image, "MZ uninstaller");
+    EXPECT_EQ(m.files.Find(kCopy)->content, "an earlier version");
+    EXPECT_EQ(m.files.Find(kTemp + u"orv1A2C.exe")->content, "another earlier one");
+    EXPECT_EQ(m.files.List(kTemp),
+              (std::vector<std::u16string>{u"orv1A2B.exe", u"orv1A2C.exe", u"orv1A2D.exe"}));
+
+    // A directory full of them: the relaunch gives up after a bounded number of names.
+    sim::Reset();
+    SetUp();
+    for (unsigned n = 0x1A2B; n < 0x1A2B + 40; ++n) {
+        char name[16];
+        std::snprintf(name, sizeof name, "orv%X.exe", n);
+        sim::machine().files.AddFile(kTemp + sim::Widen(name), "earlier");
+    }
+    EXPECT_TRUE(app.RelaunchFromTempCopy());
+    EXPECT_TRUE(Started().empty());
+    EXPECT_LE(sim::machine().CountCalls("GetTempFileNameW"), 16u);
+    EXPECT_EQ(sim::machine().files.List(kTemp).size(), 40u) << "no reservation left";
+}
+
+// A virus scanner looks at the new copy for a moment: the hold is tried again.
+TEST_F(Relaunch, ABriefSharingViolationOnTheNewCopyIsWaitedOut) {
+    auto& m = sim::machine();
+    win::HANDLE scanner = nullptr;
+    int holds = 0;
+    m.onCall = [&](const std::string& function, const std::string& argument) {
+        if (function != "CreateFileW" || argument != N(kCopy) || !m.files.Exists(kCopy)) return;
+        if (++holds == 1)
+            scanner = win::CreateFileW(kCopy.c_str(), win::GENERIC_READ | win::GENERIC_WRITE, 0, nullptr,
+                                       win::OPEN_EXISTING, 0, nullptr);
+        else if (holds == 3)
+            win::CloseHandle(scanner);
+    };
+    EXPECT_TRUE(app.RelaunchFromTempCopy());
+    m.onCall = nullptr;
+    ASSERT_EQ(Started().size(), 1u);
+    EXPECT_EQ(Started()[0].image, "MZ uninstaller");
+    EXPECT_EQ(m.system.sleeps.size(), 2u);
 }
 
 TEST_F(Relaunch, TemporaryDirectoryTooLongForACopyLeavesTheWorkToTheInstalledCopy) {
@@ -226,8 +269,12 @@ TEST_F(CopyProtection, ASecondWriterAtAnyMomentNeverGetsItsFileStarted) {
             for (const auto& started : Started())
                 EXPECT_EQ(started.image, "MZ uninstaller") << "attack " << static_cast<int>(attack) << " at call "
                                                            << moment << ": " << m.calls[moment];
+            // A name taken before the copy is made is passed over for a fresh one; a copy changed
+            // after it was written is never started.
             if (done) {
-                EXPECT_TRUE(Started().empty()) << "the tampered copy is not started at call " << moment;
+                for (const auto& started : Started())
+                    EXPECT_EQ(N(started.commandLine).find(N(kCopy)), std::string::npos)
+                        << "the tampered copy is started at call " << moment;
             }
         }
         // The name is free before the copy is made and in the moment between writing and holding
@@ -238,13 +285,16 @@ TEST_F(CopyProtection, ASecondWriterAtAnyMomentNeverGetsItsFileStarted) {
 
 TEST_F(CopyProtection, ANamePlantedBeforeTheCopyIsMadeIsNeitherWrittenThroughNorStarted) {
     auto& m = sim::machine();
-    m.onCall = [&](const std::string& function, const std::string& argument) {
-        // Right after the reserved ".tmp" name goes, someone puts a file at the ".exe" name.
-        if (function == "DeleteFileW" && argument == N(kTemp + u"orv1A2B.tmp")) m.files.AddFile(kCopy, "planted");
+    m.onCall = [&](const std::string& function, const std::string&) {
+        // As the name is reserved, someone puts a file at the ".exe" name.
+        if (function == "GetTempFileNameW" && !m.files.Exists(kCopy)) m.files.AddFile(kCopy, "planted");
     };
     EXPECT_TRUE(app.RelaunchFromTempCopy());
-    EXPECT_TRUE(Started().empty());
+    m.onCall = nullptr;
     EXPECT_EQ(m.files.Find(kCopy)->content, "planted");
+    ASSERT_EQ(Started().size(), 1u);
+    EXPECT_EQ(N(Started()[0].commandLine).find(N(kCopy)), std::string::npos);
+    EXPECT_EQ(Started()[0].image, "MZ uninstaller");
 }
 
 TEST_F(CopyProtection, ACopyHeldOpenForWritingByAnotherProcessIsNotStarted) {
@@ -275,16 +325,14 @@ protected:
 const char kInterpreter[] = "C:\\windows\\system32\\cmd.exe";
 
 // The command line the interpreter must get for `path`: the system's cmd.exe, no AutoRun
-// command (/d), no '!' expansion (/v:off), the path quoted; the deletion tried again after a
-// pause when the file is still there (this process may not quite have ended), the pause by the
-// system's ping named in full.
+// command (/d), no '!' expansion (/v:off), the path quoted; first a line read from its input
+// (it ends when this process has ended), then the deletion, tried twice more while the file is
+// still there.
 std::string DeletionCommand(const std::u16string& path) {
     const std::string quoted = "\"" + N(path) + "\"";
     const std::string remove = "del " + quoted + " > nul 2>&1";
-    const std::string ping = "\"C:\\windows\\system32\\ping.exe\" -n ";
-    return std::string("\"") + kInterpreter + "\" /d /v:off /c " + remove + " & if exist " + quoted + " (" + ping +
-           "2 127.0.0.1 > nul & " + remove + " & if exist " + quoted + " (" + ping + "3 127.0.0.1 > nul & " + remove +
-           "))";
+    return std::string("\"") + kInterpreter + "\" /d /v:off /c set /p ended= & " + remove + " & if exist " + quoted +
+           " " + remove + " & if exist " + quoted + " " + remove;
 }
 
 TEST_F(DeleteSelf, HandsAQuotedDeletionOfTheShortPathToTheSystemInterpreterWithoutAConsole) {
@@ -302,6 +350,14 @@ TEST_F(DeleteSelf, HandsAQuotedDeletionOfTheShortPathToTheSystemInterpreterWitho
     EXPECT_EQ(N(started.currentDirectory), "C:\\windows\\system32\\");
     // Without a console: the interpreter costs no console host, and nothing shows.
     EXPECT_EQ(started.creationFlags, win::DETACHED_PROCESS);
+    // Its input is the read end of a pipe whose write end only this process holds, till the
+    // system closes it as the process ends: the deletion waits for that.
+    EXPECT_TRUE(started.inheritsHandles);
+    ASSERT_NE(started.standardInput, nullptr);
+    EXPECT_FALSE(sim::IsInheritable(started.standardInput)) << "the read end is given back here";
+    ASSERT_NE(app.m_hEndedSignal, nullptr);
+    EXPECT_FALSE(sim::IsInheritable(app.m_hEndedSignal)) << "the interpreter must not hold the write end";
+    EXPECT_EQ(sim::OpenFileCount(), 1u) << "nothing but the write end";
     EXPECT_EQ(m.system.openProcessHandles, 0);
     EXPECT_TRUE(m.shell.launches.empty());
     ASSERT_EQ(m.shell.notifications.size(), 1u);

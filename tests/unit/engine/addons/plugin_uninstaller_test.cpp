@@ -33,7 +33,7 @@ TEST(PluginUninstaller, StartsTheFirstNameWithTheUnquotedPluginDirectoryAndWaits
     EXPECT_EQ(run.file, kBase + std::u16string(u"\\UnPDFReaderPlugin.exe"));
     EXPECT_EQ(run.parameters, u" -p C:\\Program Files\\Orvik Software\\Orvik Pendrel\\plugins\\");
     EXPECT_EQ(run.verb, u"");
-    EXPECT_EQ(run.directory, u"");
+    EXPECT_EQ(run.directory, kBase) << "never the user's temporary directory";
     EXPECT_EQ(run.show, win::SW_SHOW);
     EXPECT_EQ(sim::machine().system.waitTimeouts, (std::vector<win::DWORD>{win::INFINITE}));
     EXPECT_EQ(sim::machine().system.openProcessHandles, 0);

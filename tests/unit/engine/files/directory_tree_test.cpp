@@ -31,15 +31,27 @@ TEST(DirectoryTree, PatternDeletesMatchingFilesOnlyAndKeepsTheDirectory) {
     EXPECT_TRUE(Fs().Exists(At(u"\\Stamps\\Sign Here\\Sign.pdf")));
 }
 
-TEST(DirectoryTree, MatchingSubdirectoryGoesWithItsWholeTree) {
+// A pattern that names files says nothing of a directory that fits it: "setup.lnk" may be a
+// folder of the user's in the product's Start-menu folder, and its tree is not the shortcuts'.
+TEST(DirectoryTree, DirectoryThatAFilePatternFitsIsNeitherEnteredNorRemoved) {
     Fs().AddFile(At(u"\\lang\\old.xml\\en.txt"));
     Fs().AddFile(At(u"\\lang\\old.xml\\deeper\\fr.bin"));
     Fs().AddFile(At(u"\\lang\\keep\\de.xml"));
+    Fs().AddFile(At(u"\\lang\\en.xml"));
 
     RemoveDirectoryTree(At(u"\\lang\\*.xml"));
 
+    EXPECT_FALSE(Fs().Exists(At(u"\\lang\\en.xml")));
+    EXPECT_TRUE(Fs().Exists(At(u"\\lang\\old.xml\\en.txt")));
+    EXPECT_TRUE(Fs().Exists(At(u"\\lang\\old.xml\\deeper\\fr.bin")));
+    EXPECT_TRUE(Fs().Exists(At(u"\\lang\\keep\\de.xml")));
+    for (const auto& call : sim::machine().CallsTo("FindFirstFileW"))
+        EXPECT_EQ(call.find("old.xml\\"), std::string::npos) << call;
+
+    // "*.*" and "*" name everything, directories with their trees included.
+    RemoveDirectoryTree(At(u"\\lang\\*.*"));
     EXPECT_FALSE(Fs().Exists(At(u"\\lang\\old.xml")));
-    EXPECT_TRUE(Fs().Exists(At(u"\\lang\\keep\\de.xml")));  // "keep" does not match
+    EXPECT_FALSE(Fs().Exists(At(u"\\lang\\keep")));
 }
 
 TEST(DirectoryTree, DirectoryPathWithOrWithoutTrailingBackslashRemovesTheDirectory) {
@@ -76,7 +88,7 @@ TEST(DirectoryTree, JunctionIsRemovedAsALinkAndItsTargetStaysIntact) {
     Fs().AddJunction(At(u"\\Tree\\docs"), u"C:\\Users\\user\\Documents");
     Fs().AddFile(At(u"\\Tree\\a.txt"));
 
-    RemoveDirectoryTree(At(u"\\Stamps\\Standard Stamps\\*.pdf"));
+    RemoveDirectoryTree(At(u"\\Stamps\\Standard Stamps\\*.*"));
     RemoveDirectoryTree(At(u"\\Tree"));
 
     EXPECT_FALSE(Fs().Exists(At(u"\\Stamps\\Standard Stamps\\linked.pdf")));
