@@ -1,6 +1,7 @@
 // The removal never runs from the installed executable: the installed copy copies itself into
 // the user's temporary directory and starts that copy, which does the work and at the end hands
 // its own deletion to the command interpreter.
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -166,13 +167,9 @@ std::u16string CopyCommandLine(const std::u16string& copy, bool silent, win::DWO
     if (silent) {
         commandLine += u"-UninstForInst";
         commandLine += kInstallerSwitch;
-        char16_t digits[10];
-        int count = 0;
-        do {
-            digits[count++] = static_cast<char16_t>(u'0' + installerProcessId % 10);
-            installerProcessId /= 10;
-        } while (installerProcessId != 0);
-        while (count > 0) commandLine += digits[--count];
+        char digits[12];
+        std::snprintf(digits, sizeof digits, "%lu", static_cast<unsigned long>(installerProcessId));
+        for (const char* digit = digits; *digit; ++digit) commandLine += static_cast<char16_t>(*digit);
     }
     return commandLine;
 }

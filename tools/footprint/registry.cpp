@@ -299,11 +299,10 @@ void Describe(const Options& o, std::vector<Item>& items) {
         // The links are the other process's: nothing makes the uninstaller remove them.
         items.push_back(KeyItem(Owner::Foreign, HKEY_CURRENT_USER, kVendor));
         items.push_back(KeyItem(Owner::Foreign, HKEY_CURRENT_USER, kWindows + L"Uninstall"));
-    }
-    if (LinksAbove(o))
         for (const std::wstring& victim : {kVendorVictim, kUninstallVictim})
             for (const std::wstring& below : kVictimSubkeys)
                 items.push_back(ValueItem(Owner::Foreign, HKEY_LOCAL_MACHINE, victim + below, L"Data"));
+    }
     items.push_back(KeyItem(Owner::Product, HKEY_CURRENT_USER, DeepSettingsKey()));
     items.push_back(KeyItem(Owner::Product, HKEY_CURRENT_USER, kUpdateRecord));
     if (AddOnRecordLink(o)) {

@@ -67,6 +67,12 @@ PdfChoice CurrentPdfChoice() {
 // was read is what is deleted.
 constexpr win::REGSAM kJudgeAndDelete = win::KEY_QUERY_VALUE | win::KEY_SET_VALUE;
 
+// Opens a key whose values are judged and deleted: reached without passing a link, and no link
+// itself (a link's only value is its target).
+bool OpenValueKey(win::HKEY root, const char16_t* keyPath, win::REGSAM access, RegistryKey& key) {
+    return OpenKeyWithoutLinks(root, keyPath, access, key) == KeyReach::Opened && !IsLinkKey(key.get());
+}
+
 // The text of a string value of an open key, read as a path buffer holds it ("" when absent).
 std::u16string ValueText(win::HKEY key, const char16_t* valueName) {
     std::u16string text;
@@ -78,17 +84,14 @@ std::u16string ValueText(win::HKEY key, const char16_t* valueName) {
 // was deleted.
 bool DeleteValueNaming(win::HKEY root, const char16_t* keyPath, const char16_t* valueName, const char16_t* progId) {
     RegistryKey key;
-    return OpenKeyWithoutLinks(root, keyPath, kJudgeAndDelete, key) == KeyReach::Opened && !IsLinkKey(key.get()) &&
-           ValueText(key.get(), valueName) == progId &&
+    return OpenValueKey(root, keyPath, kJudgeAndDelete, key) && ValueText(key.get(), valueName) == progId &&
            win::RegDeleteValueW(key.get(), valueName) == static_cast<win::LONG>(win::ERROR_SUCCESS);
 }
 
 // Deletes the value named `valueName` whatever it holds: the name itself is the product's.
 void DeleteNamedValue(win::HKEY root, const char16_t* keyPath, const char16_t* valueName) {
     RegistryKey key;
-    if (OpenKeyWithoutLinks(root, keyPath, win::KEY_SET_VALUE | win::KEY_QUERY_VALUE, key) == KeyReach::Opened &&
-        !IsLinkKey(key.get()))
-        win::RegDeleteValueW(key.get(), valueName);
+    if (OpenValueKey(root, keyPath, kJudgeAndDelete, key)) win::RegDeleteValueW(key.get(), valueName);
 }
 
 // Deletes the user's choice when it names the product's ProgID; a choice of another program is
@@ -97,15 +100,10 @@ void DeleteNamedValue(win::HKEY root, const char16_t* keyPath, const char16_t* v
 // be deleted, the key holding the product's choice is.
 void DeleteChoiceOf(const char16_t* keyPath, const char16_t* progId) {
     RegistryKey key;
-    bool canSetValues = true;
-    if (OpenKeyWithoutLinks(win::HKEY_CURRENT_USER, keyPath, kJudgeAndDelete | win::KEY_DELETE, key) !=
-        KeyReach::Opened) {
-        canSetValues = false;
-        if (OpenKeyWithoutLinks(win::HKEY_CURRENT_USER, keyPath, win::KEY_QUERY_VALUE | win::KEY_DELETE, key) !=
-            KeyReach::Opened)
-            return;
-    }
-    if (IsLinkKey(key.get()) || ValueText(key.get(), u"Progid") != progId) return;
+    const bool canSetValues = OpenValueKey(win::HKEY_CURRENT_USER, keyPath, kJudgeAndDelete | win::KEY_DELETE, key);
+    if (!canSetValues && !OpenValueKey(win::HKEY_CURRENT_USER, keyPath, win::KEY_QUERY_VALUE | win::KEY_DELETE, key))
+        return;
+    if (ValueText(key.get(), u"Progid") != progId) return;
     if (canSetValues && win::RegDeleteValueW(key.get(), u"Progid") == static_cast<win::LONG>(win::ERROR_SUCCESS))
         return;
     win::NtDeleteKey(key.get());
@@ -160,8 +158,9 @@ bool IsProductPdfHandler(const std::u16string& installDir, const std::u16string&
     if (files::EqualNoCaseAscii(ExpectedOpenCommand(installDir), command)) return true;
     // The installer joined the record as it stored it and the file name: "...\Orvik Pendrel\\"
     // gave "...\Orvik Pendrel\\Orvik Pendrel.exe", which names the same file.
-    if (recorded.empty()) return false;
-    return files::EqualNoCaseAscii(ExpectedOpenCommand(recorded), command) ||
+    // A record stored without its backslash was joined with one: "...\Orvik PendrelOrvik
+    // Pendrel.exe" would name another file.
+    return !recorded.empty() &&
            files::EqualNoCaseAscii(ExpectedOpenCommand(files::WithTrailingBackslash(recorded)), command);
 }
 

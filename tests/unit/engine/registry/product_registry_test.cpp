@@ -130,6 +130,16 @@ TEST_F(PdfHandler, CommandWrittenFromTheRecordAsStoredCounts) {
     // Another doubling than the record's is another command still.
     SetCommand(u"OrvikPendrel.Document", u"\"" + kInstallDir + u"\\\\Orvik Pendrel.exe\" \"%1\"");
     EXPECT_FALSE(uninstaller.IsProductPdfHandler());
+
+    // A record stored without its backslash: the command joined to it without one names another
+    // file ("...\Orvik PendrelOrvik Pendrel.exe") and is not the product's.
+    const std::u16string bare = kInstallDir.substr(0, kInstallDir.size() - 1);
+    Registry().SetString(LM, u"Software\\Orvik Software\\Orvik Pendrel", u"InstallPath", bare);
+    uninstaller.LoadProductRecords();
+    SetCommand(u"OrvikPendrel.Document", u"\"" + bare + u"Orvik Pendrel.exe\" \"%1\"");
+    EXPECT_FALSE(uninstaller.IsProductPdfHandler());
+    SetCommand(u"OrvikPendrel.Document", kCommand);
+    EXPECT_TRUE(uninstaller.IsProductPdfHandler());
 }
 
 TEST_F(PdfHandler, UserChoiceOverridesTheClassesDefault) {
