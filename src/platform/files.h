@@ -64,6 +64,77 @@ BOOL ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* read, void* overlapp
 BOOL WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written, void* overlapped);
 DWORD GetFileSize(HANDLE file, DWORD* high);
 
+// Opening through handles. A directory opens only with backup semantics; a handle opened with
+// FILE_FLAG_OPEN_REPARSE_POINT (FILE_OPEN_REPARSE_POINT below) is on a junction or symbolic link
+// itself rather than on its target. Wine presents a Unix link as a plain file or directory that
+// every open follows; only the handle's final path tells it apart.
+constexpr DWORD FILE_FLAG_BACKUP_SEMANTICS = 0x02000000;
+constexpr DWORD FILE_FLAG_OPEN_REPARSE_POINT = 0x00200000;
+constexpr DWORD FILE_LIST_DIRECTORY = 0x0001;
+constexpr DWORD FILE_READ_ATTRIBUTES = 0x0080;
+constexpr DWORD DELETE = 0x00010000;
+constexpr DWORD SYNCHRONIZE = 0x00100000;
+
+struct BY_HANDLE_FILE_INFORMATION {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD dwVolumeSerialNumber;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+    DWORD nNumberOfLinks;
+    DWORD nFileIndexHigh;
+    DWORD nFileIndexLow;
+};
+BOOL GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION* information);
+// "\\?\C:\dir\name" for the object the handle is open on. Vista and later: looked up at run
+// time, so that before Vista it fails with ERROR_PROC_NOT_FOUND.
+DWORD GetFinalPathNameByHandleW(HANDLE file, LPWSTR path, DWORD size, DWORD flags);
+
+// NTDLL's calls on files, looked up at run time (they exist since NT 4). Each returns its
+// NTSTATUS and also leaves the matching Win32 error as the last error, so that callers read
+// failures as they read KERNEL32's.
+using NTSTATUS = LONG;
+constexpr NTSTATUS STATUS_SUCCESS = 0;
+constexpr NTSTATUS STATUS_NO_MORE_FILES = static_cast<NTSTATUS>(0x80000006);
+constexpr ULONG FILE_DIRECTORY_FILE = 0x00000001;
+constexpr ULONG FILE_SYNCHRONOUS_IO_NONALERT = 0x00000020;
+constexpr ULONG FILE_NON_DIRECTORY_FILE = 0x00000040;
+constexpr ULONG FILE_OPEN_FOR_BACKUP_INTENT = 0x00004000;
+constexpr ULONG FILE_OPEN_REPARSE_POINT = 0x00200000;
+// Opens `name` (one component, or several joined by backslashes) relative to the directory
+// `root`; the handle is closed with CloseHandle.
+NTSTATUS NtOpenFile(HANDLE* file, DWORD access, HANDLE root, LPCWSTR name, DWORD share, ULONG options);
+
+// One entry of a directory listing (FileDirectoryInformation); entries follow each other at
+// NextEntryOffset, the last has 0. FileName is not terminated.
+struct FILE_DIRECTORY_INFORMATION {
+    ULONG NextEntryOffset;
+    ULONG FileIndex;
+    std::int64_t CreationTime;
+    std::int64_t LastAccessTime;
+    std::int64_t LastWriteTime;
+    std::int64_t ChangeTime;
+    std::int64_t EndOfFile;
+    std::int64_t AllocationSize;
+    ULONG FileAttributes;
+    ULONG FileNameLength;  // in bytes
+    WCHAR FileName[1];
+};
+// Lists the entries of the directory open at `directory` (opened for FILE_LIST_DIRECTORY and
+// synchronous input and output) into `buffer`, going on where the last call stopped or from
+// the start; STATUS_NO_MORE_FILES once all have been listed.
+NTSTATUS NtQueryDirectoryFile(HANDLE directory, void* buffer, ULONG length, bool restartScan);
+// Of the information NtSetInformationFile sets, only the disposition is used: with DeleteFile
+// true, the file or empty directory open at `file` (opened with DELETE access) goes when its
+// last handle closes.
+constexpr ULONG FileDispositionInformation = 13;
+struct FILE_DISPOSITION_INFORMATION {
+    BYTE DeleteFile;
+};
+NTSTATUS NtSetInformationFile(HANDLE file, const void* information, ULONG length, ULONG informationClass);
+
 DWORD GetTempPathW(DWORD size, LPWSTR buffer);
 UINT GetTempFileNameW(LPCWSTR directory, LPCWSTR prefix, UINT unique, LPWSTR result);
 DWORD GetShortPathNameW(LPCWSTR longPath, LPWSTR shortPath, DWORD size);

@@ -1,6 +1,7 @@
 #include "engine/files/directory_tree.h"
 
 #include "core/ascii.h"
+#include "engine/files/directory_handle.h"
 #include "engine/files/file.h"
 #include "engine/files/path.h"
 #include "platform/files.h"
@@ -10,10 +11,6 @@ namespace engine::files {
 namespace {
 
 bool HasWildcard(const std::u16string& text) { return text.find_first_of(u"*?") != std::u16string::npos; }
-
-bool IsLink(win::DWORD attributes) {
-    return attributes != win::INVALID_FILE_ATTRIBUTES && (attributes & win::FILE_ATTRIBUTE_REPARSE_POINT);
-}
 
 // Whether the long name itself fits the pattern. The file system also matches patterns against
 // 8.3 aliases, so "*.pdf" finds "Notes.pdfx" through "NOTES~1.PDF"; only what the caller's
@@ -39,88 +36,73 @@ bool NameFitsPattern(const std::u16string& name, const std::u16string& pattern) 
     return p == pattern.size();
 }
 
-void RemoveMatches(const std::u16string& pattern);
-
-void RemoveEntry(const std::u16string& directory, const std::u16string& leaf, const win::WIN32_FIND_DATAW& entry) {
-    std::size_t length = 0;
-    while (length < win::MAX_PATH && entry.cFileName[length]) ++length;
-    const std::u16string name(entry.cFileName, length);
-    if (name == u"." || name == u".." || !NameFitsPattern(name, leaf)) return;
-    const std::u16string path = directory + u'\\' + name;
-    if (!(entry.dwFileAttributes & win::FILE_ATTRIBUTE_DIRECTORY)) {
-        // A symbolic link to a file is deleted as a link, like any file.
-        DeleteProductFile(path);
-        return;
-    }
-    // A pattern that names files ("*.lnk") says nothing of a directory that happens to fit it:
-    // a folder called "setup.lnk" is no shortcut, and its tree is not the caller's to remove.
-    if (leaf != u"*" && leaf != u"*.*") return;
-    // A junction planted in the tree would otherwise lead the walk anywhere on the machine:
-    // only the link goes, its target stays untouched.
-    if (!(entry.dwFileAttributes & win::FILE_ATTRIBUTE_REPARSE_POINT)) {
-        const std::u16string below = path + u"\\*.*";
-        if (FitsMaxPath(below)) RemoveMatches(below);
-    }
-    RemoveProductDirectory(path);
-}
-
-// `pattern` is a full path whose directory part has been checked by the caller.
-void RemoveMatches(const std::u16string& pattern) {
-    const std::size_t cut = pattern.find_last_of(u'\\');
-    const std::u16string directory = pattern.substr(0, cut);
-    // A name without wildcards is looked up as given, 8.3 alias included.
-    const std::u16string leaf = HasWildcard(pattern.substr(cut + 1)) ? pattern.substr(cut + 1) : u"*";
-    win::WIN32_FIND_DATAW entry;
-    const win::ScopedSearch search(win::FindFirstFileW(pattern.c_str(), &entry));
-    if (!search) return;
-    do {
-        RemoveEntry(directory, leaf, entry);
-    } while (win::FindNextFileW(search.get(), &entry));
-}
-
 }  // namespace
 
 void RemoveDirectoryTree(const std::u16string& pattern) {
     const std::u16string searched = WithoutTrailingBackslash(pattern);
     const std::size_t cut = searched.find_last_of(u'\\');
     if (cut == std::u16string::npos || !FitsMaxPath(searched)) return;
-    const std::u16string directory = searched.substr(0, cut);
-    const std::u16string leaf = searched.substr(cut + 1);
+    std::u16string directory = searched.substr(0, cut);
+    std::u16string leaf = searched.substr(cut + 1);
     // The searched directory must be a real directory at least one level below a root: a walk
     // over "C:\*.*" or through a link out of the product's folders is never wanted.
     if (leaf.empty() || !IsSafeInstallDirectory(directory)) return;
-    if (IsLink(win::GetFileAttributesW(directory.c_str()))) return;
-    // A directory path finds the directory itself, which goes with its tree; a pattern leaves
-    // its directory for the caller.
-    RemoveMatches(searched);
-}
-
-bool IsReachedWithoutLinks(const std::u16string& base, const std::u16string& relative) {
-    for (std::size_t at = relative.find(u'\\', 1); at != std::u16string::npos; at = relative.find(u'\\', at + 1)) {
-        const std::u16string step = base + relative.substr(0, at);
-        if (IsLink(win::GetFileAttributesW(step.c_str()))) return false;
+    const bool wildcard = HasWildcard(leaf);
+    if (wildcard) directory = LongForm(directory);
+    else if (!SplitEntryPath(LongForm(searched), directory, leaf)) return;
+    OpenEntry parent;
+    if (!parent.OpenDirectory(directory, kListAccess)) return;
+    if (!wildcard) {
+        // A name names one entry: a directory goes with its tree, a file or link as itself.
+        OpenEntry entry;
+        if (!entry.OpenChild(parent, leaf, EntryKind::Either, win::DELETE | win::FILE_READ_ATTRIBUTES | win::SYNCHRONIZE))
+            return;
+        if (entry.IsDirectory() && !entry.IsLink()) {
+            if (entry.OpenChild(parent, leaf, EntryKind::Directory, kTreeAccess)) DeleteTreeOpen(entry);
+        } else {
+            entry.MarkForDeletion();
+        }
+        return;
     }
-    return true;
+    // A pattern that names files ("*.lnk") says nothing of a directory that happens to fit it:
+    // a folder called "setup.lnk" is no shortcut, and its tree is not the caller's to remove.
+    const bool wholeTrees = leaf == u"*" || leaf == u"*.*";
+    ForEachEntry(parent, [&](const std::u16string& name, win::DWORD attributes) {
+        if (!NameFitsPattern(name, leaf)) return;
+        if (!(attributes & win::FILE_ATTRIBUTE_DIRECTORY)) {
+            DeleteChild(parent, name, EntryKind::File);
+            return;
+        }
+        if (!wholeTrees) return;
+        OpenEntry child;
+        if (child.OpenChild(parent, name, EntryKind::Directory, kTreeAccess)) DeleteTreeOpen(child);
+    });
 }
 
 bool RemoveProductDirectory(const std::u16string& path) {
     if (!IsRemovablePath(path)) return false;
-    return win::RemoveDirectoryW(path.c_str()) != 0;
+    std::u16string directory, name;
+    if (!SplitEntryPath(LongForm(WithoutTrailingBackslash(path)), directory, name)) {
+        win::SetLastError(win::ERROR_INVALID_NAME);
+        return false;
+    }
+    OpenEntry parent;
+    return parent.OpenDirectory(directory, kListAccess) && DeleteChild(parent, name, EntryKind::Directory);
 }
 
+// The directory that holds `base` + `relative` is judged through its handle to lie where the
+// path names it, so no link on the way below `base` (or above it) can lead elsewhere.
 bool DeleteFileBelow(const std::u16string& base, const std::u16string& relative) {
-    const std::u16string path = base + relative;
-    return IsRemovablePath(path) && IsReachedWithoutLinks(base, relative) && DeleteProductFile(path);
+    return DeleteProductFile(base + relative);
 }
 
 bool RemoveDirectoryBelow(const std::u16string& base, const std::u16string& relative) {
-    const std::u16string path = base + relative;
-    return IsRemovablePath(path) && IsReachedWithoutLinks(base, relative) && RemoveProductDirectory(path);
+    return RemoveProductDirectory(base + relative);
 }
 
 bool RemoveTreeBelow(const std::u16string& base, const std::u16string& relative) {
     const std::u16string path = base + relative;
-    if (!IsRemovablePath(path) || !IsReachedWithoutLinks(base, relative)) return false;
+    if (!IsRemovablePath(path)) return false;
     RemoveDirectoryTree(path);
     return true;
 }

@@ -1,21 +1,47 @@
 #include "engine/files/file.h"
 
+#include "engine/files/directory_handle.h"
 #include "engine/files/path.h"
 #include "platform/scoped.h"
 #include "platform/system.h"
 
 namespace engine::files {
 
+std::u16string LongForm(const std::u16string& path) {
+    // Only a name with a tilde can be an 8.3 alias; any other keeps its spelling.
+    if (path.find(u'~') == std::u16string::npos) return path;
+    char16_t buffer[win::MAX_PATH];
+    const std::u16string longPath = FittedPath(buffer, win::GetLongPathNameW(path.c_str(), buffer, win::MAX_PATH));
+    return longPath.empty() ? path : longPath;
+}
+
+bool SplitEntryPath(const std::u16string& path, std::u16string& directory, std::u16string& name) {
+    const std::size_t cut = path.find_last_of(u'\\');
+    if (cut == std::u16string::npos || cut + 1 == path.size() || cut < 2) return false;
+    // "C:\name" lies in the root, "C:\"; "C:name" is no full path.
+    directory = path.substr(0, cut == 2 && path[1] == u':' ? 3 : cut);
+    name = path.substr(cut + 1);
+    return true;
+}
+
 bool DeleteProductFile(const std::u16string& path) {
     if (!IsRemovablePath(path)) return false;
-    return win::DeleteFileW(path.c_str()) != 0;
+    std::u16string directory, name;
+    if (!SplitEntryPath(LongForm(path), directory, name)) {
+        win::SetLastError(win::ERROR_INVALID_NAME);
+        return false;
+    }
+    OpenEntry parent;
+    return parent.OpenDirectory(directory, kListAccess) && DeleteChild(parent, name, EntryKind::File);
 }
 
 bool DeleteNowOrAtRestart(const std::u16string& path) {
     if (!IsRemovablePath(path)) return false;
-    if (win::DeleteFileW(path.c_str())) return true;
+    if (DeleteProductFile(path)) return true;
+    // A file that is missing, or refused as a link or as lying elsewhere, is nothing of the
+    // product's to schedule; any other that stays goes at the restart.
     const win::DWORD error = win::GetLastError();
-    if (error != win::ERROR_FILE_NOT_FOUND && error != win::ERROR_PATH_NOT_FOUND)
+    if (error != win::ERROR_FILE_NOT_FOUND && error != win::ERROR_PATH_NOT_FOUND && error != kErrorNotTheEntryNamed)
         win::MoveFileExW(path.c_str(), nullptr, win::MOVEFILE_REPLACE_EXISTING | win::MOVEFILE_DELAY_UNTIL_REBOOT);
     return false;
 }

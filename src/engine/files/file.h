@@ -8,13 +8,23 @@
 
 namespace engine::files {
 
-// Deletes the file at `path`; false when refused or when DeleteFileW fails (its last error
-// stays for the caller).
+// Deletes the file at `path` through a handle opened relative to its directory's (see
+// directory_handle.h): a link there is deleted as itself or, where the system would follow it,
+// left. False when refused or when the deletion fails, with the last error set.
 bool DeleteProductFile(const std::u16string& path);
 
 // Deletes a file, or when it is held open (by the spooler or a running program) schedules it
-// for deletion at the next restart. True when it is gone now.
+// for deletion at the next restart. True when it is gone now. The restart's deletion goes by
+// name: it is used only in the system's own directories, which no user process can change.
 bool DeleteNowOrAtRestart(const std::u16string& path);
+
+// `path` with its 8.3 aliases replaced by the long names, as the handles' final paths spell
+// them; as given when it has no alias or cannot be resolved.
+std::u16string LongForm(const std::u16string& path);
+
+// Splits a full path into its directory ("C:\dir", or "C:" for the root) and last name; false
+// when it has no such parts.
+bool SplitEntryPath(const std::u16string& path, std::u16string& directory, std::u16string& name);
 
 // Whether a file search for `pattern` (a path, or a directory and a wildcard pattern) finds
 // anything; the first entry found is written to `found` when one is given.

@@ -145,6 +145,10 @@ std::unique_ptr<FileNode> Unlink(FileNode* node) {
 
 FileNode* ThroughLink(FileNode* node);
 
+// What an open of the path ending at `node` reaches: the node itself, but the target of a Unix
+// link, which Wine follows whatever the open asks.
+FileNode* Opened(FileNode* node) { return node && node->unixLink ? ThroughLink(node) : node; }
+
 FileNode* Lookup(const std::u16string& path, FileNode** parentOut = nullptr, std::u16string* leafOut = nullptr) {
     char16_t drive;
     std::vector<std::u16string> parts;
@@ -168,7 +172,7 @@ FileNode* Lookup(const std::u16string& path, FileNode** parentOut = nullptr, std
 // A path that goes on through a junction or symbolic link continues in its target, as on
 // Windows; the link itself is what a path ending at it names.
 FileNode* ThroughLink(FileNode* node) {
-    for (int hops = 0; node && node->reparse; ++hops) {
+    for (int hops = 0; node && (node->reparse || node->unixLink); ++hops) {
         if (hops == 8) return nullptr;  // a loop of links
         node = Lookup(node->linkTarget);
     }
@@ -205,7 +209,7 @@ std::map<win::HANDLE, FindState>& FindHandles() {
 void FillFindData(const FileNode& node, win::WIN32_FIND_DATAW& data) {
     std::memset(&data, 0, sizeof data);
     data.dwFileAttributes = node.attributes | (node.directory ? win::FILE_ATTRIBUTE_DIRECTORY : 0) |
-                            (node.reparse ? win::FILE_ATTRIBUTE_REPARSE_POINT : 0);
+                            (node.reparse || (node.unixLink && node.directory) ? win::FILE_ATTRIBUTE_REPARSE_POINT : 0);
     data.nFileSizeLow = static_cast<win::DWORD>(node.content.size());
     CopyOut(node.name.substr(0, win::MAX_PATH - 1), data.cFileName, win::MAX_PATH);
     CopyOut(node.shortName.substr(0, 13), data.cAlternateFileName, 14);
@@ -222,7 +226,18 @@ struct OpenFile {
     bool signalled = false;
     bool anonymousPipe = false;  // one end of an anonymous pipe
     bool inheritable = false;
+    bool listed = false;          // NtQueryDirectoryFile has begun: `listedUpTo` is the last name given
+    std::u16string listedUpTo;
 };
+OpenFile OnNode(FileNode* node, bool pipe, win::DWORD access, win::DWORD share) {
+    OpenFile open;
+    open.node = node;
+    open.pipe = pipe;
+    open.access = access;
+    open.share = share;
+    return open;
+}
+
 std::map<win::HANDLE, OpenFile>& OpenFiles() {
     static std::map<win::HANDLE, OpenFile> files;
     return files;
@@ -278,6 +293,14 @@ void Detach(const FileNode* node) {
         if (open.node == node) open.node = nullptr;
 }
 
+// An executable is mapped as an image while it runs: it cannot be deleted.
+bool IsRunningImage(const FileNode* node) {
+    if (!node || node->directory) return false;
+    for (const std::u16string& image : machine().system.runningImages)
+        if (Lookup(image) == node) return true;
+    return false;
+}
+
 }  // namespace
 
 FileNode& FileSystem::AddFile(const std::u16string& path, const std::string& content) {
@@ -293,6 +316,22 @@ FileNode& FileSystem::AddJunction(const std::u16string& path, const std::u16stri
     node.reparse = true;
     node.linkTarget = target;
     node.attributes |= win::FILE_ATTRIBUTE_REPARSE_POINT;
+    return node;
+}
+
+FileNode& FileSystem::AddFileLink(const std::u16string& path, const std::u16string& target) {
+    FileNode& node = Make(path, false);
+    node.reparse = true;
+    node.linkTarget = target;
+    node.attributes |= win::FILE_ATTRIBUTE_REPARSE_POINT;
+    return node;
+}
+
+FileNode& FileSystem::AddUnixLink(const std::u16string& path, const std::u16string& target) {
+    FileNode* reached = Lookup(target);
+    FileNode& node = Make(path, reached && reached->directory);
+    node.unixLink = true;
+    node.linkTarget = target;
     return node;
 }
 
@@ -326,7 +365,12 @@ bool CloseFileHandle(win::HANDLE handle) {
     auto it = OpenFiles().find(handle);
     if (it == OpenFiles().end()) return false;
     if (it->second.pipe) machine().Log("CloseHandle", "pipe");
+    FileNode* node = it->second.node;
     OpenFiles().erase(it);
+    // A file marked for deletion goes with its last handle.
+    if (node && node->deletePending && node->parent &&
+        std::none_of(OpenFiles().begin(), OpenFiles().end(), [&](const auto& open) { return open.second.node == node; }))
+        Unlink(node);
     // Closing a file ends what was pending on it.
     for (auto pending = PendingWrites().begin(); pending != PendingWrites().end();)
         pending = pending->second.file == handle ? PendingWrites().erase(pending) : std::next(pending);
@@ -368,10 +412,11 @@ using sim::machine;
 BOOL DeleteFileW(LPCWSTR path) {
     if (sim::FaultPoint("DeleteFileW")) return sim::Failure(BOOL{FALSE}, ERROR_SHARING_VIOLATION);
     machine().Log("DeleteFileW", sim::Narrow(sim::FromPtr(path)));
-    FileNode* n = sim::Lookup(sim::FromPtr(path));
+    FileNode* n = sim::Opened(sim::Lookup(sim::FromPtr(path)));
     if (!n) return sim::Fail(ERROR_FILE_NOT_FOUND);
-    if (n->directory) return sim::Fail(ERROR_ACCESS_DENIED);
+    if (n->directory || n->deletePending) return sim::Fail(ERROR_ACCESS_DENIED);
     if (n->attributes & FILE_ATTRIBUTE_READONLY) return sim::Fail(ERROR_ACCESS_DENIED);
+    if (sim::IsRunningImage(n)) return sim::Fail(ERROR_ACCESS_DENIED);
     if (n->inUse || sim::RemovalBlocked(n)) return sim::Fail(ERROR_SHARING_VIOLATION);
     sim::Detach(n);
     sim::Unlink(n);
@@ -381,8 +426,11 @@ BOOL DeleteFileW(LPCWSTR path) {
 BOOL RemoveDirectoryW(LPCWSTR path) {
     if (sim::FaultPoint("RemoveDirectoryW")) return sim::Failure(BOOL{FALSE}, ERROR_SHARING_VIOLATION);
     machine().Log("RemoveDirectoryW", sim::Narrow(sim::FromPtr(path)));
-    FileNode* n = sim::Lookup(sim::FromPtr(path));
+    FileNode* n = sim::Opened(sim::Lookup(sim::FromPtr(path)));
     if (!n) return sim::Fail(ERROR_FILE_NOT_FOUND);
+    if (n->deletePending) return sim::Fail(ERROR_ACCESS_DENIED);
+    // A handle open on the directory that does not share deletion holds it.
+    if (sim::RemovalBlocked(n)) return sim::Fail(ERROR_SHARING_VIOLATION);
     if (!n->parent) return sim::Fail(ERROR_ACCESS_DENIED);  // a drive root
     if (!n->directory) return sim::Fail(ERROR_DIRECTORY);
     if (!n->reparse && !n->children.empty()) return sim::Fail(ERROR_DIR_NOT_EMPTY);
@@ -410,8 +458,9 @@ DWORD GetFileAttributesW(LPCWSTR path) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_FILE_ATTRIBUTES;
     }
-    return n->attributes | (n->directory ? FILE_ATTRIBUTE_DIRECTORY : 0) |
-           (n->reparse ? FILE_ATTRIBUTE_REPARSE_POINT : 0);
+    WIN32_FIND_DATAW data;
+    sim::FillFindData(*n, data);
+    return data.dwFileAttributes;
 }
 
 static BOOL Move(LPCWSTR from, LPCWSTR to, bool replace) {
@@ -448,6 +497,8 @@ BOOL MoveFileExW(LPCWSTR from, LPCWSTR to, DWORD flags) {
     if (sim::FaultPoint("MoveFileExW")) return sim::Failure(BOOL{FALSE}, ERROR_ACCESS_DENIED);
     machine().Log("MoveFileExW", sim::Narrow(sim::FromPtr(from)) + " -> " + sim::Narrow(sim::FromPtr(to)));
     if (flags & MOVEFILE_DELAY_UNTIL_REBOOT) {
+        // The list of deletions at restart is the machine's: only an administrator writes it.
+        if (!machine().system.elevated) return sim::Fail(ERROR_ACCESS_DENIED);
         if (!sim::Lookup(sim::FromPtr(from))) return sim::Fail(ERROR_FILE_NOT_FOUND);
         machine().files.pendingDeletes.push_back(sim::FromPtr(from));
         return TRUE;
@@ -536,7 +587,8 @@ BOOL FindClose(HANDLE find) {
 }
 
 HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD share, void*, DWORD disposition, DWORD flags, HANDLE) {
-    machine().Log("CreateFileW", sim::Narrow(sim::FromPtr(path)));
+    // A directory opened for removal is told apart from the files and pipes opened.
+    machine().Log("CreateFileW", sim::Narrow(sim::FromPtr(path)) + ((flags & FILE_FLAG_BACKUP_SEMANTICS) ? " [directory]" : ""));
     std::u16string name = sim::FromPtr(path);
     sim::PipeState& pipe = machine().files.pipe;
     if (sim::FaultPoint("CreateFileW"))
@@ -549,7 +601,7 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD share, void*, DWORD disposi
             return INVALID_HANDLE_VALUE;
         }
         const HANDLE handle = sim::NextHandle();
-        sim::OpenFile& open = sim::OpenFiles()[handle] = sim::OpenFile{nullptr, 0, true, access, share};
+        sim::OpenFile& open = sim::OpenFiles()[handle] = sim::OnNode(nullptr, true, access, share);
         if (pipe.squatterInstances > 0) {
             --pipe.squatterInstances;
             open.squatter = true;
@@ -560,17 +612,24 @@ HANDLE CreateFileW(LPCWSTR path, DWORD access, DWORD share, void*, DWORD disposi
         SetLastError(error);
         return INVALID_HANDLE_VALUE;
     };
-    FileNode* n = sim::Lookup(name);
-    if (n && n->directory) return fail(ERROR_FILE_NOT_FOUND);
+    FileNode* parent = nullptr;
+    std::u16string leaf;
+    FileNode* n = sim::Lookup(name, &parent, &leaf);
+    // The last component is followed too, unless the open asks for the link itself.
+    n = (flags & FILE_FLAG_OPEN_REPARSE_POINT) ? sim::Opened(n) : sim::ThroughLink(n);
+    if (n && n->deletePending) return fail(ERROR_ACCESS_DENIED);
+    if (n && n->directory && !(flags & FILE_FLAG_BACKUP_SEMANTICS)) return fail(ERROR_ACCESS_DENIED);
     if (n && disposition == CREATE_NEW) return fail(ERROR_FILE_EXISTS);
     if (n && sim::SharingViolation(n, access, share)) return fail(ERROR_SHARING_VIOLATION);
     if ((disposition == CREATE_ALWAYS || disposition == CREATE_NEW) && (access & GENERIC_WRITE)) {
-        if (!n) n = &machine().files.AddFile(name);
+        // A new file needs its directory: nothing above it is created.
+        if (!n && (!parent || !parent->directory || parent->deletePending)) return fail(ERROR_PATH_NOT_FOUND);
+        if (!n) n = sim::Insert(parent, leaf, false);
         n->content.clear();
     }
-    if (!n) return fail(ERROR_FILE_NOT_FOUND);
+    if (!n) return fail(parent ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
     const HANDLE handle = sim::NextHandle();
-    sim::OpenFiles()[handle] = sim::OpenFile{n, 0, false, access, share};
+    sim::OpenFiles()[handle] = sim::OnNode(n, false, access, share);
     return handle;
 }
 
@@ -695,6 +754,193 @@ HANDLE CreateEventW(void*, BOOL, BOOL initialState, LPCWSTR) {
     event.signalled = initialState != FALSE;
     sim::OpenFiles()[handle] = event;
     return handle;
+}
+
+namespace {
+
+// The status, with the Win32 error that RtlNtStatusToDosError gives for it as the last error.
+constexpr NTSTATUS kStatusObjectNameNotFound = static_cast<NTSTATUS>(0xC0000034);
+constexpr NTSTATUS kStatusObjectPathNotFound = static_cast<NTSTATUS>(0xC000003A);
+constexpr NTSTATUS kStatusSharingViolation = static_cast<NTSTATUS>(0xC0000043);
+constexpr NTSTATUS kStatusAccessDenied = static_cast<NTSTATUS>(0xC0000022);
+constexpr NTSTATUS kStatusDeletePending = static_cast<NTSTATUS>(0xC0000056);
+constexpr NTSTATUS kStatusCannotDelete = static_cast<NTSTATUS>(0xC0000121);
+constexpr NTSTATUS kStatusDirectoryNotEmpty = static_cast<NTSTATUS>(0xC0000101);
+constexpr NTSTATUS kStatusNotADirectory = static_cast<NTSTATUS>(0xC0000103);
+constexpr NTSTATUS kStatusFileIsADirectory = static_cast<NTSTATUS>(0xC00000BA);
+constexpr NTSTATUS kStatusInvalidHandle = static_cast<NTSTATUS>(0xC0000008);
+constexpr NTSTATUS kStatusBufferTooSmall = static_cast<NTSTATUS>(0xC0000023);
+constexpr NTSTATUS kStatusInvalidParameter = static_cast<NTSTATUS>(0xC000000D);
+
+NTSTATUS Status(NTSTATUS status) {
+    DWORD error = ERROR_SUCCESS;
+    switch (status) {
+    case STATUS_SUCCESS: break;
+    case STATUS_NO_MORE_FILES: error = ERROR_NO_MORE_FILES; break;
+    case kStatusObjectNameNotFound: error = ERROR_FILE_NOT_FOUND; break;
+    case kStatusObjectPathNotFound: error = ERROR_PATH_NOT_FOUND; break;
+    case kStatusSharingViolation: error = ERROR_SHARING_VIOLATION; break;
+    case kStatusDirectoryNotEmpty: error = ERROR_DIR_NOT_EMPTY; break;
+    case kStatusNotADirectory: error = ERROR_DIRECTORY; break;
+    case kStatusInvalidHandle: error = ERROR_INVALID_HANDLE; break;
+    case kStatusBufferTooSmall: error = ERROR_INSUFFICIENT_BUFFER; break;
+    case kStatusInvalidParameter: error = ERROR_INVALID_PARAMETER; break;
+    default: error = ERROR_ACCESS_DENIED; break;  // denied, delete pending, cannot delete, is a directory
+    }
+    SetLastError(error);
+    return status;
+}
+
+sim::OpenFile* OpenNode(HANDLE handle) {
+    auto it = sim::OpenFiles().find(handle);
+    return it == sim::OpenFiles().end() || it->second.pipe || it->second.event || it->second.anonymousPipe ? nullptr
+                                                                                                          : &it->second;
+}
+
+}  // namespace
+
+BOOL GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION* information) {
+    if (sim::FaultPoint("GetFileInformationByHandle")) return sim::Failure(BOOL{FALSE}, ERROR_ACCESS_DENIED);
+    sim::OpenFile* open = OpenNode(file);
+    if (!open) return sim::Fail(ERROR_INVALID_HANDLE);
+    if (!open->node) return sim::Fail(ERROR_ACCESS_DENIED);
+    std::memset(information, 0, sizeof *information);
+    const FileNode& node = *open->node;
+    // Through a handle, a Unix link is its target: nothing marks it.
+    information->dwFileAttributes = node.attributes | (node.directory ? FILE_ATTRIBUTE_DIRECTORY : 0) |
+                                    (node.reparse ? FILE_ATTRIBUTE_REPARSE_POINT : 0);
+    information->nFileSizeLow = static_cast<DWORD>(node.content.size());
+    information->nNumberOfLinks = 1;
+    return TRUE;
+}
+
+DWORD GetFinalPathNameByHandleW(HANDLE file, LPWSTR path, DWORD size, DWORD) {
+    if (sim::FaultPoint("GetFinalPathNameByHandleW")) return sim::Failure(DWORD{0}, ERROR_ACCESS_DENIED);
+    if (machine().system.finalPathMissing) return sim::Failure(DWORD{0}, ERROR_PROC_NOT_FOUND);
+    sim::OpenFile* open = OpenNode(file);
+    if (!open) return sim::Failure(DWORD{0}, ERROR_INVALID_HANDLE);
+    if (!open->node) return sim::Failure(DWORD{0}, ERROR_FILE_NOT_FOUND);
+    const std::u16string final = u"\\\\?\\" + sim::FullPath(open->node);
+    if (!sim::CopyOut(final, path, size)) return static_cast<DWORD>(final.size() + 1);
+    return static_cast<DWORD>(final.size());
+}
+
+NTSTATUS NtOpenFile(HANDLE* file, DWORD access, HANDLE root, LPCWSTR name, DWORD share, ULONG options) {
+    *file = nullptr;
+    if (sim::FaultPoint("NtOpenFile")) return sim::Failure(kStatusSharingViolation, ERROR_SHARING_VIOLATION);
+    sim::OpenFile* directory = OpenNode(root);
+    // Logged with the full path it names, and as a deletion's first step when it asks for the
+    // right to delete: "delete file C:\dir\name", "delete directory ...", "delete either ...".
+    const std::u16string named =
+        (directory && directory->node ? sim::FullPath(directory->node) : std::u16string(u"?")) + u"\\" + sim::FromPtr(name);
+    const char* kind = (options & FILE_DIRECTORY_FILE) ? "directory " : (options & FILE_NON_DIRECTORY_FILE) ? "file " : "either ";
+    machine().Log("NtOpenFile", std::string((access & DELETE) ? "delete " : "open ") + kind +
+                                    sim::Narrow(named.size() > 3 && named[2] == u'\\' && named[3] == u'\\' ? named.substr(0, 3) + named.substr(4) : named));
+    if (!directory) return Status(kStatusInvalidHandle);
+    FileNode* node = directory->node;
+    const std::u16string relative = sim::FromPtr(name);
+    if (!node || relative.empty()) return Status(kStatusObjectNameNotFound);
+    std::size_t start = 0;
+    while (true) {
+        // Every component but the last is passed through; the last is the link itself only when
+        // the open asks for it, and never for a Unix link.
+        node = sim::ThroughLink(node);
+        if (!node || !node->directory) return Status(kStatusObjectPathNotFound);
+        const std::size_t cut = relative.find(u'\\', start);
+        const std::u16string part = relative.substr(start, cut == std::u16string::npos ? cut : cut - start);
+        if (part.empty() || part == u"." || part == u"..") return Status(kStatusInvalidParameter);
+        node = node->Child(part);
+        if (!node) return Status(cut == std::u16string::npos ? kStatusObjectNameNotFound : kStatusObjectPathNotFound);
+        if (cut == std::u16string::npos) break;
+        start = cut + 1;
+    }
+    node = (options & FILE_OPEN_REPARSE_POINT) ? sim::Opened(node) : sim::ThroughLink(node);
+    if (!node) return Status(kStatusObjectNameNotFound);
+    if (node->deletePending) return Status(kStatusDeletePending);
+    if ((options & FILE_DIRECTORY_FILE) && !node->directory) return Status(kStatusNotADirectory);
+    if ((options & FILE_NON_DIRECTORY_FILE) && node->directory) return Status(kStatusFileIsADirectory);
+    if ((access & DELETE) && node->inUse) return Status(kStatusSharingViolation);
+    if (sim::SharingViolation(node, access, share)) return Status(kStatusSharingViolation);
+    *file = sim::NextHandle();
+    sim::OpenFiles()[*file] = sim::OnNode(node, false, access, share);
+    return Status(STATUS_SUCCESS);
+}
+
+NTSTATUS NtQueryDirectoryFile(HANDLE directory, void* buffer, ULONG length, bool restartScan) {
+    if (sim::FaultPoint("NtQueryDirectoryFile")) return sim::Failure(kStatusAccessDenied, ERROR_ACCESS_DENIED);
+    machine().Log("NtQueryDirectoryFile", "");
+    sim::OpenFile* open = OpenNode(directory);
+    if (!open) return Status(kStatusInvalidHandle);
+    if (!open->node || !open->node->directory || !(open->access & FILE_LIST_DIRECTORY)) return Status(kStatusAccessDenied);
+    if (restartScan) open->listed = false;
+    // "." and ".." first in every directory but a drive root, then the entries in name order;
+    // the listing goes on after the last name given, so that entries deleted meanwhile are not
+    // missed and none is given twice.
+    std::vector<std::pair<std::u16string, DWORD>> entries;
+    if (open->node->parent) {
+        entries.emplace_back(u".", FILE_ATTRIBUTE_DIRECTORY);
+        entries.emplace_back(u"..", FILE_ATTRIBUTE_DIRECTORY);
+    }
+    for (const auto& child : open->node->children) {
+        WIN32_FIND_DATAW data;
+        sim::FillFindData(*child, data);
+        entries.emplace_back(child->name, data.dwFileAttributes);
+    }
+    std::size_t next = 0;
+    if (open->listed) {
+        const std::u16string& last = open->listedUpTo;
+        if (last == u"." || last == u"..") {
+            next = last == u"." ? 1 : 2;
+        } else {
+            while (next < entries.size() && (entries[next].first == u"." || entries[next].first == u".." ||
+                                             !sim::LessNoCase(last, entries[next].first)))
+                ++next;
+        }
+    }
+    if (next >= entries.size()) {
+        open->listed = true;
+        return Status(STATUS_NO_MORE_FILES);
+    }
+    auto* bytes = static_cast<unsigned char*>(buffer);
+    std::size_t used = 0;
+    FILE_DIRECTORY_INFORMATION* previous = nullptr;
+    for (; next < entries.size(); ++next) {
+        const std::u16string& entryName = entries[next].first;
+        const std::size_t size = (offsetof(FILE_DIRECTORY_INFORMATION, FileName) + entryName.size() * 2 + 7) & ~std::size_t{7};
+        if (used + size > length) break;
+        auto* entry = reinterpret_cast<FILE_DIRECTORY_INFORMATION*>(bytes + used);
+        std::memset(entry, 0, size);
+        entry->FileAttributes = entries[next].second;
+        entry->FileNameLength = static_cast<ULONG>(entryName.size() * 2);
+        std::memcpy(entry->FileName, entryName.data(), entryName.size() * 2);
+        if (previous) previous->NextEntryOffset = static_cast<ULONG>(reinterpret_cast<unsigned char*>(entry) - reinterpret_cast<unsigned char*>(previous));
+        previous = entry;
+        used += size;
+        open->listed = true;
+        open->listedUpTo = entryName;
+    }
+    if (!previous) return Status(kStatusBufferTooSmall);
+    return Status(STATUS_SUCCESS);
+}
+
+NTSTATUS NtSetInformationFile(HANDLE file, const void* information, ULONG length, ULONG informationClass) {
+    if (sim::FaultPoint("NtSetInformationFile")) return sim::Failure(kStatusAccessDenied, ERROR_ACCESS_DENIED);
+    sim::OpenFile* open = OpenNode(file);
+    if (!open) return Status(kStatusInvalidHandle);
+    if (informationClass != FileDispositionInformation || length < sizeof(FILE_DISPOSITION_INFORMATION))
+        return Status(kStatusInvalidParameter);
+    FileNode* node = open->node;
+    if (!node) return Status(kStatusDeletePending);
+    machine().Log("NtSetInformationFile", sim::Narrow(sim::FullPath(node)));
+    if (!(open->access & DELETE)) return Status(kStatusAccessDenied);
+    const bool deleteFile = static_cast<const FILE_DISPOSITION_INFORMATION*>(information)->DeleteFile != 0;
+    if (deleteFile) {
+        if (!node->parent || (node->attributes & FILE_ATTRIBUTE_READONLY) || sim::IsRunningImage(node))
+            return Status(kStatusCannotDelete);
+        if (node->directory && !node->reparse && !node->children.empty()) return Status(kStatusDirectoryNotEmpty);
+    }
+    node->deletePending = deleteFile;
+    return Status(STATUS_SUCCESS);
 }
 
 DWORD GetFileSize(HANDLE file, DWORD* high) {

@@ -18,7 +18,12 @@ struct FileNode {
     win::DWORD attributes = win::FILE_ATTRIBUTE_ARCHIVE;
     bool inUse = false;      // deletion fails with a sharing violation; renaming works
     bool reparse = false;    // a junction or symbolic link (to `linkTarget`)
+    // A Unix link as Wine presents it: a plain file, or a directory listed with the reparse
+    // attribute, that every open follows to `linkTarget`, the last component of a path too, so
+    // that deleting it by name or through a handle deletes its target.
+    bool unixLink = false;
     std::u16string linkTarget;
+    bool deletePending = false;  // goes when its last handle closes
     std::string content;
     std::vector<std::unique_ptr<FileNode>> children;  // sorted without regard to case
 
@@ -60,6 +65,8 @@ struct FileSystem {
     FileNode& AddFile(const std::u16string& path, const std::string& content = "");
     FileNode& AddDirectory(const std::u16string& path);
     FileNode& AddJunction(const std::u16string& path, const std::u16string& target);
+    FileNode& AddFileLink(const std::u16string& path, const std::u16string& target);  // a symbolic link
+    FileNode& AddUnixLink(const std::u16string& path, const std::u16string& target);  // to a file or directory
     FileNode* Find(const std::u16string& path);
     bool Exists(const std::u16string& path) { return Find(path) != nullptr; }
     bool IsDirectory(const std::u16string& path);

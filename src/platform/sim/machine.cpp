@@ -27,6 +27,14 @@ void Machine::Log(const char* function, const std::string& argument) {
 
 std::size_t Machine::CountCalls(const std::string& function) const { return CallsTo(function).size(); }
 
+std::vector<std::string> Machine::DeletionsTried(const std::string& kind) const {
+    std::vector<std::string> paths;
+    const std::string prefix = "delete " + kind + " ";
+    for (const std::string& call : CallsTo("NtOpenFile"))
+        if (call.compare(0, prefix.size(), prefix) == 0) paths.push_back(call.substr(prefix.size()));
+    return paths;
+}
+
 std::vector<std::string> Machine::CallsTo(const std::string& function) const {
     std::vector<std::string> out;
     std::string prefix = function + " ";

@@ -34,6 +34,9 @@ struct Machine {
     void Log(const char* function, const std::string& argument);
     std::size_t CountCalls(const std::string& function) const;
     std::vector<std::string> CallsTo(const std::string& function) const;  // their arguments
+    // The deletions tried through handles: the full paths opened with the right to delete, of
+    // files ("file"), directories ("directory") or either kind ("either").
+    std::vector<std::string> DeletionsTried(const std::string& kind) const;
 };
 
 Machine& machine();

@@ -133,7 +133,12 @@ BOOL ReleaseMutex(HANDLE) {
 }
 
 BOOL CloseHandle(HANDLE handle) {
-    if (sim::FaultPoint("CloseHandle")) return sim::Failure(BOOL{FALSE}, ERROR_INVALID_HANDLE);
+    // A close that reports a failure has still given the handle back, as Windows does with a
+    // valid handle: what was pending on it (a deletion) happens all the same.
+    if (sim::FaultPoint("CloseHandle")) {
+        sim::CloseFileHandle(handle);
+        return sim::Failure(BOOL{FALSE}, ERROR_INVALID_HANDLE);
+    }
     if (sim::CloseFileHandle(handle)) return TRUE;
     auto value = reinterpret_cast<std::uintptr_t>(handle);
     if (value >= sim::kProcessHandleBase && value < sim::kProcessHandleBase + 0x10000) {

@@ -66,6 +66,11 @@ struct SystemState {
     int processWaits = 0;
     std::vector<win::DWORD> waitTimeouts;  // each WaitForSingleObject's time limit
 
+    bool finalPathMissing = false;  // GetFinalPathNameByHandleW missing, as before Vista
+    bool elevated = true;           // the program runs with administrator rights
+    // Executables mapped as running images, which cannot be deleted (the program's own, while
+    // a test plays it running from there).
+    std::vector<std::u16string> runningImages;
     bool failTempFileName = false;
     bool failShortPath = false;
     unsigned nextTempNumber = 0x1A2B;

@@ -1,6 +1,7 @@
 #include "platform/files.h"
 
 #include <windows.h>
+#include <winternl.h>
 
 #include <cstddef>
 
@@ -11,8 +12,31 @@ using win32::W;
 
 static_assert(sizeof(win::WIN32_FIND_DATAW) == sizeof(::WIN32_FIND_DATAW), "find record layout");
 static_assert(offsetof(win::WIN32_FIND_DATAW, cFileName) == offsetof(::WIN32_FIND_DATAW, cFileName), "find record");
+static_assert(sizeof(win::BY_HANDLE_FILE_INFORMATION) == sizeof(::BY_HANDLE_FILE_INFORMATION), "file information");
+static_assert(offsetof(win::FILE_DIRECTORY_INFORMATION, FileAttributes) == 56, "directory entry layout");
+static_assert(offsetof(win::FILE_DIRECTORY_INFORMATION, FileName) == 64, "directory entry layout");
 static_assert(sizeof(win::OVERLAPPED) == sizeof(::OVERLAPPED), "overlapped record layout");
 static_assert(offsetof(win::OVERLAPPED, hEvent) == offsetof(::OVERLAPPED, hEvent), "overlapped record");
+
+namespace {
+
+// NTDLL's function `name`, looked up once; null where it is missing.
+template <typename Function>
+Function NtFunction(const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), name)));
+}
+
+// The status, with the matching Win32 error left as the last error.
+LONG Reported(LONG status) {
+    using Convert = ULONG(NTAPI*)(LONG);
+    static const auto convert = NtFunction<Convert>("RtlNtStatusToDosError");
+    ::SetLastError(status == 0 ? ERROR_SUCCESS : convert ? convert(status) : ERROR_GEN_FAILURE);
+    return status;
+}
+
+constexpr LONG kStatusProcedureNotFound = static_cast<LONG>(0xC000007A);
+
+}  // namespace
 
 namespace win {
 
@@ -47,6 +71,58 @@ BOOL WriteFile(HANDLE file, const void* buffer, DWORD size, DWORD* written, void
 }
 DWORD GetFileSize(HANDLE file, DWORD* high) {
     return ::GetFileSize(H<::HANDLE>(file), reinterpret_cast<::DWORD*>(high));
+}
+
+BOOL GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION* information) {
+    return ::GetFileInformationByHandle(H<::HANDLE>(file), reinterpret_cast<::BY_HANDLE_FILE_INFORMATION*>(information));
+}
+
+DWORD GetFinalPathNameByHandleW(HANDLE file, LPWSTR path, DWORD size, DWORD flags) {
+    using Function = ::DWORD(WINAPI*)(::HANDLE, ::LPWSTR, ::DWORD, ::DWORD);
+    static const auto function = reinterpret_cast<Function>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GetFinalPathNameByHandleW")));
+    if (!function) {
+        ::SetLastError(ERROR_PROC_NOT_FOUND);
+        return 0;
+    }
+    return function(H<::HANDLE>(file), W(path), size, flags);
+}
+
+NTSTATUS NtOpenFile(HANDLE* file, DWORD access, HANDLE root, LPCWSTR name, DWORD share, ULONG options) {
+    using Function = LONG(NTAPI*)(::PHANDLE, ::ACCESS_MASK, ::POBJECT_ATTRIBUTES, ::PIO_STATUS_BLOCK, ::ULONG, ::ULONG);
+    static const auto function = NtFunction<Function>("NtOpenFile");
+    *file = nullptr;
+    if (!function) return Reported(kStatusProcedureNotFound);
+    const std::size_t length = ::lstrlenW(W(name));
+    if (length * sizeof(wchar_t) > 0xFFFE) return Reported(static_cast<LONG>(0xC0000106));  // name too long
+    ::UNICODE_STRING text;
+    text.Buffer = const_cast<::PWSTR>(W(name));
+    text.Length = text.MaximumLength = static_cast<::USHORT>(length * sizeof(wchar_t));
+    ::OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, H<::HANDLE>(root), nullptr);
+    ::IO_STATUS_BLOCK status;
+    ::HANDLE opened = nullptr;
+    const LONG result = function(&opened, access, &attributes, &status, share, options);
+    if (result == 0) *file = H<HANDLE>(opened);
+    return Reported(result);
+}
+
+NTSTATUS NtQueryDirectoryFile(HANDLE directory, void* buffer, ULONG length, bool restartScan) {
+    using Function = LONG(NTAPI*)(::HANDLE, ::HANDLE, ::PVOID, ::PVOID, ::PIO_STATUS_BLOCK, ::PVOID, ::ULONG, ::ULONG,
+                                  ::BOOLEAN, ::PUNICODE_STRING, ::BOOLEAN);
+    static const auto function = NtFunction<Function>("NtQueryDirectoryFile");
+    if (!function) return Reported(kStatusProcedureNotFound);
+    ::IO_STATUS_BLOCK status;
+    return Reported(function(H<::HANDLE>(directory), nullptr, nullptr, nullptr, &status, buffer, length,
+                             1 /* FileDirectoryInformation */, FALSE, nullptr, restartScan));
+}
+
+NTSTATUS NtSetInformationFile(HANDLE file, const void* information, ULONG length, ULONG informationClass) {
+    using Function = LONG(NTAPI*)(::HANDLE, ::PIO_STATUS_BLOCK, ::PVOID, ::ULONG, ::ULONG);
+    static const auto function = NtFunction<Function>("NtSetInformationFile");
+    if (!function) return Reported(kStatusProcedureNotFound);
+    ::IO_STATUS_BLOCK status;
+    return Reported(function(H<::HANDLE>(file), &status, const_cast<void*>(information), length, informationClass));
 }
 
 DWORD GetTempPathW(DWORD size, LPWSTR buffer) { return ::GetTempPathW(size, W(buffer)); }

@@ -69,10 +69,13 @@ TEST_F(Startup, SilentRunReportsEveryCodeInItsOwnWriteAndRemovesTheExecutable) {
     EXPECT_EQ(PipeWrites(), (std::vector<std::string>{"1", "2", "4", "6", "7", "8", "9", "10"}));
     EXPECT_FALSE(ProductExecutableExists());
     EXPECT_TRUE(sim::machine().windows.boxes.empty());
-    // The language file is looked for first; the pipe is the only other thing opened.
-    EXPECT_EQ(sim::machine().CallsTo("CreateFileW"),
-              (std::vector<std::string>{"C:\\Program Files\\Orvik Software\\Orvik Pendrel\\lang\\uninst_lang_en_us.xml",
-                                        "\\\\.\\pipe\\Orvik Pendrel"}));
+    // The language file is looked for first; the pipe is the only other file opened, besides
+    // the directories the removal works in.
+    std::vector<std::string> files;
+    for (const std::string& opened : sim::machine().CallsTo("CreateFileW"))
+        if (opened.find(" [directory]") == std::string::npos) files.push_back(opened);
+    EXPECT_EQ(files, (std::vector<std::string>{"C:\\Program Files\\Orvik Software\\Orvik Pendrel\\lang\\uninst_lang_en_us.xml",
+                                               "\\\\.\\pipe\\Orvik Pendrel"}));
 }
 
 TEST_F(Startup, PipeClosesOnceTheRemovalIsDoneBeforeTheSelfDeletionIsHandedOn) {
@@ -143,8 +146,9 @@ TEST_F(Startup, SilentRunWithoutPipeEndsAndRemovesNothing) {
     sim::machine().files.pipe.exists = false;
     Run(u"-UninstForInst");
     EXPECT_TRUE(ProductExecutableExists());
-    EXPECT_EQ(sim::machine().CountCalls("DeleteFileW"), 0u);
-    EXPECT_EQ(sim::machine().CountCalls("RemoveDirectoryW"), 1u);  // the VirtualStore copy only
+    EXPECT_EQ(sim::machine().DeletionsTried("file").size(), 0u);
+    for (const std::string& directory : sim::machine().DeletionsTried("directory"))  // the VirtualStore copy only
+        EXPECT_EQ(directory.rfind("C:\\Users\\user\\AppData\\Local\\VirtualStore\\", 0), 0u) << directory;
 }
 
 TEST_F(Startup, SilentRunWhosePipeRefusesTheConnectionRemovesNothing) {
@@ -161,7 +165,7 @@ TEST_F(Startup, ProductInUseReportsMinusOneAndRemovesNothingEvenWhenSilent) {
     EXPECT_EQ(BoxTexts(), (std::vector<std::u16string>{u"Orvik Pendrel is being used, please exit and retry."}));
     EXPECT_TRUE(ProductExecutableExists());
     EXPECT_TRUE(sim::machine().files.Exists(kInstallDir + u"Uninstall.exe"));
-    EXPECT_EQ(sim::machine().CountCalls("DeleteFileW"), 1u);  // the failed attempt
+    EXPECT_EQ(sim::machine().DeletionsTried("file").size(), 1u);  // the failed attempt
 }
 
 TEST_F(Startup, ProductInUseInteractivelyShowsMessage6AfterTheConfirmation) {
@@ -278,8 +282,8 @@ TEST_F(Startup, InstallDirectoryIsRemovedOnlyWhenEmpty) {
         a.m_lpCmdLine = u"-UninstForInst";
         a.InitInstance();
         EXPECT_FALSE(sim::machine().files.Exists(kInstallDir)) << sim::Narrow(stored);
-        EXPECT_EQ(sim::machine().CallsTo("RemoveDirectoryW").back(),
-                  "C:\\Program Files\\Orvik Software\\Orvik Pendrel");
+        // Start-up's last try: the install directory's parent is opened to remove it.
+        EXPECT_EQ(sim::machine().CallsTo("CreateFileW").back(), "C:\\Program Files\\Orvik Software [directory]");
     }
 }
 
@@ -388,24 +392,30 @@ TEST_F(Startup, NoInstallPathRemovesNothingAtTheDriveRoot) {
         for (const char* function : {"DeleteFileW", "RemoveDirectoryW", "MoveFileW", "MoveFileExW"})
             for (const auto& call : sim::machine().CallsTo(function))
                 EXPECT_FALSE(AtDriveRoot(call)) << function << " " << call;
+        for (const char* kind : {"file", "directory", "either"})
+            for (const auto& call : sim::machine().DeletionsTried(kind)) EXPECT_FALSE(AtDriveRoot(call)) << kind << " " << call;
     }
 }
 
 TEST_F(Startup, VirtualStoreCopyIsRemovedFromTheLocalApplicationData) {
+    const std::u16string store = u"C:\\Users\\user\\AppData\\Local\\VirtualStore\\Program Files\\Orvik Software\\Orvik Pendrel";
+    sim::machine().files.AddDirectory(store);
     Run(u"-UninstForInst");
-    ASSERT_FALSE(sim::machine().CallsTo("RemoveDirectoryW").empty());
-    EXPECT_EQ(sim::machine().CallsTo("RemoveDirectoryW")[0],
-              "C:\\Users\\user\\AppData\\Local\\VirtualStore\\Program Files\\Orvik Software\\Orvik Pendrel");
+    ASSERT_FALSE(sim::machine().DeletionsTried("directory").empty());
+    EXPECT_EQ(sim::machine().DeletionsTried("directory")[0], sim::Narrow(store));
+    EXPECT_FALSE(sim::machine().files.Exists(store));
 
     sim::Reset();
     InstallProduct();
     RunAsTemporaryCopy();
     sim::machine().system.wow64 = sim::Wow64::Yes;
+    const std::u16string store86 =
+        u"C:\\Users\\user\\AppData\\Local\\VirtualStore\\Program Files (x86)\\Orvik Software\\Orvik Pendrel";
+    sim::machine().files.AddDirectory(store86);
     app::UninstallApp a;
     a.m_lpCmdLine = u"-UninstForInst";
     a.InitInstance();
-    EXPECT_EQ(sim::machine().CallsTo("RemoveDirectoryW")[0],
-              "C:\\Users\\user\\AppData\\Local\\VirtualStore\\Program Files (x86)\\Orvik Software\\Orvik Pendrel");
+    EXPECT_EQ(sim::machine().DeletionsTried("directory")[0], sim::Narrow(store86));
 }
 
 TEST(Wow64, AnyFailureMeansNotUnderWow64) {

@@ -88,7 +88,7 @@ TEST_F(WholeRun, WizardEndingOtherThanOkKeepsTheInstallDirectoryAndTheTemporaryC
     app.InitInstance();
 
     EXPECT_TRUE(fs.Exists(testing_support::kInstallDir));
-    const auto removals = sim::machine().CallsTo("RemoveDirectoryW");
+    const auto removals = sim::machine().DeletionsTried("directory");
     EXPECT_EQ(std::count(removals.begin(), removals.end(), "C:\\Program Files\\Orvik Software\\Orvik Pendrel"), 0);
     EXPECT_TRUE(sim::machine().system.processes.empty());  // no deletion command for the copy
     EXPECT_TRUE(fs.Exists(sim::machine().system.modulePath));

@@ -15,10 +15,11 @@ const std::u16string kBase = u"C:\\Program Files\\Orvik Software\\Orvik Pendrel"
 
 sim::FileSystem& Fs() { return sim::machine().files; }
 
-std::vector<std::string> CallsBelow(const char* function, const std::u16string& directory) {
+// The deletions of `kind` ("file", "directory") tried below `directory`, named relative to it.
+std::vector<std::string> CallsBelow(const char* kind, const std::u16string& directory) {
     std::vector<std::string> out;
     const std::string prefix = sim::Narrow(kBase + directory);
-    for (const auto& call : sim::machine().CallsTo(function))
+    for (const auto& call : sim::machine().DeletionsTried(kind))
         if (call.compare(0, prefix.size(), prefix) == 0) out.push_back(call.substr(prefix.size()));
     return out;
 }
@@ -36,7 +37,7 @@ TEST(SpellCheckDictionaries, TheTenAreDeletedByNameInTheirOrderAndTheirDirectory
 
     engine::addons::AddOnRemover(kBase + u"\\").RemoveSpellCheck();
 
-    EXPECT_EQ(CallsBelow("DeleteFileW", u""), expected);
+    EXPECT_EQ(CallsBelow("file", u""), expected);
     EXPECT_FALSE(Fs().Exists(kBase + u"\\lex"));
 }
 
@@ -53,7 +54,7 @@ TEST(OnDemandCM, TakesItsDirectoryAndThenPluginsOnceEmpty) {
 
     engine::addons::AddOnRemover(kBase + u"\\").RemoveOnDemandCM();
 
-    EXPECT_EQ(CallsBelow("RemoveDirectoryW", u"\\Plugins"),
+    EXPECT_EQ(CallsBelow("directory", u"\\Plugins"),
               (std::vector<std::string>{"\\OnDemandCM\\curl", "\\OnDemandCM", ""}));
     EXPECT_FALSE(Fs().Exists(kBase + u"\\Plugins"));
     EXPECT_TRUE(Fs().Exists(kBase));

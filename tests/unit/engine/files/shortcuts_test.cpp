@@ -56,8 +56,8 @@ TEST_F(Shortcuts, UnresolvableOrRootFoldersFormNoPath) {
     EXPECT_TRUE(Fs().Exists(u"C:\\Orvik Pendrel.lnk"));
     EXPECT_TRUE(Fs().Exists(u"C:\\Microsoft\\Internet Explorer\\Quick Launch\\Orvik Pendrel.lnk"));
     EXPECT_TRUE(Fs().Exists(u"C:\\Orvik Pendrel\\a.lnk"));
-    EXPECT_EQ(sim::machine().CountCalls("DeleteFileW"), 0u);
-    EXPECT_EQ(sim::machine().CountCalls("RemoveDirectoryW"), 0u);
+    EXPECT_EQ(sim::machine().DeletionsTried("file").size(), 0u);
+    EXPECT_EQ(sim::machine().DeletionsTried("directory").size(), 0u);
     EXPECT_EQ(sim::machine().shell.openIdLists, 0);
 }
 
@@ -84,7 +84,7 @@ protected:
         uninstaller.m_strExistPath = existPath;
         Fs().AddDirectory(installPath);
     }
-    std::vector<std::string> Removed() { return sim::machine().CallsTo("RemoveDirectoryW"); }
+    std::vector<std::string> Removed() { return sim::machine().DeletionsTried("directory"); }
 };
 
 TEST_F(ProgramFiles, ProgramFilesAndEmptyPluginDirectoriesGo) {
@@ -101,10 +101,10 @@ TEST_F(ProgramFiles, ProgramFilesAndEmptyPluginDirectoriesGo) {
     EXPECT_FALSE(Fs().Exists(u"C:\\Program Files\\Orvik Software\\Orvik Pendrel"));
     EXPECT_TRUE(Fs().Exists(u"C:\\Program Files\\Orvik Software\\Other Product\\x.exe"));
     EXPECT_EQ(Removed(), (std::vector<std::string>{
-                             "C:\\Program Files\\Orvik Software\\Orvik Pendrel\\Plugins\\OnDemandCM",
+                             "C:\\Program Files\\Orvik Software\\Orvik Pendrel\\plugins\\OnDemandCM",
                              "C:\\Program Files\\Orvik Software\\Orvik Pendrel\\Plugins",
-                             "c:\\program files\\orvik software\\orvik pendrel",
-                             "c:\\program files\\orvik software",
+                             "C:\\Program Files\\Orvik Software\\orvik pendrel",
+                             "C:\\Program Files\\orvik software",
                          }));
     EXPECT_TRUE(Fs().IsDirectory(u"C:\\Program Files"));
     EXPECT_EQ(uninstaller.m_strInstallPath, u"c:\\program files\\orvik software\\orvik pendrel\\");
@@ -117,7 +117,8 @@ TEST_F(ProgramFiles, ExistingPathEqualExceptCaseMeansNoWalk) {
     uninstaller.RemoveProgramFiles();
 
     EXPECT_TRUE(Fs().IsDirectory(u"C:\\Apps\\Orvik Pendrel"));
-    EXPECT_EQ(Removed().size(), 2u);  // only the two plug-in directories
+    // Only the plug-in directory is tried (the one below it is not there to be opened).
+    EXPECT_EQ(Removed(), std::vector<std::string>{"C:\\Apps\\Orvik Pendrel\\Plugins"});
 }
 
 TEST_F(ProgramFiles, LoneBackslashTriesEveryParentButNeverTheDriveRoot) {
@@ -132,10 +133,10 @@ TEST_F(ProgramFiles, LoneBackslashTriesEveryParentButNeverTheDriveRoot) {
     EXPECT_TRUE(Fs().Exists(u"C:\\A\\keep.txt"));
     EXPECT_TRUE(Fs().IsDirectory(u"C:\\Users\\user\\Empty"));  // what a bare "c:" would name
     auto removed = Removed();
-    ASSERT_EQ(removed.size(), 5u);
-    EXPECT_EQ(removed[2], "c:\\a\\b\\c");
-    EXPECT_EQ(removed[3], "c:\\a\\b");
-    EXPECT_EQ(removed[4], "c:\\a");
+    ASSERT_EQ(removed.size(), 4u);  // Plugins, then every parent
+    EXPECT_EQ(removed[1], "C:\\A\\B\\c");
+    EXPECT_EQ(removed[2], "C:\\A\\b");
+    EXPECT_EQ(removed[3], "C:\\a");
 }
 
 TEST_F(ProgramFiles, ShareRootEndsTheWalk) {
@@ -144,9 +145,10 @@ TEST_F(ProgramFiles, ShareRootEndsTheWalk) {
 
     uninstaller.RemoveProgramFiles();
 
-    auto removed = Removed();
-    ASSERT_FALSE(removed.empty());
-    EXPECT_EQ(removed.back(), "\\\\server\\share\\orvik");
+    // The last directory opened to remove an entry of it is the share, for "orvik".
+    auto opened = sim::machine().CallsTo("CreateFileW");
+    ASSERT_FALSE(opened.empty());
+    EXPECT_EQ(opened.back(), "\\\\server\\share [directory]");
 }
 
 TEST_F(ProgramFiles, NonEmptyParentStaysAndTheWalkGoesOn) {
@@ -156,7 +158,7 @@ TEST_F(ProgramFiles, NonEmptyParentStaysAndTheWalkGoesOn) {
     uninstaller.RemoveProgramFiles();
 
     EXPECT_TRUE(Fs().Exists(u"C:\\Tools\\Orvik Software\\Orvik Pendrel\\user.pdf"));
-    EXPECT_EQ(Removed().back(), "c:\\tools");
+    EXPECT_EQ(Removed().back(), "C:\\tools");
 }
 
 // An installer that recorded no existing path leaves the walk to go up to the root: an empty

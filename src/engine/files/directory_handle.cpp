@@ -1,0 +1,160 @@
+#include "engine/files/directory_handle.h"
+
+#include "platform/system.h"
+
+namespace engine::files {
+namespace {
+
+constexpr win::DWORD kShareAll = win::FILE_SHARE_READ | win::FILE_SHARE_WRITE | win::FILE_SHARE_DELETE;
+
+// Whether the final path `final` is `expected`; when not, the last error says why: the entry
+// lies elsewhere, or the comparison itself failed.
+bool IsExpectedPath(const std::u16string& final, const std::u16string& expected) {
+    const int order = final.size() != expected.size()
+                          ? 0
+                          : win::CompareStringOrdinal(final.c_str(), static_cast<int>(final.size()), expected.c_str(),
+                                                      static_cast<int>(expected.size()), win::TRUE);
+    if (order == win::CSTR_EQUAL) return true;
+    if (order != 0 || final.size() != expected.size()) win::SetLastError(kErrorNotTheEntryNamed);
+    return false;
+}
+
+std::u16string Child(const std::u16string& directory, const std::u16string& name) {
+    return !directory.empty() && directory.back() == u'\\' ? directory + name : directory + u'\\' + name;
+}
+
+// The final path of what `handle` is open on, in the form callers use ("C:\dir",
+// "\\server\share\dir"); false with the last error set when it cannot be had.
+bool FinalPath(win::HANDLE handle, std::u16string& path) {
+    std::u16string buffer(2 * win::MAX_PATH, u'\0');
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const win::DWORD length =
+            win::GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<win::DWORD>(buffer.size()), 0);
+        if (length == 0) return false;
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            if (buffer.compare(0, 8, u"\\\\?\\UNC\\") == 0) path = u"\\" + buffer.substr(7);
+            else if (buffer.compare(0, 4, u"\\\\?\\") == 0) path = buffer.substr(4);
+            else path = buffer;
+            return true;
+        }
+        buffer.assign(length + 1, u'\0');
+    }
+    win::SetLastError(kErrorNotTheEntryNamed);
+    return false;
+}
+
+// Before Vista no handle tells its final path: the directories above are then judged by their
+// names, as well as the system allows.
+bool NoLinkAbove(const std::u16string& path) {
+    for (std::size_t at = path.find(u'\\', 3); at != std::u16string::npos; at = path.find(u'\\', at + 1)) {
+        const win::DWORD attributes = win::GetFileAttributesW(path.substr(0, at).c_str());
+        if (attributes != win::INVALID_FILE_ATTRIBUTES && (attributes & win::FILE_ATTRIBUTE_REPARSE_POINT)) {
+            win::SetLastError(kErrorNotTheEntryNamed);
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool OpenEntry::Judge(const std::u16string& expected, bool top) {
+    win::BY_HANDLE_FILE_INFORMATION information;
+    if (!win::GetFileInformationByHandle(m_handle.get(), &information)) return false;
+    m_directory = (information.dwFileAttributes & win::FILE_ATTRIBUTE_DIRECTORY) != 0;
+    m_link = (information.dwFileAttributes & win::FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    std::u16string final;
+    if (!FinalPath(m_handle.get(), final)) {
+        if (win::GetLastError() != win::ERROR_PROC_NOT_FOUND) return false;
+        if (top && !NoLinkAbove(expected)) return false;
+        m_path = expected;
+        return true;
+    }
+    if (!IsExpectedPath(final, expected)) return false;
+    m_path = final;
+    return true;
+}
+
+bool OpenEntry::OpenDirectory(const std::u16string& path, win::DWORD access) {
+    Close();
+    const win::HANDLE handle =
+        win::CreateFileW(path.c_str(), access, kShareAll, nullptr, win::OPEN_EXISTING,
+                         win::FILE_FLAG_BACKUP_SEMANTICS | win::FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == win::INVALID_HANDLE_VALUE) return false;
+    m_handle.reset(handle);
+    if (!Judge(path, true)) {
+        Close();
+        return false;
+    }
+    if (m_link || !m_directory) {
+        win::SetLastError(kErrorNotTheEntryNamed);
+        Close();
+        return false;
+    }
+    return true;
+}
+
+bool OpenEntry::OpenChild(const OpenEntry& parent, const std::u16string& name, EntryKind kind, win::DWORD access) {
+    Close();
+    if (name.empty() || name == u"." || name == u".." || name.find_first_of(u"\\/") != std::u16string::npos) {
+        win::SetLastError(win::ERROR_INVALID_NAME);
+        return false;
+    }
+    const win::ULONG options = win::FILE_OPEN_REPARSE_POINT | win::FILE_SYNCHRONOUS_IO_NONALERT |
+                               win::FILE_OPEN_FOR_BACKUP_INTENT |
+                               (kind == EntryKind::File        ? win::FILE_NON_DIRECTORY_FILE
+                                : kind == EntryKind::Directory ? win::FILE_DIRECTORY_FILE
+                                                               : 0);
+    win::HANDLE handle = nullptr;
+    if (win::NtOpenFile(&handle, access, parent.get(), name.c_str(), kShareAll, options) != win::STATUS_SUCCESS)
+        return false;
+    m_handle.reset(handle);
+    if (!Judge(Child(parent.path(), name), false)) {
+        Close();
+        return false;
+    }
+    return true;
+}
+
+bool OpenEntry::MarkForDeletion() {
+    win::FILE_DISPOSITION_INFORMATION disposition{1};
+    return win::NtSetInformationFile(m_handle.get(), &disposition, sizeof disposition, win::FileDispositionInformation) ==
+           win::STATUS_SUCCESS;
+}
+
+namespace detail {
+
+bool ListNext(const OpenEntry& directory, unsigned char* buffer, win::ULONG size, bool first, bool& ended) {
+    const win::NTSTATUS status = win::NtQueryDirectoryFile(directory.get(), buffer, size, first);
+    ended = status == win::STATUS_NO_MORE_FILES;
+    return status == win::STATUS_SUCCESS || ended;
+}
+
+}  // namespace detail
+
+bool DeleteChild(const OpenEntry& parent, const std::u16string& name, EntryKind kind) {
+    OpenEntry entry;
+    if (!entry.OpenChild(parent, name, kind, win::DELETE | win::FILE_READ_ATTRIBUTES | win::SYNCHRONIZE)) return false;
+    if (!entry.MarkForDeletion()) return false;
+    entry.Close();
+    return true;
+}
+
+void DeleteTreeOpen(OpenEntry& directory) {
+    // A link is removed as itself: what it leads to is never listed.
+    if (!directory.IsLink()) {
+        ForEachEntry(directory, [&](const std::u16string& name, win::DWORD attributes) {
+            if (!(attributes & win::FILE_ATTRIBUTE_DIRECTORY)) {
+                DeleteChild(directory, name, EntryKind::File);
+                return;
+            }
+            OpenEntry child;
+            if (child.OpenChild(directory, name, EntryKind::Directory, kTreeAccess)) DeleteTreeOpen(child);
+        });
+    }
+    directory.MarkForDeletion();
+    directory.Close();
+}
+
+}  // namespace engine::files

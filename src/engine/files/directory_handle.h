@@ -1,0 +1,100 @@
+// Removal through handles. Every directory the removal works in is opened once, without
+// following a link at its last component, and judged through its handle: it must be no link and
+// lie where its path says (the handle's final path), so that no junction or link above it leads
+// elsewhere. Its entries are then opened relative to that handle, never by their full names
+// again, each again judged through its own handle, and deleted through it. Another process of
+// the user may rename, swap or link whatever it can write meanwhile: what is deleted is the
+// object that was judged, and a link is removed itself or left, never followed.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/scoped.h"
+
+namespace engine::files {
+
+// Set as the last error when an entry is left because it is not what its name says: a link the
+// system would follow whatever the open asks (Wine presents a Unix link as a plain file), or an
+// entry that lies elsewhere.
+constexpr win::DWORD kErrorNotTheEntryNamed = 1920;  // ERROR_CANT_ACCESS_FILE
+
+enum class EntryKind { File, Directory, Either };
+
+// An open file-system object that is known to be what its path names.
+class OpenEntry {
+public:
+    OpenEntry() = default;
+
+    // Opens the directory at the full path `path` (no trailing backslash): false, with the last
+    // error set, when it is missing, a link, or not where its path says.
+    bool OpenDirectory(const std::u16string& path, win::DWORD access);
+    // Opens `name` in the directory `parent` as itself, a link included (see IsLink): false,
+    // with the last error set, when it is missing, of another kind, or not `parent`'s entry.
+    bool OpenChild(const OpenEntry& parent, const std::u16string& name, EntryKind kind, win::DWORD access);
+
+    bool IsLink() const { return m_link; }       // a junction or symbolic link, open as itself
+    bool IsDirectory() const { return m_directory; }
+    const std::u16string& path() const { return m_path; }
+    win::HANDLE get() const { return m_handle.get(); }
+
+    // Marks what is open for deletion; it goes when the handle is closed (see Close).
+    bool MarkForDeletion();
+    void Close() { m_handle.reset(); }
+
+private:
+    // Reads what the handle is open on; `top` for a directory opened by its full path.
+    bool Judge(const std::u16string& expected, bool top);
+
+    win::ScopedHandle m_handle;
+    std::u16string m_path;  // as the system names it, without "\\?\"
+    bool m_link = false;
+    bool m_directory = false;
+};
+
+// Calls `visit(name, attributes)` for every entry of the directory open at `directory` but "."
+// and "..", in the order the file system lists them; false when the listing fails before its
+// end (the last error says why). Entries may be deleted while they are listed.
+template <typename Visit>
+bool ForEachEntry(const OpenEntry& directory, Visit visit);
+
+// Deletes the entry `name` of `parent` through its own handle: a file, a link as itself, or an
+// empty directory. False, with the last error set, when it stays.
+bool DeleteChild(const OpenEntry& parent, const std::u16string& name, EntryKind kind);
+
+// Deletes the tree open at `directory` (opened with DELETE and FILE_LIST_DIRECTORY), and the
+// directory itself when it has become empty; a link is removed as itself and never entered.
+// What cannot be deleted stays, and so do the directories above it. Closes `directory`.
+void DeleteTreeOpen(OpenEntry& directory);
+
+// The access a directory needs for its entries to be listed and for it to be deleted.
+constexpr win::DWORD kTreeAccess = win::FILE_LIST_DIRECTORY | win::DELETE | win::FILE_READ_ATTRIBUTES | win::SYNCHRONIZE;
+constexpr win::DWORD kListAccess = win::FILE_LIST_DIRECTORY | win::FILE_READ_ATTRIBUTES | win::SYNCHRONIZE;
+
+// ---------------------------------------------------------------------------------------------
+
+namespace detail {
+bool ListNext(const OpenEntry& directory, unsigned char* buffer, win::ULONG size, bool first, bool& ended);
+}
+
+template <typename Visit>
+bool ForEachEntry(const OpenEntry& directory, Visit visit) {
+    // On the heap: a tree walk nests one listing in another as deep as paths go.
+    std::vector<std::uint64_t> storage(512);
+    auto* buffer = reinterpret_cast<unsigned char*>(storage.data());
+    bool ended = false;
+    for (bool first = true;; first = false) {
+        if (!detail::ListNext(directory, buffer, static_cast<win::ULONG>(storage.size() * 8), first, ended)) return false;
+        if (ended) return true;
+        for (std::size_t at = 0;;) {
+            const auto* entry = reinterpret_cast<const win::FILE_DIRECTORY_INFORMATION*>(buffer + at);
+            const std::u16string name(entry->FileName, entry->FileNameLength / sizeof(win::WCHAR));
+            if (name != u"." && name != u"..") visit(name, entry->FileAttributes);
+            if (entry->NextEntryOffset == 0) break;
+            at += entry->NextEntryOffset;
+        }
+    }
+}
+
+}  // namespace engine::files
