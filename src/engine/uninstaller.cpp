@@ -58,7 +58,7 @@ void Uninstaller::ReportUnusableInstallRecord() {
 bool Uninstaller::CheckProductNotInUse() {
     if (!HasInstallPath()) return true;
     const std::u16string executable = m_strInstallPath + product::kExecutableName;
-    win::SetFileAttributesW(executable.c_str(), win::FILE_ATTRIBUTE_NORMAL);
+    files::MakeDeletable(executable);
     if (!files::FindFirstEntry(executable)) return true;
     if (files::DeleteProductFile(executable)) return true;
     const std::u16string text = m_host.GetMessageText(product::kMsgProductInUse);

@@ -126,10 +126,20 @@ struct FILE_DIRECTORY_INFORMATION {
 // synchronous input and output) into `buffer`, going on where the last call stopped or from
 // the start; STATUS_NO_MORE_FILES once all have been listed.
 NTSTATUS NtQueryDirectoryFile(HANDLE directory, void* buffer, ULONG length, bool restartScan);
-// Of the information NtSetInformationFile sets, only the disposition is used: with DeleteFile
-// true, the file or empty directory open at `file` (opened with DELETE access) goes when its
-// last handle closes.
+// Of the information NtSetInformationFile sets, two kinds are used. The disposition: with
+// DeleteFile true, the file or empty directory open at `file` (opened with DELETE access) goes
+// when its last handle closes. The basic information: its attributes (opened with
+// FILE_WRITE_ATTRIBUTES), times of 0 left as they are.
+constexpr ULONG FileBasicInformation = 4;
 constexpr ULONG FileDispositionInformation = 13;
+constexpr DWORD FILE_WRITE_ATTRIBUTES = 0x0100;
+struct FILE_BASIC_INFORMATION {
+    std::int64_t CreationTime;
+    std::int64_t LastAccessTime;
+    std::int64_t LastWriteTime;
+    std::int64_t ChangeTime;
+    ULONG FileAttributes;
+};
 struct FILE_DISPOSITION_INFORMATION {
     BYTE DeleteFile;
 };

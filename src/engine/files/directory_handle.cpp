@@ -123,6 +123,12 @@ bool OpenEntry::MarkForDeletion() {
            win::STATUS_SUCCESS;
 }
 
+bool OpenEntry::SetAttributes(win::DWORD attributes) {
+    win::FILE_BASIC_INFORMATION basic{};
+    basic.FileAttributes = attributes;
+    return win::NtSetInformationFile(m_handle.get(), &basic, sizeof basic, win::FileBasicInformation) == win::STATUS_SUCCESS;
+}
+
 namespace detail {
 
 bool ListNext(const OpenEntry& directory, unsigned char* buffer, win::ULONG size, bool first, bool& ended) {

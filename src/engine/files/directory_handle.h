@@ -41,6 +41,8 @@ public:
 
     // Marks what is open for deletion; it goes when the handle is closed (see Close).
     bool MarkForDeletion();
+    // Gives it `attributes` (FILE_ATTRIBUTE_NORMAL for none); opened with FILE_WRITE_ATTRIBUTES.
+    bool SetAttributes(win::DWORD attributes);
     void Close() { m_handle.reset(); }
 
 private:

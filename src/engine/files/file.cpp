@@ -35,6 +35,16 @@ bool DeleteProductFile(const std::u16string& path) {
     return parent.OpenDirectory(directory, kListAccess) && DeleteChild(parent, name, EntryKind::File);
 }
 
+bool MakeDeletable(const std::u16string& path) {
+    if (!IsRemovablePath(path)) return false;
+    std::u16string directory, name;
+    if (!SplitEntryPath(LongForm(path), directory, name)) return false;
+    OpenEntry parent, file;
+    return parent.OpenDirectory(directory, kListAccess) &&
+           file.OpenChild(parent, name, EntryKind::File, win::FILE_WRITE_ATTRIBUTES | win::SYNCHRONIZE) &&
+           file.SetAttributes(win::FILE_ATTRIBUTE_NORMAL);
+}
+
 bool DeleteNowOrAtRestart(const std::u16string& path) {
     if (!IsRemovablePath(path)) return false;
     if (DeleteProductFile(path)) return true;

@@ -443,7 +443,7 @@ BOOL RemoveDirectoryW(LPCWSTR path) {
 BOOL SetFileAttributesW(LPCWSTR path, DWORD attributes) {
     if (sim::FaultPoint("SetFileAttributesW")) return sim::Failure(BOOL{FALSE}, ERROR_ACCESS_DENIED);
     machine().Log("SetFileAttributesW", sim::Narrow(sim::FromPtr(path)));
-    FileNode* n = sim::Lookup(sim::FromPtr(path));
+    FileNode* n = sim::ThroughLink(sim::Lookup(sim::FromPtr(path)));
     if (!n) return sim::Fail(ERROR_FILE_NOT_FOUND);
     n->attributes = (attributes == FILE_ATTRIBUTE_NORMAL ? 0 : attributes) |
                     (n->directory ? FILE_ATTRIBUTE_DIRECTORY : 0);
@@ -927,9 +927,19 @@ NTSTATUS NtSetInformationFile(HANDLE file, const void* information, ULONG length
     if (sim::FaultPoint("NtSetInformationFile")) return sim::Failure(kStatusAccessDenied, ERROR_ACCESS_DENIED);
     sim::OpenFile* open = OpenNode(file);
     if (!open) return Status(kStatusInvalidHandle);
+    FileNode* node = open->node;
+    if (informationClass == FileBasicInformation && length >= sizeof(FILE_BASIC_INFORMATION)) {
+        if (!node) return Status(kStatusDeletePending);
+        machine().Log("NtSetInformationFile", "attributes " + sim::Narrow(sim::FullPath(node)));
+        if (!(open->access & FILE_WRITE_ATTRIBUTES)) return Status(kStatusAccessDenied);
+        const ULONG attributes = static_cast<const FILE_BASIC_INFORMATION*>(information)->FileAttributes;
+        if (attributes != 0)
+            node->attributes = (attributes == FILE_ATTRIBUTE_NORMAL && !node->directory ? FILE_ATTRIBUTE_NORMAL : attributes & ~FILE_ATTRIBUTE_NORMAL) |
+                               (node->directory ? FILE_ATTRIBUTE_DIRECTORY : 0) | (node->reparse ? FILE_ATTRIBUTE_REPARSE_POINT : 0);
+        return Status(STATUS_SUCCESS);
+    }
     if (informationClass != FileDispositionInformation || length < sizeof(FILE_DISPOSITION_INFORMATION))
         return Status(kStatusInvalidParameter);
-    FileNode* node = open->node;
     if (!node) return Status(kStatusDeletePending);
     machine().Log("NtSetInformationFile", sim::Narrow(sim::FullPath(node)));
     if (!(open->access & DELETE)) return Status(kStatusAccessDenied);

@@ -15,6 +15,8 @@ static_assert(offsetof(win::WIN32_FIND_DATAW, cFileName) == offsetof(::WIN32_FIN
 static_assert(sizeof(win::BY_HANDLE_FILE_INFORMATION) == sizeof(::BY_HANDLE_FILE_INFORMATION), "file information");
 static_assert(offsetof(win::FILE_DIRECTORY_INFORMATION, FileAttributes) == 56, "directory entry layout");
 static_assert(offsetof(win::FILE_DIRECTORY_INFORMATION, FileName) == 64, "directory entry layout");
+static_assert(offsetof(win::FILE_BASIC_INFORMATION, FileAttributes) == 32 && sizeof(win::FILE_BASIC_INFORMATION) == 40,
+              "basic information layout");
 static_assert(sizeof(win::OVERLAPPED) == sizeof(::OVERLAPPED), "overlapped record layout");
 static_assert(offsetof(win::OVERLAPPED, hEvent) == offsetof(::OVERLAPPED, hEvent), "overlapped record");
 

@@ -159,3 +159,73 @@ TEST(DirectoryTree, DirectoryGivenByItsShortAliasIsRemoved) {
 }
 
 }  // namespace
+
+namespace {
+
+// Wine presents a Unix link as a plain file or directory that every open follows: deleting it
+// by name, or through a handle opened on it, would delete what it leads to. The walk tells it by
+// its handle's final path and leaves it; all else of the tree goes.
+TEST(DirectoryTree, UnixLinksInTheTreeAreLeftAndWhatTheyLeadToSurvives) {
+    Fs().AddFile(u"C:\\windows\\system32\\victim.dll", "MZ");
+    Fs().AddFile(u"C:\\Program Files\\Other Vendor\\Tool\\tool.exe", "MZ");
+    Fs().AddDirectory(u"C:\\Program Files\\Other Vendor\\Empty");
+    Fs().AddUnixLink(At(u"\\Tree\\Readme.txt"), u"C:\\windows\\system32\\victim.dll");
+    Fs().AddUnixLink(At(u"\\Tree\\lex"), u"C:\\Program Files\\Other Vendor\\Tool");
+    Fs().AddUnixLink(At(u"\\Tree\\sub\\empty"), u"C:\\Program Files\\Other Vendor\\Empty");
+    Fs().AddFile(At(u"\\Tree\\sub\\mine.dat"));
+    Fs().AddFile(At(u"\\Tree\\own.dat"));
+
+    RemoveDirectoryTree(At(u"\\Tree"));
+
+    EXPECT_EQ(sim::machine().files.Find(u"C:\\windows\\system32\\victim.dll")->content, "MZ");
+    EXPECT_TRUE(Fs().Exists(u"C:\\Program Files\\Other Vendor\\Tool\\tool.exe"));
+    EXPECT_TRUE(Fs().IsDirectory(u"C:\\Program Files\\Other Vendor\\Empty"));
+    EXPECT_FALSE(Fs().Exists(At(u"\\Tree\\own.dat")));
+    EXPECT_FALSE(Fs().Exists(At(u"\\Tree\\sub\\mine.dat")));
+    EXPECT_TRUE(Fs().Exists(At(u"\\Tree\\sub\\empty")));  // the link itself, and so its directories
+}
+
+// A symbolic link to a file is opened as itself and deleted as itself.
+TEST(DirectoryTree, SymbolicLinkToAFileIsDeletedAsALink) {
+    Fs().AddFile(u"C:\\windows\\system32\\victim.dll", "MZ");
+    Fs().AddFileLink(At(u"\\Tree\\Readme.txt"), u"C:\\windows\\system32\\victim.dll");
+
+    RemoveDirectoryTree(At(u"\\Tree"));
+
+    EXPECT_TRUE(Fs().Exists(u"C:\\windows\\system32\\victim.dll"));
+    EXPECT_FALSE(Fs().Exists(At(u"\\Tree")));
+}
+
+// A junction above the directory walked (the user's own folders are the user's to replace)
+// leads elsewhere: the handle's final path tells, and nothing there is touched. Before Vista no
+// handle tells its final path, and the directories on the way are judged by their names.
+TEST(DirectoryTree, JunctionAboveTheDirectoryIsNeverPassedWithOrWithoutFinalPaths) {
+    for (const bool finalPathMissing : {false, true}) {
+        sim::Reset();
+        sim::machine().system.finalPathMissing = finalPathMissing;
+        Fs().AddFile(u"C:\\windows\\Orvik Pendrel\\system.lnk");
+        Fs().AddJunction(u"C:\\Users\\user\\Start Menu", u"C:\\windows");
+
+        RemoveDirectoryTree(u"C:\\Users\\user\\Start Menu\\Orvik Pendrel\\*.lnk");
+        engine::files::RemoveProductDirectory(u"C:\\Users\\user\\Start Menu\\Orvik Pendrel\\system.lnk");
+        engine::files::DeleteFileBelow(u"C:\\Users\\user", u"\\Start Menu\\Orvik Pendrel\\system.lnk");
+
+        EXPECT_TRUE(Fs().Exists(u"C:\\windows\\Orvik Pendrel\\system.lnk")) << finalPathMissing;
+        EXPECT_TRUE(sim::machine().DeletionsTried("file").empty()) << finalPathMissing;
+    }
+}
+
+// The listing goes on through the directory's handle while entries are deleted: many entries,
+// more than one listing call returns, all go.
+TEST(DirectoryTree, EveryEntryOfALongListingGoesWhileItIsListed) {
+    for (int i = 0; i < 300; ++i)
+        Fs().AddFile(At(u"\\Tree\\a rather long name for the entry number " + std::u16string(1, u'A' + i % 26) +
+                        std::u16string(1, u'a' + i / 26) + u".dat"));
+
+    RemoveDirectoryTree(At(u"\\Tree\\*.*"));
+
+    EXPECT_TRUE(Fs().List(At(u"\\Tree")).empty());
+    EXPECT_GT(sim::machine().CountCalls("NtQueryDirectoryFile"), 3u);
+}
+
+}  // namespace

@@ -1,0 +1,159 @@
+// An unelevated process of the same user beside a whole silent run: at each file-system call of
+// the run that names a place the user can write (the profile's folders and, as under Wine, the
+// install directory), it moves what is there away and puts a link in its place: a file becomes a
+// link to a file of the system directory, a directory a link to another vendor's directory,
+// with content or empty. It plays Windows' links (symbolic links and junctions, which an open
+// can ask not to follow) and Wine's (Unix links, which every open follows). Whichever place it
+// swaps, and when, every victim survives and the run comes to its end.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/uninstall_app.h"
+#include "platform/sim/machine.h"
+#include "platform/sim/text.h"
+#include "support/full_footprint.h"
+#include "support/machine_image.h"
+
+namespace {
+
+using testing_support::Image;
+
+const std::u16string kVictimFile = u"C:\\windows\\system32\\victim.dll";
+const std::u16string kVictimTree = u"C:\\Program Files\\Other Vendor\\Tool";
+const std::u16string kVictimEmpty = u"C:\\Program Files\\Other Vendor\\Empty";
+const std::u16string kMovedAway = u"C:\\Users\\user\\Moved";
+
+enum class Links { Windows, Wine };
+
+bool StartsWith(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
+
+void Arrange() {
+    sim::Reset();
+    testing_support::LayDownForeignItems();
+    testing_support::LayDownProduct();
+    testing_support::PlaceTemporaryCopy();
+    sim::FileSystem& fs = sim::machine().files;
+    fs.AddFile(kVictimFile, "MZ");
+    fs.AddFile(kVictimTree + u"\\tool.exe", "MZ");
+    fs.AddDirectory(kVictimEmpty);
+    fs.AddDirectory(kMovedAway);
+}
+
+Image Victims() {
+    Image victims;
+    for (const auto& [place, state] : testing_support::TakeImage())
+        if (place.find("system32\\victim.dll") != std::string::npos || place.find("Other Vendor") != std::string::npos)
+            victims[place] = state;
+    return victims;
+}
+
+// The path a file-system call is about to reach, when the user may write there.
+std::string Target(const std::string& function, const std::string& argument) {
+    std::string path;
+    if (function == "NtOpenFile") {
+        // "delete file C:\...", "open directory C:\..."
+        const std::size_t first = argument.find(' ');
+        path = argument.substr(argument.find(' ', first + 1) + 1);
+    } else if (function == "CreateFileW" || function == "DeleteFileW" || function == "RemoveDirectoryW" ||
+               function == "SetFileAttributesW") {
+        path = argument.substr(0, argument.find(" ["));
+    } else if (function == "MoveFileW" || function == "MoveFileExW") {
+        path = argument.substr(0, argument.find(" -> "));
+    } else {
+        return "";
+    }
+    const bool writable = StartsWith(path, "C:\\Users\\user\\") || StartsWith(path, "C:\\Program Files\\Orvik Software\\Orvik Pendrel\\");
+    return writable && path.find('*') == std::string::npos ? path : "";
+}
+
+// Moves what is at `path` away and links its name to a victim; false when nothing is there.
+bool Swap(const std::u16string& path, Links links, std::size_t round) {
+    sim::FileSystem& fs = sim::machine().files;
+    sim::FileNode* node = fs.Find(path);
+    if (!node || !node->parent || node->reparse || node->unixLink) return false;
+    const bool directory = node->directory;
+    const std::u16string away = kMovedAway + u"\\" + sim::Widen(std::to_string(round));
+    if (!win::MoveFileW(path.c_str(), away.c_str())) return false;
+    const std::u16string target = !directory ? kVictimFile : round % 2 ? kVictimEmpty : kVictimTree;
+    if (links == Links::Wine) fs.AddUnixLink(path, target);
+    else if (directory) fs.AddJunction(path, target);
+    else fs.AddFileLink(path, target);
+    return true;
+}
+
+struct RunResult {
+    bool runaway = false;
+    std::vector<std::string> codes;
+    std::size_t fileCalls = 0;  // calls that named a place the user may write
+    std::string swapped;
+    Image victims;
+};
+
+RunResult RunWithSwapAt(std::size_t swapAt, Links links) {
+    Arrange();
+    sim::Machine& m = sim::machine();
+    RunResult result;
+    m.onCall = [&](const std::string& function, const std::string& argument) {
+        const std::string target = Target(function, argument);
+        if (target.empty() || ++result.fileCalls != swapAt) return;
+        if (Swap(sim::Widen(target), links, swapAt)) result.swapped = function + " " + target;
+    };
+    m.faults = sim::FaultPlan{};
+    m.faults.limit = 200000;
+    try {
+        app::UninstallApp app;
+        app.m_lpCmdLine = u"-DeletingNow-UninstForInst-InstallerPid=4242";
+        app.InitInstance();
+    } catch (const sim::RunawayRun&) {
+        result.runaway = true;
+    }
+    m.onCall = nullptr;
+    m.faults.limit = 0;
+    for (const auto& write : m.CallsTo("WriteFile"))
+        if (StartsWith(write, "pipe ")) result.codes.push_back(write.substr(5));
+    result.victims = Victims();
+    return result;
+}
+
+void Sweep(Links links, const char* name) {
+    Arrange();
+    const Image victims = Victims();
+    ASSERT_EQ(victims.size(), 5u);  // the file, the tree's directory and file, the empty directory
+    const RunResult sound = RunWithSwapAt(0, links);
+    ASSERT_FALSE(sound.runaway);
+    ASSERT_EQ(sound.codes, (std::vector<std::string>{"1", "2", "4", "6", "7", "8", "9", "10"}));
+    ASSERT_EQ(sound.victims, victims);
+
+    std::size_t swaps = 0;
+    std::vector<std::string> failures;
+    for (std::size_t at = 1; at <= sound.fileCalls; ++at) {
+        const RunResult run = RunWithSwapAt(at, links);
+        if (run.swapped.empty()) continue;
+        ++swaps;
+        const std::string where = "call " + std::to_string(at) + " (" + run.swapped + "): ";
+        if (run.runaway) failures.push_back(where + "the run did not end");
+        // The one honest stop: the product's executable swapped for a link the system follows
+        // cannot be deleted, and so reads as the product in use.
+        const bool inUse = run.codes == std::vector<std::string>{"-1"} && run.swapped.find("Orvik Pendrel.exe") != std::string::npos;
+        if (!inUse && (run.codes.empty() || run.codes.back() != "10")) failures.push_back(where + "the run stopped early");
+        for (const auto& [place, state] : victims) {
+            auto now = run.victims.find(place);
+            if (now == run.victims.end()) failures.push_back(where + "removed " + place);
+            else if (now->second != state) failures.push_back(where + "changed " + place);
+        }
+    }
+    std::printf("file attack, %s links: %zu of %zu file calls had a place of the user's to swap, %s\n", name, swaps,
+                sound.fileCalls, failures.empty() ? "all passing" : "FAILING");
+    EXPECT_GT(swaps, 40u);
+    for (std::size_t i = 0; i < failures.size() && i < 40; ++i) ADD_FAILURE() << failures[i];
+    EXPECT_TRUE(failures.empty()) << failures.size() << " problems";
+}
+
+TEST(FileAttack, APlaceSwappedForAWindowsLinkAtAnyFileCallLeavesEveryVictim) { Sweep(Links::Windows, "Windows"); }
+
+TEST(FileAttack, APlaceSwappedForAUnixLinkAtAnyFileCallLeavesEveryVictim) { Sweep(Links::Wine, "Wine's Unix"); }
+
+}  // namespace
