@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "app/uninstall_app.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/text.h"
 #include "support/full_footprint.h"
 #include "support/machine_image.h"
+#include "support/watched_run.h"
 
 namespace {
 
@@ -94,26 +94,14 @@ struct RunResult {
 
 RunResult RunWithSwapAt(std::size_t swapAt, Links links) {
     Arrange();
-    sim::Machine& m = sim::machine();
     RunResult result;
-    m.onCall = [&](const std::string& function, const std::string& argument) {
+    const auto run = testing_support::RunSilentCopyWatched([&](const std::string& function, const std::string& argument) {
         const std::string target = Target(function, argument);
         if (target.empty() || ++result.fileCalls != swapAt) return;
         if (Swap(sim::Widen(target), links, swapAt)) result.swapped = function + " " + target;
-    };
-    m.faults = sim::FaultPlan{};
-    m.faults.limit = 200000;
-    try {
-        app::UninstallApp app;
-        app.m_lpCmdLine = u"-DeletingNow-UninstForInst-InstallerPid=4242";
-        app.InitInstance();
-    } catch (const sim::RunawayRun&) {
-        result.runaway = true;
-    }
-    m.onCall = nullptr;
-    m.faults.limit = 0;
-    for (const auto& write : m.CallsTo("WriteFile"))
-        if (StartsWith(write, "pipe ")) result.codes.push_back(write.substr(5));
+    });
+    result.runaway = run.runaway;
+    result.codes = run.codes;
     result.victims = Victims();
     return result;
 }

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "app/uninstall_app.h"
 #include "platform/sim/machine.h"
 #include "support/full_footprint.h"
 #include "support/machine_image.h"
+#include "support/watched_run.h"
 
 namespace {
 
@@ -76,7 +76,7 @@ RunResult RunWithSwapAt(std::size_t swapAt) {
     sim::Machine& m = sim::machine();
     Attack attack;
     attack.at = swapAt;
-    m.onCall = [&](const std::string& function, const std::string& argument) {
+    const auto run = testing_support::RunSilentCopyWatched([&](const std::string& function, const std::string& argument) {
         if (!NamesAKey(function)) return;
         if (++attack.calls != attack.at) return;
         // The key named, without the value name a value call appends.
@@ -86,21 +86,10 @@ RunResult RunWithSwapAt(std::size_t swapAt) {
         // Its path below the user's "Software", for the victim of the same name.
         const std::u16string below = sim::Widen(key.substr(kUserSoftware.size()));
         if (m.registry.SwapForLink(CU, path, LM, kVictim + below)) attack.swapped = key;
-    };
-    m.faults = sim::FaultPlan{};
-    m.faults.limit = 200000;
+    });
     RunResult result;
-    try {
-        app::UninstallApp app;
-        app.m_lpCmdLine = u"-DeletingNow-UninstForInst-InstallerPid=4242";
-        app.InitInstance();
-    } catch (const sim::RunawayRun&) {
-        result.runaway = true;
-    }
-    m.onCall = nullptr;
-    m.faults.limit = 0;
-    for (const auto& write : m.CallsTo("WriteFile"))
-        if (StartsWith(write, "pipe ")) result.codes.push_back(write.substr(5));
+    result.runaway = run.runaway;
+    result.codes = run.codes;
     result.registryCalls = attack.calls;
     result.swapped = attack.swapped;
     result.victims = VictimImage();
