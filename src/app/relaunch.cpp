@@ -1,12 +1,18 @@
 // The removal never runs from the installed executable: the installed copy copies itself into
-// the user's temporary directory and starts that copy, which does the work and at the end hands
-// its own deletion to the command interpreter.
+// the user's temporary directory, starts that copy, which does the work, waits for it to end and
+// deletes it through the handle it has held on it since it was checked. Once the removal has
+// run, the installed copy hands its own deletion, and its directory's, to the command
+// interpreter.
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "app/uninstall_app.h"
+#include "engine/files/directory_handle.h"
+#include "engine/files/file.h"
 #include "engine/files/path.h"
+#include "engine/files/shortcuts.h"
+#include "engine/product.h"
 #include "platform/files.h"
 #include "platform/scoped.h"
 #include "platform/shell.h"
@@ -59,9 +65,30 @@ bool IsSameDirectory(const std::u16string& a, const std::u16string& b) {
 // its end leaves one behind, and the system's reservations only keep the ".TMP" names apart.
 constexpr int kCopyNameAttempts = 16;
 
+// A virus scanner may look at a new file for a moment: opens refused for sharing are tried
+// again this often, this far apart. The ended copy's image is unmapped a moment after its
+// process has ended: its deletion is tried as often.
+constexpr int kSharingAttempts = 10;
+constexpr int kUnmapAttempts = 40;
+constexpr win::DWORD kSharingPauseMs = 50;
+
+// Deletes a file this process made in the temporary directory, through judged handles: a name
+// that another process has turned into a link meanwhile is left to it, and so is one it holds
+// for longer than a scanner would.
+void DeleteOwnTemporaryFile(const std::u16string& path) {
+    for (int attempt = 1; !engine::files::DeleteProductFile(path); ++attempt) {
+        const win::DWORD error = win::GetLastError();
+        if (attempt == kSharingAttempts || error == engine::files::kErrorNotTheEntryNamed ||
+            error == win::ERROR_FILE_NOT_FOUND)
+            return;
+        win::Sleep(kSharingPauseMs);
+    }
+}
+
 // GetTempFileNameW reserves a name by creating "orvXXXX.TMP"; the reservations are held while
 // fresh names are tried, so that each call hands out another one, and then given back, so that
-// nothing is left behind. A scanner may hold one for a moment: it goes at the next restart.
+// nothing is left behind. They are deleted through judged handles: another process of the user
+// may have swapped one for a link meanwhile.
 class CopyNames {
 public:
     explicit CopyNames(const std::u16string& directory) : m_directory(directory) {}
@@ -70,9 +97,7 @@ public:
     ~CopyNames() { Release(); }
     // Gives every reservation back.
     void Release() {
-        for (const std::u16string& reserved : m_reserved)
-            if (!win::DeleteFileW(reserved.c_str()))
-                win::MoveFileExW(reserved.c_str(), nullptr, win::MOVEFILE_DELAY_UNTIL_REBOOT);
+        for (const std::u16string& reserved : m_reserved) DeleteOwnTemporaryFile(reserved);
         m_reserved.clear();
     }
     // The next fresh "orvXXXX.exe", or empty when no name can be reserved.
@@ -116,49 +141,59 @@ bool ReadWholeFile(const std::u16string& path, Bytes& bytes) {
     return file && ReadAll(file.get(), bytes);
 }
 
+bool MarkForDeletion(win::HANDLE file) {
+    win::FILE_DISPOSITION_INFORMATION disposition{1};
+    return win::NtSetInformationFile(file, &disposition, sizeof disposition, win::FileDispositionInformation) ==
+           win::STATUS_SUCCESS;
+}
+
 // Writes a file that must not exist yet: a name planted beforehand (a link, or a file of
 // someone else's) is never written through, and `existed` says so. While it is written, others
-// may only read it.
+// may only read it; a copy that cannot be written whole is deleted through the handle it was
+// written with.
 bool WriteNewFile(const std::u16string& path, const Bytes& bytes, bool& existed) {
-    bool whole = false;
     existed = false;
-    {
-        const win::ScopedFile file(win::CreateFileW(path.c_str(), win::GENERIC_WRITE, win::FILE_SHARE_READ, nullptr,
-                                                    win::CREATE_NEW, win::FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) {
-            const win::DWORD error = win::GetLastError();
-            existed = error == win::ERROR_FILE_EXISTS || error == win::ERROR_ALREADY_EXISTS;
-            return false;
-        }
-        win::DWORD written = 0;
-        whole = win::WriteFile(file.get(), bytes.data(), static_cast<win::DWORD>(bytes.size()), &written, nullptr) &&
-                written == bytes.size();
+    const win::ScopedFile file(win::CreateFileW(path.c_str(), win::GENERIC_WRITE | win::DELETE, win::FILE_SHARE_READ,
+                                                nullptr, win::CREATE_NEW, win::FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        const win::DWORD error = win::GetLastError();
+        existed = error == win::ERROR_FILE_EXISTS || error == win::ERROR_ALREADY_EXISTS;
+        return false;
     }
-    if (!whole) win::DeleteFileW(path.c_str());
+    win::DWORD written = 0;
+    const bool whole = win::WriteFile(file.get(), bytes.data(), static_cast<win::DWORD>(bytes.size()), &written, nullptr) &&
+                       written == bytes.size();
+    if (!whole) MarkForDeletion(file.get());
     return whole;
 }
 
-// A virus scanner may look at the new file for a moment: opens refused for sharing are tried
-// again this often, this far apart.
-constexpr int kSharingAttempts = 10;
-constexpr win::DWORD kSharingPauseMs = 50;
-
-// Opens the copy into `held` so that nobody can write, rename or delete it while the handle is
-// held, and checks that it still holds what was written: between the writing and this open
-// another process of the user could have swapped it. False, holding nothing, when it cannot be
-// had in that state.
-bool HoldUnchanged(const std::u16string& path, const Bytes& expected, win::ScopedFile& held) {
+// Opens the copy `name` of the temporary directory into `held`, judged as the removal judges
+// what it deletes, so that nobody can write, rename or delete it while the handle is held, and
+// checks that it still holds what was written: between the writing and this open another
+// process of the user could have swapped it. False, holding nothing, when it cannot be had in
+// that state.
+bool HoldUnchanged(const std::u16string& temp, const std::u16string& name, const Bytes& expected,
+                   engine::files::OpenEntry& held) {
+    engine::files::OpenEntry directory;
+    if (!directory.OpenDirectory(engine::files::WithoutTrailingBackslash(temp), engine::files::kListAccess)) return false;
     for (int attempt = 1;; ++attempt) {
-        held.reset(win::CreateFileW(path.c_str(), win::GENERIC_READ, win::FILE_SHARE_READ, nullptr,
-                                    win::OPEN_EXISTING, win::FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (held || attempt == kSharingAttempts || win::GetLastError() != win::ERROR_SHARING_VIOLATION) break;
+        if (held.OpenChild(directory, name, engine::files::EntryKind::File,
+                           win::GENERIC_READ | win::DELETE | win::SYNCHRONIZE, win::FILE_SHARE_READ) ||
+            attempt == kSharingAttempts || win::GetLastError() != win::ERROR_SHARING_VIOLATION)
+            break;
         win::Sleep(kSharingPauseMs);
     }
-    if (!held) return false;
+    if (!held.get()) return false;
     Bytes content;
-    if (ReadAll(held.get(), content) && content == expected) return true;
-    held.reset();
+    if (!held.IsLink() && ReadAll(held.get(), content) && content == expected) return true;
+    held.Close();
     return false;
+}
+
+// Deletes the ended copy through the handle held on it.
+void DeleteHeldCopy(engine::files::OpenEntry& held) {
+    for (int attempt = 1; !held.MarkForDeletion() && attempt < kUnmapAttempts; ++attempt) win::Sleep(kSharingPauseMs);
+    held.Close();
 }
 
 // The switches follow the closing quote directly: start-up looks for them as substrings.
@@ -176,9 +211,10 @@ std::u16string CopyCommandLine(const std::u16string& copy, bool silent, win::DWO
 
 // Starts a program without waiting for it. `program` may be null (then it is the command
 // line's first word); a null `currentDirectory` keeps this process's. With a `standardInput`,
-// that (inheritable) handle is the program's input, and the program inherits it.
+// that (inheritable) handle is the program's input, and the program inherits it. The process's
+// handle goes to `started` when one is given.
 bool StartProcess(const char16_t* program, std::u16string commandLine, const char16_t* currentDirectory,
-                  win::DWORD flags = 0, win::HANDLE standardInput = nullptr) {
+                  win::DWORD flags = 0, win::HANDLE standardInput = nullptr, win::ScopedHandle* started = nullptr) {
     win::STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     if (standardInput) {
@@ -189,8 +225,9 @@ bool StartProcess(const char16_t* program, std::u16string commandLine, const cha
     if (!win::CreateProcessW(program, &commandLine[0], nullptr, nullptr, standardInput ? win::TRUE : win::FALSE, flags,
                              nullptr, currentDirectory, &startup, &process))
         return false;
-    const win::ScopedHandle processHandle(process.hProcess);
+    win::ScopedHandle processHandle(process.hProcess);
     const win::ScopedHandle threadHandle(process.hThread);
+    if (started) *started = std::move(processHandle);
     return true;
 }
 
@@ -202,16 +239,22 @@ std::u16string SystemDirectory() {
     return directory;
 }
 
-// The command line that deletes `path` once this process has ended. The interpreter may start
-// before this process has gone, and a running image cannot be deleted, so it first reads a line
-// from its input: the read end of a pipe whose other end only this process holds, which the
-// system closes when this process ends. The image is unmapped a moment after the handles are
-// closed: a deletion that still finds the file is tried twice more.
-std::u16string SelfDeletionCommand(const std::u16string& interpreter, const std::u16string& path) {
+// The command line that deletes `path` once this process has ended, and then each of
+// `directories` that is empty. The interpreter may start before this process has gone, and a
+// running image cannot be deleted, so it first reads a line from its input: the read end of a
+// pipe whose other end only this process holds, which the system closes when this process
+// ends. The image is unmapped a moment after the handles are closed: a deletion that still
+// finds the file is tried twice more.
+std::u16string SelfDeletionCommand(const std::u16string& interpreter, const std::u16string& path,
+                                   const std::vector<std::u16string>& directories) {
     const std::u16string quoted = u"\"" + path + u"\"";
     const std::u16string remove = u"del " + quoted + u" > nul 2>&1";
-    return u"\"" + interpreter + u"\" /d /v:off /c set /p ended= & " + remove + u" & if exist " + quoted + u" " +
-           remove + u" & if exist " + quoted + u" " + remove;
+    // An "if" takes the rest of the line as its command: each retry is closed in parentheses,
+    // so that what follows runs whatever the retry found.
+    const std::u16string retry = u" & (if exist " + quoted + u" " + remove + u")";
+    std::u16string command = u"\"" + interpreter + u"\" /d /v:off /c set /p ended= & " + remove + retry + retry;
+    for (const std::u16string& directory : directories) command += u" & rd \"" + directory + u"\" > nul 2>&1";
+    return command;
 }
 
 // The interpreter expands %NAME% even inside quotes, so such a path could come out naming
@@ -251,24 +294,58 @@ bool UninstallApp::RelaunchFromTempCopy() {
     }
     names.Release();
     if (copy.empty()) return true;
-    win::ScopedFile held;
-    // The copy works from the temporary directory, so that no process of ours holds the install
-    // directory as its current directory while it is being removed.
-    const bool started =
-        HoldUnchanged(copy, image, held) && StartProcess(nullptr, CopyCommandLine(copy, m_bSilent, m_installerProcessId), temp.c_str());
-    held.reset();
-    // A copy that cannot go now (a scanner may be reading the new executable) goes at the next
-    // restart.
-    if (!started && !win::DeleteFileW(copy.c_str()))
-        win::MoveFileExW(copy.c_str(), nullptr, win::MOVEFILE_DELAY_UNTIL_REBOOT);
+    // The copy is held from its check until its deletion: nobody can write, rename or replace it
+    // meanwhile, so the program started by its name is the one checked, and what is deleted at
+    // the end is that file wherever it is, never whatever bears its name by then. The copy works
+    // from the temporary directory, so that no process of ours holds the install directory as
+    // its current directory while it is being removed.
+    engine::files::OpenEntry held;
+    if (!HoldUnchanged(temp, copy.substr(temp.size()), image, held)) {
+        DeleteOwnTemporaryFile(copy);
+        return true;
+    }
+    win::ScopedHandle process;
+    if (StartProcess(nullptr, CopyCommandLine(copy, m_bSilent, m_installerProcessId), temp.c_str(), 0, nullptr, &process)) {
+        win::WaitForSingleObject(process.get(), win::INFINITE);
+        win::DWORD code = 0;
+        if (win::GetExitCodeProcess(process.get(), &code)) m_copyExitCode = code;
+        DeleteHeldCopy(held);
+        HandOverInstalledCopyRemoval();
+    } else {
+        DeleteHeldCopy(held);
+    }
     return true;
 }
 
-bool UninstallApp::DeleteSelf() {
+void UninstallApp::HandOverInstalledCopyRemoval() {
+    // Only once the removal has run: while the product's executable is there, its uninstaller
+    // stays with it (the user declined, or the product was in use).
+    if (m_strRecordedDir.empty()) return;
+    const std::u16string product = m_strRecordedDir + engine::product::kExecutableName;
+    if (win::GetFileAttributesW(product.c_str()) != win::INVALID_FILE_ATTRIBUTES ||
+        win::GetLastError() != win::ERROR_FILE_NOT_FOUND)
+        return;
+    const std::u16string module = ModulePath();
+    // An uninstaller started from anywhere but the install directory is somebody's copy of it:
+    // it and its directory are not the product's.
+    if (module.empty() || !IsSameDirectory(DirectoryOf(module), m_strRecordedDir)) return;
+    // The install directory goes first, also when the installer found it in place; then the
+    // directories created for it.
+    const std::u16string installDir = engine::files::WithoutTrailingBackslash(m_strRecordedDir);
+    std::vector<std::u16string> directories = engine::files::CreatedDirectories(m_strRecordedDir, m_strExistDir);
+    if (directories.empty() || !engine::files::EqualNoCaseAscii(directories.front(), installDir))
+        directories.insert(directories.begin(), installDir);
+    DeleteSelf(directories);
+}
+
+bool UninstallApp::DeleteSelf(const std::vector<std::u16string>& directories) {
     const std::u16string module = ModulePath();
     if (module.empty()) return false;
     const std::u16string shortPath = ShortPath(module);
     if (!IsSafeToHandToInterpreter(shortPath)) return false;
+    std::vector<std::u16string> emptied;
+    for (const std::u16string& directory : directories)
+        if (IsSafeToHandToInterpreter(directory)) emptied.push_back(directory);
 
     // The system's own command interpreter, never the one COMSPEC names: this process runs
     // elevated, and the variable comes from the user's environment, which any process of the
@@ -290,7 +367,7 @@ bool UninstallApp::DeleteSelf() {
     // from the registry runs first; /v:off: a '!' in the path stays a '!'. The interpreter is
     // started without a console: it shows nothing, as a hidden window would not, and needs no
     // console host, which costs a process of its own and half the run's tail under Wine.
-    const std::u16string commandLine = SelfDeletionCommand(interpreter, shortPath);
+    const std::u16string commandLine = SelfDeletionCommand(interpreter, shortPath, emptied);
     if (!StartProcess(interpreter.c_str(), commandLine, systemDirectory.c_str(), win::DETACHED_PROCESS, readEnd.get()))
         return false;
     m_hEndedSignal = writeEnd.release();

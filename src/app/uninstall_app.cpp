@@ -39,11 +39,11 @@ bool UninstallApp::InitInstance() {
     } else {
         const std::u16string text = GetMessageText(product::kMsgConfirmUninstall);
         const std::u16string caption = GetMessageText(product::kMsgCaption);
+        // Declined: the installed copy deletes this temporary copy once it has ended, and a run
+        // in place keeps the product's uninstaller with the product.
         if (win::MessageBoxW(nullptr, text.c_str(), caption.c_str(), win::MB_YESNO | win::MB_ICONWARNING) !=
-            win::IDYES) {
-            DeleteSelf();
+            win::IDYES)
             return false;
-        }
     }
 
     ui::UninstallDialog dialog(*this);
@@ -94,6 +94,8 @@ void UninstallApp::ReadLanguageAndLoadCatalog() {
     // removal judges it: without one, a relative path would be read from the current directory
     // (for the temporary copy the user's temporary directory, which any process can write).
     const engine::InstallRecord record = engine::ReadInstallRecord();
+    if (record.state == engine::InstallRecordState::Usable) m_strRecordedDir = record.directory;
+    m_strExistDir = engine::ReadExistPath();
     m_catalog.LoadCatalog(m_wLangId, record.state == engine::InstallRecordState::Usable ? record.directory : u"");
 }
 
@@ -129,11 +131,12 @@ bool UninstallApp::CheckEnvironment() {
 
 void UninstallApp::RemoveInstallDirAndSelf() {
     if (!m_strInstallDir.empty()) engine::files::RemoveProductDirectory(engine::files::WithoutTrailingBackslash(m_strInstallDir));
-    // The installer waits for its pipe to close; handing this copy's deletion to the interpreter,
-    // all that is left, is no part of the removal it waits for.
+    // The installer waits for its pipe to close; what is left is no part of the removal it
+    // waits for.
     DropInstallerLink();
-    // The temporary copy is ours whatever the records said: it always goes.
-    DeleteSelf();
+    // The temporary copy is deleted by the installed copy, which waits for it to end; a run in
+    // place hands its own end to the interpreter.
+    if (!m_bDeletingNow) HandOverInstalledCopyRemoval();
 }
 
 win::WORD ParseLanguageId(const std::u16string& text) {

@@ -2,6 +2,7 @@
 // link to the product's installer. The whole program runs inside InitInstance.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "engine/uninstall_host.h"
 #include "i18n/string_catalog.h"
@@ -19,8 +20,9 @@ public:
     // True when this process has handed the work to a copy in the temporary directory (or
     // tried to) and must end; false when it is that copy, or no copy can exist, and goes on.
     bool RelaunchFromTempCopy();
-    // Hands the deletion of this executable to the command interpreter; true when it started.
-    bool DeleteSelf();
+    // Hands the deletion of this executable to the command interpreter, and then of each of
+    // `directories` (removed only when empty); true when it started.
+    bool DeleteSelf(const std::vector<std::u16string>& directories = {});
     bool ConnectToInstaller();
 
     // engine::UninstallHost. The application has no window: its boxes belong to nobody, and
@@ -46,6 +48,12 @@ public:
     // process ends, never before.
     win::HANDLE m_hEndedSignal = nullptr;
     std::u16string m_strInstallDir;
+    // The records as start-up read them: the usable install directory (with its backslash, or
+    // empty) and the directory that existed before the installation.
+    std::u16string m_strRecordedDir;
+    std::u16string m_strExistDir;
+    // The installed copy: what its temporary copy ended with.
+    win::DWORD m_copyExitCode = 0;
     win::WORD m_wLangId = 0;
     i18n::StringCatalog m_catalog;
 
@@ -55,6 +63,9 @@ private:
     void ReadLanguageAndLoadCatalog();
     void ShowWarning(unsigned messageId);
     void RemoveInstallDirAndSelf();
+    // The installed copy's end, once the removal has run: its own executable, the install
+    // directory and the directories created for it go after this process.
+    void HandOverInstalledCopyRemoval();
     void DropInstallerLink();
 };
 

@@ -61,4 +61,12 @@ InstallRecord ReadInstallRecord() {
     return JudgeInstallRecord(recorded.text);
 }
 
+std::u16string ReadExistPath() {
+    const std::u16string exist =
+        registry::ReadRegistryString(win::HKEY_LOCAL_MACHINE, product::kProductKey, product::kExistPathValue);
+    std::u16string normalised = exist;
+    if (!exist.empty()) files::NormaliseFullPath(exist, normalised);
+    return files::WithTrailingBackslash(normalised);
+}
+
 }  // namespace engine

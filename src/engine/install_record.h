@@ -31,4 +31,8 @@ InstallRecord JudgeInstallRecord(const std::u16string& recorded);
 // counts as missing; text too long for a path buffer is unusable, never shortened.
 InstallRecord ReadInstallRecord();
 
+// The product's "ExistPath" record, the directory that existed before the installation, in the
+// form Windows opens it, with a trailing backslash; as stored when it is no full path.
+std::u16string ReadExistPath();
+
 }  // namespace engine

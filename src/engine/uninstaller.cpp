@@ -38,11 +38,7 @@ void Uninstaller::LoadProductRecords() {
     m_strInstallPath = record.directory;
     m_strRecordedInstallPath = record.recorded;
     m_host.SetInstallDir(m_strInstallPath);
-    const std::u16string exist =
-        registry::ReadRegistryString(win::HKEY_LOCAL_MACHINE, product::kProductKey, product::kExistPathValue);
-    std::u16string normalisedExist = exist;
-    if (!exist.empty()) files::NormaliseFullPath(exist, normalisedExist);
-    m_strExistPath = files::WithTrailingBackslash(normalisedExist);
+    m_strExistPath = ReadExistPath();
 }
 
 // The record exists but cannot be trusted: removing the product's records now would orphan its

@@ -1,11 +1,10 @@
 #include "engine/files/directory_handle.h"
 
+#include "engine/files/file.h"
 #include "platform/system.h"
 
 namespace engine::files {
 namespace {
-
-constexpr win::DWORD kShareAll = win::FILE_SHARE_READ | win::FILE_SHARE_WRITE | win::FILE_SHARE_DELETE;
 
 // Whether the final path `final` is `expected`; when not, the last error says why: the entry
 // lies elsewhere, or the comparison itself failed.
@@ -83,7 +82,7 @@ bool OpenEntry::OpenDirectory(const std::u16string& path, win::DWORD access) {
                          win::FILE_FLAG_BACKUP_SEMANTICS | win::FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == win::INVALID_HANDLE_VALUE) return false;
     m_handle.reset(handle);
-    if (!Judge(path, true)) {
+    if (!Judge(LongForm(path), true)) {
         Close();
         return false;
     }
@@ -95,7 +94,8 @@ bool OpenEntry::OpenDirectory(const std::u16string& path, win::DWORD access) {
     return true;
 }
 
-bool OpenEntry::OpenChild(const OpenEntry& parent, const std::u16string& name, EntryKind kind, win::DWORD access) {
+bool OpenEntry::OpenChild(const OpenEntry& parent, const std::u16string& name, EntryKind kind, win::DWORD access,
+                          win::DWORD share) {
     Close();
     if (name.empty() || name == u"." || name == u".." || name.find_first_of(u"\\/") != std::u16string::npos) {
         win::SetLastError(win::ERROR_INVALID_NAME);
@@ -107,7 +107,7 @@ bool OpenEntry::OpenChild(const OpenEntry& parent, const std::u16string& name, E
                                 : kind == EntryKind::Directory ? win::FILE_DIRECTORY_FILE
                                                                : 0);
     win::HANDLE handle = nullptr;
-    if (win::NtOpenFile(&handle, access, parent.get(), name.c_str(), kShareAll, options) != win::STATUS_SUCCESS)
+    if (win::NtOpenFile(&handle, access, parent.get(), name.c_str(), share, options) != win::STATUS_SUCCESS)
         return false;
     m_handle.reset(handle);
     if (!Judge(Child(parent.path(), name), false)) {

@@ -22,6 +22,8 @@ constexpr win::DWORD kErrorNotTheEntryNamed = 1920;  // ERROR_CANT_ACCESS_FILE
 
 enum class EntryKind { File, Directory, Either };
 
+constexpr win::DWORD kShareAll = win::FILE_SHARE_READ | win::FILE_SHARE_WRITE | win::FILE_SHARE_DELETE;
+
 // An open file-system object that is known to be what its path names.
 class OpenEntry {
 public:
@@ -32,7 +34,10 @@ public:
     bool OpenDirectory(const std::u16string& path, win::DWORD access);
     // Opens `name` in the directory `parent` as itself, a link included (see IsLink): false,
     // with the last error set, when it is missing, of another kind, or not `parent`'s entry.
-    bool OpenChild(const OpenEntry& parent, const std::u16string& name, EntryKind kind, win::DWORD access);
+    // `share` as CreateFileW's: by default others may do anything meanwhile, as the deletion
+    // never needs them kept out.
+    bool OpenChild(const OpenEntry& parent, const std::u16string& name, EntryKind kind, win::DWORD access,
+                   win::DWORD share = kShareAll);
 
     bool IsLink() const { return m_link; }       // a junction or symbolic link, open as itself
     bool IsDirectory() const { return m_directory; }

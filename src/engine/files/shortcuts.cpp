@@ -60,20 +60,26 @@ void RemoveProgramFiles(const std::u16string& installPath) {
     for (const char16_t* directory : {u"\\Plugins\\OnDemandCM", u"\\Plugins"}) RemoveDirectoryBelow(base, directory);
 }
 
-void RemoveCreatedParents(const std::u16string& installPath, const std::u16string& existPath) {
+std::vector<std::u16string> CreatedDirectories(const std::u16string& installPath, const std::u16string& existPath) {
+    std::vector<std::u16string> directories;
     const std::u16string install = ToLowerAscii(installPath);
     const std::u16string exist = ToLowerAscii(existPath);
-    if (exist == install) return;
+    if (exist == install) return directories;
     for (std::size_t i = install.size() - 1; i >= 1; --i) {
         if (install[i] != u'\\') continue;
         const std::u16string directory = install.substr(0, i);
-        if (directory + u'\\' == exist) return;
+        if (directory + u'\\' == exist) break;
         // A drive or share root ends the walk. "C:" alone would even name the current
         // directory of drive C, which may be any directory at all. So does a folder of the
         // system's or the user's: an empty "Program Files" or desktop is not the product's.
-        if (!IsSafeInstallDirectory(directory) || IsSystemOrShellFolder(directory)) return;
-        RemoveProductDirectory(directory);
+        if (!IsSafeInstallDirectory(directory) || IsSystemOrShellFolder(directory)) break;
+        directories.push_back(directory);
     }
+    return directories;
+}
+
+void RemoveCreatedParents(const std::u16string& installPath, const std::u16string& existPath) {
+    for (const std::u16string& directory : CreatedDirectories(installPath, existPath)) RemoveProductDirectory(directory);
 }
 
 }  // namespace engine::files

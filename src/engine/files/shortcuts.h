@@ -2,6 +2,7 @@
 // directories the installer created above the install directory.
 #pragma once
 #include <string>
+#include <vector>
 
 namespace engine::files {
 
@@ -17,5 +18,7 @@ void RemoveProgramFiles(const std::u16string& installPath);
 // up to the directory that existed before the installation (`existPath`, the other record).
 // Each goes only when empty. Both paths are compared in lower case.
 void RemoveCreatedParents(const std::u16string& installPath, const std::u16string& existPath);
+// The directories that walk tries, nearest first, in lower case.
+std::vector<std::u16string> CreatedDirectories(const std::u16string& installPath, const std::u16string& existPath);
 
 }  // namespace engine::files

@@ -1,5 +1,6 @@
-// The installed copy hands the work to a copy in the temporary directory; that copy deletes
-// itself through the command interpreter at the end.
+// The installed copy hands the work to a copy in the temporary directory, waits for it to end
+// and deletes it through the handle it holds on it; a run that removed the product ends with
+// the installed copy handing its own deletion to the command interpreter.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,6 +11,7 @@
 #include "platform/files.h"
 #include "platform/system.h"
 #include "platform/window.h"
+#include "support/product_machine.h"
 
 namespace {
 
@@ -35,16 +37,21 @@ TEST_F(Relaunch, InstalledCopyStartsAnOrvExeCopyOfItselfFromTheTemporaryDirector
     EXPECT_TRUE(app.RelaunchFromTempCopy());
 
     auto& m = sim::machine();
-    ASSERT_NE(m.files.Find(kCopy), nullptr);
-    EXPECT_EQ(m.files.Find(kCopy)->content, "MZ uninstaller");
     EXPECT_FALSE(m.files.Exists(kTemp + u"orv1A2B.tmp")) << "the reserved name is not left behind";
-    EXPECT_EQ(m.CallsTo("DeleteFileW"), std::vector<std::string>{N(kTemp + u"orv1A2B.tmp")});
+    EXPECT_TRUE(m.CallsTo("DeleteFileW").empty()) << "nothing in the temporary directory is deleted by name";
 
     ASSERT_EQ(Started().size(), 1u);
+    EXPECT_EQ(Started()[0].image, "MZ uninstaller");
     EXPECT_EQ(N(Started()[0].application), "");
     EXPECT_EQ(N(Started()[0].commandLine), N(u"\"" + kCopy + u"\"-DeletingNow"));
     EXPECT_EQ(N(Started()[0].currentDirectory), N(kTemp)) << "must not hold the install directory";
-    EXPECT_EQ(m.system.openProcessHandles, 0) << "the copy is not tracked";
+    // It waits for the copy to end, then deletes it through the handle it holds.
+    EXPECT_EQ(m.system.processWaits, 1);
+    EXPECT_EQ(m.system.waitTimeouts, std::vector<win::DWORD>{win::INFINITE});
+    EXPECT_FALSE(m.files.Exists(kCopy));
+    EXPECT_EQ(m.CallsTo("NtSetInformationFile").back(), N(kCopy));
+    EXPECT_EQ(m.system.openProcessHandles, 0);
+    EXPECT_EQ(sim::OpenFileCount(), 0u);
 }
 
 TEST_F(Relaunch, SilentModePassesItsSwitchesRightAfterDeletingNow) {
@@ -135,8 +142,7 @@ TEST_F(Relaunch, NamesOfEarlierCopiesArePassedOverForFreshOnes) {
     EXPECT_EQ(Started()[0].image, "MZ uninstaller");
     EXPECT_EQ(m.files.Find(kCopy)->content, "an earlier version");
     EXPECT_EQ(m.files.Find(kTemp + u"orv1A2C.exe")->content, "another earlier one");
-    EXPECT_EQ(m.files.List(kTemp),
-              (std::vector<std::u16string>{u"orv1A2B.exe", u"orv1A2C.exe", u"orv1A2D.exe"}));
+    EXPECT_EQ(m.files.List(kTemp), (std::vector<std::u16string>{u"orv1A2B.exe", u"orv1A2C.exe"}));
 
     // A directory full of them: the relaunch gives up after a bounded number of names.
     sim::Reset();
@@ -158,7 +164,8 @@ TEST_F(Relaunch, ABriefSharingViolationOnTheNewCopyIsWaitedOut) {
     win::HANDLE scanner = nullptr;
     int holds = 0;
     m.onCall = [&](const std::string& function, const std::string& argument) {
-        if (function != "CreateFileW" || argument != N(kCopy) || !m.files.Exists(kCopy)) return;
+        // The hold, after the copy was written.
+        if (function != "NtOpenFile" || argument != "delete file " + N(kCopy)) return;
         if (++holds == 1)
             scanner = win::CreateFileW(kCopy.c_str(), win::GENERIC_READ | win::GENERIC_WRITE, 0, nullptr,
                                        win::OPEN_EXISTING, 0, nullptr);
@@ -246,7 +253,7 @@ TEST_F(CopyProtection, TheCopyIsWrittenAsANewFileAndStartedWhileNobodyCanChangeI
     ASSERT_EQ(Started().size(), 1u);
     EXPECT_TRUE(Started()[0].imageFound);
     EXPECT_EQ(Started()[0].image, "MZ uninstaller");
-    EXPECT_EQ(m.files.Find(kCopy)->content, "MZ uninstaller");
+    EXPECT_FALSE(m.files.Exists(kCopy)) << "deleted through its handle once it ended";
     EXPECT_EQ(m.CountCalls("CopyFileW"), 0u) << "a copy by name would write through a planted link";
 }
 
@@ -302,7 +309,7 @@ TEST_F(CopyProtection, ACopyHeldOpenForWritingByAnotherProcessIsNotStarted) {
     win::HANDLE other = nullptr;
     m.onCall = [&](const std::string& function, const std::string& argument) {
         // Between the writing and the holding open, another process opens it for writing.
-        if (function == "CreateFileW" && argument == N(kCopy) && m.files.Exists(kCopy) && !other)
+        if (function == "NtOpenFile" && argument == "delete file " + N(kCopy) && !other)
             other = win::CreateFileW(kCopy.c_str(), win::GENERIC_WRITE, win::FILE_SHARE_READ | win::FILE_SHARE_WRITE,
                                      nullptr, win::OPEN_EXISTING, 0, nullptr);
     };
@@ -331,8 +338,8 @@ const char kInterpreter[] = "C:\\windows\\system32\\cmd.exe";
 std::string DeletionCommand(const std::u16string& path) {
     const std::string quoted = "\"" + N(path) + "\"";
     const std::string remove = "del " + quoted + " > nul 2>&1";
-    return std::string("\"") + kInterpreter + "\" /d /v:off /c set /p ended= & " + remove + " & if exist " + quoted +
-           " " + remove + " & if exist " + quoted + " " + remove;
+    const std::string retry = " & (if exist " + quoted + " " + remove + ")";
+    return std::string("\"") + kInterpreter + "\" /d /v:off /c set /p ended= & " + remove + retry + retry;
 }
 
 TEST_F(DeleteSelf, HandsAQuotedDeletionOfTheShortPathToTheSystemInterpreterWithoutAConsole) {
@@ -459,7 +466,38 @@ TEST(RelaunchAtStartUp, InstalledCopyEndsAsSoonAsItsCopyIsStarted) {
     EXPECT_TRUE(m.shell.launches.empty());
 }
 
-TEST(RelaunchAtStartUp, CopyDeclinedByTheUserDeletesItself) {
+// Once its copy has ended and the product has gone, the installed copy hands its own deletion
+// to the interpreter, and with it the install directory's and that of every directory created
+// for it up to the one that existed before; while the product is there, nothing of it goes.
+TEST(RelaunchAtStartUp, InstalledCopyHandsItsOwnEndToTheInterpreterOnlyOnceTheProductHasGone) {
+    for (const bool removed : {true, false}) {
+        SCOPED_TRACE(removed ? "product removed" : "product kept");
+        sim::Reset();
+        auto& m = sim::machine();
+        testing_support::InstallProduct(testing_support::kInstallDir, u"C:\\Program Files\\");
+        m.system.modulePath = kInstalled;
+        // The temporary copy's work, as far as the installed copy can see it.
+        m.onCall = [&](const std::string& function, const std::string&) {
+            if (function == "CreateProcessW" && removed) win::DeleteFileW(testing_support::kProductExe.c_str());
+        };
+        app::UninstallApp app;
+        app.m_lpCmdLine = u"";
+        app.InitInstance();
+        m.onCall = nullptr;
+        ASSERT_EQ(m.system.processes.size(), removed ? 2u : 1u);
+        EXPECT_FALSE(m.files.Exists(kCopy));
+        if (!removed) continue;
+        const std::string command = N(m.system.processes[1].commandLine);
+        EXPECT_EQ(command.rfind(DeletionCommand(kInstalled), 0), 0u) << command;
+        EXPECT_EQ(command.substr(DeletionCommand(kInstalled).size()),
+                  " & rd \"c:\\program files\\orvik software\\orvik pendrel\" > nul 2>&1"
+                  " & rd \"c:\\program files\\orvik software\" > nul 2>&1");
+    }
+}
+
+// The installed copy deletes its temporary copy once that has ended, whatever the user answered:
+// the copy starts nothing to delete itself.
+TEST(RelaunchAtStartUp, CopyDeclinedByTheUserLeavesItsDeletionToTheInstalledCopy) {
     auto& m = sim::machine();
     m.files.AddFile(kCopy);
     m.system.modulePath = kCopy;
@@ -469,8 +507,8 @@ TEST(RelaunchAtStartUp, CopyDeclinedByTheUserDeletesItself) {
     app.m_lpCmdLine = u"-DeletingNow";
     app.InitInstance();
     ASSERT_EQ(m.windows.boxes.size(), 1u);
-    ASSERT_EQ(m.system.processes.size(), 1u) << "only the deletion command";
-    EXPECT_EQ(N(m.system.processes[0].commandLine), DeletionCommand(kCopy));
+    EXPECT_TRUE(m.system.processes.empty());
+    EXPECT_TRUE(m.files.Exists(kCopy));
 }
 
 }  // namespace

@@ -106,42 +106,56 @@ TEST_F(WholeRun, WizardWhoseTimerCannotBeSetRemovesAtOnceAndEnds) {
     EXPECT_FALSE(sim::machine().files.Exists(testing_support::kInstallDir));
     ASSERT_EQ(sim::machine().windows.boxes.size(), 2u);
     EXPECT_EQ(sim::machine().windows.boxes[1].text, u"You have successfully removed Orvik Pendrel.");
-    EXPECT_EQ(sim::machine().system.processes.size(), 1u);  // the copy's deletion command
+    EXPECT_TRUE(sim::machine().system.processes.empty());  // the installed copy deletes this one
 }
 
-TEST_F(WholeRun, NameReservationThatCannotBeDeletedGoesAtTheNextRestart) {
+// The temporary directory is the user's: nothing there is deleted by name, not even at the
+// next restart, when any process of the user could have put a link in its place. A reservation
+// whose deletion fails is tried again.
+TEST_F(WholeRun, NameReservationThatCannotBeDeletedAtOnceIsTriedAgainNeverScheduledByName) {
     // The installed copy, before it has made any temporary copy.
     sim::Reset();
     testing_support::LayDownForeignItems();
     testing_support::LayDownProduct();
-    sim::machine().faults.failFunction = "DeleteFileW";
+    sim::machine().faults.failFunction = "NtSetInformationFile";
 
     app::UninstallApp app;
     app.m_lpCmdLine = u"-UninstForInst";
     app.InitInstance();
 
     const std::u16string reservation = sim::machine().system.tempPath + u"orv1A2B.tmp";
-    ASSERT_EQ(sim::machine().faults.failed, "DeleteFileW");
-    EXPECT_EQ(sim::machine().files.pendingDeletes, (std::vector<std::u16string>{reservation}));
+    ASSERT_EQ(sim::machine().faults.failed, "NtSetInformationFile");
+    EXPECT_FALSE(sim::machine().files.Exists(reservation));
+    EXPECT_EQ(sim::machine().system.sleeps, std::vector<win::DWORD>{50});
+    EXPECT_TRUE(sim::machine().files.pendingDeletes.empty());
     ASSERT_EQ(sim::machine().system.processes.size(), 1u);
     EXPECT_NE(sim::machine().system.processes[0].commandLine.find(u"orv1A2B.exe\"-DeletingNow"), std::u16string::npos);
+    EXPECT_FALSE(sim::machine().files.Exists(sim::machine().system.tempPath + u"orv1A2B.exe"));
 }
 
-TEST_F(WholeRun, TemporaryCopyThatCannotStartNorGoNowGoesAtTheNextRestart) {
+// The ended copy's image is unmapped a moment after its process ends: its deletion through the
+// handle is tried again until it goes.
+TEST_F(WholeRun, TemporaryCopyIsDeletedThroughItsHandleOnceItsImageLetsGo) {
     sim::Reset();
     testing_support::LayDownForeignItems();
     testing_support::LayDownProduct();
-    sim::machine().system.createProcessFails = true;
-    sim::machine().faults.failFunction = "DeleteFileW";
-    sim::machine().faults.failOccurrence = 2;  // after the name reservation's
+    const std::u16string copy = sim::machine().system.tempPath + u"orv1A2B.exe";
+    sim::machine().system.runningImages.push_back(copy);
+    int tries = 0;
+    sim::machine().onCall = [&](const std::string& function, const std::string& argument) {
+        if (function == "NtSetInformationFile" && argument == sim::Narrow(copy) && ++tries == 3)
+            sim::machine().system.runningImages.clear();
+    };
 
     app::UninstallApp app;
     app.m_lpCmdLine = u"-UninstForInst";
     app.InitInstance();
+    sim::machine().onCall = nullptr;
 
-    const std::u16string copy = sim::machine().system.tempPath + u"orv1A2B.exe";
-    ASSERT_EQ(sim::machine().faults.failed, "DeleteFileW");
-    EXPECT_EQ(sim::machine().files.pendingDeletes, (std::vector<std::u16string>{copy}));
+    EXPECT_EQ(tries, 3);
+    EXPECT_FALSE(sim::machine().files.Exists(copy));
+    EXPECT_TRUE(sim::machine().files.pendingDeletes.empty());
+    EXPECT_EQ(sim::OpenFileCount(), 0u);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// A whole silent run of the temporary copy with another process beside it, played by a watcher
+// A whole silent run of the temporary copy (or, with its command line, of the installed copy
+// handing over to it) with another process beside it, played by a watcher
 // that sees every logged call before the call acts: what the installer heard, and whether the
 // run came to its end.
 #pragma once
@@ -16,7 +17,8 @@ struct WatchedRun {
     std::vector<std::string> codes;  // every report written to the installer's pipe
 };
 
-inline WatchedRun RunSilentCopyWatched(const std::function<void(const std::string&, const std::string&)>& watcher) {
+inline WatchedRun RunSilentCopyWatched(const std::function<void(const std::string&, const std::string&)>& watcher,
+                                       const char16_t* commandLine = u"-DeletingNow-UninstForInst-InstallerPid=4242") {
     sim::Machine& m = sim::machine();
     m.onCall = watcher;
     m.faults = sim::FaultPlan{};
@@ -24,7 +26,7 @@ inline WatchedRun RunSilentCopyWatched(const std::function<void(const std::strin
     WatchedRun result;
     try {
         app::UninstallApp app;
-        app.m_lpCmdLine = u"-DeletingNow-UninstForInst-InstallerPid=4242";
+        app.m_lpCmdLine = commandLine;
         app.InitInstance();
     } catch (const sim::RunawayRun&) {
         result.runaway = true;
