@@ -283,41 +283,42 @@ bool UninstallApp::RelaunchFromTempCopy() {
     // handle that lets nobody write, rename or delete it is held.
     Bytes image;
     if (!ReadWholeFile(module, image)) return true;
+    // The copy is held from its check until its deletion: nobody can write, rename or replace it
+    // meanwhile, so the program started by its name is the one checked, and what is deleted at
+    // the end is that file wherever it is, never whatever bears its name by then. Between its
+    // writing and its hold another process may take the name away: the copy is then made again
+    // under a fresh name. The copy works from the temporary directory, so that no process of
+    // ours holds the install directory as its current directory while it is being removed.
     CopyNames names(temp);
     std::u16string copy;
+    engine::files::OpenEntry held;
     for (int attempt = 0; attempt < kCopyNameAttempts && copy.empty(); ++attempt) {
         const std::u16string name = names.Next();
         if (name.empty()) return true;
         bool existed = false;
-        if (WriteNewFile(name, image, existed)) copy = name;
-        else if (!existed) return true;
+        if (!WriteNewFile(name, image, existed)) {
+            if (!existed) return true;
+            continue;
+        }
+        if (HoldUnchanged(temp, name.substr(temp.size()), image, held)) copy = name;
+        else DeleteOwnTemporaryFile(name);
     }
     names.Release();
     if (copy.empty()) return true;
-    // The copy is held from its check until its deletion: nobody can write, rename or replace it
-    // meanwhile, so the program started by its name is the one checked, and what is deleted at
-    // the end is that file wherever it is, never whatever bears its name by then. The copy works
-    // from the temporary directory, so that no process of ours holds the install directory as
-    // its current directory while it is being removed.
-    engine::files::OpenEntry held;
-    if (!HoldUnchanged(temp, copy.substr(temp.size()), image, held)) {
-        DeleteOwnTemporaryFile(copy);
-        return true;
-    }
     win::ScopedHandle process;
     if (StartProcess(nullptr, CopyCommandLine(copy, m_bSilent, m_installerProcessId), temp.c_str(), 0, nullptr, &process)) {
         win::WaitForSingleObject(process.get(), win::INFINITE);
         win::DWORD code = 0;
         if (win::GetExitCodeProcess(process.get(), &code)) m_copyExitCode = code;
         DeleteHeldCopy(held);
-        HandOverInstalledCopyRemoval();
+        HandOverInstalledCopyRemoval(true);
     } else {
         DeleteHeldCopy(held);
     }
     return true;
 }
 
-void UninstallApp::HandOverInstalledCopyRemoval() {
+void UninstallApp::HandOverInstalledCopyRemoval(bool afterCopy) {
     // Only once the removal has run: while the product's executable is there, its uninstaller
     // stays with it (the user declined, or the product was in use).
     if (m_strRecordedDir.empty()) return;
@@ -335,10 +336,10 @@ void UninstallApp::HandOverInstalledCopyRemoval() {
     std::vector<std::u16string> directories = engine::files::CreatedDirectories(m_strRecordedDir, m_strExistDir);
     if (directories.empty() || !engine::files::EqualNoCaseAscii(directories.front(), installDir))
         directories.insert(directories.begin(), installDir);
-    DeleteSelf(directories);
+    DeleteSelf(directories, !afterCopy);
 }
 
-bool UninstallApp::DeleteSelf(const std::vector<std::u16string>& directories) {
+bool UninstallApp::DeleteSelf(const std::vector<std::u16string>& directories, bool tellShell) {
     const std::u16string module = ModulePath();
     if (module.empty()) return false;
     const std::u16string shortPath = ShortPath(module);
@@ -372,7 +373,7 @@ bool UninstallApp::DeleteSelf(const std::vector<std::u16string>& directories) {
         return false;
     m_hEndedSignal = writeEnd.release();
 
-    win::SHChangeNotify(win::SHCNE_DELETE, win::SHCNF_PATHW, shortPath.c_str(), nullptr);
+    if (tellShell) win::SHChangeNotify(win::SHCNE_DELETE, win::SHCNF_PATHW, shortPath.c_str(), nullptr);
     return true;
 }
 

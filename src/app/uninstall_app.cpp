@@ -136,7 +136,7 @@ void UninstallApp::RemoveInstallDirAndSelf() {
     DropInstallerLink();
     // The temporary copy is deleted by the installed copy, which waits for it to end; a run in
     // place hands its own end to the interpreter.
-    if (!m_bDeletingNow) HandOverInstalledCopyRemoval();
+    if (!m_bDeletingNow) HandOverInstalledCopyRemoval(false);
 }
 
 win::WORD ParseLanguageId(const std::u16string& text) {

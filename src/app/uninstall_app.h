@@ -21,8 +21,9 @@ public:
     // tried to) and must end; false when it is that copy, or no copy can exist, and goes on.
     bool RelaunchFromTempCopy();
     // Hands the deletion of this executable to the command interpreter, and then of each of
-    // `directories` (removed only when empty); true when it started.
-    bool DeleteSelf(const std::vector<std::u16string>& directories = {});
+    // `directories` (removed only when empty); true when it started. The shell is told of the
+    // deletion unless `tellShell` is false.
+    bool DeleteSelf(const std::vector<std::u16string>& directories = {}, bool tellShell = true);
     bool ConnectToInstaller();
 
     // engine::UninstallHost. The application has no window: its boxes belong to nobody, and
@@ -64,8 +65,9 @@ private:
     void ShowWarning(unsigned messageId);
     void RemoveInstallDirAndSelf();
     // The installed copy's end, once the removal has run: its own executable, the install
-    // directory and the directories created for it go after this process.
-    void HandOverInstalledCopyRemoval();
+    // directory and the directories created for it go after this process. After a temporary
+    // copy (`afterCopy`) the shell is not told: the installed copy loads no shell library.
+    void HandOverInstalledCopyRemoval(bool afterCopy);
     void DropInstallerLink();
 };
 

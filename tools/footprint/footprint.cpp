@@ -4,6 +4,10 @@
 //   footprint.exe hold PATH SECONDS   keep a file open (as a running program would) for a while
 //   footprint.exe hold-module PATH SECONDS   keep an executable file mapped, as a loaded module
 //                                     is: it can be renamed but not deleted
+//   footprint.exe swap-copies DIR STOPFILE SECONDS   as another process of the user would, keep
+//                                     trying to rename every DIR\orv*.exe away ("renamed NAME"
+//                                     for each success) until STOPFILE exists and no copy is
+//                                     left, or SECONDS have passed; "watching" once it has begun
 // OPTIONS: --install-dir DIR, --install-record TEXT (InstallPath as stored; default DIR\),
 //          --exist-path PATH, --uninstaller EXE, --lang N, --no-records,
 //          --with NAME (repeatable), --only SUBJECT (repeatable)
@@ -173,6 +177,31 @@ int HoldModule(const wchar_t* path, int seconds) {
     return 0;
 }
 
+int SwapCopies(const std::wstring& directory, const wchar_t* stopFile, int seconds) {
+    std::printf("watching\n");
+    std::fflush(stdout);
+    const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds) * 1000;
+    while (GetTickCount64() < end) {
+        bool found = false;
+        WIN32_FIND_DATAW entry;
+        HANDLE search = FindFirstFileW((directory + L"\\orv*.exe").c_str(), &entry);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                found = true;
+                const std::wstring path = directory + L"\\" + entry.cFileName;
+                if (MoveFileW(path.c_str(), (path + L".moved").c_str())) {
+                    PrintLine(L"renamed " + std::wstring(entry.cFileName));
+                    std::fflush(stdout);
+                }
+            } while (FindNextFileW(search, &entry));
+            FindClose(search);
+        }
+        if (!found && GetFileAttributesW(stopFile) != INVALID_FILE_ATTRIBUTES) return 0;
+        Sleep(10);
+    }
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -183,6 +212,7 @@ int wmain(int argc, wchar_t** argv) {
     std::wstring command = argv[1];
     if (command == L"hold" && argc >= 4) return Hold(argv[2], _wtoi(argv[3]));
     if (command == L"hold-module" && argc >= 4) return HoldModule(argv[2], _wtoi(argv[3]));
+    if (command == L"swap-copies" && argc >= 5) return SwapCopies(argv[2], argv[3], _wtoi(argv[4]));
 
     Options options;
     for (int i = 2; i < argc; ++i) {

@@ -1,5 +1,6 @@
-# The installed Uninstall.exe hands the work to a copy of itself in the temporary directory and
-# ends at once; the copy deletes itself through the command interpreter when it is done.
+# The installed Uninstall.exe hands the work to a copy of itself in the temporary directory,
+# waits for it to end and deletes it through the handle it holds; once the product has gone it
+# hands its own deletion and its directory's to the command interpreter.
 
 # The copies ("orvXXXX.exe") still present in the user's temporary directory, one per line.
 temp_copies() {
@@ -15,15 +16,11 @@ no_temp_copies() {
     [ -z "$left" ] || { echo "    left: $left"; return 1; }
 }
 
-# The removal went as far as it can while the program-files step keeps the uninstaller: the
-# install directory is gone, or holds nothing but Uninstall.exe.
-install_dir_emptied() {
+# Once every process has ended, the install directory is gone with the uninstaller.
+install_dir_gone() {
     local dir
     dir=$(unix_path "$PRODUCT_DIR")
-    [ -e "$dir" ] || return 0
-    local left
-    left=$(ls -A "$dir")
-    [ "$left" = "Uninstall.exe" ] || { echo "    left in the install directory: $(echo $left)"; return 1; }
+    [ ! -e "$dir" ] || { echo "    left in the install directory: $(ls -A "$dir" | tr '\n' ' ')"; return 1; }
 }
 
 case_relaunch_silent_run_is_done_by_a_temporary_copy() {
@@ -33,19 +30,21 @@ case_relaunch_silent_run_is_done_by_a_temporary_copy() {
     win_wait
     check "the temporary copy reports" grep -qiE '^client C:\\users\\[^\\]+\\Temp\\orv[0-9a-f]{1,4}\.exe$' <<<"$out" ||
         echo "    $(grep '^client' <<<"$out")"
-    check "the installed copy ends at once" grep -qx 'started ended' <<<"$out"
+    check "the installed copy waits for its copy" grep -qx 'started running' <<<"$out"
     check "every code received" equals "$(grep -E '^-?[0-9]+$' <<<"$out" | tr '\n' ' ')" "1 2 4 6 7 8 9 10 "
     check "product executable deleted" missing "$PRODUCT_DIR\\Orvik Pendrel.exe"
-    check "install directory emptied" install_dir_emptied
+    check "install directory gone" install_dir_gone
     check "no copy left once every process ended" no_temp_copies
 }
 
 case_relaunch_declined_confirmation_deletes_the_copy() {
     e2e_machine_expect kept
     footprint_install
-    # Returns as soon as the installed copy ends; it would wait for ever if that copy asked.
-    check "the installed copy ends without asking" win_started "$PRODUCT_DIR\\Uninstall.exe"
+    # The installed copy waits for its copy, which asks.
+    "$WINE" "$PRODUCT_DIR\\Uninstall.exe" </dev/null >/dev/null 2>&1 &
+    local installed=$!
     check "the copy asks for confirmation" dismiss_window "Orvik Pendrel Uninstall Wizard" n 30 declined-confirmation
+    check "the installed copy ends once its copy has" timeout 60 tail --pid="$installed" -f /dev/null
     win_wait
     check "no copy left once every process ended" no_temp_copies
     check "product executable kept" exists "$PRODUCT_DIR\\Orvik Pendrel.exe"
@@ -61,5 +60,5 @@ case_relaunch_from_inside_the_install_directory_does_not_hold_it() {
         --current-directory "$PRODUCT_DIR" | tr '\n' ' ')
     win_wait
     check "every code received" equals "$codes" "1 2 4 6 7 8 9 10 "
-    check "install directory emptied" install_dir_emptied
+    check "install directory gone" install_dir_gone
 }
