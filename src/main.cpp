@@ -10,5 +10,5 @@ app::UninstallApp theApp;
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     theApp.m_lpCmdLine = app::ArgumentsAfterProgramName(reinterpret_cast<const char16_t*>(GetCommandLineW()));
     theApp.InitInstance();
-    return 0;
+    return static_cast<int>(theApp.ExitCode());
 }

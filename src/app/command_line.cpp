@@ -1,7 +1,9 @@
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "app/uninstall_app.h"
+#include "core/ascii.h"
 
 namespace app {
 
@@ -20,6 +22,36 @@ win::DWORD NumberAfter(const std::u16string& arguments, const char16_t* name) {
     return static_cast<win::DWORD>(value);
 }
 
+// The command line's words as the run-time library splits them: blanks separate, double quotes
+// group (and are dropped).
+std::vector<std::u16string> Words(const std::u16string& arguments) {
+    std::vector<std::u16string> words;
+    std::u16string word;
+    bool quoted = false, any = false;
+    for (char16_t c : arguments) {
+        if (c == u'"') {
+            quoted = !quoted;
+            any = true;
+        } else if (!quoted && (c == u' ' || c == u'\t')) {
+            if (any) words.push_back(word);
+            word.clear();
+            any = false;
+        } else {
+            word += c;
+            any = true;
+        }
+    }
+    if (any) words.push_back(word);
+    return words;
+}
+
+bool IsSwitch(const std::u16string& word, const char16_t* name) {
+    if (word.size() != std::char_traits<char16_t>::length(name) + 1 || word[0] != u'/') return false;
+    for (std::size_t i = 1; i < word.size(); ++i)
+        if (core::FoldAscii(word[i]) != core::FoldAscii(name[i - 1])) return false;
+    return true;
+}
+
 }  // namespace
 
 Switches ParseSwitches(const std::u16string& arguments) {
@@ -27,6 +59,12 @@ Switches ParseSwitches(const std::u16string& arguments) {
     switches.silent = arguments.find(u"UninstForInst") != std::u16string::npos;
     switches.deletingNow = arguments.find(u"DeletingNow") != std::u16string::npos;
     switches.installerProcessId = NumberAfter(arguments, kInstallerSwitch);
+    // The administrators' switches are words of their own, in any letter case.
+    const std::vector<std::u16string> words = Words(arguments);
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (IsSwitch(words[i], u"quiet") || IsSwitch(words[i], u"s")) switches.quiet = true;
+        else if (IsSwitch(words[i], u"log") && i + 1 < words.size()) switches.logPath = words[++i];
+    }
     return switches;
 }
 

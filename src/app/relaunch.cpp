@@ -197,8 +197,12 @@ void DeleteHeldCopy(engine::files::OpenEntry& held) {
 }
 
 // The switches follow the closing quote directly: start-up looks for them as substrings.
-std::u16string CopyCommandLine(const std::u16string& copy, bool silent, win::DWORD installerProcessId) {
+std::u16string CopyCommandLine(const std::u16string& copy, bool silent, win::DWORD installerProcessId, bool quiet,
+                               const RunLog& log) {
     std::u16string commandLine = u"\"" + copy + u"\"-DeletingNow";
+    // The administrators' switches go on as words of their own; a log path holds no quote.
+    if (quiet) commandLine += u" /quiet";
+    if (log.IsWanted() && log.Path().find(u'"') == std::u16string::npos) commandLine += u" /log \"" + log.Path() + u"\"";
     if (silent) {
         commandLine += u"-UninstForInst";
         commandLine += kInstallerSwitch;
@@ -306,7 +310,9 @@ bool UninstallApp::RelaunchFromTempCopy() {
     names.Release();
     if (copy.empty()) return true;
     win::ScopedHandle process;
-    if (StartProcess(nullptr, CopyCommandLine(copy, m_bSilent, m_installerProcessId), temp.c_str(), 0, nullptr, &process)) {
+    if (StartProcess(nullptr, CopyCommandLine(copy, m_bSilent, m_installerProcessId, m_bQuiet, m_log), temp.c_str(), 0,
+                     nullptr, &process)) {
+        m_copyStarted = true;
         win::WaitForSingleObject(process.get(), win::INFINITE);
         win::DWORD code = 0;
         if (win::GetExitCodeProcess(process.get(), &code)) m_copyExitCode = code;
@@ -329,7 +335,10 @@ void UninstallApp::HandOverInstalledCopyRemoval(bool afterCopy) {
     const std::u16string module = ModulePath();
     // An uninstaller started from anywhere but the install directory is somebody's copy of it:
     // it and its directory are not the product's.
-    if (module.empty() || !IsSameDirectory(DirectoryOf(module), m_strRecordedDir)) return;
+    if (module.empty() ||
+        !IsSameDirectory(engine::files::ResolvedDirectory(engine::files::WithoutTrailingBackslash(DirectoryOf(module))),
+                         m_strRecordedDir))
+        return;
     // The install directory goes first, also when the installer found it in place; then the
     // directories created for it.
     const std::u16string installDir = engine::files::WithoutTrailingBackslash(m_strRecordedDir);

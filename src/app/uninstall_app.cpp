@@ -1,11 +1,13 @@
 #include "app/uninstall_app.h"
 
 #include "engine/files/directory_tree.h"
+#include "engine/files/file.h"
 #include "engine/files/path.h"
 #include "engine/install_record.h"
 #include "engine/product.h"
 #include "engine/registry/read_registry_string.h"
 #include "engine/system_checks.h"
+#include "engine/uninstaller.h"
 #include "i18n/string_catalog.h"
 #include "platform/files.h"
 #include "platform/registry.h"
@@ -23,19 +25,24 @@ bool UninstallApp::InitInstance() {
     const Switches switches = ParseSwitches(m_lpCmdLine);
     m_bSilent = switches.silent;
     m_bDeletingNow = switches.deletingNow;
+    m_bQuiet = switches.quiet && !m_bSilent;
     // The installed copy was started by the installer; the temporary copy is told who that was.
     if (m_bSilent) m_installerProcessId = m_bDeletingNow ? switches.installerProcessId : ParentProcessId();
+    m_log.SetPath(!switches.logPath.empty() ? switches.logPath : m_bQuiet ? DefaultLogPath() : u"");
 
-    if (IsSecondInstance() && !m_bDeletingNow) return false;
+    if (IsSecondInstance() && !m_bDeletingNow) return EndWith(kExitTryLater);
 
     RemoveVirtualStoreCopy();
     ReadLanguageAndLoadCatalog();
 
-    if (!CheckEnvironment()) return false;
-    if (RelaunchFromTempCopy()) return false;
+    if (!CheckEnvironment()) return EndWith(kExitFailed);
+    if (RelaunchFromTempCopy()) return EndWith(m_copyExitCode);
+    LogStart();
 
-    if (m_bSilent) {
-        if (!ConnectToInstaller()) return false;
+    if (m_bQuiet) {
+        if (!engine::Uninstaller::IsAnythingInstalled()) return EndWith(kExitNotInstalled);
+    } else if (m_bSilent) {
+        if (!ConnectToInstaller()) return EndWith(kExitFailed);
     } else {
         const std::u16string text = GetMessageText(product::kMsgConfirmUninstall);
         const std::u16string caption = GetMessageText(product::kMsgCaption);
@@ -43,15 +50,18 @@ bool UninstallApp::InitInstance() {
         // in place keeps the product's uninstaller with the product.
         if (win::MessageBoxW(nullptr, text.c_str(), caption.c_str(), win::MB_YESNO | win::MB_ICONWARNING) !=
             win::IDYES)
-            return false;
+            return EndWith(kExitDeclined);
     }
 
+    const int scheduledBefore = engine::files::ScheduledAtRestart();
     ui::UninstallDialog dialog(*this);
     if (!dialog.PrepareUninstall()) {
         ReportToInstaller(-1);
-        return false;
+        // The record names no directory of the product's, or the product is running.
+        const bool unusable = engine::ReadInstallRecord().state == engine::InstallRecordState::Unusable;
+        return EndWith(unusable ? kExitFailed : kExitTryLater);
     }
-    if (m_bSilent) {
+    if (IsSilent()) {
         dialog.RunUninstall();
     } else {
         // The wizard's progress bar and the link's tooltip are common controls; a silent run
@@ -59,10 +69,34 @@ bool UninstallApp::InitInstance() {
         constexpr win::DWORD kClasses = win::ICC_STANDARD_CLASSES | win::ICC_PROGRESS_CLASS | win::ICC_BAR_CLASSES;
         const win::INITCOMMONCONTROLSEX controls{sizeof(win::INITCOMMONCONTROLSEX), kClasses};
         win::InitCommonControlsEx(&controls);
-        if (dialog.DoModal() != win::IDOK) return false;
+        if (dialog.DoModal() != win::IDOK) return EndWith(kExitDeclined);
     }
+    const std::vector<std::u16string> left = dialog.ItemsLeft();
+    for (const std::u16string& item : left) Note(u"left: " + item);
     RemoveInstallDirAndSelf();
+    return EndWith(!left.empty() ? kExitFailed
+                   : engine::files::ScheduledAtRestart() > scheduledBefore ? kExitRestartNeeded
+                                                             : kExitRemoved);
+}
+
+bool UninstallApp::EndWith(win::DWORD code) {
+    m_exitCode = code;
+    // Once a temporary copy has run, the log is the copy's: the installed copy adds nothing.
+    if (!m_copyStarted) Note(u"outcome: " + NumberText(code) + u" " + ExitCodeMeaning(code));
     return false;
+}
+
+void UninstallApp::LogStart() {
+    if (!m_log.IsWanted()) return;
+    win::OSVERSIONINFOEXW version{};
+    const bool known = engine::QueryWindowsVersion(version);
+    Note(u"start: Orvik Pendrel Uninstall 1.0.0.0, " +
+         std::u16string(m_bQuiet ? u"quiet" : m_bSilent ? u"silent, for the installer" : u"interactive") +
+         u", Windows " +
+         (known ? NumberText(version.dwMajorVersion) + u"." + NumberText(version.dwMinorVersion) + u"." +
+                      NumberText(version.dwBuildNumber)
+                : std::u16string(u"unknown")) +
+         u", administrator, command line: " + m_lpCmdLine);
 }
 
 bool UninstallApp::IsSecondInstance() {
@@ -101,8 +135,26 @@ void UninstallApp::ReadLanguageAndLoadCatalog() {
 
 std::u16string UninstallApp::GetMessageText(unsigned id) { return m_catalog.GetString(id); }
 
+std::u16string UninstallApp::DefaultLogPath() {
+    char16_t temp[win::MAX_PATH] = {};
+    const std::u16string directory = engine::files::FittedPath(temp, win::GetTempPathW(win::MAX_PATH, temp));
+    return directory.empty() ? std::u16string() : engine::files::WithTrailingBackslash(directory) + u"Orvik Pendrel Uninstall.log";
+}
+
+std::u16string NumberText(win::DWORD value) {
+    std::u16string digits;
+    do {
+        digits.insert(digits.begin(), static_cast<char16_t>(u'0' + value % 10));
+        value /= 10;
+    } while (value);
+    return digits;
+}
+
 bool UninstallApp::ShowMessage(engine::BoxOwner, engine::BoxKind kind, const std::u16string& text,
                                const std::u16string& caption) {
+    // Quiet: no window ever; a question counts as answered Cancel.
+    Note(std::u16string(m_bQuiet ? u"message (not shown): " : u"message: ") + text);
+    if (m_bQuiet) return false;
     return ui::ShowBox(nullptr, kind, text, caption);
 }
 

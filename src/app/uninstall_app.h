@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "app/exit_codes.h"
+#include "app/run_log.h"
 #include "engine/uninstall_host.h"
 #include "i18n/string_catalog.h"
 #include "platform/types.h"
@@ -28,7 +30,7 @@ public:
 
     // engine::UninstallHost. The application has no window: its boxes belong to nobody, and
     // without the wizard there is no progress bar to move.
-    bool IsSilent() const override { return m_bSilent; }
+    bool IsSilent() const override { return m_bSilent || m_bQuiet; }
     void ReportToInstaller(int code) override;
     std::u16string GetMessageText(unsigned id) override;
     void SetInstallDir(const std::u16string& dir) override { m_strInstallDir = dir; }
@@ -36,10 +38,17 @@ public:
     void SetProgress(int) override {}
     bool ShowMessage(engine::BoxOwner owner, engine::BoxKind kind, const std::u16string& text,
                      const std::u16string& caption) override;
+    void Note(const std::u16string& line) override { m_log.Line(line); }
 
-    // The command line's two switches, read by InitInstance.
+    // The command line's switches, read by InitInstance.
     bool m_bSilent = false;      // "UninstForInst": run for the installer, report through its pipe
     bool m_bDeletingNow = false; // "DeletingNow": this is the temporary copy
+    bool m_bQuiet = false;       // "/quiet" or "/S": no window ever, the outcome as exit code
+    // The outcome (exit_codes.h), and what the process ends with: in the installer's silent mode
+    // always 0, as before; its installer reads the codes from its pipe.
+    win::DWORD m_exitCode = kExitFailed;
+    win::DWORD ExitCode() const { return m_bSilent && !m_bQuiet ? 0 : m_exitCode; }
+    RunLog m_log;
     // The installer's process: the one that started the installed copy. Only its own instance
     // of the pipe hears the codes. 0 when it is not known.
     win::DWORD m_installerProcessId = 0;
@@ -53,12 +62,17 @@ public:
     // empty) and the directory that existed before the installation.
     std::u16string m_strRecordedDir;
     std::u16string m_strExistDir;
-    // The installed copy: what its temporary copy ended with.
-    win::DWORD m_copyExitCode = 0;
+    // The installed copy: whether its temporary copy ran, and what it ended with.
+    bool m_copyStarted = false;
+    win::DWORD m_copyExitCode = kExitFailed;
     win::WORD m_wLangId = 0;
     i18n::StringCatalog m_catalog;
 
 private:
+    // Ends the run with `code`, saying so in the log.
+    bool EndWith(win::DWORD code);
+    void LogStart();
+    static std::u16string DefaultLogPath();
     bool IsSecondInstance();
     void RemoveVirtualStoreCopy();
     void ReadLanguageAndLoadCatalog();
@@ -75,12 +89,17 @@ struct Switches {
     bool silent = false;
     bool deletingNow = false;
     win::DWORD installerProcessId = 0;  // "-InstallerPid=N", which the installed copy hands on
+    bool quiet = false;                 // "/quiet" or "/S": no window ever, the outcome as exit code
+    std::u16string logPath;             // "/log FILE"
 };
 // The switch through which the installed copy tells its temporary copy who the installer is.
 inline constexpr char16_t kInstallerSwitch[] = u"-InstallerPid=";
 // The switches are looked for anywhere in the command line, letter case counting: the temporary
 // copy gets them right after its quoted path, with nothing between them.
 Switches ParseSwitches(const std::u16string& arguments);
+
+// `value` in decimal digits.
+std::u16string NumberText(win::DWORD value);
 
 // The process that started this one, or 0 when it cannot be told.
 win::DWORD ParentProcessId();

@@ -1,5 +1,6 @@
 #include "engine/install_record.h"
 
+#include "engine/files/directory_handle.h"
 #include "engine/files/known_folders.h"
 #include "engine/files/path.h"
 #include "engine/product.h"
@@ -58,14 +59,25 @@ InstallRecord JudgeInstallRecord(const std::u16string& recorded) {
 InstallRecord ReadInstallRecord() {
     const RecordedText recorded = ReadRecordedText(product::kInstallPathValue);
     if (recorded.tooLong) return {InstallRecordState::Unusable, {}, {}};
-    return JudgeInstallRecord(recorded.text);
+    InstallRecord record = JudgeInstallRecord(recorded.text);
+    if (record.state != InstallRecordState::Usable) return record;
+    // A record that reaches the directory through a link (the installer wrote it so) is taken
+    // at the place it leads to, which must pass the same judgement.
+    const std::u16string stated = files::WithoutTrailingBackslash(record.directory);
+    const std::u16string resolved = files::ResolvedDirectory(stated);
+    if (resolved == stated) return record;
+    const InstallRecord place = JudgeInstallRecord(resolved);
+    if (place.state != InstallRecordState::Usable) return {InstallRecordState::Unusable, {}, {}};
+    record.directory = place.directory;
+    return record;
 }
 
 std::u16string ReadExistPath() {
     const std::u16string exist =
         registry::ReadRegistryString(win::HKEY_LOCAL_MACHINE, product::kProductKey, product::kExistPathValue);
     std::u16string normalised = exist;
-    if (!exist.empty()) files::NormaliseFullPath(exist, normalised);
+    if (!exist.empty() && files::NormaliseFullPath(exist, normalised) && files::IsSafeInstallDirectory(normalised))
+        normalised = files::ResolvedDirectory(normalised);
     return files::WithTrailingBackslash(normalised);
 }
 

@@ -24,6 +24,8 @@ public:
     // Shows a message box and waits for it; true when it was answered OK.
     virtual bool ShowMessage(BoxOwner owner, BoxKind kind, const std::u16string& text,
                              const std::u16string& caption) = 0;
+    // One line for the run's log, where there is one.
+    virtual void Note(const std::u16string&) {}
 
 protected:
     ~UninstallHost() = default;

@@ -10,6 +10,7 @@
 #include "engine/product.h"
 #include "engine/registry/product_registry.h"
 #include "engine/registry/read_registry_string.h"
+#include "engine/registry/registry_key.h"
 #include "engine/registry/registry_tree.h"
 #include "platform/files.h"
 #include "platform/registry.h"
@@ -112,7 +113,8 @@ void Uninstaller::RemoveAddOns() {
 void Uninstaller::RemovePrinter() {
     printer::PrinterRemover remover(m_host);
     remover.Configure(m_strInstallPath, 60, 75);
-    remover.Run();
+    const bool ran = remover.Run();
+    m_bPrinterIncomplete = !ran || remover.IsDriverInstalled();
 }
 
 void Uninstaller::RemoveProgramFiles() {
@@ -132,5 +134,50 @@ bool Uninstaller::IsProductPdfHandler() {
 void Uninstaller::RemoveFileAssociations() { registry::RemoveFileAssociations(); }
 
 void Uninstaller::RemoveProductRegistry() { registry::RemoveProductRegistry(); }
+
+namespace {
+
+bool FileExists(const std::u16string& path) {
+    return win::GetFileAttributesW(path.c_str()) != win::INVALID_FILE_ATTRIBUTES ||
+           (win::GetLastError() != win::ERROR_FILE_NOT_FOUND && win::GetLastError() != win::ERROR_PATH_NOT_FOUND);
+}
+
+bool MachineKeyExists(const char16_t* path) {
+    registry::RegistryKey key;
+    if (key.Open(win::HKEY_LOCAL_MACHINE, path, win::KEY_QUERY_VALUE)) return true;
+    // A key that cannot be looked at is not known to be gone.
+    return key.status() != static_cast<win::LONG>(win::ERROR_FILE_NOT_FOUND) &&
+           key.status() != static_cast<win::LONG>(win::ERROR_PATH_NOT_FOUND);
+}
+
+constexpr const char16_t* kRecordKeys[] = {
+    product::kProductKey,
+    u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvik Pendrel",
+};
+
+}  // namespace
+
+std::vector<std::u16string> Uninstaller::ItemsLeft() const {
+    std::vector<std::u16string> left;
+    if (m_bPrinterIncomplete) left.push_back(u"printer driver");
+    if (HasInstallPath()) {
+        for (const std::u16string& name : files::ProgramFileNames()) {
+            if (name == u"Uninstall.exe") continue;
+            if (FileExists(m_strInstallPath + name)) left.push_back(u"file " + m_strInstallPath + name);
+        }
+        if (FileExists(m_strInstallPath + product::kExecutableName))
+            left.push_back(u"file " + m_strInstallPath + product::kExecutableName);
+    }
+    for (const char16_t* key : kRecordKeys)
+        if (MachineKeyExists(key)) left.push_back(u"key HKLM\\" + std::u16string(key));
+    return left;
+}
+
+bool Uninstaller::IsAnythingInstalled() {
+    for (const char16_t* key : kRecordKeys)
+        if (MachineKeyExists(key)) return true;
+    const InstallRecord record = ReadInstallRecord();
+    return record.state == InstallRecordState::Usable && FileExists(record.directory + product::kExecutableName);
+}
 
 }  // namespace engine

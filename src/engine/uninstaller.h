@@ -4,6 +4,7 @@
 // through the host, so that the same sequence runs in the wizard and silently.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "engine/install_record.h"
 #include "engine/uninstall_host.h"
@@ -32,12 +33,21 @@ public:
     void RemoveFileAssociations();
     void RemoveProductRegistry();
 
+    // After RunUninstall: what of the product is still there, one line each ("file PATH",
+    // "key HKLM\PATH", "printer driver"), looked at anew rather than taken from the steps'
+    // hopes. The executable this process runs from, or the installed copy waiting for it, is
+    // no leftover: it goes once the processes have ended.
+    std::vector<std::u16string> ItemsLeft() const;
+    // Whether the product has left anything to remove at all: its records, its executable.
+    static bool IsAnythingInstalled();
+
     // Install records, each ending in one backslash, in the form Windows opens them; the install
     // path is empty when the registry names no directory that may safely be removed from.
     std::u16string m_strInstallPath;
     std::u16string m_strExistPath;
     std::u16string m_strRecordedInstallPath;  // the usable record as stored, before normalising
     InstallRecordState m_installRecord = InstallRecordState::Missing;
+    bool m_bPrinterIncomplete = false;  // the printer step could not finish (or could not look)
 
 private:
     bool HasInstallPath() const { return !m_strInstallPath.empty(); }

@@ -42,7 +42,11 @@ void UninstallDialog::SetProgress(int position) {
 
 bool UninstallDialog::ShowMessage(engine::BoxOwner owner, engine::BoxKind kind, const std::u16string& text,
                                   const std::u16string& caption) {
-    return ShowBox(owner == engine::BoxOwner::Wizard ? m_hWnd : nullptr, kind, text, caption);
+    // Without the wizard's window the box is the application's, which knows whether it may
+    // show one at all.
+    if (owner != engine::BoxOwner::Wizard || !m_hWnd) return m_application.ShowMessage(owner, kind, text, caption);
+    m_application.Note(u"message: " + text);
+    return ShowBox(m_hWnd, kind, text, caption);
 }
 
 void UninstallDialog::DoDataExchange() { DDX_Control(kFinishButton, m_btnFinish); }

@@ -53,6 +53,10 @@ public:
     void SetProgress(int position) override;
     bool ShowMessage(engine::BoxOwner owner, engine::BoxKind kind, const std::u16string& text,
                      const std::u16string& caption) override;
+    void Note(const std::u16string& line) override { m_application.Note(line); }
+
+    // After the removal: what of the product is still there (see engine::Uninstaller).
+    std::vector<std::u16string> ItemsLeft() const { return m_uninstaller.ItemsLeft(); }
 
 protected:
     void DoDataExchange() override;

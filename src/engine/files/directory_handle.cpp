@@ -129,6 +129,14 @@ bool OpenEntry::SetAttributes(win::DWORD attributes) {
     return win::NtSetInformationFile(m_handle.get(), &basic, sizeof basic, win::FileBasicInformation) == win::STATUS_SUCCESS;
 }
 
+std::u16string ResolvedDirectory(const std::u16string& path) {
+    const win::ScopedFile directory(win::CreateFileW(path.c_str(), win::FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                                                     win::OPEN_EXISTING, win::FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    std::u16string final;
+    if (!directory || !FinalPath(directory.get(), final)) return path;
+    return final;
+}
+
 namespace detail {
 
 bool ListNext(const OpenEntry& directory, unsigned char* buffer, win::ULONG size, bool first, bool& ended) {

@@ -75,6 +75,12 @@ bool DeleteChild(const OpenEntry& parent, const std::u16string& name, EntryKind 
 // What cannot be deleted stays, and so do the directories above it. Closes `directory`.
 void DeleteTreeOpen(OpenEntry& directory);
 
+// Where the directory at `path` really lies: its final path, links on the way followed, with no
+// trailing backslash; `path` itself when that cannot be told (missing, or before Vista). For
+// paths the machine's records name, which an administrator wrote, links and all: the removal
+// then works at the place itself and judges every step against it.
+std::u16string ResolvedDirectory(const std::u16string& path);
+
 // The access a directory needs for its entries to be listed and for it to be deleted.
 constexpr win::DWORD kTreeAccess = win::FILE_LIST_DIRECTORY | win::DELETE | win::FILE_READ_ATTRIBUTES | win::SYNCHRONIZE;
 constexpr win::DWORD kListAccess = win::FILE_LIST_DIRECTORY | win::FILE_READ_ATTRIBUTES | win::SYNCHRONIZE;

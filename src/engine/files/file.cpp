@@ -45,6 +45,12 @@ bool MakeDeletable(const std::u16string& path) {
            file.SetAttributes(win::FILE_ATTRIBUTE_NORMAL);
 }
 
+namespace {
+int g_scheduledAtRestart = 0;
+}  // namespace
+
+int ScheduledAtRestart() { return g_scheduledAtRestart; }
+
 bool DeleteNowOrAtRestart(const std::u16string& path) {
     if (!IsRemovablePath(path)) return false;
     if (DeleteProductFile(path)) return true;
@@ -52,7 +58,8 @@ bool DeleteNowOrAtRestart(const std::u16string& path) {
     // product's to schedule; any other that stays goes at the restart.
     const win::DWORD error = win::GetLastError();
     if (error != win::ERROR_FILE_NOT_FOUND && error != win::ERROR_PATH_NOT_FOUND && error != kErrorNotTheEntryNamed)
-        win::MoveFileExW(path.c_str(), nullptr, win::MOVEFILE_REPLACE_EXISTING | win::MOVEFILE_DELAY_UNTIL_REBOOT);
+        if (win::MoveFileExW(path.c_str(), nullptr, win::MOVEFILE_REPLACE_EXISTING | win::MOVEFILE_DELAY_UNTIL_REBOOT))
+            ++g_scheduledAtRestart;
     return false;
 }
 

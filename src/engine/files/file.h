@@ -22,6 +22,9 @@ bool MakeDeletable(const std::u16string& path);
 // name: it is used only in the system's own directories, which no user process can change.
 bool DeleteNowOrAtRestart(const std::u16string& path);
 
+// How many files this process has scheduled for deletion at the next restart.
+int ScheduledAtRestart();
+
 // `path` with its 8.3 aliases replaced by the long names, as the handles' final paths spell
 // them; as given when it has no alias or cannot be resolved.
 std::u16string LongForm(const std::u16string& path);

@@ -78,6 +78,8 @@ std::vector<std::u16string> CreatedDirectories(const std::u16string& installPath
     return directories;
 }
 
+std::vector<std::u16string> ProgramFileNames() { return {std::begin(kProgramFiles), std::end(kProgramFiles)}; }
+
 void RemoveCreatedParents(const std::u16string& installPath, const std::u16string& existPath) {
     for (const std::u16string& directory : CreatedDirectories(installPath, existPath)) RemoveProductDirectory(directory);
 }

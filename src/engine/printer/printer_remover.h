@@ -24,6 +24,8 @@ public:
     // True when every stage was worked through. The Word add-in goes also when the spooler
     // cannot name its driver directory; only a cancelled prompt leaves it.
     bool Run();
+    // Whether the product's driver is still installed (a silent run gives up on one in use).
+    bool IsDriverInstalled();
 
     bool RemoveStages();
     bool RemovePrinters();
@@ -43,7 +45,7 @@ public:
 private:
     bool AskRetry(unsigned messageId);
     bool FindDriverDirectory();
-    bool IsDriverInstalled();
+
     void RemoveStagingFiles();
 
     UninstallHost& m_host;

@@ -252,6 +252,11 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, void*, void*, BOOL 
                                                      : line.substr(0, line.find(u' '));
     }
     const sim::FileNode* image = machine().files.Find(program);
+    // A program that is not there cannot start.
+    if (!image || image->directory) {
+        SetLastError(image ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND);
+        return FALSE;
+    }
     // A file open for writing cannot be mapped as an image.
     if (image && sim::IsOpenForWriting(image)) {
         SetLastError(ERROR_SHARING_VIOLATION);
@@ -343,12 +348,22 @@ int MultiByteToWideChar(UINT, DWORD, const char* source, int sourceLength, LPWST
     return sourceLength;
 }
 
-int WideCharToMultiByte(UINT, DWORD, LPCWSTR source, int sourceLength, char* dest, int destLength, const char*,
+int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR source, int sourceLength, char* dest, int destLength, const char*,
                         BOOL* usedDefault) {
     if (sim::FaultPoint("WideCharToMultiByte")) return sim::Failure(0, sim::kErrorNoUnicodeTranslation);
     if (!source) return 0;
     if (sourceLength < 0) sourceLength = static_cast<int>(sim::FromPtr(source).size()) + 1;
     if (sourceLength == 0) return 0;
+    if (codePage == CP_UTF8) {
+        const std::string bytes = sim::Narrow(std::u16string(source, static_cast<std::size_t>(sourceLength)));
+        if (!dest || destLength == 0) return static_cast<int>(bytes.size());
+        if (destLength < static_cast<int>(bytes.size())) {
+            SetLastError(ERROR_INSUFFICIENT_BUFFER);
+            return 0;
+        }
+        std::copy(bytes.begin(), bytes.end(), dest);
+        return static_cast<int>(bytes.size());
+    }
     if (!dest || destLength == 0) return sourceLength;
     if (destLength < sourceLength) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);

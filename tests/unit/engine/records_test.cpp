@@ -114,6 +114,24 @@ TEST(InstallRecords, ExistPathIsNormalisedLikeTheInstallPath) {
     EXPECT_EQ(uninstaller.m_strExistPath, u"C:\\Program Files\\");
 }
 
+// The installer may have written the record through a link: the removal works at the place the
+// link leads to, which is judged like any record; one that leads to a system folder is unusable.
+TEST(InstallRecords, RecordThroughALinkIsTakenWhereTheLinkLeads) {
+    FakeHost host;
+    InstallProduct(kInstallDir, u"C:\\Linked\\");
+    sim::machine().files.AddJunction(u"C:\\Linked", u"C:\\Program Files\\Orvik Software");
+    sim::machine().registry.SetString(win::HKEY_LOCAL_MACHINE, kProductKey, u"InstallPath", u"C:\\Linked\\Orvik Pendrel\\");
+    engine::Uninstaller uninstaller(host);
+    uninstaller.LoadProductRecords();
+    EXPECT_EQ(uninstaller.m_strInstallPath, kInstallDir);
+    EXPECT_EQ(uninstaller.m_strRecordedInstallPath, u"C:\\Linked\\Orvik Pendrel\\");
+    EXPECT_EQ(uninstaller.m_strExistPath, u"C:\\Program Files\\Orvik Software\\");
+
+    sim::machine().files.AddJunction(u"C:\\Elsewhere", u"C:\\windows");
+    sim::machine().registry.SetString(win::HKEY_LOCAL_MACHINE, kProductKey, u"InstallPath", u"C:\\Elsewhere\\");
+    EXPECT_EQ(engine::ReadInstallRecord().state, engine::InstallRecordState::Unusable);
+}
+
 // A record that is there but names no directory of the product's: nothing is touched, the
 // installer hears of a failed preparation, a user is told.
 const std::u16string kUnusableRecords[] = {

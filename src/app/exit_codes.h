@@ -1,0 +1,18 @@
+// What the process ends with, in the conventions of the system's installer, which deployment
+// tools already read: the outcome of the removal, told apart from a restart still needed.
+#pragma once
+#include "platform/types.h"
+
+namespace app {
+
+constexpr win::DWORD kExitRemoved = 0;           // everything of the product is removed
+constexpr win::DWORD kExitDeclined = 1602;       // the user said No, or closed the wizard
+constexpr win::DWORD kExitFailed = 1603;         // something of the product stays, or the run failed
+constexpr win::DWORD kExitNotInstalled = 1605;   // nothing of the product to remove
+constexpr win::DWORD kExitTryLater = 1618;       // the product runs, or another removal holds the mutex
+constexpr win::DWORD kExitRestartNeeded = 3010;  // removed, but something goes only at the next restart
+
+// The words the log gives each code.
+const char16_t* ExitCodeMeaning(win::DWORD code);
+
+}  // namespace app

@@ -1,0 +1,71 @@
+#include "app/run_log.h"
+
+#include "engine/files/directory_handle.h"
+#include "engine/files/file.h"
+#include "engine/files/path.h"
+#include "platform/files.h"
+#include "platform/system.h"
+
+namespace app {
+
+namespace {
+
+// Names tried when the one asked for is taken: "path", then "path.1" to "path.9".
+constexpr int kNamesTried = 10;
+
+}  // namespace
+
+std::string ToUtf8(const std::u16string& text) {
+    if (text.empty()) return std::string();
+    const int size = win::WideCharToMultiByte(win::CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                                              nullptr, nullptr);
+    if (size <= 0) return std::string();
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    win::WideCharToMultiByte(win::CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &bytes[0], size, nullptr,
+                             nullptr);
+    return bytes;
+}
+
+bool RunLog::Create() {
+    const std::u16string wanted = engine::files::LongForm(m_path);
+    for (int n = 0; n < kNamesTried; ++n) {
+        const std::u16string path = n == 0 ? wanted : wanted + u"." + std::u16string(1, static_cast<char16_t>(u'0' + n));
+        if (!engine::files::FitsMaxPath(path)) return false;
+        m_file.reset(win::CreateFileW(path.c_str(), win::GENERIC_WRITE | win::DELETE, win::FILE_SHARE_READ, nullptr,
+                                      win::CREATE_NEW, win::FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!m_file) {
+            const win::DWORD error = win::GetLastError();
+            if (error == win::ERROR_FILE_EXISTS || error == win::ERROR_ALREADY_EXISTS) continue;
+            return false;
+        }
+        // A new file created through a link planted at the name would lie elsewhere: it is
+        // deleted again, through its handle, and no log is written.
+        std::u16string directory, name;
+        engine::files::OpenEntry parent, created;
+        if (engine::files::SplitEntryPath(path, directory, name) &&
+            parent.OpenDirectory(directory, engine::files::kListAccess) &&
+            created.OpenChild(parent, name, engine::files::EntryKind::File, win::FILE_READ_ATTRIBUTES | win::SYNCHRONIZE)) {
+            m_written = path;
+            return true;
+        }
+        win::FILE_DISPOSITION_INFORMATION disposition{1};
+        win::NtSetInformationFile(m_file.get(), &disposition, sizeof disposition, win::FileDispositionInformation);
+        m_file.reset();
+        return false;
+    }
+    return false;
+}
+
+void RunLog::Line(const std::u16string& text) {
+    if (m_path.empty()) return;
+    if (!m_tried) {
+        m_tried = true;
+        Create();
+    }
+    if (!m_file) return;
+    const std::string bytes = ToUtf8(text) + "\r\n";
+    win::DWORD written = 0;
+    win::WriteFile(m_file.get(), bytes.data(), static_cast<win::DWORD>(bytes.size()), &written, nullptr);
+}
+
+}  // namespace app

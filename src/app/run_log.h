@@ -1,0 +1,35 @@
+// The run's log for administrators: UTF-8 text, one line per event, written only when asked for
+// ("/log FILE", or quiet mode's default in the temporary directory). The program runs elevated
+// and the log's place may be one the user can write: the file is created new, never opened when
+// something is at its name already (a link, or a file planted there), and checked through its
+// handle to be where it was asked for.
+#pragma once
+#include <string>
+
+#include "platform/scoped.h"
+
+namespace app {
+
+class RunLog {
+public:
+    // Where the log goes; nothing is created before the first line.
+    void SetPath(const std::u16string& path) { m_path = path; }
+    bool IsWanted() const { return !m_path.empty(); }
+    const std::u16string& Path() const { return m_path; }
+    // The file written, once a line has been: `path`, or "path.N" when that name was taken.
+    const std::u16string& WrittenPath() const { return m_written; }
+    void Line(const std::u16string& text);
+
+private:
+    bool Create();
+
+    std::u16string m_path;
+    std::u16string m_written;
+    bool m_tried = false;
+    win::ScopedFile m_file;
+};
+
+// UTF-8 of UTF-16 text (empty when the system cannot convert it).
+std::string ToUtf8(const std::u16string& text);
+
+}  // namespace app

@@ -1,0 +1,194 @@
+// The administrators' mode: "/quiet" (or "/S") runs the removal with no window ever, ends with an
+// exit code that tells the truth, and writes a log; the other modes end with the same codes,
+// but the installer's silent mode, which keeps ending with 0.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/uninstall_app.h"
+#include "engine/files/file.h"
+#include "platform/sim/machine.h"
+#include "platform/sim/text.h"
+#include "support/full_footprint.h"
+
+namespace {
+
+using testing_support::kInstallDir;
+using testing_support::kProductExe;
+
+const std::u16string kDefaultLog = u"C:\\Users\\user\\AppData\\Local\\Temp\\Orvik Pendrel Uninstall.log";
+
+void ArrangeCopy() {
+    sim::Reset();
+    testing_support::LayDownForeignItems();
+    testing_support::LayDownProduct();
+    testing_support::PlaceTemporaryCopy();
+    sim::machine().files.pipe.exists = false;  // no installer in these runs
+}
+
+struct Ended {
+    win::DWORD exitCode = 0;
+    std::vector<std::string> log;  // the lines of the log file, when there is one
+};
+
+Ended RunWith(const std::u16string& commandLine, const std::u16string& logPath = kDefaultLog) {
+    app::UninstallApp app;
+    app.m_lpCmdLine = commandLine;
+    app.InitInstance();
+    Ended ended{app.ExitCode(), {}};
+    if (const sim::FileNode* log = sim::machine().files.Find(logPath)) {
+        std::string line;
+        for (char c : log->content) {
+            if (c == '\n') {
+                ended.log.push_back(line);
+                line.clear();
+            } else if (c != '\r') {
+                line += c;
+            }
+        }
+    }
+    return ended;
+}
+
+bool LogHas(const Ended& ended, const std::string& start) {
+    for (const std::string& line : ended.log)
+        if (line.compare(0, start.size(), start) == 0) return true;
+    return false;
+}
+
+TEST(QuietSwitches, AreWordsOfTheirOwnInAnyLetterCase) {
+    for (const char16_t* line : {u"/quiet", u"/QUIET", u"/S", u"/s", u"-DeletingNow /Quiet /log x.log"})
+        EXPECT_TRUE(app::ParseSwitches(line).quiet) << sim::Narrow(line);
+    for (const char16_t* line : {u"/quieter", u"C:/S", u"-quiet", u"quiet", u"/S1", u"\"/quiet\"x"})
+        EXPECT_FALSE(app::ParseSwitches(line).quiet) << sim::Narrow(line);
+    EXPECT_EQ(app::ParseSwitches(u"/quiet /log C:\\Logs\\run.log").logPath, u"C:\\Logs\\run.log");
+    EXPECT_EQ(app::ParseSwitches(u"/LOG \"C:\\My Logs\\run.log\" /S").logPath, u"C:\\My Logs\\run.log");
+    EXPECT_EQ(app::ParseSwitches(u"/log").logPath, u"");
+}
+
+TEST(QuietMode, WholeRunShowsNothingRemovesEverythingAndEndsWithZero) {
+    ArrangeCopy();
+    const Ended ended = RunWith(u"-DeletingNow /quiet");
+    EXPECT_EQ(ended.exitCode, 0u);
+    EXPECT_TRUE(sim::machine().windows.boxes.empty());
+    EXPECT_TRUE(sim::machine().windows.windows.empty()) << "no window ever";
+    EXPECT_FALSE(sim::machine().files.Exists(kProductExe));
+    EXPECT_FALSE(sim::machine().files.Exists(kInstallDir));
+    EXPECT_TRUE(sim::machine().files.pipe.writes.empty());
+    EXPECT_EQ(sim::machine().CountCalls("WaitNamedPipeW"), 0u);
+    ASSERT_FALSE(ended.log.empty());
+    EXPECT_TRUE(LogHas(ended, "start: Orvik Pendrel Uninstall")) << ended.log.front();
+    EXPECT_EQ(ended.log.back(), "outcome: 0 (everything of the product is removed)");
+}
+
+// Every box a run may show becomes a line of the log and an exit code.
+TEST(QuietMode, EachPlaceOfABoxBecomesACodeAndALine) {
+    {
+        SCOPED_TRACE("the product in use: try later, nothing removed");
+        ArrangeCopy();
+        sim::machine().files.Find(kProductExe)->inUse = true;
+        const Ended ended = RunWith(u"-DeletingNow /S");
+        EXPECT_EQ(ended.exitCode, 1618u);
+        EXPECT_TRUE(sim::machine().windows.boxes.empty());
+        EXPECT_TRUE(sim::machine().files.Exists(kProductExe));
+        EXPECT_TRUE(LogHas(ended, "message (not shown): Orvik Pendrel is being used"));
+    }
+    {
+        SCOPED_TRACE("not an administrator: failed");
+        ArrangeCopy();
+        sim::machine().registry.Find(win::HKEY_LOCAL_MACHINE, u"Software")->denyWrite = true;
+        const Ended ended = RunWith(u"-DeletingNow /quiet");
+        EXPECT_EQ(ended.exitCode, 1603u);
+        EXPECT_TRUE(sim::machine().windows.boxes.empty());
+        EXPECT_TRUE(sim::machine().files.Exists(kProductExe));
+    }
+    {
+        SCOPED_TRACE("the printer driver in use: the retry counts as Cancel, and the code says so");
+        ArrangeCopy();
+        for (auto& driver : sim::machine().spooler.drivers) driver.failDeletes = -1;
+        const Ended ended = RunWith(u"-DeletingNow /quiet");
+        EXPECT_EQ(ended.exitCode, 1603u);
+        EXPECT_TRUE(sim::machine().windows.boxes.empty());
+        EXPECT_TRUE(LogHas(ended, "left: printer driver"));
+        EXPECT_FALSE(sim::machine().files.Exists(kProductExe));
+    }
+}
+
+TEST(QuietMode, NothingInstalledEndsWith1605AndTouchesNothing) {
+    sim::Reset();
+    testing_support::PlaceTemporaryCopy();
+    const Ended ended = RunWith(u"-DeletingNow /quiet");
+    EXPECT_EQ(ended.exitCode, 1605u);
+    EXPECT_TRUE(sim::machine().DeletionsTried("file").empty());
+    EXPECT_TRUE(sim::machine().CallsTo("NtDeleteKey").empty());
+}
+
+TEST(QuietMode, AnotherRemovalHoldingTheMutexEndsWith1618) {
+    ArrangeCopy();
+    sim::machine().system.modulePath = kInstallDir + u"Uninstall.exe";
+    sim::machine().system.existingMutexes.insert(u"ORVIK_PENDREL_UNINSTALL_MUTEX");
+    const Ended ended = RunWith(u"/quiet");
+    EXPECT_EQ(ended.exitCode, 1618u);
+    EXPECT_TRUE(sim::machine().system.processes.empty());
+    EXPECT_TRUE(sim::machine().files.Exists(kProductExe));
+}
+
+// A driver file the spooler holds goes at the next restart: removed, but a restart is needed.
+TEST(QuietMode, AFileLeftForTheRestartEndsWith3010) {
+    ArrangeCopy();
+    const int before = engine::files::ScheduledAtRestart();
+    sim::machine().files.Find(u"C:\\windows\\system32\\spool\\drivers\\w32x86\\3\\ozrvpr_drv.dll")->inUse = true;
+    const Ended ended = RunWith(u"-DeletingNow /quiet");
+    ASSERT_GT(engine::files::ScheduledAtRestart(), before);
+    EXPECT_EQ(ended.exitCode, 3010u);
+}
+
+// The installed copy passes the switches on, waits, and ends with its copy's code.
+TEST(QuietMode, InstalledCopyEndsWithItsCopysCode) {
+    ArrangeCopy();
+    sim::machine().system.modulePath = kInstallDir + u"Uninstall.exe";
+    sim::machine().system.exitCodes.push_back(3010);
+    const Ended ended = RunWith(u"/S /log \"C:\\Logs\\run.log\"", u"C:\\Logs\\run.log");
+    EXPECT_EQ(ended.exitCode, 3010u);
+    ASSERT_EQ(sim::machine().system.processes.size(), 1u);
+    EXPECT_NE(sim::machine().system.processes[0].commandLine.find(u"-DeletingNow /quiet /log \"C:\\Logs\\run.log\""),
+              std::u16string::npos);
+    EXPECT_TRUE(ended.log.empty()) << "the log is the copy's";
+}
+
+TEST(ExitCodes, InteractiveModesTellTheTruthTheInstallersSilentModeKeepsZero) {
+    {
+        SCOPED_TRACE("declined");
+        ArrangeCopy();
+        sim::machine().windows.answers.push_back(win::IDNO);
+        EXPECT_EQ(RunWith(u"-DeletingNow").exitCode, 1602u);
+    }
+    {
+        SCOPED_TRACE("interactive, removed");
+        ArrangeCopy();
+        EXPECT_EQ(RunWith(u"-DeletingNow").exitCode, 0u);
+        EXPECT_FALSE(sim::machine().files.Exists(kProductExe));
+    }
+    {
+        SCOPED_TRACE("the installer's silent mode: 0, whatever happened");
+        ArrangeCopy();
+        sim::machine().files.pipe.exists = true;
+        sim::machine().files.Find(kProductExe)->inUse = true;
+        EXPECT_EQ(RunWith(u"-DeletingNow-UninstForInst-InstallerPid=4242").exitCode, 0u);
+    }
+}
+
+// The log's place may be the user's: a name taken by a link or a planted file is never written
+// through; the log goes to a fresh name beside it.
+TEST(RunLog, ANamePlantedAtTheLogsPlaceIsNeverWrittenThrough) {
+    ArrangeCopy();
+    sim::machine().files.AddFile(u"C:\\windows\\system32\\victim.dll", "MZ");
+    sim::machine().files.AddFileLink(kDefaultLog, u"C:\\windows\\system32\\victim.dll");
+    const Ended ended = RunWith(u"-DeletingNow /quiet", kDefaultLog + u".1");
+    EXPECT_EQ(sim::machine().files.Find(u"C:\\windows\\system32\\victim.dll")->content, "MZ");
+    ASSERT_FALSE(ended.log.empty());
+    EXPECT_EQ(ended.log.back(), "outcome: 0 (everything of the product is removed)");
+}
+
+}  // namespace
