@@ -15,13 +15,13 @@ constexpr int kNamesTried = 10;
 
 }  // namespace
 
-std::string ToUtf8(const std::u16string& text) {
-    if (text.empty()) return std::string();
+std::vector<char> ToUtf8(const std::u16string& text) {
+    if (text.empty()) return {};
     const int size = win::WideCharToMultiByte(win::CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
                                               nullptr, nullptr);
-    if (size <= 0) return std::string();
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    win::WideCharToMultiByte(win::CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &bytes[0], size, nullptr,
+    if (size <= 0) return {};
+    std::vector<char> bytes(static_cast<std::size_t>(size));
+    win::WideCharToMultiByte(win::CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
                              nullptr);
     return bytes;
 }
@@ -63,7 +63,9 @@ void RunLog::Line(const std::u16string& text) {
         Create();
     }
     if (!m_file) return;
-    const std::string bytes = ToUtf8(text) + "\r\n";
+    std::vector<char> bytes = ToUtf8(text);
+    bytes.push_back('\r');
+    bytes.push_back('\n');
     win::DWORD written = 0;
     win::WriteFile(m_file.get(), bytes.data(), static_cast<win::DWORD>(bytes.size()), &written, nullptr);
 }

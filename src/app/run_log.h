@@ -5,6 +5,7 @@
 // handle to be where it was asked for.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "platform/scoped.h"
 
@@ -29,7 +30,8 @@ private:
     win::ScopedFile m_file;
 };
 
-// UTF-8 of UTF-16 text (empty when the system cannot convert it).
-std::string ToUtf8(const std::u16string& text);
+// UTF-8 of UTF-16 text (empty when the system cannot convert it). Not std::string: the run-time
+// library's compiled part of it would add some thirty kilobytes to the executable.
+std::vector<char> ToUtf8(const std::u16string& text);
 
 }  // namespace app

@@ -53,7 +53,6 @@ bool UninstallApp::InitInstance() {
             return EndWith(kExitDeclined);
     }
 
-    const int scheduledBefore = engine::files::ScheduledAtRestart();
     ui::UninstallDialog dialog(*this);
     if (!dialog.PrepareUninstall()) {
         ReportToInstaller(-1);
@@ -71,12 +70,17 @@ bool UninstallApp::InitInstance() {
         win::InitCommonControlsEx(&controls);
         if (dialog.DoModal() != win::IDOK) return EndWith(kExitDeclined);
     }
-    const std::vector<std::u16string> left = dialog.ItemsLeft();
-    for (const std::u16string& item : left) Note(u"left: " + item);
+    const engine::Uninstaller& removal = dialog.Removal();
     RemoveInstallDirAndSelf();
-    return EndWith(!left.empty() ? kExitFailed
-                   : engine::files::ScheduledAtRestart() > scheduledBefore ? kExitRestartNeeded
-                                                             : kExitRemoved);
+    return EndWith(!removal.Left().empty() ? kExitFailed : removal.RestartNeeded() ? kExitRestartNeeded : kExitRemoved);
+}
+
+std::u16string UninstallApp::DetailsPlace() {
+    if (!m_log.IsWanted()) {
+        m_log.SetPath(DefaultLogPath());
+        LogStart();
+    }
+    return m_log.WrittenPath();
 }
 
 bool UninstallApp::EndWith(win::DWORD code) {

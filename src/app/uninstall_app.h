@@ -39,6 +39,7 @@ public:
     bool ShowMessage(engine::BoxOwner owner, engine::BoxKind kind, const std::u16string& text,
                      const std::u16string& caption) override;
     void Note(const std::u16string& line) override { m_log.Line(line); }
+    std::u16string DetailsPlace() override;
 
     // The command line's switches, read by InitInstance.
     bool m_bSilent = false;      // "UninstForInst": run for the installer, report through its pipe

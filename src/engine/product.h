@@ -29,6 +29,7 @@ enum Message : unsigned {
     kMsgCannotDeletePrinter = IDS_CANNOT_DELETE_PRINTER,
     kMsgCannotDeleteDriver = IDS_CANNOT_DELETE_DRIVER,
     kMsgInstallPathUnusable = IDS_INSTALL_PATH_UNUSABLE,
+    kMsgPartlyRemoved = IDS_PARTLY_REMOVED,
 };
 
 }  // namespace engine::product

@@ -26,6 +26,9 @@ public:
                              const std::u16string& caption) = 0;
     // One line for the run's log, where there is one.
     virtual void Note(const std::u16string&) {}
+    // Where the details of a removal that left something go: the log, made now if none was
+    // asked for; empty when there is none.
+    virtual std::u16string DetailsPlace() { return {}; }
 
 protected:
     ~UninstallHost() = default;

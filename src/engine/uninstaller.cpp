@@ -65,6 +65,7 @@ bool Uninstaller::CheckProductNotInUse() {
 }
 
 void Uninstaller::RunUninstall() {
+    const int scheduledBefore = files::ScheduledAtRestart();
     struct ProgressPoint {
         int position;
         int code;
@@ -91,9 +92,20 @@ void Uninstaller::RunUninstall() {
     RemoveProductRegistry();
     after({100, 10});
 
+    // What the steps achieved is looked at, not assumed: the completion box says "removed"
+    // only when nothing is left and nothing waits for a restart, and otherwise where the
+    // details are.
+    m_left = ItemsLeft();
+    m_bRestartNeeded = files::ScheduledAtRestart() > scheduledBefore;
+    const bool complete = m_left.empty() && !m_bRestartNeeded;
+    const std::u16string place = complete || m_host.IsSilent() ? std::u16string() : m_host.DetailsPlace();
+    for (const std::u16string& item : m_left) m_host.Note(u"left: " + item);
+    if (m_bRestartNeeded) m_host.Note(u"left for the next restart: files of the printer driver");
+
     win::Sleep(500);
     if (!m_host.IsSilent()) {
-        const std::u16string text = m_host.GetMessageText(product::kMsgRemoved);
+        std::u16string text = m_host.GetMessageText(complete ? product::kMsgRemoved : product::kMsgPartlyRemoved);
+        if (!place.empty()) text += u"\n\n" + place;
         const std::u16string caption = m_host.GetMessageText(product::kMsgCaption);
         m_host.ShowMessage(BoxOwner::Wizard, BoxKind::Warning, text, caption);
     }

@@ -38,6 +38,9 @@ public:
     // hopes. The executable this process runs from, or the installed copy waiting for it, is
     // no leftover: it goes once the processes have ended.
     std::vector<std::u16string> ItemsLeft() const;
+    // After RunUninstall: the items it found left, and whether a file goes at the next restart.
+    const std::vector<std::u16string>& Left() const { return m_left; }
+    bool RestartNeeded() const { return m_bRestartNeeded; }
     // Whether the product has left anything to remove at all: its records, its executable.
     static bool IsAnythingInstalled();
 
@@ -48,6 +51,8 @@ public:
     std::u16string m_strRecordedInstallPath;  // the usable record as stored, before normalising
     InstallRecordState m_installRecord = InstallRecordState::Missing;
     bool m_bPrinterIncomplete = false;  // the printer step could not finish (or could not look)
+    std::vector<std::u16string> m_left;
+    bool m_bRestartNeeded = false;
 
 private:
     bool HasInstallPath() const { return !m_strInstallPath.empty(); }

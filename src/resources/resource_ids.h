@@ -35,5 +35,6 @@
 #define IDS_UNINSTALL 17
 #define IDS_README 19
 #define IDS_INSTALL_PATH_UNUSABLE 20
+#define IDS_PARTLY_REMOVED 21
 
 #endif

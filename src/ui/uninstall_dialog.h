@@ -55,8 +55,10 @@ public:
                      const std::u16string& caption) override;
     void Note(const std::u16string& line) override { m_application.Note(line); }
 
-    // After the removal: what of the product is still there (see engine::Uninstaller).
-    std::vector<std::u16string> ItemsLeft() const { return m_uninstaller.ItemsLeft(); }
+    std::u16string DetailsPlace() override { return m_application.DetailsPlace(); }
+
+    // After the removal: what it found still there, and whether a restart is needed.
+    const engine::Uninstaller& Removal() const { return m_uninstaller; }
 
 protected:
     void DoDataExchange() override;

@@ -179,6 +179,26 @@ TEST(ExitCodes, InteractiveModesTellTheTruthTheInstallersSilentModeKeepsZero) {
     }
 }
 
+// The wizard's completion box says "removed" only when it is so; otherwise it says what is the
+// matter and names the log, made for the purpose when none was asked for.
+TEST(ExitCodes, TheCompletionBoxTellsWhenSomethingStayedAndWhereTheDetailsAre) {
+    ArrangeCopy();
+    for (auto& driver : sim::machine().spooler.drivers) driver.failDeletes = -1;
+    const Ended ended = RunWith(u"-DeletingNow");
+    EXPECT_EQ(ended.exitCode, 1603u);
+    ASSERT_FALSE(sim::machine().windows.boxes.empty());
+    EXPECT_EQ(sim::machine().windows.boxes.back().text,
+              u"Orvik Pendrel has been removed, but some of its items could not be removed or will only be removed when "
+              u"Windows restarts. The details are in the log.\n\n" + kDefaultLog);
+    EXPECT_TRUE(LogHas(ended, "left: printer driver"));
+    EXPECT_EQ(ended.log.back(), "outcome: 1603 (something of the product stays, or the run failed)");
+
+    ArrangeCopy();
+    EXPECT_EQ(RunWith(u"-DeletingNow").exitCode, 0u);
+    EXPECT_EQ(sim::machine().windows.boxes.back().text, u"You have successfully removed Orvik Pendrel.");
+    EXPECT_FALSE(sim::machine().files.Exists(kDefaultLog)) << "no log without a reason";
+}
+
 // The log's place may be the user's: a name taken by a link or a planted file is never written
 // through; the log goes to a fresh name beside it.
 TEST(RunLog, ANamePlantedAtTheLogsPlaceIsNeverWrittenThrough) {
