@@ -4,6 +4,8 @@
 //   footprint.exe hold PATH SECONDS   keep a file open (as a running program would) for a while
 //   footprint.exe hold-module PATH SECONDS   keep an executable file mapped, as a loaded module
 //                                     is: it can be renamed but not deleted
+//   footprint.exe run-wait PROGRAM [ARGUMENTS]   start PROGRAM with ARGUMENTS (one string), wait
+//                                     for it and print "exit N" with its whole exit code
 //   footprint.exe swap-copies DIR STOPFILE SECONDS   as another process of the user would, keep
 //                                     trying to rename every DIR\orv*.exe away ("renamed NAME"
 //                                     for each success) until STOPFILE exists and no copy is
@@ -177,6 +179,25 @@ int HoldModule(const wchar_t* path, int seconds) {
     return 0;
 }
 
+int RunAndWait(const wchar_t* program, const wchar_t* arguments) {
+    std::wstring commandLine = L"\"" + std::wstring(program) + L"\"";
+    if (arguments && *arguments) commandLine += L" " + std::wstring(arguments);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(program, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        std::printf("not started %lu\n", GetLastError());
+        return 2;
+    }
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    std::printf("exit %lu\n", code);
+    return 0;
+}
+
 int SwapCopies(const std::wstring& directory, const wchar_t* stopFile, int seconds) {
     std::printf("watching\n");
     std::fflush(stdout);
@@ -212,6 +233,7 @@ int wmain(int argc, wchar_t** argv) {
     std::wstring command = argv[1];
     if (command == L"hold" && argc >= 4) return Hold(argv[2], _wtoi(argv[3]));
     if (command == L"hold-module" && argc >= 4) return HoldModule(argv[2], _wtoi(argv[3]));
+    if (command == L"run-wait" && argc >= 3) return RunAndWait(argv[2], argc >= 4 ? argv[3] : nullptr);
     if (command == L"swap-copies" && argc >= 5) return SwapCopies(argv[2], argv[3], _wtoi(argv[4]));
 
     Options options;

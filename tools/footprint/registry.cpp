@@ -210,6 +210,9 @@ void Install(const Options& o) {
 
     SetRegString(HKEY_LOCAL_MACHINE, kUninstall, L"DisplayName", L"Orvik Pendrel");
     SetRegString(HKEY_LOCAL_MACHINE, kUninstall, L"UninstallString", o.InstallFile(L"Uninstall.exe"));
+    // What deployment tools run to remove the product without a window.
+    SetRegString(HKEY_LOCAL_MACHINE, kUninstall, L"QuietUninstallString",
+                 L"\"" + o.InstallFile(L"Uninstall.exe") + L"\" /quiet");
     SetRegString(HKEY_LOCAL_MACHINE, kUninstallChinese, L"DisplayName", kChineseName);
     SetRegDword(HKEY_LOCAL_MACHINE, kArpCache, L"Changed", 0);
     SetRegDword(HKEY_CURRENT_USER, kMenuOrder, L"Order", 1);
