@@ -75,19 +75,6 @@ constexpr DWORD FILE_READ_ATTRIBUTES = 0x0080;
 constexpr DWORD DELETE = 0x00010000;
 constexpr DWORD SYNCHRONIZE = 0x00100000;
 
-struct BY_HANDLE_FILE_INFORMATION {
-    DWORD dwFileAttributes;
-    FILETIME ftCreationTime;
-    FILETIME ftLastAccessTime;
-    FILETIME ftLastWriteTime;
-    DWORD dwVolumeSerialNumber;
-    DWORD nFileSizeHigh;
-    DWORD nFileSizeLow;
-    DWORD nNumberOfLinks;
-    DWORD nFileIndexHigh;
-    DWORD nFileIndexLow;
-};
-BOOL GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION* information);
 // "\\?\C:\dir\name" for the object the handle is open on. Vista and later: looked up at run
 // time, so that before Vista it fails with ERROR_PROC_NOT_FOUND.
 DWORD GetFinalPathNameByHandleW(HANDLE file, LPWSTR path, DWORD size, DWORD flags);
@@ -126,6 +113,15 @@ struct FILE_DIRECTORY_INFORMATION {
 // synchronous input and output) into `buffer`, going on where the last call stopped or from
 // the start; STATUS_NO_MORE_FILES once all have been listed.
 NTSTATUS NtQueryDirectoryFile(HANDLE directory, void* buffer, ULONG length, bool restartScan);
+// Of the information NtQueryInformationFile reads, only the attributes (with the reparse tag) are
+// used: one of the cheapest questions a handle answers.
+constexpr ULONG FileAttributeTagInformation = 35;
+struct FILE_ATTRIBUTE_TAG_INFORMATION {
+    ULONG FileAttributes;
+    ULONG ReparseTag;
+};
+NTSTATUS NtQueryInformationFile(HANDLE file, void* information, ULONG length, ULONG informationClass);
+
 // Of the information NtSetInformationFile sets, two kinds are used. The disposition: with
 // DeleteFile true, the file or empty directory open at `file` (opened with DELETE access) goes
 // when its last handle closes. The basic information: its attributes (opened with

@@ -59,10 +59,12 @@ bool NoLinkAbove(const std::u16string& path) {
 }  // namespace
 
 bool OpenEntry::Judge(const std::u16string& expected, bool top) {
-    win::BY_HANDLE_FILE_INFORMATION information;
-    if (!win::GetFileInformationByHandle(m_handle.get(), &information)) return false;
-    m_directory = (information.dwFileAttributes & win::FILE_ATTRIBUTE_DIRECTORY) != 0;
-    m_link = (information.dwFileAttributes & win::FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    win::FILE_ATTRIBUTE_TAG_INFORMATION information{};
+    if (win::NtQueryInformationFile(m_handle.get(), &information, sizeof information, win::FileAttributeTagInformation) !=
+        win::STATUS_SUCCESS)
+        return false;
+    m_directory = (information.FileAttributes & win::FILE_ATTRIBUTE_DIRECTORY) != 0;
+    m_link = (information.FileAttributes & win::FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     std::u16string final;
     if (!FinalPath(m_handle.get(), final)) {
         if (win::GetLastError() != win::ERROR_PROC_NOT_FOUND) return false;

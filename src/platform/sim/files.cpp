@@ -799,19 +799,20 @@ sim::OpenFile* OpenNode(HANDLE handle) {
 
 }  // namespace
 
-BOOL GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION* information) {
-    if (sim::FaultPoint("GetFileInformationByHandle")) return sim::Failure(BOOL{FALSE}, ERROR_ACCESS_DENIED);
+NTSTATUS NtQueryInformationFile(HANDLE file, void* information, ULONG length, ULONG informationClass) {
+    if (sim::FaultPoint("NtQueryInformationFile")) return sim::Failure(kStatusAccessDenied, ERROR_ACCESS_DENIED);
     sim::OpenFile* open = OpenNode(file);
-    if (!open) return sim::Fail(ERROR_INVALID_HANDLE);
-    if (!open->node) return sim::Fail(ERROR_ACCESS_DENIED);
-    std::memset(information, 0, sizeof *information);
+    if (!open) return Status(kStatusInvalidHandle);
+    if (informationClass != FileAttributeTagInformation || length < sizeof(FILE_ATTRIBUTE_TAG_INFORMATION))
+        return Status(kStatusInvalidParameter);
+    if (!open->node) return Status(kStatusDeletePending);
     const FileNode& node = *open->node;
     // Through a handle, a Unix link is its target: nothing marks it.
-    information->dwFileAttributes = node.attributes | (node.directory ? FILE_ATTRIBUTE_DIRECTORY : 0) |
-                                    (node.reparse ? FILE_ATTRIBUTE_REPARSE_POINT : 0);
-    information->nFileSizeLow = static_cast<DWORD>(node.content.size());
-    information->nNumberOfLinks = 1;
-    return TRUE;
+    auto* tag = static_cast<FILE_ATTRIBUTE_TAG_INFORMATION*>(information);
+    tag->FileAttributes = node.attributes | (node.directory ? FILE_ATTRIBUTE_DIRECTORY : 0) |
+                          (node.reparse ? FILE_ATTRIBUTE_REPARSE_POINT : 0);
+    tag->ReparseTag = node.reparse ? 0xA0000003u : 0;  // IO_REPARSE_TAG_MOUNT_POINT
+    return Status(STATUS_SUCCESS);
 }
 
 DWORD GetFinalPathNameByHandleW(HANDLE file, LPWSTR path, DWORD size, DWORD) {

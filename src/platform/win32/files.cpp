@@ -12,7 +12,6 @@ using win32::W;
 
 static_assert(sizeof(win::WIN32_FIND_DATAW) == sizeof(::WIN32_FIND_DATAW), "find record layout");
 static_assert(offsetof(win::WIN32_FIND_DATAW, cFileName) == offsetof(::WIN32_FIND_DATAW, cFileName), "find record");
-static_assert(sizeof(win::BY_HANDLE_FILE_INFORMATION) == sizeof(::BY_HANDLE_FILE_INFORMATION), "file information");
 static_assert(offsetof(win::FILE_DIRECTORY_INFORMATION, FileAttributes) == 56, "directory entry layout");
 static_assert(offsetof(win::FILE_DIRECTORY_INFORMATION, FileName) == 64, "directory entry layout");
 static_assert(offsetof(win::FILE_BASIC_INFORMATION, FileAttributes) == 32 && sizeof(win::FILE_BASIC_INFORMATION) == 40,
@@ -75,10 +74,6 @@ DWORD GetFileSize(HANDLE file, DWORD* high) {
     return ::GetFileSize(H<::HANDLE>(file), reinterpret_cast<::DWORD*>(high));
 }
 
-BOOL GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION* information) {
-    return ::GetFileInformationByHandle(H<::HANDLE>(file), reinterpret_cast<::BY_HANDLE_FILE_INFORMATION*>(information));
-}
-
 DWORD GetFinalPathNameByHandleW(HANDLE file, LPWSTR path, DWORD size, DWORD flags) {
     using Function = ::DWORD(WINAPI*)(::HANDLE, ::LPWSTR, ::DWORD, ::DWORD);
     static const auto function = reinterpret_cast<Function>(reinterpret_cast<void*>(
@@ -117,6 +112,14 @@ NTSTATUS NtQueryDirectoryFile(HANDLE directory, void* buffer, ULONG length, bool
     ::IO_STATUS_BLOCK status;
     return Reported(function(H<::HANDLE>(directory), nullptr, nullptr, nullptr, &status, buffer, length,
                              1 /* FileDirectoryInformation */, FALSE, nullptr, restartScan));
+}
+
+NTSTATUS NtQueryInformationFile(HANDLE file, void* information, ULONG length, ULONG informationClass) {
+    using Function = LONG(NTAPI*)(::HANDLE, ::PIO_STATUS_BLOCK, ::PVOID, ::ULONG, ::ULONG);
+    static const auto function = NtFunction<Function>("NtQueryInformationFile");
+    if (!function) return Reported(kStatusProcedureNotFound);
+    ::IO_STATUS_BLOCK status;
+    return Reported(function(H<::HANDLE>(file), &status, information, length, informationClass));
 }
 
 NTSTATUS NtSetInformationFile(HANDLE file, const void* information, ULONG length, ULONG informationClass) {
