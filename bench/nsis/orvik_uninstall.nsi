@@ -176,6 +176,12 @@ plugin_done:
     DeleteRegValue HKCU "${FILE_EXTS}\.fdf\UserChoice" "Progid"
   !insertmacro DeleteMimeClsidIfOurs HKCR "${DOC_PROGID}" "Mime\Database\Content Type\application/pdf"
   !insertmacro DeleteMimeClsidIfOurs HKCR "${FDF_PROGID}" "Mime\Database\Content Type\application/vnd.fdf"
+  ; The "open with" entries named after the ProgIDs, and the ".fdf" choice while it names the product.
+  DeleteRegValue HKLM "Software\Classes\.pdf\OpenWithProgids" "${DOC_PROGID}"
+  DeleteRegValue HKLM "Software\Classes\.fdf\OpenWithProgids" "${FDF_PROGID}"
+  DeleteRegValue HKCU "${FILE_EXTS}\.pdf\OpenWithProgids" "${DOC_PROGID}"
+  DeleteRegValue HKCU "${FILE_EXTS}\.fdf\OpenWithProgids" "${FDF_PROGID}"
+  !insertmacro DeleteValueIfEquals HKCU "${FILE_EXTS}\.fdf\UserChoice" "Progid" "${FDF_PROGID}"
 associations_done:
 
   ; The product's registry records under both roots.
