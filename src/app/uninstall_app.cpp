@@ -3,6 +3,7 @@
 #include "engine/files/directory_tree.h"
 #include "engine/files/file.h"
 #include "engine/files/path.h"
+#include "engine/files/shortcuts.h"
 #include "engine/install_record.h"
 #include "engine/product.h"
 #include "engine/registry/read_registry_string.h"
@@ -11,6 +12,7 @@
 #include "i18n/string_catalog.h"
 #include "platform/files.h"
 #include "platform/registry.h"
+#include "platform/scoped.h"
 #include "platform/system.h"
 #include "platform/window.h"
 #include "ui/message_box.h"
@@ -72,7 +74,35 @@ bool UninstallApp::InitInstance() {
     }
     const engine::Uninstaller& removal = dialog.Removal();
     RemoveInstallDirAndSelf();
-    return EndWith(!removal.Left().empty() ? kExitFailed : removal.RestartNeeded() ? kExitRestartNeeded : kExitRemoved);
+    const bool directoriesLeft = NoteDirectoriesLeft();
+    return EndWith(!removal.Left().empty() || directoriesLeft ? kExitFailed
+                   : removal.RestartNeeded()                  ? kExitRestartNeeded
+                                                              : kExitRemoved);
+}
+
+// The install directory and those created for it go last, after the sequence has looked at what
+// it left: one still there and empty is a directory the removal could not remove. One that holds
+// the installed uninstaller goes with it, after this process.
+bool UninstallApp::NoteDirectoriesLeft() {
+    if (m_strRecordedDir.empty()) return false;
+    bool left = false;
+    std::vector<std::u16string> directories{engine::files::WithoutTrailingBackslash(m_strRecordedDir)};
+    for (const std::u16string& parent : engine::files::CreatedDirectories(m_strRecordedDir, m_strExistDir))
+        directories.push_back(parent);
+    for (const std::u16string& directory : directories) {
+        if (!engine::files::FitsMaxPath(directory + u"\\*")) continue;
+        win::WIN32_FIND_DATAW entry;
+        const win::ScopedSearch search(win::FindFirstFileW((directory + u"\\*").c_str(), &entry));
+        if (!search) continue;
+        bool empty = true;
+        do {
+            if (entry.cFileName[0] != u'.') empty = false;
+        } while (empty && win::FindNextFileW(search.get(), &entry));
+        if (!empty) continue;
+        Note(u"left: directory " + directory);
+        left = true;
+    }
+    return left;
 }
 
 std::u16string UninstallApp::DetailsPlace() {

@@ -40,6 +40,7 @@ public:
                      const std::u16string& caption) override;
     void Note(const std::u16string& line) override { m_log.Line(line); }
     std::u16string DetailsPlace() override;
+    std::u16string InstallDirAtStart() const override { return m_strRecordedDir; }
 
     // The command line's switches, read by InitInstance.
     bool m_bSilent = false;      // "UninstForInst": run for the installer, report through its pipe
@@ -79,6 +80,9 @@ private:
     void ReadLanguageAndLoadCatalog();
     void ShowWarning(unsigned messageId);
     void RemoveInstallDirAndSelf();
+    // After the run: says in the log which of the install directory and those created for it
+    // are still there and empty; true when one is.
+    bool NoteDirectoriesLeft();
     // The installed copy's end, once the removal has run: its own executable, the install
     // directory and the directories created for it go after this process. After a temporary
     // copy (`afterCopy`) the shell is not told: the installed copy loads no shell library.

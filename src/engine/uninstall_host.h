@@ -26,6 +26,9 @@ public:
                              const std::u16string& caption) = 0;
     // One line for the run's log, where there is one.
     virtual void Note(const std::u16string&) {}
+    // The install directory as start-up judged the record, before the removal began (with its
+    // backslash; empty when unknown): what a removal that lost the record must still look at.
+    virtual std::u16string InstallDirAtStart() const { return {}; }
     // Where the details of a removal that left something go: the log, made now if none was
     // asked for; empty when there is none.
     virtual std::u16string DetailsPlace() { return {}; }

@@ -14,6 +14,7 @@
 #include "engine/registry/registry_tree.h"
 #include "platform/files.h"
 #include "platform/registry.h"
+#include "platform/scoped.h"
 #include "platform/system.h"
 
 namespace engine {
@@ -127,6 +128,8 @@ void Uninstaller::RemovePrinter() {
     remover.Configure(m_strInstallPath, 60, 75);
     const bool ran = remover.Run();
     m_bPrinterIncomplete = !ran || remover.IsDriverInstalled();
+    m_bPortLeft = ran && remover.IsPortLeft();
+    m_printerFilesLeft = remover.FilesLeft();
 }
 
 void Uninstaller::RemoveProgramFiles() {
@@ -172,16 +175,27 @@ constexpr const char16_t* kRecordKeys[] = {
 std::vector<std::u16string> Uninstaller::ItemsLeft() const {
     std::vector<std::u16string> left;
     if (m_bPrinterIncomplete) left.push_back(u"printer driver");
-    if (HasInstallPath()) {
-        for (const std::u16string& name : files::ProgramFileNames()) {
-            if (name == u"Uninstall.exe") continue;
-            if (FileExists(m_strInstallPath + name)) left.push_back(u"file " + m_strInstallPath + name);
-        }
-        if (FileExists(m_strInstallPath + product::kExecutableName))
-            left.push_back(u"file " + m_strInstallPath + product::kExecutableName);
+    if (m_bPortLeft) left.push_back(u"printer port ORVIK_PENDREL:");
+    for (const std::u16string& file : m_printerFilesLeft) left.push_back(u"file " + file);
+    for (const std::u16string& shortcut : files::ShortcutsLeft()) left.push_back(u"shortcut " + shortcut);
+    // Whatever is still in the install directory but the uninstaller itself: the product's
+    // files, or something the directory's removal had to leave. The record as start-up read it
+    // stands in when the removal could not read it.
+    const std::u16string directory = HasInstallPath() ? m_strInstallPath : m_host.InstallDirAtStart();
+    win::WIN32_FIND_DATAW entry;
+    const win::ScopedSearch search(directory.empty() ? win::INVALID_HANDLE_VALUE
+                                                     : win::FindFirstFileW((directory + u"*").c_str(), &entry));
+    if (search) {
+        do {
+            std::size_t length = 0;
+            while (length < win::MAX_PATH && entry.cFileName[length]) ++length;
+            const std::u16string name(entry.cFileName, length);
+            if (name == u"." || name == u".." || files::EqualNoCaseAscii(name, u"Uninstall.exe")) continue;
+            left.push_back(((entry.dwFileAttributes & win::FILE_ATTRIBUTE_DIRECTORY) ? u"directory " : u"file ") +
+                           directory + name);
+        } while (win::FindNextFileW(search.get(), &entry));
     }
-    for (const char16_t* key : kRecordKeys)
-        if (MachineKeyExists(key)) left.push_back(u"key HKLM\\" + std::u16string(key));
+    for (const std::u16string& key : registry::ProductKeysLeft()) left.push_back(u"key " + key);
     return left;
 }
 

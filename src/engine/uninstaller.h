@@ -51,6 +51,8 @@ public:
     std::u16string m_strRecordedInstallPath;  // the usable record as stored, before normalising
     InstallRecordState m_installRecord = InstallRecordState::Missing;
     bool m_bPrinterIncomplete = false;  // the printer step could not finish (or could not look)
+    bool m_bPortLeft = false;
+    std::vector<std::u16string> m_printerFilesLeft;
     std::vector<std::u16string> m_left;
     bool m_bRestartNeeded = false;
 

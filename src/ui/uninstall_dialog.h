@@ -56,6 +56,7 @@ public:
     void Note(const std::u16string& line) override { m_application.Note(line); }
 
     std::u16string DetailsPlace() override { return m_application.DetailsPlace(); }
+    std::u16string InstallDirAtStart() const override { return m_application.InstallDirAtStart(); }
 
     // After the removal: what it found still there, and whether a restart is needed.
     const engine::Uninstaller& Removal() const { return m_uninstaller; }

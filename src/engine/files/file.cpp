@@ -46,10 +46,14 @@ bool MakeDeletable(const std::u16string& path) {
 }
 
 namespace {
-int g_scheduledAtRestart = 0;
+std::vector<std::u16string>& Scheduled() {
+    static std::vector<std::u16string> scheduled;
+    return scheduled;
+}
 }  // namespace
 
-int ScheduledAtRestart() { return g_scheduledAtRestart; }
+int ScheduledAtRestart() { return static_cast<int>(Scheduled().size()); }
+const std::vector<std::u16string>& ScheduledAtRestartPaths() { return Scheduled(); }
 
 bool DeleteNowOrAtRestart(const std::u16string& path) {
     if (!IsRemovablePath(path)) return false;
@@ -59,7 +63,7 @@ bool DeleteNowOrAtRestart(const std::u16string& path) {
     const win::DWORD error = win::GetLastError();
     if (error != win::ERROR_FILE_NOT_FOUND && error != win::ERROR_PATH_NOT_FOUND && error != kErrorNotTheEntryNamed)
         if (win::MoveFileExW(path.c_str(), nullptr, win::MOVEFILE_REPLACE_EXISTING | win::MOVEFILE_DELAY_UNTIL_REBOOT))
-            ++g_scheduledAtRestart;
+            Scheduled().push_back(path);
     return false;
 }
 

@@ -3,6 +3,7 @@
 // can delete a shortened name or anything at the root of a drive.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "platform/files.h"
 
@@ -22,8 +23,9 @@ bool MakeDeletable(const std::u16string& path);
 // name: it is used only in the system's own directories, which no user process can change.
 bool DeleteNowOrAtRestart(const std::u16string& path);
 
-// How many files this process has scheduled for deletion at the next restart.
+// How many files this process has scheduled for deletion at the next restart, and which.
 int ScheduledAtRestart();
+const std::vector<std::u16string>& ScheduledAtRestartPaths();
 
 // `path` with its 8.3 aliases replaced by the long names, as the handles' final paths spell
 // them; as given when it has no alias or cannot be resolved.

@@ -78,7 +78,21 @@ std::vector<std::u16string> CreatedDirectories(const std::u16string& installPath
     return directories;
 }
 
-std::vector<std::u16string> ProgramFileNames() { return {std::begin(kProgramFiles), std::end(kProgramFiles)}; }
+std::vector<std::u16string> ShortcutsLeft() {
+    std::vector<std::u16string> left;
+    const auto note = [&left](const std::u16string& directory, const std::u16string& name) {
+        if (directory.empty()) return;
+        const std::u16string path = directory + name;
+        if (win::GetFileAttributesW(path.c_str()) != win::INVALID_FILE_ATTRIBUTES) left.push_back(path);
+    };
+    note(ShellFolderPath(win::CSIDL_COMMON_DESKTOPDIRECTORY), kShortcutName);
+    note(ShellFolderPath(win::CSIDL_DESKTOPDIRECTORY), kShortcutName);
+    const std::u16string appData = ShellFolderPath(win::CSIDL_APPDATA);
+    if (!appData.empty()) note(appData + kQuickLaunch, kShortcutName);
+    note(ShellFolderPath(win::CSIDL_PROGRAMS), kStartMenuFolder);
+    note(ShellFolderPath(win::CSIDL_COMMON_PROGRAMS), kStartMenuFolder);
+    return left;
+}
 
 void RemoveCreatedParents(const std::u16string& installPath, const std::u16string& existPath) {
     for (const std::u16string& directory : CreatedDirectories(installPath, existPath)) RemoveProductDirectory(directory);

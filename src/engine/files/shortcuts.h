@@ -18,8 +18,8 @@ void RemoveProgramFiles(const std::u16string& installPath);
 // up to the directory that existed before the installation (`existPath`, the other record).
 // Each goes only when empty. Both paths are compared in lower case.
 void RemoveCreatedParents(const std::u16string& installPath, const std::u16string& existPath);
-// The names of the program files the program-files step deletes from the install directory.
-std::vector<std::u16string> ProgramFileNames();
+// The product's shortcuts and Start-menu folders that are still there, as full paths.
+std::vector<std::u16string> ShortcutsLeft();
 // The directories that walk tries, nearest first, in lower case.
 std::vector<std::u16string> CreatedDirectories(const std::u16string& installPath, const std::u16string& existPath);
 

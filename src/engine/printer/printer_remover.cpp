@@ -236,14 +236,35 @@ bool PrinterRemover::IsDriverInstalled() {
 
 void PrinterRemover::RemovePrinterPort() {
     win::ScopedPrinter monitor;
+    // A port monitor that cannot be asked leaves the port, as far as anyone can tell.
+    m_bPortLeft = true;
     if (!OpenSpooler(monitor, kPortMonitor, win::SERVER_ACCESS_ADMINISTER)) return;
     char16_t port[] = u"ORVIK_PENDREL:";
     static_assert(sizeof port == 30, "the port name with its terminator");
     win::BYTE output[1] = {};
     win::DWORD needed = 0;
     win::DWORD status = 0;
-    win::XcvDataW(monitor.get(), u"DeletePort", reinterpret_cast<win::BYTE*>(port), sizeof port, output, 0, &needed,
-                  &status);
+    // A port that is not there (any status the monitor answers) is as good as removed.
+    m_bPortLeft = !win::XcvDataW(monitor.get(), u"DeletePort", reinterpret_cast<win::BYTE*>(port), sizeof port, output, 0,
+                                 &needed, &status);
+}
+
+std::vector<std::u16string> PrinterRemover::FilesLeft() const {
+    std::vector<std::u16string> left;
+    if (!m_szDriverDir[0]) return left;
+    const auto note = [&left](const std::u16string& path) {
+        if (path.empty() || win::GetFileAttributesW(path.c_str()) == win::INVALID_FILE_ATTRIBUTES) return;
+        for (const std::u16string& pending : files::ScheduledAtRestartPaths())
+            if (files::EqualNoCaseAscii(pending, path)) return;
+        left.push_back(path);
+    };
+    for (const char16_t* name : kStagingFiles) note(JoinPath(m_szDriverDir, name));
+    const std::u16string installed = JoinPath(m_szDriverDir, u"3");
+    for (const InstalledFile& file : kInstalledFiles) {
+        note(JoinPath(installed, file.name));
+        note(JoinPath(installed, file.temporaryName));
+    }
+    return left;
 }
 
 void PrinterRemover::RemoveInstalledDriverFiles() {

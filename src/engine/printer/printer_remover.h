@@ -4,6 +4,7 @@
 // up on.
 #pragma once
 #include <string>
+#include <vector>
 
 #include "engine/uninstall_host.h"
 #include "platform/types.h"
@@ -26,6 +27,10 @@ public:
     bool Run();
     // Whether the product's driver is still installed (a silent run gives up on one in use).
     bool IsDriverInstalled();
+    // After Run: the driver's files still there and not waiting for the restart, and whether
+    // the port may still be there.
+    std::vector<std::u16string> FilesLeft() const;
+    bool IsPortLeft() const { return m_bPortLeft; }
 
     bool RemoveStages();
     bool RemovePrinters();
@@ -62,6 +67,7 @@ private:
     // begin at any of four stages (4 printers, 3 driver, 2 staging files, 1 port), and its retry
     // prompts may have an owner window. The uninstall always begins at the top, stage 4, and its
     // prompts belong to no window, as the product's always have.
+    bool m_bPortLeft = false;
     int m_nStage = 0;  // set to 4 by Run
     BoxOwner m_owner = BoxOwner::None;
 };

@@ -1,5 +1,7 @@
 #include "engine/registry/product_registry.h"
 
+#include <algorithm>
+
 #include "engine/files/path.h"
 #include "engine/product.h"
 #include "engine/registry/read_registry_string.h"
@@ -200,6 +202,23 @@ void RemoveProductRegistry() {
     for (const win::HKEY root : {win::HKEY_LOCAL_MACHINE, win::HKEY_CURRENT_USER})
         for (const char16_t* path : kProductTrees) DeleteRegistryTree(root, path);
     win::SHChangeNotify(win::SHCNE_ASSOCCHANGED, win::SHCNF_IDLIST, nullptr, nullptr);
+}
+
+std::vector<std::u16string> ProductKeysLeft() {
+    std::vector<std::u16string> left;
+    for (win::HKEY root : {win::HKEY_LOCAL_MACHINE, win::HKEY_CURRENT_USER}) {
+        for (const char16_t* path : kProductTrees) {
+            RegistryKey key;
+            // A key that cannot be looked at is not known to be gone.
+            if (key.Open(root, path, win::KEY_QUERY_VALUE) ||
+                (key.status() != static_cast<win::LONG>(win::ERROR_FILE_NOT_FOUND) &&
+                 key.status() != static_cast<win::LONG>(win::ERROR_PATH_NOT_FOUND))) {
+                const std::u16string name = (root == win::HKEY_LOCAL_MACHINE ? u"HKLM\\" : u"HKCU\\") + std::u16string(path);
+                if (std::find(left.begin(), left.end(), name) == left.end()) left.push_back(name);
+            }
+        }
+    }
+    return left;
 }
 
 }  // namespace engine::registry

@@ -3,6 +3,7 @@
 // both roots.
 #pragma once
 #include <string>
+#include <vector>
 
 namespace engine::registry {
 
@@ -13,5 +14,7 @@ namespace engine::registry {
 bool IsProductPdfHandler(const std::u16string& installDir, const std::u16string& recorded = std::u16string());
 void RemoveFileAssociations();
 void RemoveProductRegistry();
+// After the removal: the product's record keys still there ("HKLM\\path", "HKCU\\path").
+std::vector<std::u16string> ProductKeysLeft();
 
 }  // namespace engine::registry

@@ -31,11 +31,13 @@ struct Scenario {
     const char16_t* commandLine;
     bool silent;
     bool installedCopy;  // started from the install directory: it only hands over to a copy
+    bool quiet = false;  // the administrators' mode: judged by its exit code, no window ever
 };
 
 const Scenario kSilentRun{"silent run", u"-DeletingNow-UninstForInst-InstallerPid=4242", true, false};
 const Scenario kInteractiveRun{"interactive run", u"-DeletingNow", false, false};
 const Scenario kHandOver{"installed copy handing over", u"-UninstForInst", true, true};
+const Scenario kQuietRun{"quiet run", u"-DeletingNow /quiet", false, false, true};
 
 const std::vector<std::string> kAllCodes{"1", "2", "4", "6", "7", "8", "9", "10"};
 const std::vector<int> kProgressPoints{10, 20, 40, 60, 70, 80, 90, 100};
@@ -43,6 +45,7 @@ const std::vector<int> kProgressPoints{10, 20, 40, 60, 70, 80, 90, 100};
 struct Images {
     Image before;    // other programs' and the user's things only
     Image laidDown;  // with the product
+    Image sound;     // after the run without a fault
 };
 
 Images Arrange(const Scenario& scenario) {
@@ -91,6 +94,8 @@ struct RunResult {
     std::vector<std::string> started;  // command lines of the processes started
     Holdings holdings;
     Image after;
+    win::DWORD exitCode = 0;
+    std::size_t windowsShown = 0;  // message boxes and windows created
 };
 
 // Enough for a faulted hand-over that then runs the whole removal itself; a run past it loops.
@@ -110,6 +115,7 @@ RunResult Run(const Scenario& scenario, std::size_t failAt, std::size_t limit, b
         app.m_lpCmdLine = scenario.commandLine;
         app.InitInstance();
         pipeOpen = app.m_hPipe != nullptr;
+        result.exitCode = app.ExitCode();
     } catch (const sim::RunawayRun&) {
         result.runaway = true;
     }
@@ -124,6 +130,7 @@ RunResult Run(const Scenario& scenario, std::size_t failAt, std::size_t limit, b
     // The sequence waits its half second only once every step has run.
     const auto& sleeps = m.system.sleeps;
     result.sequenceEnded = std::find(sleeps.begin(), sleeps.end(), 500u) != sleeps.end();
+    result.windowsShown = m.windows.boxes.size() + m.windows.windows.size();
     result.holdings = Holdings::Take();
     // A run that stops early leaves the installer's pipe and its event to the end of the process.
     if (pipeOpen) result.holdings.counts[1] -= 2;
@@ -186,6 +193,35 @@ std::vector<std::string> Judge(const Scenario& scenario, const RunResult& run, c
     for (const auto& change : testing_support::ChangesOutsideFootprint(images.before, images.laidDown, run.after, allowed))
         problems.push_back(change);
 
+    if (scenario.quiet) {
+        // No window ever, and a code that tells the truth: 0 only with nothing of the product
+        // left, 3010 only with nothing left but what goes at the restart.
+        if (run.windowsShown) problems.push_back("showed " + std::to_string(run.windowsShown) + " windows");
+        std::vector<std::string> left;
+        // What the run without a fault removes is the product; what of it this run left counts,
+        // but the installed uninstaller and the directories that hold it: the installed copy,
+        // which waits for this one, deletes them once it ends.
+        const std::string installed = "file " + sim::Narrow(testing_support::kInstallDir) + "Uninstall.exe";
+        const bool installedLeft = run.after.count(installed) != 0;
+        for (const auto& [place, state] : images.laidDown) {
+            if (images.sound.count(place) || !run.after.count(place) ||
+                run.after.count("pending deletion " + place.substr(place.find(' ') + 1)))
+                continue;
+            if (installedLeft && installed.compare(0, place.size(), place) == 0) continue;
+            // Association values are not looked at again after the run: whether they were the
+            // product's to remove depends on records the run has removed by then.
+            if (StartsWith(place, "value ")) continue;
+            left.push_back(place);
+        }
+        const win::DWORD code = run.exitCode;
+        if ((code == 0 || code == 3010) && !left.empty())
+            problems.push_back("ended with " + std::to_string(code) + " but left " + left.front() + " and " +
+                               std::to_string(left.size() - 1) + " more");
+        if (code != 0 && code != 3010 && code != 1603 && code != 1605 && code != 1618)
+            problems.push_back("ended with " + std::to_string(code));
+        return problems;
+    }
+
     std::vector<std::string> removed = testing_support::Removed(images.laidDown, run.after);
     // A wizard that cannot be created ends the run after the in-use check has deleted the
     // product's executable, and keeps everything else for the next attempt.
@@ -228,11 +264,14 @@ std::vector<std::size_t> PositionsToCover(const std::vector<sim::TracedCall>& tr
 
 void Sweep(const Scenario& scenario) {
     const RunResult baseline = Run(scenario, 0, 0, true);
-    const Images images = Arrange(scenario);
+    Images images = Arrange(scenario);
+    images.sound = baseline.after;
     const std::size_t limit = CallLimit(baseline.trace.size());
     const auto baselineProblems = Judge(scenario, baseline, images, limit, baseline.holdings);
     ASSERT_TRUE(baselineProblems.empty()) << Join(baselineProblems);
-    if (scenario.installedCopy)
+    if (scenario.quiet)
+        ASSERT_EQ(baseline.exitCode, 0u);
+    else if (scenario.installedCopy)
         ASSERT_EQ(baseline.started.size(), 1u);
     else if (scenario.silent)
         ASSERT_EQ(baseline.codes, kAllCodes);
@@ -268,5 +307,7 @@ TEST(FaultSweep, SilentRunWithEveryCallFailingInTurn) { Sweep(kSilentRun); }
 TEST(FaultSweep, InteractiveRunWithEveryCallFailingInTurn) { Sweep(kInteractiveRun); }
 
 TEST(FaultSweep, HandOverToTheTemporaryCopyWithEveryCallFailingInTurn) { Sweep(kHandOver); }
+
+TEST(FaultSweep, QuietRunWithEveryCallFailingInTurnEndsWithAnHonestCode) { Sweep(kQuietRun); }
 
 }  // namespace
