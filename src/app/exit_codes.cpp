@@ -4,12 +4,12 @@ namespace app {
 
 const char16_t* ExitCodeMeaning(win::DWORD code) {
     switch (code) {
-        case kExitRemoved: return u"(everything of the product is removed)";
-        case kExitDeclined: return u"(declined by the user)";
-        case kExitFailed: return u"(something of the product stays, or the run failed)";
-        case kExitNotInstalled: return u"(nothing of the product is installed)";
-        case kExitTryLater: return u"(the product is running, or another removal is under way: try again later)";
-        case kExitRestartNeeded: return u"(removed; some files go at the next restart)";
+        case kExitRemoved: return u"(removed)";
+        case kExitDeclined: return u"(declined)";
+        case kExitFailed: return u"(something stays, or the run failed)";
+        case kExitNotInstalled: return u"(not installed)";
+        case kExitTryLater: return u"(in use: try again later)";
+        case kExitRestartNeeded: return u"(removed; a restart finishes it)";
         default: return u"";
     }
 }

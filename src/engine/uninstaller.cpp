@@ -157,19 +157,6 @@ bool FileExists(const std::u16string& path) {
            (win::GetLastError() != win::ERROR_FILE_NOT_FOUND && win::GetLastError() != win::ERROR_PATH_NOT_FOUND);
 }
 
-bool MachineKeyExists(const char16_t* path) {
-    registry::RegistryKey key;
-    if (key.Open(win::HKEY_LOCAL_MACHINE, path, win::KEY_QUERY_VALUE)) return true;
-    // A key that cannot be looked at is not known to be gone.
-    return key.status() != static_cast<win::LONG>(win::ERROR_FILE_NOT_FOUND) &&
-           key.status() != static_cast<win::LONG>(win::ERROR_PATH_NOT_FOUND);
-}
-
-constexpr const char16_t* kRecordKeys[] = {
-    product::kProductKey,
-    u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvik Pendrel",
-};
-
 }  // namespace
 
 std::vector<std::u16string> Uninstaller::ItemsLeft() const {
@@ -200,10 +187,9 @@ std::vector<std::u16string> Uninstaller::ItemsLeft() const {
 }
 
 bool Uninstaller::IsAnythingInstalled() {
-    for (const char16_t* key : kRecordKeys)
-        if (MachineKeyExists(key)) return true;
     const InstallRecord record = ReadInstallRecord();
-    return record.state == InstallRecordState::Usable && FileExists(record.directory + product::kExecutableName);
+    return !registry::ProductKeysLeft().empty() ||
+           (record.state == InstallRecordState::Usable && FileExists(record.directory + product::kExecutableName));
 }
 
 }  // namespace engine

@@ -79,7 +79,7 @@ TEST(QuietMode, WholeRunShowsNothingRemovesEverythingAndEndsWithZero) {
     EXPECT_EQ(sim::machine().CountCalls("WaitNamedPipeW"), 0u);
     ASSERT_FALSE(ended.log.empty());
     EXPECT_TRUE(LogHas(ended, "start: Orvik Pendrel Uninstall")) << ended.log.front();
-    EXPECT_EQ(ended.log.back(), "outcome: 0 (everything of the product is removed)");
+    EXPECT_EQ(ended.log.back(), "outcome: 0 (removed)");
 }
 
 // Every box a run may show becomes a line of the log and an exit code.
@@ -191,7 +191,7 @@ TEST(ExitCodes, TheCompletionBoxTellsWhenSomethingStayedAndWhereTheDetailsAre) {
               u"Orvik Pendrel has been removed, but some of its items could not be removed or will only be removed when "
               u"Windows restarts. The details are in the log.\n\n" + kDefaultLog);
     EXPECT_TRUE(LogHas(ended, "left: printer driver"));
-    EXPECT_EQ(ended.log.back(), "outcome: 1603 (something of the product stays, or the run failed)");
+    EXPECT_EQ(ended.log.back(), "outcome: 1603 (something stays, or the run failed)");
 
     ArrangeCopy();
     EXPECT_EQ(RunWith(u"-DeletingNow").exitCode, 0u);
@@ -208,7 +208,7 @@ TEST(RunLog, ANamePlantedAtTheLogsPlaceIsNeverWrittenThrough) {
     const Ended ended = RunWith(u"-DeletingNow /quiet", kDefaultLog + u".1");
     EXPECT_EQ(sim::machine().files.Find(u"C:\\windows\\system32\\victim.dll")->content, "MZ");
     ASSERT_FALSE(ended.log.empty());
-    EXPECT_EQ(ended.log.back(), "outcome: 0 (everything of the product is removed)");
+    EXPECT_EQ(ended.log.back(), "outcome: 0 (removed)");
 }
 
 }  // namespace
