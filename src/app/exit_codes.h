@@ -12,7 +12,4 @@ constexpr win::DWORD kExitNotInstalled = 1605;   // nothing of the product to re
 constexpr win::DWORD kExitTryLater = 1618;       // the product runs, or another removal holds the mutex
 constexpr win::DWORD kExitRestartNeeded = 3010;  // removed, but something goes only at the next restart
 
-// The words the log gives each code.
-const char16_t* ExitCodeMeaning(win::DWORD code);
-
 }  // namespace app

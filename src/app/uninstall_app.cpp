@@ -1,5 +1,6 @@
 #include "app/uninstall_app.h"
 
+#include "engine/files/directory_handle.h"
 #include "engine/files/directory_tree.h"
 #include "engine/files/file.h"
 #include "engine/files/path.h"
@@ -39,6 +40,9 @@ bool UninstallApp::InitInstance() {
 
     if (!CheckEnvironment()) return EndWith(kExitFailed);
     if (RelaunchFromTempCopy()) return EndWith(m_copyExitCode);
+    // The log is the process's that does the removal: the installed copy that hands over writes
+    // nothing to it.
+    if (m_log.IsWanted()) engine::files::SetRemovalListener(&UninstallApp::NoteRemoval, this);
     LogStart();
 
     if (m_bQuiet) {
@@ -113,10 +117,20 @@ std::u16string UninstallApp::DetailsPlace() {
     return m_log.WrittenPath();
 }
 
+UninstallApp::~UninstallApp() { engine::files::SetRemovalListener(nullptr, nullptr); }
+
+void UninstallApp::NoteRemoval(void* context, const char16_t* kind, const std::u16string& path, win::DWORD error) {
+    auto* app = static_cast<UninstallApp*>(context);
+    const std::u16string what = std::u16string(kind) + u" " + path;
+    if (error == win::ERROR_SUCCESS) app->Note(u"removed: " + what);
+    else if (error == win::ERROR_FILE_NOT_FOUND || error == win::ERROR_PATH_NOT_FOUND) app->Note(u"not there: " + what);
+    else app->Note(u"not removed: " + what + u" (Windows error " + NumberText(error) + u")");
+}
+
 bool UninstallApp::EndWith(win::DWORD code) {
     m_exitCode = code;
     // Once a temporary copy has run, the log is the copy's: the installed copy adds nothing.
-    if (!m_copyStarted) Note(u"outcome: " + NumberText(code) + u" " + ExitCodeMeaning(code));
+    if (!m_copyStarted) Note(u"outcome: " + NumberText(code));
     return false;
 }
 

@@ -17,6 +17,11 @@ public:
     // Everything after the program name on the command line.
     std::u16string m_lpCmdLine;
 
+    UninstallApp() = default;
+    UninstallApp(const UninstallApp&) = delete;
+    UninstallApp& operator=(const UninstallApp&) = delete;
+    ~UninstallApp();  // stops listening to the removal's deletions
+
     bool InitInstance();  // always false: the process ends when it returns
     bool CheckEnvironment();
     // True when this process has handed the work to a copy in the temporary directory (or
@@ -71,6 +76,8 @@ public:
     i18n::StringCatalog m_catalog;
 
 private:
+    // A deletion the removal tried, as a line of the log.
+    static void NoteRemoval(void* context, const char16_t* kind, const std::u16string& path, win::DWORD error);
     // Ends the run with `code`, saying so in the log.
     bool EndWith(win::DWORD code);
     void LogStart();

@@ -139,22 +139,49 @@ std::u16string ResolvedDirectory(const std::u16string& path) {
     return final;
 }
 
-namespace detail {
-
-bool ListNext(const OpenEntry& directory, unsigned char* buffer, win::ULONG size, bool first, bool& ended) {
-    const win::NTSTATUS status = win::NtQueryDirectoryFile(directory.get(), buffer, size, first);
-    ended = status == win::STATUS_NO_MORE_FILES;
-    return status == win::STATUS_SUCCESS || ended;
+bool ForEachEntry(const OpenEntry& directory, EntryVisitor visit, void* context) {
+    // On the heap: a tree walk nests one listing in another as deep as paths go.
+    std::vector<std::uint64_t> storage(512);
+    auto* buffer = reinterpret_cast<unsigned char*>(storage.data());
+    const auto size = static_cast<win::ULONG>(storage.size() * sizeof(std::uint64_t));
+    for (bool first = true;; first = false) {
+        const win::NTSTATUS status = win::NtQueryDirectoryFile(directory.get(), buffer, size, first);
+        if (status == win::STATUS_NO_MORE_FILES) return true;
+        if (status != win::STATUS_SUCCESS) return false;
+        for (std::size_t at = 0;;) {
+            const auto* entry = reinterpret_cast<const win::FILE_DIRECTORY_INFORMATION*>(buffer + at);
+            const std::u16string name(entry->FileName, entry->FileNameLength / sizeof(win::WCHAR));
+            if (name != u"." && name != u"..") visit(context, name, entry->FileAttributes);
+            if (entry->NextEntryOffset == 0) break;
+            at += entry->NextEntryOffset;
+        }
+    }
 }
 
-}  // namespace detail
+namespace {
+RemovalListener g_listener = nullptr;
+void* g_listenerContext = nullptr;
+}  // namespace
+
+void SetRemovalListener(RemovalListener listener, void* context) {
+    g_listener = listener;
+    g_listenerContext = context;
+}
+
+void ReportRemoval(const char16_t* kind, const std::u16string& path, bool removed) {
+    if (!g_listener) return;
+    const win::DWORD error = removed ? win::ERROR_SUCCESS : win::GetLastError();
+    g_listener(g_listenerContext, kind, path, error);
+    win::SetLastError(error);
+}
 
 bool DeleteChild(const OpenEntry& parent, const std::u16string& name, EntryKind kind) {
     OpenEntry entry;
-    if (!entry.OpenChild(parent, name, kind, win::DELETE | win::FILE_READ_ATTRIBUTES | win::SYNCHRONIZE)) return false;
-    if (!entry.MarkForDeletion()) return false;
+    const bool removed = entry.OpenChild(parent, name, kind, win::DELETE | win::FILE_READ_ATTRIBUTES | win::SYNCHRONIZE) &&
+                         entry.MarkForDeletion();
     entry.Close();
-    return true;
+    ReportRemoval(kind == EntryKind::Directory ? u"directory" : u"file", Child(parent.path(), name), removed);
+    return removed;
 }
 
 void DeleteTreeOpen(OpenEntry& directory) {
@@ -169,8 +196,10 @@ void DeleteTreeOpen(OpenEntry& directory) {
             if (child.OpenChild(directory, name, EntryKind::Directory, kTreeAccess)) DeleteTreeOpen(child);
         });
     }
-    directory.MarkForDeletion();
+    const std::u16string path = directory.path();
+    const bool removed = directory.MarkForDeletion();
     directory.Close();
+    ReportRemoval(u"directory", path, removed);
 }
 
 }  // namespace engine::files

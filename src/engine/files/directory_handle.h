@@ -75,6 +75,13 @@ bool DeleteChild(const OpenEntry& parent, const std::u16string& name, EntryKind 
 // What cannot be deleted stays, and so do the directories above it. Closes `directory`.
 void DeleteTreeOpen(OpenEntry& directory);
 
+// Told of every deletion the removal tries: the kind ("file", "directory"), the path, and 0 when
+// it went or the Windows error that kept it. One listener for the process (the run's log).
+using RemovalListener = void (*)(void* context, const char16_t* kind, const std::u16string& path, win::DWORD error);
+void SetRemovalListener(RemovalListener listener, void* context);
+// Tells the listener, leaving the last error as it was.
+void ReportRemoval(const char16_t* kind, const std::u16string& path, bool removed);
+
 // Where the directory at `path` really lies: its final path, links on the way followed, with no
 // trailing backslash; `path` itself when that cannot be told (missing, or before Vista). For
 // paths the machine's records name, which an administrator wrote, links and all: the removal
@@ -87,27 +94,17 @@ constexpr win::DWORD kListAccess = win::FILE_LIST_DIRECTORY | win::FILE_READ_ATT
 
 // ---------------------------------------------------------------------------------------------
 
-namespace detail {
-bool ListNext(const OpenEntry& directory, unsigned char* buffer, win::ULONG size, bool first, bool& ended);
-}
+using EntryVisitor = void (*)(void* context, const std::u16string& name, win::DWORD attributes);
+bool ForEachEntry(const OpenEntry& directory, EntryVisitor visit, void* context);
 
 template <typename Visit>
 bool ForEachEntry(const OpenEntry& directory, Visit visit) {
-    // On the heap: a tree walk nests one listing in another as deep as paths go.
-    std::vector<std::uint64_t> storage(512);
-    auto* buffer = reinterpret_cast<unsigned char*>(storage.data());
-    bool ended = false;
-    for (bool first = true;; first = false) {
-        if (!detail::ListNext(directory, buffer, static_cast<win::ULONG>(storage.size() * 8), first, ended)) return false;
-        if (ended) return true;
-        for (std::size_t at = 0;;) {
-            const auto* entry = reinterpret_cast<const win::FILE_DIRECTORY_INFORMATION*>(buffer + at);
-            const std::u16string name(entry->FileName, entry->FileNameLength / sizeof(win::WCHAR));
-            if (name != u"." && name != u"..") visit(name, entry->FileAttributes);
-            if (entry->NextEntryOffset == 0) break;
-            at += entry->NextEntryOffset;
-        }
-    }
+    return ForEachEntry(
+        directory,
+        [](void* context, const std::u16string& name, win::DWORD attributes) {
+            (*static_cast<Visit*>(context))(name, attributes);
+        },
+        &visit);
 }
 
 }  // namespace engine::files

@@ -87,7 +87,9 @@ bool RemoveProductDirectory(const std::u16string& path) {
         return false;
     }
     OpenEntry parent;
-    return parent.OpenDirectory(directory, kListAccess) && DeleteChild(parent, name, EntryKind::Directory);
+    if (parent.OpenDirectory(directory, kListAccess)) return DeleteChild(parent, name, EntryKind::Directory);
+    ReportRemoval(u"directory", WithoutTrailingBackslash(path), false);
+    return false;
 }
 
 // The directory that holds `base` + `relative` is judged through its handle to lie where the

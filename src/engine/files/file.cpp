@@ -32,7 +32,9 @@ bool DeleteProductFile(const std::u16string& path) {
         return false;
     }
     OpenEntry parent;
-    return parent.OpenDirectory(directory, kListAccess) && DeleteChild(parent, name, EntryKind::File);
+    if (parent.OpenDirectory(directory, kListAccess)) return DeleteChild(parent, name, EntryKind::File);
+    ReportRemoval(u"file", path, false);
+    return false;
 }
 
 bool MakeDeletable(const std::u16string& path) {

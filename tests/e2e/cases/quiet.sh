@@ -32,7 +32,11 @@ case_quiet_whole_product_gives_0_and_nothing_is_left_when_it_returns() {
     log=$(quiet_log)
     win_wait
     check "nothing of the product left, nothing foreign lost" footprint check
-    check "the log ends with the outcome" grep -q '^outcome: 0 ' "$log"
+    check "the log ends with the outcome" bash -c "tr -d '\\r' <\"\$1\" | tail -n 1 | grep -qx 'outcome: 0'" _ "$log"
+    local name
+    for name in Readme.txt config.xml 'Orvik Pendrel.exe'; do
+        check "the log lists $name as removed" grep -qF "removed: file $PRODUCT_DIR\\$name" "$log"
+    done
     check "no box was shown" no_box_in_log "$log"
     # The log stays for the administrator.
     e2e_machine_allow '^file C:/users/[^/]+/Temp/Orvik Pendrel Uninstall\.log '
