@@ -141,12 +141,6 @@ bool ReadWholeFile(const std::u16string& path, Bytes& bytes) {
     return file && ReadAll(file.get(), bytes);
 }
 
-bool MarkForDeletion(win::HANDLE file) {
-    win::FILE_DISPOSITION_INFORMATION disposition{1};
-    return win::NtSetInformationFile(file, &disposition, sizeof disposition, win::FileDispositionInformation) ==
-           win::STATUS_SUCCESS;
-}
-
 // Writes a file that must not exist yet: a name planted beforehand (a link, or a file of
 // someone else's) is never written through, and `existed` says so. While it is written, others
 // may only read it; a copy that cannot be written whole is deleted through the handle it was
@@ -163,7 +157,7 @@ bool WriteNewFile(const std::u16string& path, const Bytes& bytes, bool& existed)
     win::DWORD written = 0;
     const bool whole = win::WriteFile(file.get(), bytes.data(), static_cast<win::DWORD>(bytes.size()), &written, nullptr) &&
                        written == bytes.size();
-    if (!whole) MarkForDeletion(file.get());
+    if (!whole) engine::files::MarkForDeletion(file.get());
     return whole;
 }
 

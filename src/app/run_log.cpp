@@ -48,8 +48,7 @@ bool RunLog::Create() {
             m_written = path;
             return true;
         }
-        win::FILE_DISPOSITION_INFORMATION disposition{1};
-        win::NtSetInformationFile(m_file.get(), &disposition, sizeof disposition, win::FileDispositionInformation);
+        engine::files::MarkForDeletion(m_file.get());
         m_file.reset();
         return false;
     }

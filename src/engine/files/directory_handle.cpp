@@ -119,11 +119,13 @@ bool OpenEntry::OpenChild(const OpenEntry& parent, const std::u16string& name, E
     return true;
 }
 
-bool OpenEntry::MarkForDeletion() {
+bool MarkForDeletion(win::HANDLE file) {
     win::FILE_DISPOSITION_INFORMATION disposition{1};
-    return win::NtSetInformationFile(m_handle.get(), &disposition, sizeof disposition, win::FileDispositionInformation) ==
+    return win::NtSetInformationFile(file, &disposition, sizeof disposition, win::FileDispositionInformation) ==
            win::STATUS_SUCCESS;
 }
+
+bool OpenEntry::MarkForDeletion() { return files::MarkForDeletion(m_handle.get()); }
 
 bool OpenEntry::SetAttributes(win::DWORD attributes) {
     win::FILE_BASIC_INFORMATION basic{};

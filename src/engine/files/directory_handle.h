@@ -66,6 +66,9 @@ private:
 template <typename Visit>
 bool ForEachEntry(const OpenEntry& directory, Visit visit);
 
+// Marks the file open at `file` (opened with DELETE) for deletion when its last handle closes.
+bool MarkForDeletion(win::HANDLE file);
+
 // Deletes the entry `name` of `parent` through its own handle: a file, a link as itself, or an
 // empty directory. False, with the last error set, when it stays.
 bool DeleteChild(const OpenEntry& parent, const std::u16string& name, EntryKind kind);
