@@ -2,11 +2,24 @@
 // library brings in its exception machinery (unwinder, exception classes, the string classes they
 // use, the demangler) through a handful of helper functions. Defining those helpers here, ending
 // the process at once as an exception-free program would anyway, keeps all of that out of the
-// executable: about a third of its code.
+// executable: about a third of its code. The allocation operators are the program's own for the
+// same reason: the library's throw std::bad_alloc, which alone pulls the unwinder and the
+// exception runtime in; these end the process instead, as an uncaught bad_alloc would.
 #if defined(_WIN32)
 #include <bits/functexcept.h>
 
+#include <cstddef>
 #include <cstdlib>
+
+void* operator new(std::size_t size) {
+    if (void* block = std::malloc(size ? size : 1)) return block;
+    std::abort();
+}
+void* operator new[](std::size_t size) { return ::operator new(size); }
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete[](void* block) noexcept { std::free(block); }
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
 
 namespace __gnu_cxx {
 void __verbose_terminate_handler() { std::abort(); }
