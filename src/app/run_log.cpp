@@ -12,6 +12,8 @@ namespace {
 
 // Names tried when the one asked for is taken: "path", then "path.1" to "path.9".
 constexpr int kNamesTried = 10;
+// Lines kept before the log begins, at most: a run that never writes one keeps no more.
+constexpr std::size_t kLinesKept = 20000;
 
 }  // namespace
 
@@ -38,13 +40,9 @@ bool RunLog::Create() {
             if (error == win::ERROR_FILE_EXISTS || error == win::ERROR_ALREADY_EXISTS) continue;
             return false;
         }
-        // A new file created through a link planted at the name would lie elsewhere: it is
+        // A new file created through a link planted above the name would lie elsewhere: it is
         // deleted again, through its handle, and no log is written.
-        std::u16string directory, name;
-        engine::files::OpenEntry parent, created;
-        if (engine::files::SplitEntryPath(path, directory, name) &&
-            parent.OpenDirectory(directory, engine::files::kListAccess) &&
-            created.OpenChild(parent, name, engine::files::EntryKind::File, win::FILE_READ_ATTRIBUTES | win::SYNCHRONIZE)) {
+        if (engine::files::IsOpenAt(m_file.get(), path)) {
             m_written = path;
             return true;
         }
@@ -55,12 +53,23 @@ bool RunLog::Create() {
     return false;
 }
 
-void RunLog::Line(const std::u16string& text) {
-    if (m_path.empty()) return;
-    if (!m_tried) {
-        m_tried = true;
-        Create();
+void RunLog::Begin(const std::u16string& start) {
+    if (m_tried || m_path.empty()) return;
+    m_tried = true;
+    if (Create()) {
+        Write(start);
+        for (const std::u16string& line : m_kept) Write(line);
     }
+    m_kept.clear();
+    m_kept.shrink_to_fit();
+}
+
+void RunLog::Line(const std::u16string& text) {
+    if (m_tried) Write(text);
+    else if (m_kept.size() < kLinesKept) m_kept.push_back(text);
+}
+
+void RunLog::Write(const std::u16string& text) {
     if (!m_file) return;
     std::vector<char> bytes = ToUtf8(text);
     bytes.push_back('\r');

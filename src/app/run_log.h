@@ -1,8 +1,10 @@
 // The run's log for administrators: UTF-8 text, one line per event, written only when asked for
-// ("/log FILE", or quiet mode's default in the temporary directory). The program runs elevated
-// and the log's place may be one the user can write: the file is created new, never opened when
-// something is at its name already (a link, or a file planted there), and checked through its
-// handle to be where it was asked for.
+// ("/log FILE", quiet mode's default in the temporary directory, or the place a removal that left
+// something names). Lines are kept until the log begins with its start line, so that the file
+// holds the whole run whenever it is made, and a process that hands the run over to another
+// writes nothing. The program runs elevated and the log's place may be one the user can write:
+// the file is created new, never opened when something is at its name already (a link, or a
+// file planted there), and judged through its own handle to lie where it was asked for.
 #pragma once
 #include <string>
 #include <vector>
@@ -13,20 +15,26 @@ namespace app {
 
 class RunLog {
 public:
-    // Where the log goes; nothing is created before the first line.
+    // Where the log goes; nothing is created before it begins.
     void SetPath(const std::u16string& path) { m_path = path; }
     bool IsWanted() const { return !m_path.empty(); }
     const std::u16string& Path() const { return m_path; }
     // The file written, once a line has been: `path`, or "path.N" when that name was taken.
     const std::u16string& WrittenPath() const { return m_written; }
+    // Creates the file (once; not when no path is set) and writes `start` and every line kept.
+    void Begin(const std::u16string& start);
+    bool HasBegun() const { return m_tried; }
+    // A line: written when the log has begun, kept until it does otherwise.
     void Line(const std::u16string& text);
 
 private:
     bool Create();
+    void Write(const std::u16string& text);
 
     std::u16string m_path;
     std::u16string m_written;
     bool m_tried = false;
+    std::vector<std::u16string> m_kept;
     win::ScopedFile m_file;
 };
 

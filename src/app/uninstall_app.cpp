@@ -7,6 +7,7 @@
 #include "engine/files/shortcuts.h"
 #include "engine/install_record.h"
 #include "engine/product.h"
+#include "engine/removal_report.h"
 #include "engine/registry/read_registry_string.h"
 #include "engine/system_checks.h"
 #include "engine/uninstaller.h"
@@ -22,6 +23,7 @@
 namespace app {
 
 namespace product = engine::product;
+using engine::NumberText;
 
 bool UninstallApp::InitInstance() {
     RestrictDllSearchToSystemDirectory();
@@ -32,6 +34,9 @@ bool UninstallApp::InitInstance() {
     // The installed copy was started by the installer; the temporary copy is told who that was.
     if (m_bSilent) m_installerProcessId = m_bDeletingNow ? switches.installerProcessId : ParentProcessId();
     m_log.SetPath(!switches.logPath.empty() ? switches.logPath : m_bQuiet ? DefaultLogPath() : u"");
+    // Every removal is told to the log from here on; the log keeps it until it begins, which the
+    // installed copy that hands the run over never lets it do.
+    engine::SetReportListener(this);
 
     if (IsSecondInstance() && !m_bDeletingNow) return EndWith(kExitTryLater);
 
@@ -40,9 +45,6 @@ bool UninstallApp::InitInstance() {
 
     if (!CheckEnvironment()) return EndWith(kExitFailed);
     if (RelaunchFromTempCopy()) return EndWith(m_copyExitCode);
-    // The log is the process's that does the removal: the installed copy that hands over writes
-    // nothing to it.
-    if (m_log.IsWanted()) engine::files::SetRemovalListener(&UninstallApp::NoteRemoval, this);
     LogStart();
 
     if (m_bQuiet) {
@@ -110,35 +112,28 @@ bool UninstallApp::NoteDirectoriesLeft() {
 }
 
 std::u16string UninstallApp::DetailsPlace() {
-    if (!m_log.IsWanted()) {
-        m_log.SetPath(DefaultLogPath());
-        LogStart();
-    }
+    if (!m_log.IsWanted()) m_log.SetPath(DefaultLogPath());
+    LogStart();
     return m_log.WrittenPath();
 }
 
-UninstallApp::~UninstallApp() { engine::files::SetRemovalListener(nullptr, nullptr); }
-
-void UninstallApp::NoteRemoval(void* context, const char16_t* kind, const std::u16string& path, win::DWORD error) {
-    auto* app = static_cast<UninstallApp*>(context);
-    const std::u16string what = std::u16string(kind) + u" " + path;
-    if (error == win::ERROR_SUCCESS) app->Note(u"removed: " + what);
-    else if (error == win::ERROR_FILE_NOT_FOUND || error == win::ERROR_PATH_NOT_FOUND) app->Note(u"not there: " + what);
-    else app->Note(u"not removed: " + what + u" (Windows error " + NumberText(error) + u")");
-}
+UninstallApp::~UninstallApp() { engine::SetReportListener(nullptr); }
 
 bool UninstallApp::EndWith(win::DWORD code) {
     m_exitCode = code;
     // Once a temporary copy has run, the log is the copy's: the installed copy adds nothing.
-    if (!m_copyStarted) Note(u"outcome: " + NumberText(code));
+    if (!m_copyStarted) {
+        Note(u"outcome: " + NumberText(code));
+        LogStart();
+    }
     return false;
 }
 
 void UninstallApp::LogStart() {
-    if (!m_log.IsWanted()) return;
+    if (!m_log.IsWanted() || m_log.HasBegun()) return;
     win::OSVERSIONINFOEXW version{};
     const bool known = engine::QueryWindowsVersion(version);
-    Note(u"start: Orvik Pendrel Uninstall 1.0.0.0, " +
+    m_log.Begin(u"start: Orvik Pendrel Uninstall 1.0.0.0, " +
          std::u16string(m_bQuiet ? u"quiet" : m_bSilent ? u"silent, for the installer" : u"interactive") +
          u", Windows " +
          (known ? NumberText(version.dwMajorVersion) + u"." + NumberText(version.dwMinorVersion) + u"." +
@@ -187,15 +182,6 @@ std::u16string UninstallApp::DefaultLogPath() {
     char16_t temp[win::MAX_PATH] = {};
     const std::u16string directory = engine::files::FittedPath(temp, win::GetTempPathW(win::MAX_PATH, temp));
     return directory.empty() ? std::u16string() : engine::files::WithTrailingBackslash(directory) + u"Orvik Pendrel Uninstall.log";
-}
-
-std::u16string NumberText(win::DWORD value) {
-    std::u16string digits;
-    do {
-        digits.insert(digits.begin(), static_cast<char16_t>(u'0' + value % 10));
-        value /= 10;
-    } while (value);
-    return digits;
 }
 
 bool UninstallApp::ShowMessage(engine::BoxOwner, engine::BoxKind kind, const std::u16string& text,

@@ -77,7 +77,6 @@ public:
 
 private:
     // A deletion the removal tried, as a line of the log.
-    static void NoteRemoval(void* context, const char16_t* kind, const std::u16string& path, win::DWORD error);
     // Ends the run with `code`, saying so in the log.
     bool EndWith(win::DWORD code);
     void LogStart();
@@ -109,9 +108,6 @@ inline constexpr char16_t kInstallerSwitch[] = u"-InstallerPid=";
 // The switches are looked for anywhere in the command line, letter case counting: the temporary
 // copy gets them right after its quoted path, with nothing between them.
 Switches ParseSwitches(const std::u16string& arguments);
-
-// `value` in decimal digits.
-std::u16string NumberText(win::DWORD value);
 
 // The process that started this one, or 0 when it cannot be told.
 win::DWORD ParentProcessId();

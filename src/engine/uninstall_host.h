@@ -1,8 +1,11 @@
 // What the removal needs from whoever runs it: the mode, the installer link, the texts, the
-// shared copy of the install directory, and the frame it shows itself in. The removal touches no
+// shared copy of the install directory, the frame it shows itself in, and the run's log (a
+// RemovalListener: one line each, Note). The removal touches no
 // window: the application and the wizard dialog decide where a position or a box goes.
 #pragma once
 #include <string>
+
+#include "engine/removal_report.h"
 
 namespace engine {
 
@@ -11,7 +14,7 @@ enum class BoxOwner { None, Wizard };
 // A warning answered with OK, or a question answered OK (try again) or Cancel (give up).
 enum class BoxKind { Warning, RetryOrCancel };
 
-class UninstallHost {
+class UninstallHost : public RemovalListener {
 public:
     virtual bool IsSilent() const = 0;
     virtual void ReportToInstaller(int code) = 0;
@@ -24,8 +27,6 @@ public:
     // Shows a message box and waits for it; true when it was answered OK.
     virtual bool ShowMessage(BoxOwner owner, BoxKind kind, const std::u16string& text,
                              const std::u16string& caption) = 0;
-    // One line for the run's log, where there is one.
-    virtual void Note(const std::u16string&) {}
     // The install directory as start-up judged the record, before the removal began (with its
     // backslash; empty when unknown): what a removal that lost the record must still look at.
     virtual std::u16string InstallDirAtStart() const { return {}; }

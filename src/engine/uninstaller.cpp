@@ -12,6 +12,7 @@
 #include "engine/registry/read_registry_string.h"
 #include "engine/registry/registry_key.h"
 #include "engine/registry/registry_tree.h"
+#include "engine/removal_report.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/scoped.h"
@@ -143,10 +144,17 @@ void Uninstaller::RemoveProgramFiles() {
 }
 
 bool Uninstaller::IsProductPdfHandler() {
-    return registry::IsProductPdfHandler(m_host.GetInstallDir(), m_strRecordedInstallPath);
+    m_associationsUnreadable = 0;
+    const registry::PdfHandler handler =
+        registry::PdfHandlerOf(m_host.GetInstallDir(), m_strRecordedInstallPath, &m_associationsUnreadable);
+    if (handler != registry::PdfHandler::Unknown) m_associationsUnreadable = 0;
+    return handler == registry::PdfHandler::Product;
 }
 
-void Uninstaller::RemoveFileAssociations() { registry::RemoveFileAssociations(); }
+void Uninstaller::RemoveFileAssociations() {
+    m_bAssociationsRemoved = true;
+    registry::RemoveFileAssociations();
+}
 
 void Uninstaller::RemoveProductRegistry() { registry::RemoveProductRegistry(); }
 
@@ -183,6 +191,11 @@ std::vector<std::u16string> Uninstaller::ItemsLeft() const {
         } while (win::FindNextFileW(search.get(), &entry));
     }
     for (const std::u16string& key : registry::ProductKeysLeft()) left.push_back(u"key " + key);
+    if (m_bAssociationsRemoved)
+        for (const std::u16string& value : registry::AssociationsLeft()) left.push_back(value);
+    if (m_associationsUnreadable)
+        left.push_back(u"associations of .pdf and .fdf (the user's choice could not be read: " +
+                       WindowsErrorText(static_cast<win::DWORD>(m_associationsUnreadable)) + u")");
     return left;
 }
 

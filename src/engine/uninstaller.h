@@ -8,6 +8,7 @@
 
 #include "engine/install_record.h"
 #include "engine/uninstall_host.h"
+#include "platform/types.h"
 
 namespace engine {
 
@@ -54,6 +55,10 @@ public:
     bool m_bPortLeft = false;
     std::vector<std::u16string> m_printerFilesLeft;
     std::vector<std::u16string> m_left;
+    // The association step ran (the product opened ".pdf" for the user), or could not tell
+    // whether it should: the system's answer to the read that failed.
+    bool m_bAssociationsRemoved = false;
+    win::LONG m_associationsUnreadable = 0;
     bool m_bRestartNeeded = false;
 
 private:

@@ -110,6 +110,12 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
 BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode);
 
 void OutputDebugStringW(LPCWSTR text);
+// The system's text for the Windows error `error` (from the system's own table, no inserts),
+// in the user's language; its length, or 0 when the system has none.
+constexpr DWORD FORMAT_MESSAGE_IGNORE_INSERTS = 0x00000200;
+constexpr DWORD FORMAT_MESSAGE_FROM_SYSTEM = 0x00001000;
+DWORD FormatMessageW(DWORD flags, const void* source, DWORD messageId, DWORD languageId, LPWSTR buffer, DWORD size,
+                     void* arguments);
 // Shows the message and ends the process at once; never returns.
 [[noreturn]] void FatalAppExitW(UINT action, LPCWSTR message);
 

@@ -3,6 +3,7 @@
 #include "engine/files/directory_tree.h"
 #include "engine/files/file.h"
 #include "engine/files/path.h"
+#include "engine/removal_report.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 
@@ -56,6 +57,7 @@ const char16_t* const LexFileNames[kLexFileCount] = {
 void ReportRemovalFailure(const std::u16string& text, const std::u16string& label) {
     const std::u16string line = u"Uninstall: " + label + u": " + text + u"\n";
     win::OutputDebugStringW(line.c_str());
+    ReportDiagnostic(label + u": " + text);
 }
 
 AddOnRemover::AddOnRemover(const std::u16string& installPath, bool silent, KeyDeletion deleteRecord)

@@ -16,7 +16,8 @@ inline constexpr char16_t kFirefoxPluginLabel[] = u"Firefox Plugin";
 inline constexpr std::size_t kLexFileCount = 10;
 extern const char16_t* const LexFileNames[kLexFileCount];
 
-// The one place where failed removals are recorded: the debugger output, never the user.
+// The one place where failed removals are recorded: the debugger output and the run's log,
+// never the user.
 void ReportRemovalFailure(const std::u16string& text, const std::u16string& label);
 
 class AddOnRemover {

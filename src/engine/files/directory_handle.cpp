@@ -1,6 +1,7 @@
 #include "engine/files/directory_handle.h"
 
 #include "engine/files/file.h"
+#include "engine/removal_report.h"
 #include "platform/system.h"
 
 namespace engine::files {
@@ -58,6 +59,30 @@ bool NoLinkAbove(const std::u16string& path) {
 
 }  // namespace
 
+namespace {
+
+// Whether `handle` is open on what lies at `expected`, and the system's name for it in `path`.
+// Before Vista, `top` judges the directories above by their names instead.
+bool JudgePath(win::HANDLE handle, const std::u16string& expected, bool top, std::u16string& path) {
+    std::u16string final;
+    if (!FinalPath(handle, final)) {
+        if (win::GetLastError() != win::ERROR_PROC_NOT_FOUND) return false;
+        if (top && !NoLinkAbove(expected)) return false;
+        path = expected;
+        return true;
+    }
+    if (!IsExpectedPath(final, expected)) return false;
+    path = final;
+    return true;
+}
+
+}  // namespace
+
+bool IsOpenAt(win::HANDLE handle, const std::u16string& path) {
+    std::u16string final;
+    return JudgePath(handle, LongForm(path), true, final);
+}
+
 bool OpenEntry::Judge(const std::u16string& expected, bool top) {
     win::FILE_ATTRIBUTE_TAG_INFORMATION information{};
     if (win::NtQueryInformationFile(m_handle.get(), &information, sizeof information, win::FileAttributeTagInformation) !=
@@ -65,16 +90,7 @@ bool OpenEntry::Judge(const std::u16string& expected, bool top) {
         return false;
     m_directory = (information.FileAttributes & win::FILE_ATTRIBUTE_DIRECTORY) != 0;
     m_link = (information.FileAttributes & win::FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    std::u16string final;
-    if (!FinalPath(m_handle.get(), final)) {
-        if (win::GetLastError() != win::ERROR_PROC_NOT_FOUND) return false;
-        if (top && !NoLinkAbove(expected)) return false;
-        m_path = expected;
-        return true;
-    }
-    if (!IsExpectedPath(final, expected)) return false;
-    m_path = final;
-    return true;
+    return JudgePath(m_handle.get(), expected, top, m_path);
 }
 
 bool OpenEntry::OpenDirectory(const std::u16string& path, win::DWORD access) {
@@ -160,29 +176,12 @@ bool ForEachEntry(const OpenEntry& directory, EntryVisitor visit, void* context)
     }
 }
 
-namespace {
-RemovalListener g_listener = nullptr;
-void* g_listenerContext = nullptr;
-}  // namespace
-
-void SetRemovalListener(RemovalListener listener, void* context) {
-    g_listener = listener;
-    g_listenerContext = context;
-}
-
-void ReportRemoval(const char16_t* kind, const std::u16string& path, bool removed) {
-    if (!g_listener) return;
-    const win::DWORD error = removed ? win::ERROR_SUCCESS : win::GetLastError();
-    g_listener(g_listenerContext, kind, path, error);
-    win::SetLastError(error);
-}
-
 bool DeleteChild(const OpenEntry& parent, const std::u16string& name, EntryKind kind) {
     OpenEntry entry;
     const bool removed = entry.OpenChild(parent, name, kind, win::DELETE | win::FILE_READ_ATTRIBUTES | win::SYNCHRONIZE) &&
                          entry.MarkForDeletion();
     entry.Close();
-    ReportRemoval(kind == EntryKind::Directory ? u"directory" : u"file", Child(parent.path(), name), removed);
+    ReportRemoval((kind == EntryKind::Directory ? u"directory " : u"file ") + Child(parent.path(), name), removed);
     return removed;
 }
 
@@ -201,7 +200,7 @@ void DeleteTreeOpen(OpenEntry& directory) {
     const std::u16string path = directory.path();
     const bool removed = directory.MarkForDeletion();
     directory.Close();
-    ReportRemoval(u"directory", path, removed);
+    ReportRemoval(u"directory " + path, removed);
 }
 
 }  // namespace engine::files

@@ -66,6 +66,10 @@ private:
 template <typename Visit>
 bool ForEachEntry(const OpenEntry& directory, Visit visit);
 
+// Whether `handle` is open on what lies at the full path `path`, no link on the way: false, with
+// the last error set, when it lies elsewhere or that cannot be told.
+bool IsOpenAt(win::HANDLE handle, const std::u16string& path);
+
 // Marks the file open at `file` (opened with DELETE) for deletion when its last handle closes.
 bool MarkForDeletion(win::HANDLE file);
 
@@ -77,13 +81,6 @@ bool DeleteChild(const OpenEntry& parent, const std::u16string& name, EntryKind 
 // directory itself when it has become empty; a link is removed as itself and never entered.
 // What cannot be deleted stays, and so do the directories above it. Closes `directory`.
 void DeleteTreeOpen(OpenEntry& directory);
-
-// Told of every deletion the removal tries: the kind ("file", "directory"), the path, and 0 when
-// it went or the Windows error that kept it. One listener for the process (the run's log).
-using RemovalListener = void (*)(void* context, const char16_t* kind, const std::u16string& path, win::DWORD error);
-void SetRemovalListener(RemovalListener listener, void* context);
-// Tells the listener, leaving the last error as it was.
-void ReportRemoval(const char16_t* kind, const std::u16string& path, bool removed);
 
 // Where the directory at `path` really lies: its final path, links on the way followed, with no
 // trailing backslash; `path` itself when that cannot be told (missing, or before Vista). For

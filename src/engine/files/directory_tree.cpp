@@ -4,6 +4,7 @@
 #include "engine/files/directory_handle.h"
 #include "engine/files/file.h"
 #include "engine/files/path.h"
+#include "engine/removal_report.h"
 #include "platform/files.h"
 #include "platform/scoped.h"
 
@@ -88,7 +89,7 @@ bool RemoveProductDirectory(const std::u16string& path) {
     }
     OpenEntry parent;
     if (parent.OpenDirectory(directory, kListAccess)) return DeleteChild(parent, name, EntryKind::Directory);
-    ReportRemoval(u"directory", WithoutTrailingBackslash(path), false);
+    ReportRemoval(u"directory " + WithoutTrailingBackslash(path), false);
     return false;
 }
 

@@ -2,6 +2,7 @@
 
 #include "engine/files/directory_handle.h"
 #include "engine/files/path.h"
+#include "engine/removal_report.h"
 #include "platform/scoped.h"
 #include "platform/system.h"
 
@@ -33,7 +34,7 @@ bool DeleteProductFile(const std::u16string& path) {
     }
     OpenEntry parent;
     if (parent.OpenDirectory(directory, kListAccess)) return DeleteChild(parent, name, EntryKind::File);
-    ReportRemoval(u"file", path, false);
+    ReportRemoval(u"file " + path, false);
     return false;
 }
 
@@ -64,8 +65,10 @@ bool DeleteNowOrAtRestart(const std::u16string& path) {
     // product's to schedule; any other that stays goes at the restart.
     const win::DWORD error = win::GetLastError();
     if (error != win::ERROR_FILE_NOT_FOUND && error != win::ERROR_PATH_NOT_FOUND && error != kErrorNotTheEntryNamed)
-        if (win::MoveFileExW(path.c_str(), nullptr, win::MOVEFILE_REPLACE_EXISTING | win::MOVEFILE_DELAY_UNTIL_REBOOT))
+        if (win::MoveFileExW(path.c_str(), nullptr, win::MOVEFILE_REPLACE_EXISTING | win::MOVEFILE_DELAY_UNTIL_REBOOT)) {
             Scheduled().push_back(path);
+            ReportScheduledAtRestart(u"file " + path);
+        }
     return false;
 }
 

@@ -30,18 +30,20 @@ std::u16string ReadRegistryString(win::HKEY root, const char16_t* keyPath, const
     return QueryRegistryString(key.get(), valueName, maxBytes, text) ? text : defaultText;
 }
 
-bool QueryRegistryString(win::HKEY key, const char16_t* valueName, win::DWORD maxBytes, std::u16string& text) {
+bool QueryRegistryString(win::HKEY key, const char16_t* valueName, win::DWORD maxBytes, std::u16string& text,
+                         win::LONG* status) {
+    win::LONG ignored = 0;
+    win::LONG& answer = status ? *status : ignored;
     win::DWORD type = 0;
     win::DWORD size = 0;
-    if (win::RegQueryValueExW(key, valueName, nullptr, &type, nullptr, &size) !=
-            static_cast<win::LONG>(win::ERROR_SUCCESS) ||
-        (type != win::REG_SZ && type != win::REG_EXPAND_SZ) || size > maxBytes)
+    answer = win::RegQueryValueExW(key, valueName, nullptr, &type, nullptr, &size);
+    if (answer != static_cast<win::LONG>(win::ERROR_SUCCESS) || (type != win::REG_SZ && type != win::REG_EXPAND_SZ) ||
+        size > maxBytes)
         return false;
     std::vector<char16_t> data(size / 2 + 1, u'\0');
     win::DWORD read = size;
-    if (win::RegQueryValueExW(key, valueName, nullptr, &type, reinterpret_cast<win::BYTE*>(data.data()), &read) !=
-        static_cast<win::LONG>(win::ERROR_SUCCESS))
-        return false;
+    answer = win::RegQueryValueExW(key, valueName, nullptr, &type, reinterpret_cast<win::BYTE*>(data.data()), &read);
+    if (answer != static_cast<win::LONG>(win::ERROR_SUCCESS)) return false;
     std::u16string found(data.data(), data.data() + std::min<std::size_t>(read / 2, data.size() - 1));
     found = found.substr(0, found.find(u'\0'));
     // A value whose text (without terminator) fills the buffer counts as too long.

@@ -16,7 +16,10 @@ std::u16string ReadRegistryString(win::HKEY root, const char16_t* keyPath, const
                                   const std::u16string& defaultText, win::DWORD maxBytes);
 
 // Reads a string value of an open key under the same rules: true and `text` set when the value
-// is a non-empty string that fits in `maxBytes` with its terminator; false otherwise.
-bool QueryRegistryString(win::HKEY key, const char16_t* valueName, win::DWORD maxBytes, std::u16string& text);
+// is a non-empty string that fits in `maxBytes` with its terminator; false otherwise. `status`,
+// where given, receives the system's answer when the value could not be read (ERROR_SUCCESS when
+// it was read but is not such a string).
+bool QueryRegistryString(win::HKEY key, const char16_t* valueName, win::DWORD maxBytes, std::u16string& text,
+                         win::LONG* status = nullptr);
 
 }  // namespace engine::registry

@@ -2,11 +2,25 @@
 
 #include <string>
 
+#include "platform/system.h"
+
 namespace engine::registry {
 
 namespace {
 bool Succeeded(win::LONG result) { return result == static_cast<win::LONG>(win::ERROR_SUCCESS); }
+
+KeyReach Refused(win::DWORD error) {
+    win::SetLastError(error);
+    return KeyReach::Refused;
+}
 }  // namespace
+
+std::u16string RootName(win::HKEY root) {
+    return root == win::HKEY_LOCAL_MACHINE   ? u"HKLM"
+           : root == win::HKEY_CURRENT_USER  ? u"HKCU"
+           : root == win::HKEY_CLASSES_ROOT  ? u"HKCR"
+                                             : u"HKEY";
+}
 
 bool IsLinkKey(win::HKEY key) {
     win::DWORD type = 0;
@@ -18,25 +32,26 @@ KeyReach OpenKeyWithoutLinks(win::HKEY root, const char16_t* path, win::REGSAM a
     key = RegistryKey();
     const std::u16string whole = path ? path : u"";
     // An empty path would name the root itself; an empty component is no key of anybody's.
-    if (whole.empty()) return KeyReach::Refused;
+    if (whole.empty()) return Refused(win::ERROR_INVALID_NAME);
     RegistryKey parent;
     std::size_t begin = 0;
     for (;;) {
         const std::size_t end = whole.find(u'\\', begin);
         const bool last = end == std::u16string::npos;
         const std::u16string name = whole.substr(begin, last ? std::u16string::npos : end - begin);
-        if (name.empty()) return KeyReach::Refused;
+        if (name.empty()) return Refused(win::ERROR_INVALID_NAME);
         RegistryKey step;
         // Each key on the way is opened only to see whether it is a link.
         if (!step.Open(parent ? parent.get() : root, name.c_str(), last ? access : win::KEY_QUERY_VALUE,
                        win::REG_OPTION_OPEN_LINK))
-            return step.status() == static_cast<win::LONG>(win::ERROR_FILE_NOT_FOUND) ? KeyReach::Missing
-                                                                                      : KeyReach::Refused;
+            return step.status() == static_cast<win::LONG>(win::ERROR_FILE_NOT_FOUND)
+                       ? KeyReach::Missing
+                       : Refused(static_cast<win::DWORD>(step.status()));
         if (last) {
             key = std::move(step);
             return KeyReach::Opened;
         }
-        if (IsLinkKey(step.get())) return KeyReach::Refused;
+        if (IsLinkKey(step.get())) return Refused(kErrorKeyReachedThroughLink);
         parent = std::move(step);
         begin = end + 1;
     }

@@ -1,6 +1,8 @@
 // An open registry key that closes itself, with the reason when it could not be opened; and the
 // way every key the removal changes is reached: one component at a time, never through a link.
 #pragma once
+#include <string>
+
 #include "platform/registry.h"
 #include "platform/scoped.h"
 
@@ -29,10 +31,16 @@ private:
 // Whether the open key is a symbolic link (opened as itself), which leads to another key.
 bool IsLinkKey(win::HKEY key);
 
+// "HKLM", "HKCU" or "HKCR": how the log names a root.
+std::u16string RootName(win::HKEY root);
+
+// Set as the last error when a key is left because a key on its way is a link.
+constexpr win::DWORD kErrorKeyReachedThroughLink = 1011;  // ERROR_CANTOPEN
+
 enum class KeyReach {
     Opened,   // `key` holds the last component, opened as itself (it may be a link: ask IsLinkKey)
     Missing,  // a key on the way or the key itself does not exist
-    Refused,  // a key on the way is a link, or cannot be opened as itself
+    Refused,  // a key on the way is a link, or cannot be opened as itself (the last error says why)
 };
 
 // Opens `path` under `root` one component at a time, each relative to its parent's open handle

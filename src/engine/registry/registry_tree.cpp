@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/registry/registry_key.h"
+#include "engine/removal_report.h"
 #include "engine/system_checks.h"
 
 namespace engine::registry {
@@ -45,37 +46,51 @@ std::u16string EnumeratedName(const std::vector<char16_t>& buffer, win::DWORD le
 
 bool Deleted(win::HKEY key) { return win::NtDeleteKey(key) == 0; }
 
+// What the log calls a key: its root's short name and its path.
+std::u16string KeyName(win::HKEY root, const char16_t* path) { return u"key " + RootName(root) + u"\\" + path; }
+
+// The error a key that could not be reached without passing a link is reported with.
+win::DWORD ReachError(KeyReach reach) {
+    return reach == KeyReach::Missing ? win::ERROR_FILE_NOT_FOUND : win::GetLastError();
+}
+
 }  // namespace
 
 void DeleteRegistryKey(win::HKEY root, const char16_t* path) {
     if (!path || !*path) return;
     if (IsWindows95Family()) {
-        win::RegDeleteKeyW(root, path);
+        ReportRemoval(KeyName(root, path), static_cast<win::DWORD>(win::RegDeleteKeyW(root, path)));
         return;
     }
     RegistryKey key;
     // A link is deleted itself; a key with subkeys is refused by the system and stays.
-    if (OpenKeyWithoutLinks(root, path, win::KEY_QUERY_VALUE | win::KEY_DELETE, key) == KeyReach::Opened)
-        Deleted(key.get());
+    const KeyReach reach = OpenKeyWithoutLinks(root, path, win::KEY_QUERY_VALUE | win::KEY_DELETE, key);
+    if (reach != KeyReach::Opened) ReportRemoval(KeyName(root, path), ReachError(reach));
+    else ReportRemoval(KeyName(root, path), Deleted(key.get()));
 }
 
 void DeleteRegistryTree(win::HKEY root, const char16_t* path) {
     // An empty path would name the root itself, whose subkeys are not ours.
     if (!path || !*path) return;
+    const std::u16string name = KeyName(root, path);
     if (IsWindows95Family()) {
-        win::RegDeleteKeyW(root, path);
+        ReportRemoval(name, static_cast<win::DWORD>(win::RegDeleteKeyW(root, path)));
         return;
     }
     RegistryKey key;
-    if (OpenKeyWithoutLinks(root, path, win::KEY_ALL_ACCESS, key) != KeyReach::Opened) return;
+    const KeyReach reach = OpenKeyWithoutLinks(root, path, win::KEY_ALL_ACCESS, key);
+    if (reach != KeyReach::Opened) {
+        ReportRemoval(name, ReachError(reach));
+        return;
+    }
     if (!IsLinkKey(key.get())) {
-        DeleteRegistrySubkeys(key.get());
+        DeleteRegistrySubkeys(key.get(), name);
         ClearRegistryValues(key.get(), static_cast<win::LONG>(CountsOf(key.get()).values));
     }
-    Deleted(key.get());
+    ReportRemoval(name, Deleted(key.get()));
 }
 
-bool DeleteRegistrySubkeys(win::HKEY key) {
+bool DeleteRegistrySubkeys(win::HKEY key, const std::u16string& name) {
     // Read once: every pass deletes the subkey it found at index 0, so the next one moves up.
     const win::DWORD count = CountsOf(key).subkeys;
     std::vector<char16_t> nameBuffer(kSubkeyNameCapacity, u'\0');
@@ -84,19 +99,27 @@ bool DeleteRegistrySubkeys(win::HKEY key) {
         // A key that vanished or cannot be listed leaves nothing sure to delete at this level.
         if (!Succeeded(win::RegEnumKeyExW(key, 0, nameBuffer.data(), &length, nullptr, nullptr, nullptr, nullptr)))
             return false;
-        const std::u16string name = EnumeratedName(nameBuffer, length);
-        if (name.empty()) return false;
+        const std::u16string subkeyName = EnumeratedName(nameBuffer, length);
+        if (subkeyName.empty()) return false;
+        const std::u16string reported = name + u"\\" + subkeyName;
 
         // Opened as itself, relative to its parent: a subkey that cannot be opened so might be a
         // link, and stays, like a subkey whose deletion is refused.
         RegistryKey subkey;
-        if (!subkey.Open(key, name.c_str(), win::KEY_ALL_ACCESS, win::REG_OPTION_OPEN_LINK)) return false;
+        if (!subkey.Open(key, subkeyName.c_str(), win::KEY_ALL_ACCESS, win::REG_OPTION_OPEN_LINK)) {
+            ReportRemoval(reported, static_cast<win::DWORD>(subkey.status()));
+            return false;
+        }
         if (!IsLinkKey(subkey.get())) {
             const KeyCounts counts = CountsOf(subkey.get());
-            if (counts.subkeys > 0 && !DeleteRegistrySubkeys(subkey.get())) return false;
+            if (counts.subkeys > 0 && !DeleteRegistrySubkeys(subkey.get(), reported)) return false;
             ClearRegistryValues(subkey.get(), static_cast<win::LONG>(counts.values));
         }
-        if (!Deleted(subkey.get())) return false;
+        // The subkeys that go are not named one by one: the key above them says they went.
+        if (!Deleted(subkey.get())) {
+            ReportRemoval(reported, false);
+            return false;
+        }
     }
     return true;
 }

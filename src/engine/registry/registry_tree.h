@@ -1,6 +1,7 @@
 // Removal of a whole registry key tree. The NT family's system deletes only a key without
 // subkeys, so the tree is taken apart bottom-up there; the 95 family deletes a tree in one call.
-// Every call made for a tree uses the root the caller named, and nothing is reported.
+// Every call made for a tree uses the root the caller named; each key the callers name, and a
+// subkey that stays, is reported to the run's log.
 //
 // The walk acts only through handles: the top key is reached one component at a time without
 // passing a link (OpenKeyWithoutLinks), each subkey is opened relative to its parent's handle as
@@ -9,6 +10,8 @@
 // path after it was judged, so a key swapped for a link meanwhile cannot send a deletion
 // elsewhere.
 #pragma once
+#include <string>
+
 #include "platform/registry.h"
 
 namespace engine::registry {
@@ -26,8 +29,8 @@ void DeleteRegistryKey(win::HKEY root, const char16_t* path);
 
 // Deletes every subkey of the open `key`, deepest first, each through its own handle. False at
 // the first subkey that cannot be enumerated, opened as itself or deleted: its later siblings
-// are left alone.
-bool DeleteRegistrySubkeys(win::HKEY key);
+// are left alone. `name` is how the log names the key ("key HKLM\\...").
+bool DeleteRegistrySubkeys(win::HKEY key, const std::u16string& name);
 
 // Deletes the values of the open `key`; `count` is the number of values the caller read from
 // it. All names are collected before the first deletion; a name that cannot be collected (500

@@ -443,16 +443,19 @@ LONG RegDeleteKeyW(HKEY key, LPCWSTR subKey) {
 }
 
 LONG NtDeleteKey(HKEY key) {
-    if (sim::FaultPoint("NtDeleteKey")) return sim::kStatusAccessDenied;
+    constexpr LONG kAccessDenied = static_cast<LONG>(0xC0000022u);
+    constexpr LONG kKeyDeleted = static_cast<LONG>(0xC000017Cu);
+    constexpr DWORD kErrorKeyDeleted = 1018;
+    if (sim::FaultPoint("NtDeleteKey")) return sim::Failure(sim::kStatusAccessDenied, ERROR_ACCESS_DENIED);
     RegKey* k = sim::OpenedKey(key);
     machine().Log("NtDeleteKey", k ? sim::RegistryState::FullName(*k) : std::string("?"));
     sim::RecordAccess("NtDeleteKey", k ? sim::RegistryState::FullName(*k) : std::string("?"));
-    constexpr LONG kAccessDenied = static_cast<LONG>(0xC0000022u);
-    constexpr LONG kKeyDeleted = static_cast<LONG>(0xC000017Cu);
-    if (!k || k->deleted) return kKeyDeleted;
-    if (!sim::Granted(key, KEY_DELETE)) return kAccessDenied;
-    if (!k->parent || k->refuseDelete || k->denyWrite || !k->subkeys.empty()) return kAccessDenied;
+    if (!k || k->deleted) return sim::Failure(kKeyDeleted, kErrorKeyDeleted);
+    if (!sim::Granted(key, KEY_DELETE)) return sim::Failure(kAccessDenied, ERROR_ACCESS_DENIED);
+    if (!k->parent || k->refuseDelete || k->denyWrite || !k->subkeys.empty())
+        return sim::Failure(kAccessDenied, ERROR_ACCESS_DENIED);
     sim::Detach(k);
+    SetLastError(ERROR_SUCCESS);
     return 0;
 }
 

@@ -301,6 +301,29 @@ void OutputDebugStringW(LPCWSTR text) {
     machine().system.debugOutput.push_back(sim::FromPtr(text));
 }
 
+DWORD FormatMessageW(DWORD, const void*, DWORD messageId, DWORD, LPWSTR buffer, DWORD size, void*) {
+    if (sim::FaultPoint("FormatMessageW")) return sim::Failure(DWORD{0}, ERROR_NOT_ENOUGH_MEMORY);
+    // The texts of the errors the removal meets, as an English system gives them.
+    static const struct {
+        DWORD error;
+        const char16_t* text;
+    } kTexts[] = {
+        {ERROR_FILE_NOT_FOUND, u"The system cannot find the file specified.\r\n"},
+        {ERROR_ACCESS_DENIED, u"Access is denied.\r\n"},
+        {ERROR_SHARING_VIOLATION, u"The process cannot access the file because it is being used by another process.\r\n"},
+        {1920, u"The file cannot be accessed by the system.\r\n"},
+    };
+    for (const auto& entry : kTexts) {
+        if (entry.error != messageId) continue;
+        const std::u16string text = entry.text;
+        if (text.size() >= size) return sim::Failure(DWORD{0}, ERROR_INSUFFICIENT_BUFFER);
+        std::copy(text.begin(), text.end(), buffer);
+        buffer[text.size()] = u'\0';
+        return static_cast<DWORD>(text.size());
+    }
+    return sim::Failure(DWORD{0}, 317);  // ERROR_MR_MID_NOT_FOUND
+}
+
 int CompareStringOrdinal(LPCWSTR a, int lengthA, LPCWSTR b, int lengthB, BOOL ignoreCase) {
     if (sim::FaultPoint("CompareStringOrdinal")) return sim::Failure(0, ERROR_INVALID_PARAMETER);
     std::u16string left = lengthA < 0 ? sim::FromPtr(a) : std::u16string(a, static_cast<std::size_t>(lengthA));

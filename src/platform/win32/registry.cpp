@@ -70,8 +70,12 @@ LONG NtDeleteKey(HKEY key) {
     using NtDeleteKeyFunction = LONG(WINAPI*)(::HANDLE);
     static const auto function = reinterpret_cast<NtDeleteKeyFunction>(
         reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")));
-    if (!function) return static_cast<LONG>(0xC0000002u);  // STATUS_NOT_IMPLEMENTED
-    return function(reinterpret_cast<::HANDLE>(key));
+    using ConvertFunction = ULONG(WINAPI*)(LONG);
+    static const auto convert = reinterpret_cast<ConvertFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "RtlNtStatusToDosError")));
+    const LONG status = function ? function(reinterpret_cast<::HANDLE>(key)) : static_cast<LONG>(0xC0000002u);
+    ::SetLastError(status == 0 ? ERROR_SUCCESS : convert ? convert(status) : ERROR_GEN_FAILURE);
+    return status;
 }
 
 }  // namespace win

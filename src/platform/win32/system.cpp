@@ -110,6 +110,10 @@ BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode) {
 }
 
 void OutputDebugStringW(LPCWSTR text) { ::OutputDebugStringW(W(text)); }
+DWORD FormatMessageW(DWORD flags, const void* source, DWORD messageId, DWORD languageId, LPWSTR buffer, DWORD size,
+                     void* arguments) {
+    return ::FormatMessageW(flags, source, messageId, languageId, W(buffer), size, static_cast<va_list*>(arguments));
+}
 
 int MultiByteToWideChar(UINT codePage, DWORD flags, const char* source, int sourceLength, LPWSTR dest, int destLength) {
     return ::MultiByteToWideChar(codePage, flags, source, sourceLength, W(dest), destLength);

@@ -37,6 +37,10 @@ case_quiet_whole_product_gives_0_and_nothing_is_left_when_it_returns() {
     for name in Readme.txt config.xml 'Orvik Pendrel.exe'; do
         check "the log lists $name as removed" grep -qF "removed: file $PRODUCT_DIR\\$name" "$log"
     done
+    check "the log lists the Uninstall entry's key as removed" grep -qF \
+        'removed: key HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Orvik Pendrel' "$log"
+    check "the log lists the .pdf association as removed" grep -qF \
+        'removed: value HKLM\Software\Classes\.pdf\(default)' "$log"
     check "no box was shown" no_box_in_log "$log"
     # The log stays for the administrator.
     e2e_machine_allow '^file C:/users/[^/]+/Temp/Orvik Pendrel Uninstall\.log '
@@ -69,6 +73,8 @@ case_quiet_program_file_held_open_never_gives_0_and_the_log_names_it() {
     win_wait
     check "exit code is 1603 or 3010" grep -qxE '1603|3010' <<<"$code"
     check "the log names the file" grep -qiF 'Readme.txt' "$(unix_path 'C:\quiet.log')"
+    check "the log gives the system's reason in words" grep -qE 'Readme\.txt \(Windows error [0-9]+: [A-Za-z]' \
+        "$(unix_path 'C:\quiet.log')"
     # The held file and the directories above it stay; so does the log.
     e2e_machine_allow '^file C:/quiet\.log ' '^(dir  |file )C:/Program Files/Orvik Software'
 }

@@ -208,9 +208,10 @@ std::vector<std::string> Judge(const Scenario& scenario, const RunResult& run, c
                 run.after.count("pending deletion " + place.substr(place.find(' ') + 1)))
                 continue;
             if (installedLeft && installed.compare(0, place.size(), place) == 0) continue;
-            // Association values are not looked at again after the run: whether they were the
-            // product's to remove depends on records the run has removed by then.
-            if (StartsWith(place, "value ")) continue;
+            // A value read failing as "not found" is, to the run, a value that is not there: the
+            // product then no longer opens ".pdf" for the user, and its associations are not the
+            // run's to remove. Every other fault must leave them gone or counted.
+            if (StartsWith(place, "value ") && run.failed == "RegQueryValueExW") continue;
             left.push_back(place);
         }
         const win::DWORD code = run.exitCode;

@@ -217,4 +217,57 @@ TEST(RunLog, ANamePlantedAtTheLogsPlaceIsNeverWrittenThrough) {
     EXPECT_EQ(ended.log.back(), "outcome: 0");
 }
 
+// The log names each key and value the removal could not delete with the system's error and its
+// text, the add-ons' own diagnostics, and what is still there afterwards; the code follows.
+TEST(RunLog, NamesEveryKeyValueAndDiagnosticWithTheSystemsText) {
+    ArrangeCopy();
+    auto& registry = sim::machine().registry;
+    registry.Find(win::HKEY_LOCAL_MACHINE, u"Software\\Orvik Software\\Orvik Pendrel\\Settings")->refuseDelete = true;
+    registry.Find(win::HKEY_LOCAL_MACHINE, u"Software\\Classes\\.pdf\\OpenWithProgids")->denyWrite = true;
+    const Ended ended = RunWith(u"-DeletingNow /quiet");
+    EXPECT_EQ(ended.exitCode, 1603u);
+    EXPECT_TRUE(LogHas(ended, "removed: key HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvik Pendrel"));
+    EXPECT_TRUE(LogHas(ended, "not removed: key HKLM\\SOFTWARE\\Orvik Software\\Orvik Pendrel\\Settings "
+                              "(Windows error 5: Access is denied.)"));
+    EXPECT_TRUE(LogHas(ended, "left: key HKLM\\SOFTWARE\\Orvik Software\\Orvik Pendrel"));
+    EXPECT_TRUE(LogHas(ended, "removed: value HKLM\\Software\\Classes\\.pdf\\(default)"));
+    EXPECT_TRUE(LogHas(ended, "removed: value HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\"
+                              ".pdf\\UserChoice\\Progid"));
+    EXPECT_TRUE(LogHas(ended, "not removed: value HKLM\\Software\\Classes\\.pdf\\OpenWithProgids\\OrvikPendrel.Document "
+                              "(Windows error 5: Access is denied.)"));
+    EXPECT_TRUE(LogHas(ended, "left: value HKLM\\Software\\Classes\\.pdf\\OpenWithProgids\\OrvikPendrel.Document"));
+    EXPECT_TRUE(LogHas(ended, "diagnostic: Firefox Plugin: "));
+    EXPECT_EQ(ended.log.back(), "outcome: 1603");
+}
+
+// Associations the run cannot judge are not removed, and not passed over either: a user's choice
+// that cannot be read, where nothing else shows the product as the handler, ends the run 1603.
+TEST(RunLog, AnAssociationStepThatCouldNotLookIsNoSuccess) {
+    ArrangeCopy();
+    auto& registry = sim::machine().registry;
+    registry.Find(win::HKEY_CURRENT_USER, u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.pdf\\"
+                                          u"UserChoice")->denyOpen = true;
+    registry.Find(win::HKEY_LOCAL_MACHINE, u"Software\\Classes\\.pdf")->values.clear();
+    const Ended ended = RunWith(u"-DeletingNow /quiet");
+    EXPECT_EQ(ended.exitCode, 1603u);
+    EXPECT_TRUE(LogHas(ended, "left: associations of .pdf and .fdf (the user's choice could not be read: "
+                              "Windows error 5: Access is denied.)"));
+    EXPECT_NE(registry.Find(win::HKEY_LOCAL_MACHINE, u"Software\\Classes\\.pdf\\OpenWithProgids"), nullptr)
+        << "left as it was";
+}
+
+// What happens before the run knows it is the one doing the removal is kept for its log: the
+// copy's run logs the removal of the VirtualStore copy, the installed copy that hands over
+// writes nothing.
+TEST(RunLog, HoldsTheLinesBeforeItsStartAndBeginsWithIt) {
+    ArrangeCopy();
+    const std::u16string store = u"C:\\Users\\user\\AppData\\Local\\VirtualStore\\Program Files\\Orvik Software\\Orvik Pendrel";
+    sim::machine().files.AddDirectory(store);
+    const Ended ended = RunWith(u"-DeletingNow /quiet");
+    ASSERT_GE(ended.log.size(), 2u);
+    EXPECT_EQ(ended.log.front().compare(0, 6, "start:"), 0) << ended.log.front();
+    EXPECT_TRUE(LogHas(ended, "removed: directory " + sim::Narrow(store)));
+    EXPECT_EQ(ended.log.back(), "outcome: 0");
+}
+
 }  // namespace

@@ -1,0 +1,69 @@
+#include "engine/removal_report.h"
+
+#include "platform/system.h"
+
+namespace engine {
+
+namespace {
+RemovalListener* g_listener = nullptr;
+}  // namespace
+
+void SetReportListener(RemovalListener* listener) { g_listener = listener; }
+
+std::u16string NumberText(win::DWORD value) {
+    std::u16string digits;
+    do {
+        digits.insert(digits.begin(), static_cast<char16_t>(u'0' + value % 10));
+        value /= 10;
+    } while (value);
+    return digits;
+}
+
+std::u16string WindowsErrorText(win::DWORD error) {
+    std::u16string text = u"Windows error " + NumberText(error);
+    char16_t buffer[512] = {};
+    win::DWORD length = win::FormatMessageW(win::FORMAT_MESSAGE_FROM_SYSTEM | win::FORMAT_MESSAGE_IGNORE_INSERTS,
+                                            nullptr, error, 0, buffer, sizeof buffer / sizeof buffer[0], nullptr);
+    if (length >= sizeof buffer / sizeof buffer[0]) length = 0;
+    // The system's texts end in a line break, which would split the log's line.
+    while (length > 0 && (buffer[length - 1] == u'\r' || buffer[length - 1] == u'\n' || buffer[length - 1] == u' '))
+        --length;
+    if (length > 0) text += u": " + std::u16string(buffer, length);
+    return text;
+}
+
+std::u16string RemovalLine(const std::u16string& what, win::DWORD error) {
+    if (error == win::ERROR_SUCCESS) return u"removed: " + what;
+    if (error == win::ERROR_FILE_NOT_FOUND || error == win::ERROR_PATH_NOT_FOUND) return u"not there: " + what;
+    return u"not removed: " + what + u" (" + WindowsErrorText(error) + u")";
+}
+
+namespace {
+// Tells the host `line`, leaving the last error as it was.
+void Tell(const std::u16string& line) {
+    const win::DWORD lastError = win::GetLastError();
+    g_listener->Note(line);
+    win::SetLastError(lastError);
+}
+}  // namespace
+
+void ReportRemoval(const std::u16string& what, win::DWORD error) {
+    if (!g_listener) return;
+    const win::DWORD lastError = win::GetLastError();
+    Tell(RemovalLine(what, error));
+    win::SetLastError(lastError);
+}
+
+void ReportRemoval(const std::u16string& what, bool removed) {
+    ReportRemoval(what, removed ? win::ERROR_SUCCESS : win::GetLastError());
+}
+
+void ReportScheduledAtRestart(const std::u16string& what) {
+    if (g_listener) Tell(u"scheduled at restart: " + what);
+}
+
+void ReportDiagnostic(const std::u16string& text) {
+    if (g_listener) Tell(u"diagnostic: " + text);
+}
+
+}  // namespace engine

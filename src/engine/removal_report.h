@@ -1,0 +1,45 @@
+// What the removal tried, told to the host of the run as lines for its log: every file,
+// directory, registry key and value the steps tried to delete, with what became of it, and the
+// diagnostic texts of the add-ons. The workers of every step report here, whatever they are
+// called from, down to the file removal at the bottom of the engine; the listener is the one set
+// for the process (the run's host, which writes the log). Depends on nothing of the engine.
+#pragma once
+#include <string>
+
+#include "platform/types.h"
+
+namespace engine {
+
+// Who hears the lines: the host of the run (see UninstallHost).
+class RemovalListener {
+public:
+    // One line for the run's log, where there is one.
+    virtual void Note(const std::u16string&) {}
+
+protected:
+    ~RemovalListener() = default;
+};
+
+// `what` ("file C:\...", "key HKLM\...") was removed (error 0), was not there, or stayed with
+// the Windows error `error`.
+void ReportRemoval(const std::u16string& what, win::DWORD error);
+// The same, with the last error as the reason when `removed` is false; the last error is left as
+// it was.
+void ReportRemoval(const std::u16string& what, bool removed);
+// `what` stayed, and goes at the next restart.
+void ReportScheduledAtRestart(const std::u16string& what);
+// A text a step gives about something it could not do.
+void ReportDiagnostic(const std::u16string& text);
+
+// The listener the reports go to, or none (null).
+void SetReportListener(RemovalListener* listener);
+
+// The log's line for a removal: "removed: what", "not there: what", or "not removed: what
+// (Windows error N: the system's text)".
+std::u16string RemovalLine(const std::u16string& what, win::DWORD error);
+// "Windows error N", with the system's text for it where the system has one.
+std::u16string WindowsErrorText(win::DWORD error);
+// The decimal digits of `value`.
+std::u16string NumberText(win::DWORD value);
+
+}  // namespace engine
