@@ -77,20 +77,32 @@ void Uninstaller::RunUninstall() {
         m_host.ReportToInstaller(point.code);
     };
 
+    // Each step is named in the log before the removals it tries.
+    auto step = [this](const char16_t* name) { m_host.Note(u"step: " + std::u16string(name)); };
+
+    step(u"desktop shortcuts");
     RemoveDesktopShortcuts();
     after({10, 1});
+    step(u"Quick Launch shortcut");
     RemoveQuickLaunchShortcut();
     after({20, 2});
+    step(u"Start menu folders");
     RemoveStartMenuFolder();
     after({40, 4});
+    step(u"add-ons");
     RemoveAddOns();
     after({60, 6});
+    step(u"virtual printer");
     RemovePrinter();
     after({70, 7});
+    step(u"program files");
     RemoveProgramFiles();
     after({80, 8});
+    step(u"file associations");
     if (IsProductPdfHandler()) RemoveFileAssociations();
+    else if (!m_associationsUnreadable) m_host.Note(u"kept: the file associations (the product does not open .pdf files for this user)");
     after({90, 9});
+    step(u"registry records");
     RemoveProductRegistry();
     after({100, 10});
 

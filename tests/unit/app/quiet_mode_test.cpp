@@ -85,6 +85,13 @@ TEST(QuietMode, WholeRunShowsNothingRemovesEverythingAndEndsWithZero) {
             << name;
     EXPECT_TRUE(LogHas(ended, "removed: directory C:\\Program Files\\Orvik Software\\Orvik Pendrel\\lex"));
     EXPECT_TRUE(LogHas(ended, "not there: file "));
+    // Each step named before what it tried.
+    std::vector<std::string> steps;
+    for (const std::string& line : ended.log)
+        if (line.compare(0, 6, "step: ") == 0) steps.push_back(line.substr(6));
+    EXPECT_EQ(steps, (std::vector<std::string>{"desktop shortcuts", "Quick Launch shortcut", "Start menu folders", "add-ons",
+                                               "virtual printer", "program files", "file associations",
+                                               "registry records"}));
     EXPECT_EQ(ended.log.back(), "outcome: 0");
 }
 
