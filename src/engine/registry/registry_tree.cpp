@@ -101,23 +101,24 @@ bool DeleteRegistrySubkeys(win::HKEY key, const std::u16string& name) {
             return false;
         const std::u16string subkeyName = EnumeratedName(nameBuffer, length);
         if (subkeyName.empty()) return false;
-        const std::u16string reported = name + u"\\" + subkeyName;
+        // How the log names the subkey, made only when it is needed.
+        const auto reported = [&] { return name + u"\\" + subkeyName; };
 
         // Opened as itself, relative to its parent: a subkey that cannot be opened so might be a
         // link, and stays, like a subkey whose deletion is refused.
         RegistryKey subkey;
         if (!subkey.Open(key, subkeyName.c_str(), win::KEY_ALL_ACCESS, win::REG_OPTION_OPEN_LINK)) {
-            ReportRemoval(reported, static_cast<win::DWORD>(subkey.status()));
+            ReportRemoval(reported(), static_cast<win::DWORD>(subkey.status()));
             return false;
         }
         if (!IsLinkKey(subkey.get())) {
             const KeyCounts counts = CountsOf(subkey.get());
-            if (counts.subkeys > 0 && !DeleteRegistrySubkeys(subkey.get(), reported)) return false;
+            if (counts.subkeys > 0 && !DeleteRegistrySubkeys(subkey.get(), reported())) return false;
             ClearRegistryValues(subkey.get(), static_cast<win::LONG>(counts.values));
         }
         // The subkeys that go are not named one by one: the key above them says they went.
         if (!Deleted(subkey.get())) {
-            ReportRemoval(reported, false);
+            ReportRemoval(reported(), false);
             return false;
         }
     }

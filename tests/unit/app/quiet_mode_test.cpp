@@ -224,6 +224,19 @@ TEST(RunLog, ANamePlantedAtTheLogsPlaceIsNeverWrittenThrough) {
     EXPECT_EQ(ended.log.back(), "outcome: 0");
 }
 
+// A directory on the way to the log's place swapped for a junction to a system directory: the
+// file the run creates there is not where the log was asked for, and is deleted again through
+// its own handle; the run goes on without a log.
+TEST(RunLog, AJunctionAboveTheLogsPlaceGetsNoFileWritten) {
+    ArrangeCopy();
+    const std::u16string logs = u"C:\\Users\\user\\AppData\\Local\\Temp\\logs";
+    sim::machine().files.AddJunction(logs, u"C:\\windows\\system32");
+    const Ended ended = RunWith(u"-DeletingNow /quiet /log \"" + logs + u"\\run.log\"", u"C:\\windows\\system32\\run.log");
+    EXPECT_EQ(ended.exitCode, 0u) << "the removal does not depend on its log";
+    EXPECT_TRUE(ended.log.empty());
+    EXPECT_FALSE(sim::machine().files.Exists(u"C:\\windows\\system32\\run.log"));
+}
+
 // The log names each key and value the removal could not delete with the system's error and its
 // text, the add-ons' own diagnostics, and what is still there afterwards; the code follows.
 TEST(RunLog, NamesEveryKeyValueAndDiagnosticWithTheSystemsText) {
