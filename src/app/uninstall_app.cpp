@@ -139,7 +139,10 @@ void UninstallApp::LogStart() {
          (known ? NumberText(version.dwMajorVersion) + u"." + NumberText(version.dwMinorVersion) + u"." +
                       NumberText(version.dwBuildNumber)
                 : std::u16string(u"unknown")) +
-         u", administrator, command line: " + m_lpCmdLine);
+         (m_rights == Rights::Administrator      ? u", administrator"
+          : m_rights == Rights::NotAdministrator ? u", not an administrator"
+                                                 : u", rights not checked") +
+         u", command line: " + m_lpCmdLine);
 }
 
 bool UninstallApp::IsSecondInstance() {
@@ -208,7 +211,9 @@ bool UninstallApp::CheckEnvironment() {
         ShowWarning(product::kMsgWindowsTooOld);
         return false;
     }
-    if (!engine::CanWriteMachineSoftwareKey()) {
+    const bool administrator = engine::CanWriteMachineSoftwareKey();
+    m_rights = administrator ? Rights::Administrator : Rights::NotAdministrator;
+    if (!administrator) {
         ShowWarning(product::kMsgNeedAdministrator);
         return false;
     }

@@ -71,6 +71,8 @@ public:
     std::u16string m_strExistDir;
     // The installed copy: whether its temporary copy ran, and what it ended with.
     bool m_copyStarted = false;
+    // What the environment check found of this process's rights, for the log's start line.
+    enum class Rights { NotChecked, Administrator, NotAdministrator } m_rights = Rights::NotChecked;
     win::DWORD m_copyExitCode = kExitFailed;
     win::WORD m_wLangId = 0;
     i18n::StringCatalog m_catalog;

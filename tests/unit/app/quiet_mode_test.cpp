@@ -79,6 +79,7 @@ TEST(QuietMode, WholeRunShowsNothingRemovesEverythingAndEndsWithZero) {
     EXPECT_EQ(sim::machine().CountCalls("WaitNamedPipeW"), 0u);
     ASSERT_FALSE(ended.log.empty());
     EXPECT_TRUE(LogHas(ended, "start: Orvik Pendrel Uninstall")) << ended.log.front();
+    EXPECT_NE(ended.log.front().find(", administrator, "), std::string::npos) << ended.log.front();
     // Every deletion tried, with what became of it.
     for (const char* name : {"Readme.txt", "config.xml", "Orvik Pendrel.exe", "lex\\accent.tlx"})
         EXPECT_TRUE(LogHas(ended, "removed: file C:\\Program Files\\Orvik Software\\Orvik Pendrel\\" + std::string(name)))
@@ -115,6 +116,8 @@ TEST(QuietMode, EachPlaceOfABoxBecomesACodeAndALine) {
         EXPECT_EQ(ended.exitCode, 1603u);
         EXPECT_TRUE(sim::machine().windows.boxes.empty());
         EXPECT_TRUE(sim::machine().files.Exists(kProductExe));
+        ASSERT_FALSE(ended.log.empty());
+        EXPECT_NE(ended.log.front().find(", not an administrator, "), std::string::npos) << ended.log.front();
     }
     {
         SCOPED_TRACE("the printer driver in use: the retry counts as Cancel, and the code says so");
