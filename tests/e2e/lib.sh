@@ -125,7 +125,7 @@ wait_for_line() {
 # once it is held; HOLDER is the holder's process. Started straight from Wine so that its
 # "holding" line is seen while it holds (a pipe through tr would keep it back).
 hold_file() {
-    local path=$1 seconds=$2 out=$E2E_ROOT/holder-$$-$RANDOM.txt
+    local path=$1 seconds=$2 out=$E2E_ROOT/holder-$BASHPID-$RANDOM.txt
     "$WINE" "$KIT\footprint.exe" hold "$path" "$seconds" >"$out" 2>/dev/null &
     HOLDER=$!
     wait_for_line "$out" '^holding' 60 "the holder to open $path"
@@ -220,7 +220,7 @@ answer_boxes_until_done() {
 # line; a box the run shows meanwhile (an unusable record, the product in use) is answered with
 # Enter.
 silent_run_answering_boxes() {
-    local out=$E2E_ROOT/host-$$-$RANDOM.txt
+    local out=$E2E_ROOT/host-$BASHPID-$RANDOM.txt
     "$WINE" "$KIT\\installer_host.exe" "$1" --timeout 60 >"$out" 2>/dev/null &
     local host=$!
     answer_boxes_until_done "Orvik Pendrel Uninstall Wizard" "$host" Return 90 >&2 ||

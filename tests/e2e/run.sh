@@ -1,47 +1,106 @@
 #!/usr/bin/env bash
 # Runs every end-to-end case (cases/*.sh) against the real Uninstall.exe under Wine and prints
 # "N passed, M failed". A case is a function file: it defines case_NAME functions.
+#
+# The cases run in lanes (E2E_LANES, default 2), each with a display of its own (:97, :98, ...);
+# every case has its own Wine prefix and Wine server, so nothing of one case reaches another.
+# A lane takes the next case when it has finished one, and a case's lines are printed whole when
+# it ends.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/lib.sh"
 
 filter=${1:-}
+lanes=${E2E_LANES:-2}
 e2e_prepare_base || { echo "could not prepare the Wine prefix"; exit 1; }
-e2e_start_display
 
-passed=0
-failed=0
-failed_names=()
 for file in "$here"/cases/*.sh; do
     . "$file"
 done
+names=()
 for fn in $(declare -F | awk '{print $3}' | grep '^case_' | sort); do
     name=${fn#case_}
     [ -n "$filter" ] && [[ $name != *$filter* ]] && continue
-    echo "[ RUN  ] $name"
+    names+=("$name")
+done
+
+queue=$(mktemp -d "${TMPDIR:-/tmp}/orvik-e2e-queue.XXXXXX")
+echo 0 >"$queue/next"
+: >"$queue/results"
+
+# The index of the next case to run, or nothing when every case has been taken.
+take_next() {
+    (
+        flock 9
+        local next
+        next=$(cat "$queue/next")
+        [ "$next" -ge "${#names[@]}" ] && exit 1
+        echo $((next + 1)) >"$queue/next"
+        echo "$next"
+    ) 9>"$queue/lock"
+}
+
+# Runs one case in a fresh prefix; its lines go to $2, its status is the return value.
+run_case() {
+    local name=$1 out=$2 fn=case_$1
     E2E_FAILURES=0
     e2e_new_prefix "$name"
+    local start status
     start=$(date +%s%N)
     (
         "$fn"
         status=$?
         e2e_machine_check || status=1
         [ "$status" -eq 0 ] && [ "$E2E_FAILURES" -eq 0 ]
-    ) 2>&1 | sed 's/^/    /'
+    ) 2>&1 | sed 's/^/    /' >"$out"
     status=${PIPESTATUS[0]}
     e2e_drop_prefix
-    ms=$(( ($(date +%s%N) - start) / 1000000 ))
-    secs="$((ms / 1000)).$(( (ms % 1000) / 100 ))"
+    local ms=$(( ($(date +%s%N) - start) / 1000000 ))
+    local secs="$((ms / 1000)).$(( (ms % 1000) / 100 ))"
     if [ "$status" -eq 0 ]; then
-        echo "[  OK  ] $name (${secs}s)"
-        passed=$((passed + 1))
+        echo "[  OK  ] $name (${secs}s)" >>"$out"
     else
-        echo "[ FAIL ] $name (${secs}s)"
-        failed=$((failed + 1))
-        failed_names+=("$name")
+        echo "[ FAIL ] $name (${secs}s)" >>"$out"
     fi
+    return "$status"
+}
+
+run_lane() {
+    local lane=$1
+    E2E_DISPLAY=:$((97 + lane))
+    E2E_XVFB_PID=
+    e2e_start_display
+    local index name out
+    while index=$(take_next); do
+        name=${names[$index]}
+        out=$queue/case-$index.txt
+        echo "[ RUN  ] $name" >"$out.head"
+        if run_case "$name" "$out"; then
+            echo "passed $name" >>"$queue/results"
+        else
+            echo "failed $name" >>"$queue/results"
+        fi
+        ( flock 9; cat "$out.head" "$out" ) 9>"$queue/print"
+    done
+    [ -n "$E2E_XVFB_PID" ] && kill "$E2E_XVFB_PID" 2>/dev/null
+    return 0
+}
+
+lane_pids=()
+for ((lane = 0; lane < lanes; lane++)); do
+    run_lane "$lane" &
+    lane_pids+=($!)
 done
-[ -n "${E2E_XVFB_PID:-}" ] && kill "$E2E_XVFB_PID" 2>/dev/null
-[ "$failed" -gt 0 ] && echo "failed: ${failed_names[*]}"
+wait "${lane_pids[@]}"
+
+passed=$(grep -c '^passed ' "$queue/results")
+failed=$(grep -c '^failed ' "$queue/results")
+ran=$((passed + failed))
+if [ "$ran" -ne "${#names[@]}" ]; then
+    echo "only $ran of ${#names[@]} cases ran to their end"
+    failed=$((failed + ${#names[@]} - ran))
+fi
+[ "$failed" -gt 0 ] && echo "failed: $(grep '^failed ' "$queue/results" | cut -d' ' -f2 | tr '\n' ' ')"
+rm -rf "$queue"
 echo "e2e: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

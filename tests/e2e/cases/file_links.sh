@@ -75,7 +75,7 @@ case_file_links_planted_by_the_user_lead_the_removal_nowhere() {
 # it through that handle: the system file survives whatever the tries achieve.
 case_file_links_temporary_copy_swapped_for_a_link_deletes_nothing_else() {
     footprint_install
-    local victim='C:\windows\system32\orvik-victim-copy.dll' temp stop watch=$E2E_ROOT/swapper-$$.txt
+    local victim='C:\windows\system32\orvik-victim-copy.dll' temp stop watch=$E2E_ROOT/swapper-$BASHPID.txt
     plant_victim_file "$victim" "victim"
     temp=$(win cmd /c 'echo %TEMP%')
     stop="$temp\\swapper-stop"

@@ -47,7 +47,7 @@ case_hardening_libraries_planted_in_the_temporary_directory_are_never_loaded() {
     local temp name
     temp=$(user_temp_dir)
     for name in $PLANTED_LIBRARIES; do cp "$WINEPREFIX/drive_c/e2e/KPC_WordAddin.dll" "$temp/$name"; done
-    local log=$E2E_ROOT/loaddll-$$.txt codes
+    local log=$E2E_ROOT/loaddll-$BASHPID.txt codes
     codes=$(WINEDEBUG=+loaddll "$WINE" "$KIT\\installer_host.exe" "$PRODUCT_DIR\\Uninstall.exe" --timeout 60 \
         2>"$log" | tr -d '\r' | tr '\n' ' ')
     win_wait
@@ -65,7 +65,7 @@ case_hardening_wizard_run_loads_no_library_from_the_temporary_directory() {
     local temp name
     temp=$(user_temp_dir)
     for name in $PLANTED_LIBRARIES; do cp "$WINEPREFIX/drive_c/e2e/KPC_WordAddin.dll" "$temp/$name"; done
-    local log=$E2E_ROOT/loaddll-$$.txt caption="Orvik Pendrel Uninstall Wizard" id
+    local log=$E2E_ROOT/loaddll-$BASHPID.txt caption="Orvik Pendrel Uninstall Wizard" id
     # The installed copy waits for its copy, which asks.
     WINEDEBUG=+loaddll "$WINE" "$PRODUCT_DIR\\Uninstall.exe" </dev/null >/dev/null 2>"$log" &
     check "the copy asks for confirmation" dismiss_window "$caption" y 30 || return 1

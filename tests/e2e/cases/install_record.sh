@@ -106,7 +106,7 @@ case_install_record_doubled_backslash_in_use_then_released() {
     before=$(footprint report)
     check "product executable held" hold_file "$PRODUCT_DIR\\Orvik Pendrel.exe" 8 || return 1
     local holder=$HOLDER
-    local out=$E2E_ROOT/record-host-$$.txt
+    local out=$E2E_ROOT/record-host-$BASHPID.txt
     win "$KIT\\installer_host.exe" "$RECORD_UNINSTALLER" --timeout 60 >"$out" &
     local host=$!
     check "message 6 shown" dismiss_window "Orvik Pendrel Uninstall Wizard" Return 30 record-doubled-in-use
@@ -133,7 +133,7 @@ case_install_record_drive_root_removes_nothing() {
     footprint_install --install-record 'C:\'
     local before
     before=$(footprint report)
-    local out=$E2E_ROOT/record-host-$$.txt
+    local out=$E2E_ROOT/record-host-$BASHPID.txt
     win "$KIT\\installer_host.exe" "$RECORD_UNINSTALLER" --timeout 60 >"$out" &
     local host=$!
     # In every mode the run says why nothing was removed, as it does for the product in use.

@@ -71,7 +71,7 @@ case_printer_held_driver_file_goes_at_restart() {
     e2e_machine_allow '^file C:/windows/system32/spool/drivers/x64/3/kvTmp4\.tmp ' \
         '^value HKLM\\System\\CurrentControlSet\\Control\\Session Manager "PendingFileRenameOperations"=.*kvTmp4\.tmp'
     local installed='C:\windows\system32\spool\drivers\x64\3'
-    local out=$E2E_ROOT/holder-$$.txt
+    local out=$E2E_ROOT/holder-$BASHPID.txt
     # Straight from Wine, unbuffered, so that "holding" can be seen while it holds.
     "$WINE" "$KIT\\footprint.exe" hold-module "$installed\\KVC_ProxyProcess.exe" 30 >"$out" 2>/dev/null &
     local holder=$!

@@ -62,7 +62,7 @@ case_quiet_product_running_gives_1618_and_removes_nothing() {
 
 case_quiet_program_file_held_open_never_gives_0_and_the_log_names_it() {
     footprint_install
-    local holder=$E2E_ROOT/holder-$$.txt
+    local holder=$E2E_ROOT/holder-$BASHPID.txt
     "$WINE" "$KIT\\footprint.exe" hold "$PRODUCT_DIR\\Readme.txt" 60 >"$holder" 2>/dev/null &
     local held=$!
     check "the file is held" wait_for_line "$holder" '^holding' 60 "the holder" || return 1

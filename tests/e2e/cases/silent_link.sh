@@ -18,7 +18,7 @@ case_product_in_use_reports_failure_and_removes_nothing() {
     footprint_install
     check "product executable held" hold_file "$PRODUCT_DIR\\Orvik Pendrel.exe" 20 || return 1
     local holder=$HOLDER
-    local out=$E2E_ROOT/host-$$.txt
+    local out=$E2E_ROOT/host-$BASHPID.txt
     win "$KIT\\installer_host.exe" "$UNINSTALLER" --timeout 60 >"$out" &
     local host=$!
     check "message 6 shown in silent mode" dismiss_window "Orvik Pendrel Uninstall Wizard" Return 30 in-use-message

@@ -296,9 +296,10 @@ void Sweep(const Scenario& scenario) {
         for (const auto& problem : Judge(scenario, run, images, limit, baseline.holdings))
             failures.push_back("position " + std::to_string(position) + " (" + call + "): " + problem);
     }
-    std::printf("fault sweep, %s: positions covered %zu / %zu (%zu calls, %zu of them cannot fail), %s\n",
+    const char* seed = std::getenv("FAULT_SWEEP_SAMPLE") ? std::getenv("FAULT_SWEEP_SEED") : nullptr;
+    std::printf("fault sweep, %s: positions covered %zu / %zu (%zu calls, %zu of them cannot fail%s%s), %s\n",
                 scenario.name, covered, failable, baseline.trace.size(), baseline.trace.size() - failable,
-                failures.empty() ? "all passing" : "FAILING");
+                seed ? "; sample seed " : "", seed ? seed : "", failures.empty() ? "all passing" : "FAILING");
     for (std::size_t i = 0; i < failures.size() && i < 40; ++i) ADD_FAILURE() << failures[i];
     EXPECT_TRUE(failures.empty()) << failures.size() << " faulted runs misbehaved";
 }
