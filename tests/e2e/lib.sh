@@ -13,6 +13,10 @@ WINESERVER=${WINESERVER:-$(command -v wineserver || echo /usr/lib/wine/wineserve
 
 . "$(dirname "${BASH_SOURCE[0]}")/machine.sh"
 
+# Where the Windows programs' own error output goes: run.sh gives each case a file, and shows
+# what in it tells of a crash when the case fails.
+E2E_STDERR=${E2E_STDERR:-/dev/null}
+
 # Windows paths of what each case works with.
 PRODUCT_DIR='C:\Program Files\Orvik Software\Orvik Pendrel'
 KIT='C:\e2e'
@@ -87,7 +91,7 @@ e2e_drop_prefix() {
 }
 
 # Runs a Windows program of the prefix; output with CR stripped.
-win() { "$WINE" "$@" 2>/dev/null | tr -d '\r'; }
+win() { "$WINE" "$@" 2>>"$E2E_STDERR" | tr -d '\r'; }
 # Waits until every process of the prefix has ended, two minutes at the most; then says so and
 # ends them, so that a case that leaves a process waiting fails instead of holding the suite.
 win_wait() {
@@ -126,7 +130,7 @@ wait_for_line() {
 # "holding" line is seen while it holds (a pipe through tr would keep it back).
 hold_file() {
     local path=$1 seconds=$2 out=$E2E_ROOT/holder-$BASHPID-$RANDOM.txt
-    "$WINE" "$KIT\footprint.exe" hold "$path" "$seconds" >"$out" 2>/dev/null &
+    "$WINE" "$KIT\footprint.exe" hold "$path" "$seconds" >"$out" 2>>"$E2E_STDERR" &
     HOLDER=$!
     wait_for_line "$out" '^holding' 60 "the holder to open $path"
     local status=$?
@@ -138,10 +142,10 @@ hold_file() {
 # Wine on a busy machine now and then fails to start one at all: a non-zero status is retried
 # once, and said.
 win_started() {
-    timeout 60 "$WINE" "$@" </dev/null >/dev/null 2>&1 && return 0
+    timeout 60 "$WINE" "$@" </dev/null >/dev/null 2>>"$E2E_STDERR" && return 0
     local status=$?
     echo "    Wine returned $status starting $1; retried once"
-    timeout 60 "$WINE" "$@" </dev/null >/dev/null 2>&1
+    timeout 60 "$WINE" "$@" </dev/null >/dev/null 2>>"$E2E_STDERR"
 }
 
 # The ids of the windows dismissed so far in this case: a window is dismissed once, and a box
@@ -221,7 +225,7 @@ answer_boxes_until_done() {
 # Enter.
 silent_run_answering_boxes() {
     local out=$E2E_ROOT/host-$BASHPID-$RANDOM.txt
-    "$WINE" "$KIT\\installer_host.exe" "$1" --timeout 60 >"$out" 2>/dev/null &
+    "$WINE" "$KIT\\installer_host.exe" "$1" --timeout 60 >"$out" 2>>"$E2E_STDERR" &
     local host=$!
     answer_boxes_until_done "Orvik Pendrel Uninstall Wizard" "$host" Return 90 >&2 ||
         echo "    the silent run did not end within 90 s" >&2

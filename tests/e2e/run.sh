@@ -44,6 +44,8 @@ take_next() {
 run_case() {
     local name=$1 out=$2 fn=case_$1
     E2E_FAILURES=0
+    E2E_STDERR=$out.stderr
+    : >"$E2E_STDERR"
     e2e_new_prefix "$name"
     local start status
     start=$(date +%s%N)
@@ -60,6 +62,10 @@ run_case() {
     if [ "$status" -eq 0 ]; then
         echo "[  OK  ] $name (${secs}s)" >>"$out"
     else
+        # A Windows program that crashed says so on its error output, as the debugger Wine
+        # starts for it does.
+        grep -E 'Unhandled|starting debugger|Backtrace|^=>|^  [0-9]+ 0x' "$E2E_STDERR" | head -n 40 |
+            sed 's/^/    crash: /' >>"$out"
         echo "[ FAIL ] $name (${secs}s)" >>"$out"
     fi
     return "$status"

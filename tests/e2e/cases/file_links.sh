@@ -81,7 +81,7 @@ case_file_links_temporary_copy_swapped_for_a_link_deletes_nothing_else() {
     stop="$temp\\swapper-stop"
     rm -f "$(unix_path "$stop")" "$watch"
     touch "$watch"
-    "$WINE" "$KIT\\footprint.exe" swap-copies "$temp" "$stop" 120 >"$watch" 2>/dev/null &
+    "$WINE" "$KIT\\footprint.exe" swap-copies "$temp" "$stop" 120 >"$watch" 2>>"$E2E_STDERR" &
     local swapper=$!
     # Whatever name the swapper takes away gets a Unix link to the victim.
     tail -n +1 -f "$watch" | while read -r line; do

@@ -73,7 +73,7 @@ case_printer_held_driver_file_goes_at_restart() {
     local installed='C:\windows\system32\spool\drivers\x64\3'
     local out=$E2E_ROOT/holder-$BASHPID.txt
     # Straight from Wine, unbuffered, so that "holding" can be seen while it holds.
-    "$WINE" "$KIT\\footprint.exe" hold-module "$installed\\KVC_ProxyProcess.exe" 30 >"$out" 2>/dev/null &
+    "$WINE" "$KIT\\footprint.exe" hold-module "$installed\\KVC_ProxyProcess.exe" 30 >"$out" 2>>"$E2E_STDERR" &
     local holder=$!
     for _ in $(seq 50); do grep -q holding "$out" 2>/dev/null && break; sleep 0.2; done
     check "proxy process held" grep -q holding "$out"

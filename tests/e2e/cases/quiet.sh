@@ -63,7 +63,7 @@ case_quiet_product_running_gives_1618_and_removes_nothing() {
 case_quiet_program_file_held_open_never_gives_0_and_the_log_names_it() {
     footprint_install
     local holder=$E2E_ROOT/holder-$BASHPID.txt
-    "$WINE" "$KIT\\footprint.exe" hold "$PRODUCT_DIR\\Readme.txt" 60 >"$holder" 2>/dev/null &
+    "$WINE" "$KIT\\footprint.exe" hold "$PRODUCT_DIR\\Readme.txt" 60 >"$holder" 2>>"$E2E_STDERR" &
     local held=$!
     check "the file is held" wait_for_line "$holder" '^holding' 60 "the holder" || return 1
     local code
@@ -83,7 +83,7 @@ case_quiet_another_removal_holding_the_mutex_gives_1618() {
     e2e_machine_expect kept
     footprint_install
     # An interactive removal waits at its question, holding the mutex.
-    "$WINE" "$PRODUCT_DIR\\Uninstall.exe" </dev/null >/dev/null 2>&1 &
+    "$WINE" "$PRODUCT_DIR\\Uninstall.exe" </dev/null >/dev/null 2>>"$E2E_STDERR" &
     local first=$!
     check "the first removal asks" wait_undismissed_window "Orvik Pendrel Uninstall Wizard" 30 >/dev/null || return 1
     local code

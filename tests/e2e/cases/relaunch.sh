@@ -40,7 +40,7 @@ case_relaunch_declined_confirmation_deletes_the_copy() {
     e2e_machine_expect kept
     footprint_install
     # The installed copy waits for its copy, which asks.
-    "$WINE" "$PRODUCT_DIR\\Uninstall.exe" </dev/null >/dev/null 2>&1 &
+    "$WINE" "$PRODUCT_DIR\\Uninstall.exe" </dev/null >/dev/null 2>>"$E2E_STDERR" &
     local installed=$!
     check "the copy asks for confirmation" dismiss_window "Orvik Pendrel Uninstall Wizard" n 30 declined-confirmation
     check "the installed copy ends once its copy has" timeout 60 tail --pid="$installed" -f /dev/null

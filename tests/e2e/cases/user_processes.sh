@@ -42,7 +42,7 @@ case_user_processes_pipe_server_that_never_reads_holds_nothing() {
 case_user_processes_squatter_on_the_pipe_hears_nothing() {
     footprint_install
     local squat=$E2E_ROOT/squat-$BASHPID.txt
-    "$WINE" "$KIT\\installer_host.exe" --squat 60 >"$squat" 2>/dev/null &
+    "$WINE" "$KIT\\installer_host.exe" --squat 60 >"$squat" 2>>"$E2E_STDERR" &
     local squatter=$!
     check "the squatter listens" wait_for_line "$squat" '^listening' 60 "the squatter's pipe" || return 1
     local codes
