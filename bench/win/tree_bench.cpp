@@ -1,5 +1,6 @@
 // Times the program's registry and directory tree removal against the bare Win32 call sequence
-// its walk makes and against the system's own tree removal (RegDeleteTreeW, SHFileOperationW).
+// its walk makes (for directories also the walk by name it replaced) and against the system's
+// own tree removal (RegDeleteTreeW, SHFileOperationW).
 // Every round builds a fresh tree for each contender and removes it; the order of the
 // contenders changes from round to round so that none always runs first or last.
 //
