@@ -162,7 +162,7 @@ void DeleteChoiceOf(const char16_t* keyPath, const char16_t* progId) {
         ReportRemoval(ValueName(user, keyPath, u"Progid"), win::ERROR_SUCCESS);
         return;
     }
-    ReportRemoval(u"key " + RootName(user) + u"\\" + keyPath, win::NtDeleteKey(key.get()) == 0);
+    ReportRemoval(KeyName(user, keyPath), win::NtDeleteKey(key.get()) == 0);
 }
 
 // Deletes a MIME type's "CLSID" when it is the class identifier the product's ProgID names. A

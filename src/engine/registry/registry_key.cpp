@@ -22,6 +22,8 @@ std::u16string RootName(win::HKEY root) {
                                              : u"HKEY";
 }
 
+std::u16string KeyName(win::HKEY root, const char16_t* path) { return u"key " + RootName(root) + u"\\" + path; }
+
 bool IsLinkKey(win::HKEY key) {
     win::DWORD type = 0;
     return Succeeded(win::RegQueryValueExW(key, u"SymbolicLinkValue", nullptr, &type, nullptr, nullptr)) &&

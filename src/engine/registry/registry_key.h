@@ -33,6 +33,8 @@ bool IsLinkKey(win::HKEY key);
 
 // "HKLM", "HKCU" or "HKCR": how the log names a root.
 std::u16string RootName(win::HKEY root);
+// How the log names a key: "key HKLM\\path".
+std::u16string KeyName(win::HKEY root, const char16_t* path);
 
 // Set as the last error when a key is left because a key on its way is a link.
 constexpr win::DWORD kErrorKeyReachedThroughLink = 1011;  // ERROR_CANTOPEN

@@ -46,9 +46,6 @@ std::u16string EnumeratedName(const std::vector<char16_t>& buffer, win::DWORD le
 
 bool Deleted(win::HKEY key) { return win::NtDeleteKey(key) == 0; }
 
-// What the log calls a key: its root's short name and its path.
-std::u16string KeyName(win::HKEY root, const char16_t* path) { return u"key " + RootName(root) + u"\\" + path; }
-
 // The error a key that could not be reached without passing a link is reported with.
 win::DWORD ReachError(KeyReach reach) {
     return reach == KeyReach::Missing ? win::ERROR_FILE_NOT_FOUND : win::GetLastError();
