@@ -91,9 +91,9 @@ reach_wizard_before_removal() {
     win "$PRODUCT_DIR\\Uninstall.exe" &
     UNINSTALLER=$!
     local confirmation pid
-    confirmation=$(wait_new_titled_window 30) || return 1
+    confirmation=$(wait_new_titled_window 30) || { echo "    no confirmation box within 30 s"; return 1; }
     pid=$(xdo getwindowpid "$confirmation")
-    [ -n "$pid" ] || return 1
+    [ -n "$pid" ] || { echo "    the confirmation box's process is not known"; return 1; }
     shot wizard-confirmation >/dev/null
     xdo key --window "$confirmation" Return
 
@@ -103,12 +103,18 @@ reach_wizard_before_removal() {
     # removal can begin. Were it otherwise, the keys would close the completion box, and the
     # link could not be red (a wizard disabled by its box gets no mouse moves).
     WIZARD=""
-    for _ in $(seq 3000); do
+    local tick
+    for tick in $(seq 3000); do
         WIZARD=$(wizard_titled_windows | grep -vx "$confirmation" | head -n 1)
         [ -n "$WIZARD" ] && break
+        # On a busy machine the key can reach the box before it reads its input, and is lost:
+        # it is given again, once a second, while the box is still there.
+        if ((tick % 100 == 0)) && wizard_titled_windows | grep -qx "$confirmation"; then
+            xdo key --window "$confirmation" Return
+        fi
         sleep 0.01
     done
-    [ -n "$WIZARD" ] || return 1
+    [ -n "$WIZARD" ] || { echo "    no wizard after the confirmation"; return 1; }
     kill -STOP "$pid"
     read -r WX WY < <(window_origin "$WIZARD")
     if is_bar_blue "$(screen_pixel $((WX + 20)) $((WY + 111)))"; then
