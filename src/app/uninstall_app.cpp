@@ -1,6 +1,5 @@
 #include "app/uninstall_app.h"
 
-#include "engine/files/directory_handle.h"
 #include "engine/files/directory_tree.h"
 #include "engine/files/file.h"
 #include "engine/files/path.h"
@@ -14,7 +13,6 @@
 #include "i18n/string_catalog.h"
 #include "platform/files.h"
 #include "platform/registry.h"
-#include "platform/scoped.h"
 #include "platform/system.h"
 #include "platform/window.h"
 #include "ui/message_box.h"
@@ -95,16 +93,9 @@ bool UninstallApp::NoteDirectoriesLeft() {
     std::vector<std::u16string> directories{engine::files::WithoutTrailingBackslash(m_strRecordedDir)};
     for (const std::u16string& parent : engine::files::CreatedDirectories(m_strRecordedDir, m_strExistDir))
         directories.push_back(parent);
+    std::vector<engine::files::ListedEntry> entries;
     for (const std::u16string& directory : directories) {
-        if (!engine::files::FitsMaxPath(directory + u"\\*")) continue;
-        win::WIN32_FIND_DATAW entry;
-        const win::ScopedSearch search(win::FindFirstFileW((directory + u"\\*").c_str(), &entry));
-        if (!search) continue;
-        bool empty = true;
-        do {
-            if (entry.cFileName[0] != u'.') empty = false;
-        } while (empty && win::FindNextFileW(search.get(), &entry));
-        if (!empty) continue;
+        if (!engine::files::ListDirectory(directory, entries) || !entries.empty()) continue;
         Note(u"left: directory " + directory);
         left = true;
     }

@@ -78,7 +78,6 @@ public:
     i18n::StringCatalog m_catalog;
 
 private:
-    // A deletion the removal tried, as a line of the log.
     // Ends the run with `code`, saying so in the log.
     bool EndWith(win::DWORD code);
     void LogStart();

@@ -39,19 +39,24 @@ std::u16string RemovalLine(const std::u16string& what, win::DWORD error) {
 }
 
 namespace {
-// Tells the host `line`, leaving the last error as it was.
-void Tell(const std::u16string& line) {
-    const win::DWORD lastError = win::GetLastError();
-    g_listener->Note(line);
-    win::SetLastError(lastError);
-}
+// The listener's work (a string built, a line written) leaves the last error as it found it: the
+// worker that reports goes on reading it.
+class LastErrorKept {
+public:
+    LastErrorKept() : m_error(win::GetLastError()) {}
+    ~LastErrorKept() { win::SetLastError(m_error); }
+    LastErrorKept(const LastErrorKept&) = delete;
+    LastErrorKept& operator=(const LastErrorKept&) = delete;
+
+private:
+    win::DWORD m_error;
+};
 }  // namespace
 
 void ReportRemoval(const std::u16string& what, win::DWORD error) {
     if (!g_listener) return;
-    const win::DWORD lastError = win::GetLastError();
-    Tell(RemovalLine(what, error));
-    win::SetLastError(lastError);
+    const LastErrorKept kept;
+    g_listener->Note(RemovalLine(what, error));
 }
 
 void ReportRemoval(const std::u16string& what, bool removed) {
@@ -59,11 +64,15 @@ void ReportRemoval(const std::u16string& what, bool removed) {
 }
 
 void ReportScheduledAtRestart(const std::u16string& what) {
-    if (g_listener) Tell(u"scheduled at restart: " + what);
+    if (!g_listener) return;
+    const LastErrorKept kept;
+    g_listener->Note(u"scheduled at restart: " + what);
 }
 
 void ReportDiagnostic(const std::u16string& text) {
-    if (g_listener) Tell(u"diagnostic: " + text);
+    if (!g_listener) return;
+    const LastErrorKept kept;
+    g_listener->Note(u"diagnostic: " + text);
 }
 
 }  // namespace engine

@@ -1,7 +1,7 @@
 // What the removal needs from whoever runs it: the mode, the installer link, the texts, the
-// shared copy of the install directory, the frame it shows itself in, and the run's log (a
-// RemovalListener: one line each, Note). The removal touches no
-// window: the application and the wizard dialog decide where a position or a box goes.
+// shared copy of the install directory, the frame it shows itself in, and the run's log (as a
+// RemovalListener: one line each, Note). The removal touches no window: the application and the
+// wizard dialog decide where a position or a box goes.
 #pragma once
 #include <string>
 

@@ -15,7 +15,6 @@
 #include "engine/removal_report.h"
 #include "platform/files.h"
 #include "platform/registry.h"
-#include "platform/scoped.h"
 #include "platform/system.h"
 
 namespace engine {
@@ -67,7 +66,7 @@ bool Uninstaller::CheckProductNotInUse() {
 }
 
 void Uninstaller::RunUninstall() {
-    const int scheduledBefore = files::ScheduledAtRestart();
+    const std::size_t scheduledBefore = files::ScheduledAtRestart().size();
     struct ProgressPoint {
         int position;
         int code;
@@ -110,7 +109,7 @@ void Uninstaller::RunUninstall() {
     // only when nothing is left and nothing waits for a restart, and otherwise where the
     // details are.
     m_left = ItemsLeft();
-    m_bRestartNeeded = files::ScheduledAtRestart() > scheduledBefore;
+    m_bRestartNeeded = files::ScheduledAtRestart().size() > scheduledBefore;
     const bool complete = m_left.empty() && !m_bRestartNeeded;
     const std::u16string place = complete || m_host.IsSilent() ? std::u16string() : m_host.DetailsPlace();
     for (const std::u16string& item : m_left) m_host.Note(u"left: " + item);
@@ -156,11 +155,10 @@ void Uninstaller::RemoveProgramFiles() {
 }
 
 bool Uninstaller::IsProductPdfHandler() {
+    // Set only when the answer is "not known".
     m_associationsUnreadable = 0;
-    const registry::PdfHandler handler =
-        registry::PdfHandlerOf(m_host.GetInstallDir(), m_strRecordedInstallPath, &m_associationsUnreadable);
-    if (handler != registry::PdfHandler::Unknown) m_associationsUnreadable = 0;
-    return handler == registry::PdfHandler::Product;
+    return registry::PdfHandlerOf(m_host.GetInstallDir(), m_strRecordedInstallPath, &m_associationsUnreadable) ==
+           registry::PdfHandler::Product;
 }
 
 void Uninstaller::RemoveFileAssociations() {
@@ -189,19 +187,11 @@ std::vector<std::u16string> Uninstaller::ItemsLeft() const {
     // files, or something the directory's removal had to leave. The record as start-up read it
     // stands in when the removal could not read it.
     const std::u16string directory = HasInstallPath() ? m_strInstallPath : m_host.InstallDirAtStart();
-    win::WIN32_FIND_DATAW entry;
-    const win::ScopedSearch search(directory.empty() ? win::INVALID_HANDLE_VALUE
-                                                     : win::FindFirstFileW((directory + u"*").c_str(), &entry));
-    if (search) {
-        do {
-            std::size_t length = 0;
-            while (length < win::MAX_PATH && entry.cFileName[length]) ++length;
-            const std::u16string name(entry.cFileName, length);
-            if (name == u"." || name == u".." || files::EqualNoCaseAscii(name, u"Uninstall.exe")) continue;
-            left.push_back(((entry.dwFileAttributes & win::FILE_ATTRIBUTE_DIRECTORY) ? u"directory " : u"file ") +
-                           directory + name);
-        } while (win::FindNextFileW(search.get(), &entry));
-    }
+    std::vector<files::ListedEntry> entries;
+    files::ListDirectory(directory, entries);
+    for (const files::ListedEntry& entry : entries)
+        if (!files::EqualNoCaseAscii(entry.name, u"Uninstall.exe"))
+            left.push_back((entry.directory ? u"directory " : u"file ") + directory + entry.name);
     for (const std::u16string& key : registry::ProductKeysLeft()) left.push_back(u"key " + key);
     if (m_bAssociationsRemoved)
         for (const std::u16string& value : registry::AssociationsLeft()) left.push_back(value);

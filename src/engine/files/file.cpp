@@ -55,8 +55,7 @@ std::vector<std::u16string>& Scheduled() {
 }
 }  // namespace
 
-int ScheduledAtRestart() { return static_cast<int>(Scheduled().size()); }
-const std::vector<std::u16string>& ScheduledAtRestartPaths() { return Scheduled(); }
+const std::vector<std::u16string>& ScheduledAtRestart() { return Scheduled(); }
 
 bool DeleteNowOrAtRestart(const std::u16string& path) {
     if (!IsRemovablePath(path)) return false;
@@ -70,6 +69,23 @@ bool DeleteNowOrAtRestart(const std::u16string& path) {
             ReportScheduledAtRestart(u"file " + path);
         }
     return false;
+}
+
+bool ListDirectory(const std::u16string& directory, std::vector<ListedEntry>& entries) {
+    entries.clear();
+    const std::u16string pattern = WithTrailingBackslash(directory) + u"*";
+    if (directory.empty() || !FitsMaxPath(pattern)) return false;
+    win::WIN32_FIND_DATAW entry;
+    const win::ScopedSearch search(win::FindFirstFileW(pattern.c_str(), &entry));
+    if (!search) return false;
+    do {
+        std::size_t length = 0;
+        while (length < win::MAX_PATH && entry.cFileName[length]) ++length;
+        std::u16string name(entry.cFileName, length);
+        if (name == u"." || name == u"..") continue;
+        entries.push_back({std::move(name), (entry.dwFileAttributes & win::FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (win::FindNextFileW(search.get(), &entry));
+    return true;
 }
 
 bool FindFirstEntry(const std::u16string& pattern, win::WIN32_FIND_DATAW* found) {

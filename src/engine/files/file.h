@@ -23,9 +23,8 @@ bool MakeDeletable(const std::u16string& path);
 // name: it is used only in the system's own directories, which no user process can change.
 bool DeleteNowOrAtRestart(const std::u16string& path);
 
-// How many files this process has scheduled for deletion at the next restart, and which.
-int ScheduledAtRestart();
-const std::vector<std::u16string>& ScheduledAtRestartPaths();
+// The files this process has scheduled for deletion at the next restart.
+const std::vector<std::u16string>& ScheduledAtRestart();
 
 // `path` with its 8.3 aliases replaced by the long names, as the handles' final paths spell
 // them; as given when it has no alias or cannot be resolved.
@@ -38,5 +37,14 @@ bool SplitEntryPath(const std::u16string& path, std::u16string& directory, std::
 // Whether a file search for `pattern` (a path, or a directory and a wildcard pattern) finds
 // anything; the first entry found is written to `found` when one is given.
 bool FindFirstEntry(const std::u16string& pattern, win::WIN32_FIND_DATAW* found = nullptr);
+
+// The entries of the directory `directory` (with or without its trailing backslash) but "." and
+// "..", by name, in `entries`; false when it cannot be listed (it is not there). For looking at
+// what is there after the removal: nothing is ever removed by these names.
+struct ListedEntry {
+    std::u16string name;
+    bool directory = false;
+};
+bool ListDirectory(const std::u16string& directory, std::vector<ListedEntry>& entries);
 
 }  // namespace engine::files

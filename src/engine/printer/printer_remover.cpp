@@ -254,7 +254,7 @@ std::vector<std::u16string> PrinterRemover::FilesLeft() const {
     if (!m_szDriverDir[0]) return left;
     const auto note = [&left](const std::u16string& path) {
         if (path.empty() || win::GetFileAttributesW(path.c_str()) == win::INVALID_FILE_ATTRIBUTES) return;
-        for (const std::u16string& pending : files::ScheduledAtRestartPaths())
+        for (const std::u16string& pending : files::ScheduledAtRestart())
             if (files::EqualNoCaseAscii(pending, path)) return;
         left.push_back(path);
     };

@@ -110,7 +110,7 @@ bool OpenValueKey(win::HKEY root, const char16_t* keyPath, const char16_t* value
     if (reach == KeyReach::Opened && !IsLinkKey(key.get())) return true;
     if (reach != KeyReach::Missing)
         ReportRemoval(ValueName(root, keyPath, valueName),
-                      reach == KeyReach::Opened ? kErrorKeyReachedThroughLink : win::GetLastError());
+                      static_cast<win::DWORD>(reach == KeyReach::Opened ? kErrorKeyReachedThroughLink : key.status()));
     return false;
 }
 

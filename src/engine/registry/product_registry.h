@@ -16,7 +16,7 @@ namespace engine::registry {
 bool IsProductPdfHandler(const std::u16string& installDir, const std::u16string& recorded = std::u16string());
 // The same question with its third answer: whether the product is the handler is not known, as a
 // read of the user's choice or of its command failed (`unreadable`, where given, receives the
-// system's answer to it). The associations are then left as they are.
+// system's answer to it then, and only then). The associations are then left as they are.
 enum class PdfHandler { Product, Other, Unknown };
 PdfHandler PdfHandlerOf(const std::u16string& installDir, const std::u16string& recorded = std::u16string(),
                         win::LONG* unreadable = nullptr);

@@ -2,15 +2,13 @@
 
 #include <string>
 
-#include "platform/system.h"
-
 namespace engine::registry {
 
 namespace {
 bool Succeeded(win::LONG result) { return result == static_cast<win::LONG>(win::ERROR_SUCCESS); }
 
-KeyReach Refused(win::DWORD error) {
-    win::SetLastError(error);
+KeyReach Refused(RegistryKey& key, win::LONG status) {
+    key.Fail(status);
     return KeyReach::Refused;
 }
 }  // namespace
@@ -34,26 +32,27 @@ KeyReach OpenKeyWithoutLinks(win::HKEY root, const char16_t* path, win::REGSAM a
     key = RegistryKey();
     const std::u16string whole = path ? path : u"";
     // An empty path would name the root itself; an empty component is no key of anybody's.
-    if (whole.empty()) return Refused(win::ERROR_INVALID_NAME);
+    if (whole.empty()) return Refused(key, win::ERROR_INVALID_NAME);
     RegistryKey parent;
     std::size_t begin = 0;
     for (;;) {
         const std::size_t end = whole.find(u'\\', begin);
         const bool last = end == std::u16string::npos;
         const std::u16string name = whole.substr(begin, last ? std::u16string::npos : end - begin);
-        if (name.empty()) return Refused(win::ERROR_INVALID_NAME);
+        if (name.empty()) return Refused(key, win::ERROR_INVALID_NAME);
         RegistryKey step;
         // Each key on the way is opened only to see whether it is a link.
         if (!step.Open(parent ? parent.get() : root, name.c_str(), last ? access : win::KEY_QUERY_VALUE,
-                       win::REG_OPTION_OPEN_LINK))
-            return step.status() == static_cast<win::LONG>(win::ERROR_FILE_NOT_FOUND)
-                       ? KeyReach::Missing
-                       : Refused(static_cast<win::DWORD>(step.status()));
+                       win::REG_OPTION_OPEN_LINK)) {
+            key.Fail(step.status());
+            return step.status() == static_cast<win::LONG>(win::ERROR_FILE_NOT_FOUND) ? KeyReach::Missing
+                                                                                      : KeyReach::Refused;
+        }
         if (last) {
             key = std::move(step);
             return KeyReach::Opened;
         }
-        if (IsLinkKey(step.get())) return Refused(kErrorKeyReachedThroughLink);
+        if (IsLinkKey(step.get())) return Refused(key, kErrorKeyReachedThroughLink);
         parent = std::move(step);
         begin = end + 1;
     }

@@ -20,6 +20,11 @@ public:
         return static_cast<bool>(m_key);
     }
     win::LONG status() const { return m_status; }
+    // Holds no key, with `status` as the reason.
+    void Fail(win::LONG status) {
+        m_key.reset();
+        m_status = status;
+    }
     win::HKEY get() const { return m_key.get(); }
     explicit operator bool() const { return static_cast<bool>(m_key); }
 
@@ -36,13 +41,13 @@ std::u16string RootName(win::HKEY root);
 // How the log names a key: "key HKLM\\path".
 std::u16string KeyName(win::HKEY root, const char16_t* path);
 
-// Set as the last error when a key is left because a key on its way is a link.
-constexpr win::DWORD kErrorKeyReachedThroughLink = 1011;  // ERROR_CANTOPEN
+// The status a key is refused with when a key on its way is a link.
+constexpr win::LONG kErrorKeyReachedThroughLink = 1011;  // ERROR_CANTOPEN
 
 enum class KeyReach {
     Opened,   // `key` holds the last component, opened as itself (it may be a link: ask IsLinkKey)
-    Missing,  // a key on the way or the key itself does not exist
-    Refused,  // a key on the way is a link, or cannot be opened as itself (the last error says why)
+    Missing,  // a key on the way or the key itself does not exist (`key.status()` says so)
+    Refused,  // a key on the way is a link, or cannot be opened as itself (`key.status()` says why)
 };
 
 // Opens `path` under `root` one component at a time, each relative to its parent's open handle

@@ -46,10 +46,6 @@ std::u16string EnumeratedName(const std::vector<char16_t>& buffer, win::DWORD le
 
 bool Deleted(win::HKEY key) { return win::NtDeleteKey(key) == 0; }
 
-// The error a key that could not be reached without passing a link is reported with.
-win::DWORD ReachError(KeyReach reach) {
-    return reach == KeyReach::Missing ? win::ERROR_FILE_NOT_FOUND : win::GetLastError();
-}
 
 }  // namespace
 
@@ -62,7 +58,7 @@ void DeleteRegistryKey(win::HKEY root, const char16_t* path) {
     RegistryKey key;
     // A link is deleted itself; a key with subkeys is refused by the system and stays.
     const KeyReach reach = OpenKeyWithoutLinks(root, path, win::KEY_QUERY_VALUE | win::KEY_DELETE, key);
-    if (reach != KeyReach::Opened) ReportRemoval(KeyName(root, path), ReachError(reach));
+    if (reach != KeyReach::Opened) ReportRemoval(KeyName(root, path), static_cast<win::DWORD>(key.status()));
     else ReportRemoval(KeyName(root, path), Deleted(key.get()));
 }
 
@@ -77,7 +73,7 @@ void DeleteRegistryTree(win::HKEY root, const char16_t* path) {
     RegistryKey key;
     const KeyReach reach = OpenKeyWithoutLinks(root, path, win::KEY_ALL_ACCESS, key);
     if (reach != KeyReach::Opened) {
-        ReportRemoval(name, ReachError(reach));
+        ReportRemoval(name, static_cast<win::DWORD>(key.status()));
         return;
     }
     if (!IsLinkKey(key.get())) {

@@ -153,11 +153,26 @@ TEST(QuietMode, AnotherRemovalHoldingTheMutexEndsWith1618) {
 // A driver file the spooler holds goes at the next restart: removed, but a restart is needed.
 TEST(QuietMode, AFileLeftForTheRestartEndsWith3010) {
     ArrangeCopy();
-    const int before = engine::files::ScheduledAtRestart();
+    const std::size_t before = engine::files::ScheduledAtRestart().size();
     sim::machine().files.Find(u"C:\\windows\\system32\\spool\\drivers\\w32x86\\3\\ozrvpr_drv.dll")->inUse = true;
     const Ended ended = RunWith(u"-DeletingNow /quiet");
-    ASSERT_GT(engine::files::ScheduledAtRestart(), before);
+    ASSERT_GT(engine::files::ScheduledAtRestart().size(), before);
     EXPECT_EQ(ended.exitCode, 3010u);
+}
+
+// A directory made for the product that keeps another program's file stays, and is no failure of
+// the removal's, whatever that file is called: a name beginning with a dot is a name.
+TEST(QuietMode, AParentKeptForAnotherProgramsDotFileIsNoLeftover) {
+    // Without the other programs laid down: the vendor's directory holds nothing else.
+    sim::Reset();
+    testing_support::LayDownProduct();
+    testing_support::PlaceTemporaryCopy();
+    sim::machine().files.pipe.exists = false;
+    sim::machine().files.AddFile(u"C:\\Program Files\\Orvik Software\\.keep", "another program's");
+    const Ended ended = RunWith(u"-DeletingNow /quiet");
+    EXPECT_EQ(ended.exitCode, 0u);
+    EXPECT_TRUE(sim::machine().files.Exists(u"C:\\Program Files\\Orvik Software\\.keep"));
+    EXPECT_FALSE(LogHas(ended, "left: directory"));
 }
 
 // The installed copy passes the switches on, waits, and ends with its copy's code.
