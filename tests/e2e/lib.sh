@@ -57,7 +57,7 @@ e2e_prepare_base() {
 
 e2e_start_display() {
     [ -z "${E2E_DISPLAY:-}" ] && [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1 && return 0
-    export DISPLAY=${E2E_DISPLAY:-:97}
+    export DISPLAY=${E2E_DISPLAY:-:${E2E_DISPLAY_BASE:-97}}
     if ! xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then
         Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
         E2E_XVFB_PID=$!

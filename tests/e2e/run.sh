@@ -2,7 +2,8 @@
 # Runs every end-to-end case (cases/*.sh) against the real Uninstall.exe under Wine and prints
 # "N passed, M failed". A case is a function file: it defines case_NAME functions.
 #
-# The cases run in lanes (E2E_LANES, default 2), each with a display of its own (:97, :98, ...);
+# The cases run in lanes (E2E_LANES, default 2), each with a display of its own (:97, :98, ...;
+# E2E_DISPLAY_BASE moves the first, so that two suites can run side by side);
 # every case has its own Wine prefix and Wine server, so nothing of one case reaches another.
 # A lane takes the next case when it has finished one, and a case's lines are printed whole when
 # it ends. A case that fails beside another is run once more alone at the end, and the summary
@@ -74,7 +75,7 @@ run_case() {
 
 run_lane() {
     local lane=$1
-    E2E_DISPLAY=:$((97 + lane))
+    E2E_DISPLAY=:$((${E2E_DISPLAY_BASE:-97} + lane))
     E2E_XVFB_PID=
     e2e_start_display
     local index name out
@@ -112,7 +113,7 @@ missing=$((${#names[@]} - ran))
 failed_names=()
 rerun_passed=()
 if [ -n "$first_failed" ] && [ "$lanes" -gt 1 ]; then
-    E2E_DISPLAY=:97
+    E2E_DISPLAY=:${E2E_DISPLAY_BASE:-97}
     E2E_XVFB_PID=
     e2e_start_display
     for name in $first_failed; do
