@@ -56,15 +56,19 @@ bool IsSwitch(const std::u16string& word, const char16_t* name) {
 
 Switches ParseSwitches(const std::u16string& arguments) {
     Switches switches;
-    switches.silent = arguments.find(u"UninstForInst") != std::u16string::npos;
-    switches.deletingNow = arguments.find(u"DeletingNow") != std::u16string::npos;
-    switches.installerProcessId = NumberAfter(arguments, kInstallerSwitch);
-    // The administrators' switches are words of their own, in any letter case.
+    // The administrators' switches are words of their own, in any letter case. The log's path
+    // is the caller's text, often made from the environment: it is a value, never read for a
+    // switch. The product's own switches are looked for as substrings in every other word.
     const std::vector<std::u16string> words = Words(arguments);
+    std::u16string rest;
     for (std::size_t i = 0; i < words.size(); ++i) {
         if (IsSwitch(words[i], u"quiet") || IsSwitch(words[i], u"s")) switches.quiet = true;
         else if (IsSwitch(words[i], u"log") && i + 1 < words.size()) switches.logPath = words[++i];
+        else rest += words[i] + u" ";
     }
+    switches.silent = rest.find(u"UninstForInst") != std::u16string::npos;
+    switches.deletingNow = rest.find(u"DeletingNow") != std::u16string::npos;
+    switches.installerProcessId = NumberAfter(rest, kInstallerSwitch);
     return switches;
 }
 

@@ -12,4 +12,9 @@ constexpr win::DWORD kExitNotInstalled = 1605;   // nothing of the product to re
 constexpr win::DWORD kExitTryLater = 1618;       // the product runs, or another removal holds the mutex
 constexpr win::DWORD kExitRestartNeeded = 3010;  // removed, but something goes only at the next restart
 
+// Between the two copies only: the temporary copy adds this to its code when its removal ran,
+// so that the installed copy knows whether the product's uninstaller may go. No code of the
+// system's or of a crash has it.
+constexpr win::DWORD kCopyRanRemoval = 0x20000000;
+
 }  // namespace app

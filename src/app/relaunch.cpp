@@ -9,10 +9,13 @@
 
 #include "app/uninstall_app.h"
 #include "engine/files/directory_handle.h"
+#include "engine/files/directory_tree.h"
 #include "engine/files/file.h"
 #include "engine/files/path.h"
 #include "engine/files/shortcuts.h"
 #include "engine/product.h"
+#include "engine/registry/read_registry_string.h"
+#include "engine/removal_report.h"
 #include "platform/files.h"
 #include "platform/scoped.h"
 #include "platform/shell.h"
@@ -190,13 +193,13 @@ void DeleteHeldCopy(engine::files::OpenEntry& held) {
     held.Close();
 }
 
-// The switches follow the closing quote directly: start-up looks for them as substrings.
-std::u16string CopyCommandLine(const std::u16string& copy, bool silent, win::DWORD installerProcessId, bool quiet,
-                               const RunLog& log) {
+// The switches follow the closing quote directly: start-up looks for them as substrings. Nothing
+// but this program's own words follows the copy's path: no path, no text of the environment's or
+// the registry's, which could hold a switch's name (the log the caller asked for is handed over
+// open, as the copy's standard output).
+std::u16string CopyCommandLine(const std::u16string& copy, bool silent, win::DWORD installerProcessId, bool quiet) {
     std::u16string commandLine = u"\"" + copy + u"\"-DeletingNow";
-    // The administrators' switches go on as words of their own; a log path holds no quote.
     if (quiet) commandLine += u" /quiet";
-    if (log.IsWanted() && log.Path().find(u'"') == std::u16string::npos) commandLine += u" /log \"" + log.Path() + u"\"";
     if (silent) {
         commandLine += u"-UninstForInst";
         commandLine += kInstallerSwitch;
@@ -212,15 +215,18 @@ std::u16string CopyCommandLine(const std::u16string& copy, bool silent, win::DWO
 // that (inheritable) handle is the program's input, and the program inherits it. The process's
 // handle goes to `started` when one is given.
 bool StartProcess(const char16_t* program, std::u16string commandLine, const char16_t* currentDirectory,
-                  win::DWORD flags = 0, win::HANDLE standardInput = nullptr, win::ScopedHandle* started = nullptr) {
+                  win::DWORD flags = 0, win::HANDLE standardInput = nullptr, win::ScopedHandle* started = nullptr,
+                  win::HANDLE standardOutput = nullptr) {
     win::STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    if (standardInput) {
+    if (standardInput || standardOutput) {
         startup.dwFlags = win::STARTF_USESTDHANDLES;
         startup.hStdInput = standardInput;
+        startup.hStdOutput = standardOutput;
     }
     win::PROCESS_INFORMATION process{};
-    if (!win::CreateProcessW(program, &commandLine[0], nullptr, nullptr, standardInput ? win::TRUE : win::FALSE, flags,
+    const bool inherit = standardInput || standardOutput;
+    if (!win::CreateProcessW(program, &commandLine[0], nullptr, nullptr, inherit ? win::TRUE : win::FALSE, flags,
                              nullptr, currentDirectory, &startup, &process))
         return false;
     win::ScopedHandle processHandle(process.hProcess);
@@ -255,6 +261,54 @@ std::u16string SelfDeletionCommand(const std::u16string& interpreter, const std:
     return command;
 }
 
+// Removes the directory at the full path `path` when it is empty, through its parent's judged
+// handle: a directory that holds anything (a file the user keeps there) stays.
+void RemoveEmptyDirectory(const std::u16string& path) {
+    engine::files::OpenEntry parent;
+    const std::u16string above = engine::files::WithoutTrailingBackslash(DirectoryOf(path));
+    if (above.size() >= path.size() || !parent.OpenDirectory(above, engine::files::kListAccess)) return;
+    engine::files::DeleteChild(parent, path.substr(above.size() + 1), engine::files::EntryKind::Directory);
+}
+
+// Whether `inner` is `outer` or lies inside it (both full paths, letter case aside).
+bool IsWithin(const std::u16string& inner, const std::u16string& outer) {
+    if (outer.empty()) return false;
+    const std::u16string parent = engine::files::WithTrailingBackslash(outer);
+    const std::u16string child = engine::files::WithTrailingBackslash(inner);
+    return child.size() >= parent.size() &&
+           win::CompareStringOrdinal(child.c_str(), static_cast<int>(parent.size()), parent.c_str(),
+                                     static_cast<int>(parent.size()), win::TRUE) == win::CSTR_EQUAL;
+}
+
+// The machine's own places, which no temporary directory of a user's may be or lie in: the
+// Windows directory and the programs' folders, as the machine records them (never as the user's
+// environment names them).
+std::vector<std::u16string> MachineFolders() {
+    std::vector<std::u16string> folders;
+    char16_t buffer[win::MAX_PATH] = {};
+    folders.push_back(FittedPath(buffer, win::GetWindowsDirectoryW(buffer, win::MAX_PATH)));
+    for (const char16_t* value : {u"ProgramFilesDir", u"ProgramFilesDir (x86)", u"ProgramW6432Dir", u"CommonFilesDir"}) {
+        const std::u16string folder = engine::registry::ReadRegistryString(
+            win::HKEY_LOCAL_MACHINE, u"Software\\Microsoft\\Windows\\CurrentVersion", value);
+        if (!folder.empty()) folders.push_back(folder);
+    }
+    return folders;
+}
+
+// The user's temporary directory is judged before anything is written in it: opened as itself,
+// it must lie where its path says (no junction or link at it or above it), and be neither a
+// drive root nor the Windows directory, a program's folder or anything inside them.
+bool IsUsableTemporaryDirectory(const std::u16string& temp) {
+    engine::files::OpenEntry directory;
+    const std::u16string path = engine::files::WithoutTrailingBackslash(temp);
+    if (engine::files::IsDriveRootOrEmpty(engine::files::WithTrailingBackslash(path)) ||
+        !directory.OpenDirectory(path, engine::files::kListAccess) || directory.IsLink())
+        return false;
+    for (const std::u16string& folder : MachineFolders())
+        if (IsWithin(directory.path(), folder)) return false;
+    return true;
+}
+
 // The interpreter expands %NAME% even inside quotes, so such a path could come out naming
 // another file; a copy left in the temporary directory is the lesser harm.
 bool IsSafeToHandToInterpreter(const std::u16string& path) {
@@ -265,22 +319,28 @@ bool IsSafeToHandToInterpreter(const std::u16string& path) {
 
 bool UninstallApp::RelaunchFromTempCopy() {
     // A copy is started with "DeletingNow"; whatever its directory looks like, it never starts
-    // another one.
-    if (m_bDeletingNow) return false;
+    // another one. It takes the log its installed copy made for it, if any.
+    if (m_bDeletingNow) {
+        const win::HANDLE given = win::GetStdHandle(win::STD_OUTPUT_HANDLE);
+        if (given && given != win::INVALID_HANDLE_VALUE && win::GetFileType(given) == win::FILE_TYPE_DISK) m_log.Adopt(given);
+        return false;
+    }
 
     const std::u16string temp = TempDirectory();
     const std::u16string module = ModulePath();
     // Without a temporary directory that can hold "orvXXXX.exe", or with a path of our own too
-    // long to copy, no copy can ever be made: the removal runs from here, and only this
-    // executable and its directory stay behind.
-    if (temp.empty() || temp.size() > win::MAX_PATH - kTempNameRoom || module.empty()) return false;
+    // long to copy, no copy can ever be made: the removal runs from here.
+    if (temp.empty() || temp.size() > win::MAX_PATH - kTempNameRoom || module.empty()) return RunInPlace(u"no temporary directory");
     if (IsSameDirectory(temp, DirectoryOf(module))) return false;
+    // The temporary directory is the user's to name and to make a link: it is judged before
+    // anything is written in it.
+    if (!IsUsableTemporaryDirectory(temp)) return RunInPlace(u"the temporary directory " + temp + u" is a link, a system folder or a program's folder");
 
     // Every process of the user can write to the temporary directory, and the copy will run
     // elevated: it is written as a new file that others may only read, and started while a
     // handle that lets nobody write, rename or delete it is held.
     Bytes image;
-    if (!ReadWholeFile(module, image)) return true;
+    if (!ReadWholeFile(module, image)) return RunInPlace(u"this executable could not be read");
     // The copy is held from its check until its deletion: nobody can write, rename or replace it
     // meanwhile, so the program started by its name is the one checked, and what is deleted at
     // the end is that file wherever it is, never whatever bears its name by then. Between its
@@ -292,60 +352,127 @@ bool UninstallApp::RelaunchFromTempCopy() {
     engine::files::OpenEntry held;
     for (int attempt = 0; attempt < kCopyNameAttempts && copy.empty(); ++attempt) {
         const std::u16string name = names.Next();
-        if (name.empty()) return true;
+        if (name.empty()) break;
         bool existed = false;
         if (!WriteNewFile(name, image, existed)) {
-            if (!existed) return true;
+            if (!existed) break;
             continue;
         }
         if (HoldUnchanged(temp, name.substr(temp.size()), image, held)) copy = name;
         else DeleteOwnTemporaryFile(name);
     }
     names.Release();
-    if (copy.empty()) return true;
+    if (copy.empty()) return RunInPlace(u"no copy could be written and held in " + temp);
+    // For the installer, this file makes way before anything is removed: the installer may write
+    // the new version the moment it has its last code, which the copy sends.
+    if (m_bSilent) StepAsideForInstaller();
+    // The log the caller asked for is made here and handed to the copy open.
+    const win::HANDLE log = m_log.IsWanted() && m_log.CreateNow() ? m_log.HandOut() : nullptr;
     win::ScopedHandle process;
-    if (StartProcess(nullptr, CopyCommandLine(copy, m_bSilent, m_installerProcessId, m_bQuiet, m_log), temp.c_str(), 0,
-                     nullptr, &process)) {
-        m_copyStarted = true;
-        win::WaitForSingleObject(process.get(), win::INFINITE);
-        win::DWORD code = 0;
-        if (win::GetExitCodeProcess(process.get(), &code)) m_copyExitCode = code;
+    if (!StartProcess(nullptr, CopyCommandLine(copy, m_bSilent, m_installerProcessId, m_bQuiet), temp.c_str(), 0, nullptr,
+                      &process, log)) {
         DeleteHeldCopy(held);
-        HandOverInstalledCopyRemoval(true);
-    } else {
-        DeleteHeldCopy(held);
+        return RunInPlace(u"the copy " + copy + u" could not be started");
     }
+    m_copyStarted = true;
+    if (log) m_log.HandedOver();
+    win::WaitForSingleObject(process.get(), win::INFINITE);
+    win::DWORD code = kExitFailed;
+    win::GetExitCodeProcess(process.get(), &code);
+    // The copy marks a run whose removal ran; what stays is the outcome.
+    m_removalRan = (code & kCopyRanRemoval) != 0;
+    m_copyExitCode = code & ~kCopyRanRemoval;
+    DeleteHeldCopy(held);
     return true;
 }
 
-void UninstallApp::HandOverInstalledCopyRemoval(bool afterCopy) {
-    // Only once the removal has run: while the product's executable is there, its uninstaller
-    // stays with it (the user declined, or the product was in use).
-    if (m_strRecordedDir.empty()) return;
-    const std::u16string product = m_strRecordedDir + engine::product::kExecutableName;
-    if (win::GetFileAttributesW(product.c_str()) != win::INVALID_FILE_ATTRIBUTES ||
-        win::GetLastError() != win::ERROR_FILE_NOT_FOUND)
-        return;
-    const std::u16string module = ModulePath();
+bool UninstallApp::RunInPlace(const std::u16string& reason) {
+    Note(u"note: the removal runs from the install directory: " + reason);
+    return false;
+}
+
+bool UninstallApp::IsInstalledCopy(const std::u16string& module) const {
     // An uninstaller started from anywhere but the install directory is somebody's copy of it:
     // it and its directory are not the product's.
-    if (module.empty() ||
-        !IsSameDirectory(engine::files::ResolvedDirectory(engine::files::WithoutTrailingBackslash(DirectoryOf(module))),
-                         m_strRecordedDir))
+    return !m_strRecordedDir.empty() && !module.empty() &&
+           IsSameDirectory(engine::files::ResolvedDirectory(engine::files::WithoutTrailingBackslash(DirectoryOf(module))),
+                           m_strRecordedDir);
+}
+
+void UninstallApp::StepAsideForInstaller() {
+    const std::u16string module = ModulePath();
+    if (!IsInstalledCopy(module) || m_image.StepAside(module)) return;
+    m_stepAsideFailed = true;
+    Note(u"not removed: file " + module + u" (moved aside for the installer: " + engine::WindowsErrorText(m_image.Error()) + u")");
+}
+
+void UninstallApp::FinishInstalledCopy() {
+    if (m_bDeletingNow || m_finished) return;
+    m_finished = true;
+    const std::u16string module = ModulePath();
+    if (m_image.IsAside()) {
+        // Nothing was removed: the uninstaller stays with the product, under its own name.
+        if (!m_removalRan) {
+            if (!m_image.StepBack()) Note(u"left: file " + module + u" is at " + m_image.Path());
+            return;
+        }
+    } else if (m_bSilent) {
+        // Held by another process: the installer finds it in its way, and the run says so.
+        if (m_removalRan && m_stepAsideFailed) m_exitCode = kExitFailed;
         return;
-    // The install directory goes first, also when the installer found it in place; then the
-    // directories created for it.
+    } else {
+        // The uninstaller goes only with the product, and only the product's own one.
+        const bool gone = m_exitCode == kExitRemoved || m_exitCode == kExitRestartNeeded;
+        if (!m_removalRan || !gone || !IsInstalledCopy(module)) return;
+        if (!m_image.StepAside(module)) {
+            ScheduleInstalledCopyAtRestart(module);
+            return;
+        }
+    }
+    // The install directory and those created for it, empty now but for what the user keeps
+    // there; for the installer the removal took them before its last code. A directory goes
+    // only when its last handle closes: the image's are given back first.
+    m_image.Release();
+    std::vector<std::u16string> directories = InstallDirectories();
+    if (!m_bSilent)
+        for (const std::u16string& directory : directories) RemoveEmptyDirectory(directory);
+    // The interpreter deletes the moved file once this process has ended; by name only in the
+    // machine's temporary directory, or in the install directory where that lies on another
+    // volume (the directories then follow it, except where the installer owns them).
+    if (!m_image.InOwnDirectory() || m_bSilent) directories.clear();
+    DeleteAfterEnd(m_image.Path(), directories, !m_copyStarted);
+}
+
+std::vector<std::u16string> UninstallApp::InstallDirectories() const {
+    if (m_strRecordedDir.empty()) return {};
     const std::u16string installDir = engine::files::WithoutTrailingBackslash(m_strRecordedDir);
     std::vector<std::u16string> directories = engine::files::CreatedDirectories(m_strRecordedDir, m_strExistDir);
     if (directories.empty() || !engine::files::EqualNoCaseAscii(directories.front(), installDir))
         directories.insert(directories.begin(), installDir);
-    DeleteSelf(directories, !afterCopy);
+    return directories;
+}
+
+void UninstallApp::ScheduleInstalledCopyAtRestart(const std::u16string& module) {
+    // Another process holds it (a reader that does not share its deletion): it goes at the next
+    // restart, by name, as the install directory is the machine's; then its directories.
+    bool scheduled = win::MoveFileExW(module.c_str(), nullptr, win::MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+    Note(scheduled ? u"scheduled at restart: file " + module
+                   : u"not removed: file " + module + u" (" + engine::WindowsErrorText(win::GetLastError()) + u")");
+    if (scheduled)
+        for (const std::u16string& directory : InstallDirectories())
+            win::MoveFileExW(directory.c_str(), nullptr, win::MOVEFILE_DELAY_UNTIL_REBOOT);
+    if (m_exitCode == kExitRemoved) m_exitCode = scheduled ? kExitRestartNeeded : kExitFailed;
+    else if (!scheduled) m_exitCode = kExitFailed;
 }
 
 bool UninstallApp::DeleteSelf(const std::vector<std::u16string>& directories, bool tellShell) {
-    const std::u16string module = ModulePath();
-    if (module.empty()) return false;
-    const std::u16string shortPath = ShortPath(module);
+    return DeleteAfterEnd(ModulePath(), directories, tellShell);
+}
+
+bool UninstallApp::DeleteAfterEnd(const std::u16string& path, const std::vector<std::u16string>& directories,
+                                  bool tellShell) {
+    if (path.empty()) return false;
+    const std::u16string shortPath = ShortPath(path);
     if (!IsSafeToHandToInterpreter(shortPath)) return false;
     std::vector<std::u16string> emptied;
     for (const std::u16string& directory : directories)

@@ -53,10 +53,24 @@ bool RunLog::Create() {
     return false;
 }
 
+bool RunLog::CreateNow() { return m_file || (!m_path.empty() && Create()); }
+
+win::HANDLE RunLog::HandOut() {
+    if (!m_file || !win::SetHandleInformation(m_file.get(), win::HANDLE_FLAG_INHERIT, win::HANDLE_FLAG_INHERIT))
+        return nullptr;
+    return m_file.get();
+}
+
+void RunLog::Adopt(win::HANDLE file) {
+    m_file.reset(file);
+    if (!engine::files::FinalPathOf(file, m_path)) m_path = u"(the log the installed copy created)";
+    m_written = m_path;
+}
+
 void RunLog::Begin(const std::u16string& start) {
     if (m_tried || m_path.empty()) return;
     m_tried = true;
-    if (Create()) {
+    if (m_file || Create()) {
         Write(start);
         for (const std::u16string& line : m_kept) Write(line);
     }

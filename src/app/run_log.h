@@ -21,6 +21,20 @@ public:
     const std::u16string& Path() const { return m_path; }
     // The file written, once a line has been: `path`, or "path.N" when that name was taken.
     const std::u16string& WrittenPath() const { return m_written; }
+    // Creates the file now, before anything is written to it: the installed copy does, and hands
+    // the open file to its temporary copy as that copy's standard output, so that the caller's
+    // path never travels on a command line. False when no file could be made.
+    bool CreateNow();
+    // The open file, made inheritable, for the temporary copy; null when there is none.
+    win::HANDLE HandOut();
+    // The copy has the log: this process writes no line to it and lets go of it.
+    void HandedOver() {
+        m_file.reset();
+        m_tried = true;
+        m_kept.clear();
+    }
+    // Takes `file`, a log the installed copy created, as this run's log.
+    void Adopt(win::HANDLE file);
     // Creates the file (once; not when no path is set) and writes `start` and every line kept.
     void Begin(const std::u16string& start);
     bool HasBegun() const { return m_tried; }

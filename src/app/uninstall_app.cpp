@@ -44,6 +44,8 @@ bool UninstallApp::InitInstance() {
     if (!CheckEnvironment()) return EndWith(kExitFailed);
     if (RelaunchFromTempCopy()) return EndWith(m_copyExitCode);
     LogStart();
+    // Run in place for the installer: this file makes way before anything is removed.
+    if (m_bSilent && !m_bDeletingNow) StepAsideForInstaller();
 
     if (m_bQuiet) {
         if (!engine::Uninstaller::IsAnythingInstalled()) return EndWith(kExitNotInstalled);
@@ -74,8 +76,12 @@ bool UninstallApp::InitInstance() {
         constexpr win::DWORD kClasses = win::ICC_STANDARD_CLASSES | win::ICC_PROGRESS_CLASS | win::ICC_BAR_CLASSES;
         const win::INITCOMMONCONTROLSEX controls{sizeof(win::INITCOMMONCONTROLSEX), kClasses};
         win::InitCommonControlsEx(&controls);
-        if (dialog.DoModal() != win::IDOK) return EndWith(kExitDeclined);
+        // Closed before the removal began: declined. A wizard that could not be made declined
+        // nothing: the run failed.
+        const win::INT_PTR result = dialog.DoModal();
+        if (result != win::IDOK) return EndWith(result == win::IDCANCEL ? kExitDeclined : kExitFailed);
     }
+    m_removalRan = true;
     const engine::Uninstaller& removal = dialog.Removal();
     RemoveInstallDirAndSelf();
     const bool directoriesLeft = NoteDirectoriesLeft();
@@ -112,6 +118,9 @@ UninstallApp::~UninstallApp() { engine::SetReportListener(nullptr); }
 
 bool UninstallApp::EndWith(win::DWORD code) {
     m_exitCode = code;
+    // The installed copy's own file follows the outcome (it may change it: a file held for the
+    // next restart).
+    FinishInstalledCopy();
     // Once a temporary copy has run, the log is the copy's: the installed copy adds nothing.
     if (!m_copyStarted) {
         Note(u"outcome: " + NumberText(code));
@@ -213,12 +222,9 @@ bool UninstallApp::CheckEnvironment() {
 
 void UninstallApp::RemoveInstallDirAndSelf() {
     if (!m_strInstallDir.empty()) engine::files::RemoveProductDirectory(engine::files::WithoutTrailingBackslash(m_strInstallDir));
-    // The installer waits for its pipe to close; what is left is no part of the removal it
-    // waits for.
+    // The installer waits for its pipe to close; from then on every name in the install
+    // directory is its own. The installed uninstaller made way before the removal began.
     DropInstallerLink();
-    // The temporary copy is deleted by the installed copy, which waits for it to end; a run in
-    // place hands its own end to the interpreter.
-    if (!m_bDeletingNow) HandOverInstalledCopyRemoval(false);
 }
 
 win::WORD ParseLanguageId(const std::u16string& text) {

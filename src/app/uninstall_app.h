@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/exit_codes.h"
+#include "app/installed_image.h"
 #include "app/run_log.h"
 #include "engine/uninstall_host.h"
 #include "i18n/string_catalog.h"
@@ -31,6 +32,8 @@ public:
     // `directories` (removed only when empty); true when it started. The shell is told of the
     // deletion unless `tellShell` is false.
     bool DeleteSelf(const std::vector<std::u16string>& directories = {}, bool tellShell = true);
+    // The same for the file at `path` (this executable moved aside), once this process has ended.
+    bool DeleteAfterEnd(const std::u16string& path, const std::vector<std::u16string>& directories, bool tellShell);
     bool ConnectToInstaller();
 
     // engine::UninstallHost. The application has no window: its boxes belong to nobody, and
@@ -51,10 +54,12 @@ public:
     bool m_bSilent = false;      // "UninstForInst": run for the installer, report through its pipe
     bool m_bDeletingNow = false; // "DeletingNow": this is the temporary copy
     bool m_bQuiet = false;       // "/quiet" or "/S": no window ever, the outcome as exit code
-    // The outcome (exit_codes.h), and what the process ends with: in the installer's silent mode
-    // always 0, as before; its installer reads the codes from its pipe.
+    // The outcome (exit_codes.h), in every mode, the installer's included. A temporary copy marks
+    // a run whose removal ran (kCopyRanRemoval), which its installed copy reads and takes off.
     win::DWORD m_exitCode = kExitFailed;
-    win::DWORD ExitCode() const { return m_bSilent && !m_bQuiet ? 0 : m_exitCode; }
+    win::DWORD ExitCode() const { return m_exitCode | (m_bDeletingNow && m_removalRan ? kCopyRanRemoval : 0); }
+    // The removal sequence ran (in this process, or in the temporary copy it waited for).
+    bool m_removalRan = false;
     RunLog m_log;
     // The installer's process: the one that started the installed copy. Only its own instance
     // of the pipe hears the codes. 0 when it is not known.
@@ -90,10 +95,22 @@ private:
     // After the run: says in the log which of the install directory and those created for it
     // are still there and empty; true when one is.
     bool NoteDirectoriesLeft();
-    // The installed copy's end, once the removal has run: its own executable, the install
-    // directory and the directories created for it go after this process. After a temporary
-    // copy (`afterCopy`) the shell is not told: the installed copy loads no shell library.
-    void HandOverInstalledCopyRemoval(bool afterCopy);
+    // Notes why the removal runs from the install directory; false, so that it does.
+    bool RunInPlace(const std::u16string& reason);
+    // Whether `module` is the product's own uninstaller, in the recorded install directory.
+    bool IsInstalledCopy(const std::u16string& module) const;
+    // For the installer: the installed executable makes way before the removal (see
+    // installed_image.h).
+    void StepAsideForInstaller();
+    // The installed copy's end, from the outcome: put back under its name when the removal did not
+    // run; moved aside and deleted after this process when the product has gone (with the
+    // install directory and those created for it); kept while the product stays.
+    void FinishInstalledCopy();
+    std::vector<std::u16string> InstallDirectories() const;
+    void ScheduleInstalledCopyAtRestart(const std::u16string& module);
+    InstalledImage m_image;
+    bool m_stepAsideFailed = false;
+    bool m_finished = false;
     void DropInstallerLink();
 };
 

@@ -139,6 +139,17 @@ struct FILE_BASIC_INFORMATION {
 struct FILE_DISPOSITION_INFORMATION {
     BYTE DeleteFile;
 };
+// The rename: the file open at `file` (opened with DELETE access) takes the name `FileName`
+// (FileNameLength bytes, one component) in the directory open at `RootDirectory`, replacing
+// what has that name only with ReplaceIfExists (a link there is replaced, never followed). A
+// running program's image can be renamed, never deleted.
+constexpr ULONG FileRenameInformation = 10;
+struct FILE_RENAME_INFORMATION {
+    BYTE ReplaceIfExists;
+    HANDLE RootDirectory;
+    ULONG FileNameLength;
+    char16_t FileName[MAX_PATH];
+};
 NTSTATUS NtSetInformationFile(HANDLE file, const void* information, ULONG length, ULONG informationClass);
 
 DWORD GetTempPathW(DWORD size, LPWSTR buffer);

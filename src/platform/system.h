@@ -107,6 +107,12 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, void* processSecuri
                     BOOL inheritHandles, DWORD creationFlags, void* environment, LPCWSTR currentDirectory,
                     STARTUPINFOW* startupInfo, PROCESS_INFORMATION* processInfo);
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
+// The handles a process was given as its standard input and output (STARTF_USESTDHANDLES), and
+// what each is open on.
+constexpr DWORD STD_OUTPUT_HANDLE = static_cast<DWORD>(-11);
+constexpr DWORD FILE_TYPE_DISK = 1;
+HANDLE GetStdHandle(DWORD which);
+DWORD GetFileType(HANDLE file);
 BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode);
 
 void OutputDebugStringW(LPCWSTR text);

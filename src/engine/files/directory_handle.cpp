@@ -1,5 +1,7 @@
 #include "engine/files/directory_handle.h"
 
+#include <cstddef>
+
 #include "engine/files/file.h"
 #include "engine/removal_report.h"
 #include "platform/system.h"
@@ -135,6 +137,8 @@ bool OpenEntry::OpenChild(const OpenEntry& parent, const std::u16string& name, E
     return true;
 }
 
+bool FinalPathOf(win::HANDLE handle, std::u16string& path) { return FinalPath(handle, path); }
+
 bool MarkForDeletion(win::HANDLE file) {
     win::FILE_DISPOSITION_INFORMATION disposition{1};
     return win::NtSetInformationFile(file, &disposition, sizeof disposition, win::FileDispositionInformation) ==
@@ -142,6 +146,23 @@ bool MarkForDeletion(win::HANDLE file) {
 }
 
 bool OpenEntry::MarkForDeletion() { return files::MarkForDeletion(m_handle.get()); }
+
+bool OpenEntry::MoveInto(const OpenEntry& directory, const std::u16string& name, bool replace) {
+    win::FILE_RENAME_INFORMATION rename{};
+    if (name.empty() || name.size() > win::MAX_PATH) {
+        win::SetLastError(win::ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    rename.ReplaceIfExists = replace ? 1 : 0;
+    rename.RootDirectory = directory.get();
+    rename.FileNameLength = static_cast<win::ULONG>(name.size() * sizeof(char16_t));
+    name.copy(rename.FileName, name.size());
+    const auto length = static_cast<win::ULONG>(offsetof(win::FILE_RENAME_INFORMATION, FileName) + rename.FileNameLength);
+    if (win::NtSetInformationFile(m_handle.get(), &rename, length, win::FileRenameInformation) != win::STATUS_SUCCESS)
+        return false;
+    m_path = directory.path() + u"\\" + name;
+    return true;
+}
 
 bool OpenEntry::SetAttributes(win::DWORD attributes) {
     win::FILE_BASIC_INFORMATION basic{};

@@ -46,6 +46,11 @@ public:
 
     // Marks what is open for deletion; it goes when the handle is closed (see Close).
     bool MarkForDeletion();
+    // Gives what is open the name `name` (one component) in the directory `directory`, through
+    // its handle: what moves is the object judged, wherever another process has put it since.
+    // A name taken is replaced only with `replace`, and then as itself, a link never followed.
+    // Opened with DELETE. False, with the last error set, when it stays.
+    bool MoveInto(const OpenEntry& directory, const std::u16string& name, bool replace);
     // Gives it `attributes` (FILE_ATTRIBUTE_NORMAL for none); opened with FILE_WRITE_ATTRIBUTES.
     bool SetAttributes(win::DWORD attributes);
     void Close() { m_handle.reset(); }
@@ -69,6 +74,10 @@ bool ForEachEntry(const OpenEntry& directory, Visit visit);
 // Whether `handle` is open on what lies at the full path `path`, no link on the way: false, with
 // the last error set, when it lies elsewhere or that cannot be told.
 bool IsOpenAt(win::HANDLE handle, const std::u16string& path);
+
+// The full path of what is open at `handle` as the system names it now (no "\\?\"); false
+// when it cannot be told (before Vista, or the object is gone).
+bool FinalPathOf(win::HANDLE handle, std::u16string& path);
 
 // Marks the file open at `file` (opened with DELETE) for deletion when its last handle closes.
 bool MarkForDeletion(win::HANDLE file);

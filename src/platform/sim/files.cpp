@@ -1,5 +1,6 @@
 // Simulated KERNEL32 file-system and pipe calls.
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <cstdio>
 #include <functional>
@@ -738,6 +739,13 @@ BOOL CreatePipe(HANDLE* readEnd, HANDLE* writeEnd, SECURITY_ATTRIBUTES* security
     return TRUE;
 }
 
+DWORD GetFileType(HANDLE file) {
+    sim::CountPoint("GetFileType");
+    auto it = sim::OpenFiles().find(file);
+    if (it == sim::OpenFiles().end() || it->second.event) return 0;  // FILE_TYPE_UNKNOWN
+    return it->second.pipe || it->second.anonymousPipe ? 3 : FILE_TYPE_DISK;  // FILE_TYPE_PIPE
+}
+
 BOOL SetHandleInformation(HANDLE handle, DWORD mask, DWORD flags) {
     if (sim::FaultPoint("SetHandleInformation")) return sim::Failure(BOOL{FALSE}, ERROR_INVALID_HANDLE);
     auto it = sim::OpenFiles().find(handle);
@@ -771,6 +779,8 @@ constexpr NTSTATUS kStatusFileIsADirectory = static_cast<NTSTATUS>(0xC00000BA);
 constexpr NTSTATUS kStatusInvalidHandle = static_cast<NTSTATUS>(0xC0000008);
 constexpr NTSTATUS kStatusBufferTooSmall = static_cast<NTSTATUS>(0xC0000023);
 constexpr NTSTATUS kStatusInvalidParameter = static_cast<NTSTATUS>(0xC000000D);
+constexpr NTSTATUS kStatusObjectNameCollision = static_cast<NTSTATUS>(0xC0000035);
+constexpr NTSTATUS kStatusNotSameDevice = static_cast<NTSTATUS>(0xC00000D4);
 
 NTSTATUS Status(NTSTATUS status) {
     DWORD error = ERROR_SUCCESS;
@@ -785,6 +795,8 @@ NTSTATUS Status(NTSTATUS status) {
     case kStatusInvalidHandle: error = ERROR_INVALID_HANDLE; break;
     case kStatusBufferTooSmall: error = ERROR_INSUFFICIENT_BUFFER; break;
     case kStatusInvalidParameter: error = ERROR_INVALID_PARAMETER; break;
+    case kStatusObjectNameCollision: error = ERROR_ALREADY_EXISTS; break;
+    case kStatusNotSameDevice: error = 17; break;  // ERROR_NOT_SAME_DEVICE
     default: error = ERROR_ACCESS_DENIED; break;  // denied, delete pending, cannot delete, is a directory
     }
     SetLastError(error);
@@ -795,6 +807,50 @@ sim::OpenFile* OpenNode(HANDLE handle) {
     auto it = sim::OpenFiles().find(handle);
     return it == sim::OpenFiles().end() || it->second.pipe || it->second.event || it->second.anonymousPipe ? nullptr
                                                                                                           : &it->second;
+}
+
+// The file open at `open` takes a name of one component in the directory the information's
+// root handle is open on. As the system does: every handle must share deletion, a running image
+// may be renamed, a name taken is replaced only when asked (the link there itself, never what it
+// leads to), and a rename across drives is refused.
+NTSTATUS Rename(sim::OpenFile& open, const void* information, ULONG length) {
+    const auto* rename = static_cast<const FILE_RENAME_INFORMATION*>(information);
+    constexpr ULONG kHeader = offsetof(FILE_RENAME_INFORMATION, FileName);
+    if (length < kHeader || rename->FileNameLength % 2 || rename->FileNameLength > sizeof rename->FileName ||
+        length < kHeader + rename->FileNameLength)
+        return Status(kStatusInvalidParameter);
+    FileNode* node = open.node;
+    if (!node) return Status(kStatusDeletePending);
+    if (!(open.access & DELETE)) return Status(kStatusAccessDenied);
+    const std::u16string leaf(rename->FileName, rename->FileNameLength / 2);
+    machine().Log("NtSetInformationFile", "rename " + sim::Narrow(sim::FullPath(node)) + " -> " + sim::Narrow(leaf));
+    sim::OpenFile* directory = OpenNode(rename->RootDirectory);
+    if (!directory || !directory->node || !directory->node->directory) return Status(kStatusInvalidHandle);
+    if (leaf.empty() || leaf.find(u'\\') != std::u16string::npos) return Status(kStatusInvalidParameter);
+    FileNode* target = directory->node;
+    auto driveOf = [](const FileNode* n) { while (n->parent) n = n->parent; return n; };
+    if (driveOf(target) != driveOf(node)) return Status(kStatusNotSameDevice);
+    for (const auto& [handle, other] : sim::OpenFiles())
+        if (&other != &open && other.node == node && !(other.share & FILE_SHARE_DELETE)) return Status(kStatusSharingViolation);
+    const std::u16string before = sim::FullPath(node);
+    if (FileNode* existing = target->Child(leaf)) {
+        if (existing == node) return Status(STATUS_SUCCESS);
+        if (!rename->ReplaceIfExists) return Status(kStatusObjectNameCollision);
+        if (existing->directory || existing->inUse || sim::RemovalBlocked(existing)) return Status(kStatusAccessDenied);
+        sim::Detach(existing);
+        sim::Unlink(existing);
+    }
+    auto owned = sim::Unlink(node);
+    owned->name = leaf;
+    owned->shortName.clear();
+    owned->parent = target;
+    auto at = std::lower_bound(target->children.begin(), target->children.end(), owned,
+                               [](const auto& a, const auto& b) { return sim::LessNoCase(a->name, b->name); });
+    target->children.insert(at, std::move(owned));
+    // A running image keeps running wherever its file has gone.
+    for (std::u16string& image : machine().system.runningImages)
+        if (sim::EqualNoCase(image, before)) image = sim::FullPath(node);
+    return Status(STATUS_SUCCESS);
 }
 
 }  // namespace
@@ -939,6 +995,7 @@ NTSTATUS NtSetInformationFile(HANDLE file, const void* information, ULONG length
                                (node->directory ? FILE_ATTRIBUTE_DIRECTORY : 0) | (node->reparse ? FILE_ATTRIBUTE_REPARSE_POINT : 0);
         return Status(STATUS_SUCCESS);
     }
+    if (informationClass == FileRenameInformation) return Rename(*open, information, length);
     if (informationClass != FileDispositionInformation || length < sizeof(FILE_DISPOSITION_INFORMATION))
         return Status(kStatusInvalidParameter);
     if (!node) return Status(kStatusDeletePending);

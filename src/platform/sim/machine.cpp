@@ -51,6 +51,7 @@ void Reset() {
     m.registry.Create(win::HKEY_CURRENT_USER, u"Software\\Classes");
     FileSystem& fs = m.files;
     fs.AddDirectory(u"C:\\windows\\system32");
+    fs.AddDirectory(u"C:\\windows\\Temp");
     fs.AddFile(u"C:\\windows\\system32\\cmd.exe");
     fs.AddDirectory(m.system.tempPath);
     fs.AddDirectory(u"C:\\Program Files");

@@ -266,6 +266,8 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, void*, void*, BOOL 
                              creationFlags, image != nullptr, image ? image->content : std::string(),
                              inheritHandles != FALSE,
                              startupInfo && (startupInfo->dwFlags & STARTF_USESTDHANDLES) ? startupInfo->hStdInput
+                                                                                          : nullptr,
+                             startupInfo && (startupInfo->dwFlags & STARTF_USESTDHANDLES) ? startupInfo->hStdOutput
                                                                                           : nullptr});
     sys.openProcessHandles += 2;
     processInfo->hProcess = reinterpret_cast<HANDLE>(sim::kProcessHandleBase + 2 * sys.processes.size());
@@ -273,6 +275,11 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, void*, void*, BOOL 
     processInfo->dwProcessId = static_cast<DWORD>(100 + sys.processes.size());
     processInfo->dwThreadId = static_cast<DWORD>(200 + sys.processes.size());
     return TRUE;
+}
+
+HANDLE GetStdHandle(DWORD which) {
+    sim::CountPoint("GetStdHandle");
+    return which == STD_OUTPUT_HANDLE ? machine().system.standardOutput : nullptr;
 }
 
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {

@@ -26,6 +26,7 @@ struct StartedProcess {
     std::string image;        // its bytes when the process started
     bool inheritsHandles = false;
     win::HANDLE standardInput = nullptr;  // given with STARTF_USESTDHANDLES
+    win::HANDLE standardOutput = nullptr;
 };
 
 struct SimLibrary {
@@ -84,6 +85,7 @@ struct SystemState {
     int openProcessHandles = 0;
     win::DWORD processId = 1000;
     win::DWORD parentProcessId = 4242;  // the installer (sim::kInstallerProcessId)
+    win::HANDLE standardOutput = nullptr;  // what this process was given as its standard output
 };
 
 }  // namespace sim

@@ -102,6 +102,9 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, void* processSecuri
                             environment, W(currentDirectory), reinterpret_cast<::STARTUPINFOW*>(startupInfo),
                             reinterpret_cast<::PROCESS_INFORMATION*>(processInfo));
 }
+HANDLE GetStdHandle(DWORD which) { return H<HANDLE>(::GetStdHandle(which)); }
+DWORD GetFileType(HANDLE file) { return ::GetFileType(H<::HANDLE>(file)); }
+
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
     return ::WaitForSingleObject(H<::HANDLE>(handle), milliseconds);
 }

@@ -110,12 +110,14 @@ RunResult Run(const Scenario& scenario, std::size_t failAt, std::size_t limit, b
     plan.tracing = tracing;
     RunResult result;
     bool pipeOpen = false;
+    bool interpreterWaits = false;
     try {
         app::UninstallApp app;
         app.m_lpCmdLine = scenario.commandLine;
         app.InitInstance();
         pipeOpen = app.m_hPipe != nullptr;
-        result.exitCode = app.ExitCode();
+        interpreterWaits = app.m_hEndedSignal != nullptr;
+        result.exitCode = app.ExitCode() & ~app::kCopyRanRemoval;
     } catch (const sim::RunawayRun&) {
         result.runaway = true;
     }
@@ -134,6 +136,8 @@ RunResult Run(const Scenario& scenario, std::size_t failAt, std::size_t limit, b
     result.holdings = Holdings::Take();
     // A run that stops early leaves the installer's pipe and its event to the end of the process.
     if (pipeOpen) result.holdings.counts[1] -= 2;
+    // The write end the interpreter waits on is held until the process ends, by design.
+    if (interpreterWaits) result.holdings.counts[1] -= 1;
     for (const auto& process : m.system.processes) result.started.push_back(sim::Narrow(process.commandLine));
     result.after = testing_support::TakeImage();
     return result;

@@ -3,6 +3,8 @@
 // the installed copy handing its own deletion to the command interpreter.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 
 #include "app/uninstall_app.h"
@@ -107,19 +109,21 @@ TEST_F(Relaunch, ACopyStartedWithDeletingNowNeverStartsAnother) {
     EXPECT_TRUE(Started().empty());
 }
 
-TEST_F(Relaunch, FailuresStillEndTheInstalledCopyAndLeaveNothingBehind) {
+// A copy that cannot be made or started is no reason to end without a word: the removal runs
+// from the install directory, as where no temporary directory exists, and says so in its log.
+TEST_F(Relaunch, FailuresRunTheRemovalInPlaceAndLeaveNothingBehind) {
     auto& m = sim::machine();
     {
         SCOPED_TRACE("no temporary name");
         m.system.failTempFileName = true;
-        EXPECT_TRUE(app.RelaunchFromTempCopy());
+        EXPECT_FALSE(app.RelaunchFromTempCopy());
         m.system.failTempFileName = false;
     }
     EXPECT_EQ(m.CountCalls("CreateProcessW"), 0u);
     {
         SCOPED_TRACE("start fails: the useless copy goes again");
         m.system.createProcessFails = true;
-        EXPECT_TRUE(app.RelaunchFromTempCopy());
+        EXPECT_FALSE(app.RelaunchFromTempCopy());
         EXPECT_EQ(m.CountCalls("CreateProcessW"), 1u);
     }
     EXPECT_TRUE(m.files.List(kTemp).empty());
@@ -152,7 +156,7 @@ TEST_F(Relaunch, NamesOfEarlierCopiesArePassedOverForFreshOnes) {
         std::snprintf(name, sizeof name, "orv%X.exe", n);
         sim::machine().files.AddFile(kTemp + sim::Widen(name), "earlier");
     }
-    EXPECT_TRUE(app.RelaunchFromTempCopy());
+    EXPECT_FALSE(app.RelaunchFromTempCopy());
     EXPECT_TRUE(Started().empty());
     EXPECT_LE(sim::machine().CountCalls("GetTempFileNameW"), 16u);
     EXPECT_EQ(sim::machine().files.List(kTemp).size(), 40u) << "no reservation left";
@@ -469,32 +473,82 @@ TEST(RelaunchAtStartUp, InstalledCopyEndsAsSoonAsItsCopyIsStarted) {
     EXPECT_TRUE(m.shell.launches.empty());
 }
 
-// Once its copy has ended and the product has gone, the installed copy hands its own deletion
-// to the interpreter, and with it the install directory's and that of every directory created
-// for it up to the one that existed before; while the product is there, nothing of it goes.
-TEST(RelaunchAtStartUp, InstalledCopyHandsItsOwnEndToTheInterpreterOnlyOnceTheProductHasGone) {
-    for (const bool removed : {true, false}) {
-        SCOPED_TRACE(removed ? "product removed" : "product kept");
+// The installed copy's own file follows its copy's outcome, never one file's absence. For the
+// installer it makes way before the copy starts (the installer writes the new version the moment
+// it has its last code) and comes back when nothing was removed; otherwise it goes only once the
+// product has gone. What goes is moved aside into the machine's temporary directory through its
+// handle and deleted there by the interpreter after this process; the install directory and
+// those created for it go through judged handles, and only when empty.
+TEST(RelaunchAtStartUp, InstalledCopyFollowsItsCopysOutcome) {
+    const std::u16string kAside = u"C:\\windows\\Temp\\orv1A2B.tmp";
+    const std::u16string kUserFile = testing_support::kInstallDir + u"my notes.pdf";
+    struct Case {
+        const char* name;
+        const char16_t* commandLine;
+        win::DWORD copyCode;
+        bool userFile;      // the user keeps a file of their own in the install directory
+        bool asideAtStart;  // the installed file is out of the way while the copy runs
+        bool deleted;       // handed to the interpreter from the machine's temporary directory
+    };
+    const Case cases[] = {
+        {"removed", u"", app::kCopyRanRemoval | 0, false, false, true},
+        {"removed, a restart pending", u"/quiet", app::kCopyRanRemoval | 3010, false, false, true},
+        {"removed, a user's file kept", u"", app::kCopyRanRemoval | 0, true, false, true},
+        {"something left", u"/quiet", app::kCopyRanRemoval | 1603, false, false, false},
+        {"declined, the product's executable already gone", u"", 1602, false, false, false},
+        {"failed before the removal", u"/quiet", 1603, false, false, false},
+        {"a crash of the copy", u"", 0xC0000005, false, false, false},
+        {"installer: removed", u"-UninstForInst", app::kCopyRanRemoval | 0, false, true, true},
+        {"installer: something left", u"-UninstForInst", app::kCopyRanRemoval | 1603, false, true, true},
+        {"installer: nothing removed", u"-UninstForInst", 1618, false, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         sim::Reset();
         auto& m = sim::machine();
         testing_support::InstallProduct(testing_support::kInstallDir, u"C:\\Program Files\\");
         m.system.modulePath = kInstalled;
-        // The temporary copy's work, as far as the installed copy can see it.
+        m.files.pipe.exists = true;
+        if (c.userFile) m.files.AddFile(kUserFile, "%PDF");
+        m.system.exitCodes.push_back(c.copyCode);
+        // The copy's work as far as the installed copy can see it: every file of the product's
+        // but the installed uninstaller gone when the removal ran.
+        bool asideWhileCopyRan = false;
         m.onCall = [&](const std::string& function, const std::string&) {
-            if (function == "CreateProcessW" && removed) win::DeleteFileW(testing_support::kProductExe.c_str());
+            if (function != "CreateProcessW" || !m.system.processes.empty()) return;
+            asideWhileCopyRan = !m.files.Exists(kInstalled);
+            if (!(c.copyCode & app::kCopyRanRemoval) || (c.copyCode & 0xFFFF) == 1603) return;
+            for (const std::u16string& path : m.files.AllPaths())
+                if (path.rfind(testing_support::kInstallDir, 0) == 0 && path != kInstalled && path != kUserFile &&
+                    !m.files.IsDirectory(path))
+                    win::DeleteFileW(path.c_str());
+            auto& entries = m.files.Find(testing_support::kInstallDir)->children;
+            entries.erase(std::remove_if(entries.begin(), entries.end(), [](const auto& n) { return n->directory; }),
+                          entries.end());
         };
         app::UninstallApp app;
-        app.m_lpCmdLine = u"";
+        app.m_lpCmdLine = c.commandLine;
         app.InitInstance();
         m.onCall = nullptr;
-        ASSERT_EQ(m.system.processes.size(), removed ? 2u : 1u);
+
+        EXPECT_EQ(asideWhileCopyRan, c.asideAtStart);
+        EXPECT_EQ(app.ExitCode(), c.copyCode & ~app::kCopyRanRemoval);
+        EXPECT_EQ(m.files.Exists(kInstalled), !c.deleted);
         EXPECT_FALSE(m.files.Exists(kCopy));
-        if (!removed) continue;
-        const std::string command = N(m.system.processes[1].commandLine);
-        EXPECT_EQ(command.rfind(DeletionCommand(kInstalled), 0), 0u) << command;
-        EXPECT_EQ(command.substr(DeletionCommand(kInstalled).size()),
-                  " & rd \"c:\\program files\\orvik software\\orvik pendrel\" > nul 2>&1"
-                  " & rd \"c:\\program files\\orvik software\" > nul 2>&1");
+        ASSERT_EQ(m.system.processes.size(), c.deleted ? 2u : 1u);
+        if (!c.deleted) {
+            EXPECT_FALSE(m.files.Exists(kAside));
+            continue;
+        }
+        EXPECT_TRUE(m.files.Exists(kAside));
+        EXPECT_EQ(N(m.system.processes[1].commandLine), DeletionCommand(kAside)) << "no directory by name";
+        EXPECT_EQ(m.files.Exists(kUserFile), c.userFile);
+        // For the installer its copy took the directories before the last code.
+        if (!c.asideAtStart) {
+            EXPECT_EQ(m.files.Exists(testing_support::kInstallDir), c.userFile);
+            EXPECT_EQ(m.files.Exists(u"C:\\Program Files\\Orvik Software"), c.userFile);
+        }
+        EXPECT_EQ(sim::OpenFileCount(), 1u) << "nothing held but the write end the interpreter waits on";
     }
 }
 

@@ -1,0 +1,97 @@
+#include "app/installed_image.h"
+
+#include "engine/files/path.h"
+#include "engine/removal_report.h"
+#include "platform/files.h"
+#include "platform/system.h"
+
+namespace app {
+
+namespace {
+
+using engine::files::EntryKind;
+using engine::files::OpenEntry;
+
+// Fresh names tried within the executable's own directory.
+constexpr int kOwnDirectoryNames = 10;
+// A move back refused for a moment is tried again this often, this far apart.
+constexpr int kMoveAttempts = 10;
+constexpr win::DWORD kMovePauseMs = 50;
+
+// The Windows directory's Temp, or empty.
+std::u16string MachineTemp() {
+    char16_t buffer[win::MAX_PATH] = {};
+    const std::u16string windows = engine::files::FittedPath(buffer, win::GetWindowsDirectoryW(buffer, win::MAX_PATH));
+    return windows.empty() ? windows : engine::files::WithTrailingBackslash(windows) + u"Temp";
+}
+
+}  // namespace
+
+bool InstalledImage::StepAside(const std::u16string& module) {
+    if (m_aside) return true;
+    const std::u16string directory = engine::files::WithoutTrailingBackslash(engine::files::DirectoryOf(module));
+    m_name = module.substr(directory.size() + 1);
+    // Held for deletion and sharing only reading, from here on: nobody else renames or replaces
+    // it meanwhile. A reader that holds it without sharing its deletion keeps it where it is.
+    if (!m_directory.OpenDirectory(directory, engine::files::kListAccess) ||
+        !m_image.OpenChild(m_directory, m_name, EntryKind::File,
+                           win::DELETE | win::FILE_READ_ATTRIBUTES | win::SYNCHRONIZE, win::FILE_SHARE_READ) ||
+        m_image.IsLink()) {
+        m_error = win::GetLastError();
+        if (m_image.get()) m_error = engine::files::kErrorNotTheEntryNamed;
+        Release();
+        return false;
+    }
+    m_aside = MoveToMachineTemp() || MoveWithinDirectory();
+    if (!m_aside) Release();
+    return m_aside;
+}
+
+bool InstalledImage::MoveToMachineTemp() {
+    const std::u16string temp = MachineTemp();
+    OpenEntry directory;
+    if (temp.empty() || !directory.OpenDirectory(temp, engine::files::kListAccess)) return false;
+    // The system reserves a fresh name ("orvXXXX.tmp", made new); the image takes its place, the
+    // reservation itself replaced, never what a link there might lead to.
+    char16_t reserved[win::MAX_PATH] = {};
+    if (win::GetTempFileNameW(temp.c_str(), u"orv", 0, reserved) == 0) return false;
+    reserved[win::MAX_PATH - 1] = 0;
+    const std::u16string name = std::u16string(reserved).substr(engine::files::DirectoryOf(reserved).size());
+    if (m_image.MoveInto(directory, name, true)) return true;
+    m_error = win::GetLastError();
+    OpenEntry reservation;
+    if (reservation.OpenChild(directory, name, EntryKind::File, win::DELETE | win::SYNCHRONIZE) && !reservation.IsLink())
+        reservation.MarkForDeletion();
+    return false;
+}
+
+bool InstalledImage::MoveWithinDirectory() {
+    const std::u16string stem = m_name + u"." + engine::NumberText(win::GetCurrentProcessId());
+    for (int n = 0; n < kOwnDirectoryNames; ++n) {
+        const std::u16string name = stem + (n ? u"." + engine::NumberText(static_cast<win::DWORD>(n)) : u"") + u".old";
+        if (m_image.MoveInto(m_directory, name, false)) {
+            m_inOwnDirectory = true;
+            return true;
+        }
+        m_error = win::GetLastError();
+        if (m_error != win::ERROR_ALREADY_EXISTS && m_error != win::ERROR_FILE_EXISTS) return false;
+    }
+    return false;
+}
+
+bool InstalledImage::StepBack() {
+    if (!m_aside) return true;
+    // The product keeps its uninstaller: a move refused for a moment (a scanner looking at the
+    // file) is tried again; a name taken meanwhile is somebody's, and is left to them.
+    for (int attempt = 1; !m_image.MoveInto(m_directory, m_name, false); ++attempt) {
+        m_error = win::GetLastError();
+        if (attempt == kMoveAttempts || m_error == win::ERROR_ALREADY_EXISTS || m_error == win::ERROR_FILE_EXISTS)
+            return false;
+        win::Sleep(kMovePauseMs);
+    }
+    m_aside = m_inOwnDirectory = false;
+    Release();
+    return true;
+}
+
+}  // namespace app
