@@ -25,6 +25,10 @@ using engine::NumberText;
 
 bool UninstallApp::InitInstance() {
     RestrictDllSearchToSystemDirectory();
+    // Started from a window of the install directory, this process would hold it as its current
+    // directory while the removal takes it away: it works from the system directory instead.
+    char16_t system[win::MAX_PATH] = {};
+    if (win::GetSystemDirectoryW(system, win::MAX_PATH)) win::SetCurrentDirectoryW(system);
     const Switches switches = ParseSwitches(m_lpCmdLine);
     m_bSilent = switches.silent;
     m_bDeletingNow = switches.deletingNow;

@@ -65,6 +65,7 @@ DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size);
 DWORD GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size);
 UINT GetWindowsDirectoryW(LPWSTR buffer, UINT size);
 UINT GetSystemDirectoryW(LPWSTR buffer, UINT size);
+BOOL SetCurrentDirectoryW(LPCWSTR path);
 
 HANDLE CreateMutexW(void* security, BOOL initialOwner, LPCWSTR name);
 BOOL ReleaseMutex(HANDLE mutex);

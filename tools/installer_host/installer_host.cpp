@@ -18,6 +18,9 @@
 // --show-client first prints "client PATH", the program at the other end of the pipe, and
 // "started ended" or "started running", whether the program it started has ended by then
 // (it waits up to five seconds for that).
+// --upgrade DIR plays an upgrade in place: the moment the pipe closes it writes the new version's
+// files into DIR ("Uninstall.exe", "Orvik Pendrel.exe", "Readme.txt", each holding
+// "new version NAME", replacing what is there) and prints "upgraded" or "upgrade failed NAME ERROR".
 #include <windows.h>
 
 #include <cstdio>
@@ -151,6 +154,28 @@ int NeverRead(HANDLE pipe, DWORD timeoutMs) {
     return 3;
 }
 
+// The new version's files, written as an installer writes them: the directory made if it has
+// gone, each file replaced whole.
+void Upgrade(const wchar_t* directory) {
+    CreateDirectoryW(directory, nullptr);
+    for (const wchar_t* name : {L"Uninstall.exe", L"Orvik Pendrel.exe", L"Readme.txt"}) {
+        const std::wstring path = std::wstring(directory) + L"\\" + name;
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        char content[64];
+        const int length = std::snprintf(content, sizeof content, "new version %ls", name);
+        DWORD written = 0;
+        if (file == INVALID_HANDLE_VALUE || !WriteFile(file, content, static_cast<DWORD>(length), &written, nullptr)) {
+            std::printf("upgrade failed %ls %lu\n", name, GetLastError());
+            std::fflush(stdout);
+            if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+            return;
+        }
+        CloseHandle(file);
+    }
+    std::printf("upgraded\n");
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -164,12 +189,14 @@ int wmain(int argc, wchar_t** argv) {
     bool showClient = false;
     bool neverRead = false;
     const wchar_t* currentDirectory = nullptr;
+    const wchar_t* upgradeDirectory = nullptr;
     for (int i = 2; i < argc; ++i) {
         if (!wcscmp(argv[i], L"--timeout") && i + 1 < argc) timeoutMs = static_cast<DWORD>(_wtoi(argv[++i])) * 1000;
         else if (!wcscmp(argv[i], L"--no-start")) start = false;
         else if (!wcscmp(argv[i], L"--show-client")) showClient = true;
         else if (!wcscmp(argv[i], L"--never-read")) neverRead = true;
         else if (!wcscmp(argv[i], L"--current-directory") && i + 1 < argc) currentDirectory = argv[++i];
+        else if (!wcscmp(argv[i], L"--upgrade") && i + 1 < argc) upgradeDirectory = argv[++i];
     }
 
     // Message mode: every report the uninstaller writes arrives as one message. A server that
@@ -200,6 +227,7 @@ int wmain(int argc, wchar_t** argv) {
 
     const int status = PrintReports(pipe, "", timeoutMs);
     CloseHandle(pipe);
+    if (upgradeDirectory) Upgrade(upgradeDirectory);
     return status;
 }
 

@@ -106,6 +106,14 @@ UINT GetWindowsDirectoryW(LPWSTR buffer, UINT size) {
     if (sim::FaultPoint("GetWindowsDirectoryW")) return sim::Failure(UINT{0}, ERROR_NOT_ENOUGH_MEMORY);
     return CopyDirectory(machine().system.windowsDirectory, buffer, size);
 }
+BOOL SetCurrentDirectoryW(LPCWSTR path) {
+    if (sim::FaultPoint("SetCurrentDirectoryW")) return sim::Failure(BOOL{FALSE}, ERROR_ACCESS_DENIED);
+    machine().Log("SetCurrentDirectoryW", sim::Narrow(sim::FromPtr(path)));
+    if (!machine().files.IsDirectory(sim::FromPtr(path))) return sim::Failure(BOOL{FALSE}, ERROR_PATH_NOT_FOUND);
+    machine().files.currentDirectory = sim::FromPtr(path);
+    return TRUE;
+}
+
 UINT GetSystemDirectoryW(LPWSTR buffer, UINT size) {
     if (sim::FaultPoint("GetSystemDirectoryW")) return sim::Failure(UINT{0}, ERROR_NOT_ENOUGH_MEMORY);
     return CopyDirectory(machine().system.systemDirectory, buffer, size);

@@ -29,6 +29,7 @@ DWORD GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD size) {
 }
 UINT GetWindowsDirectoryW(LPWSTR buffer, UINT size) { return ::GetWindowsDirectoryW(W(buffer), size); }
 UINT GetSystemDirectoryW(LPWSTR buffer, UINT size) { return ::GetSystemDirectoryW(W(buffer), size); }
+BOOL SetCurrentDirectoryW(LPCWSTR path) { return ::SetCurrentDirectoryW(W(path)); }
 
 int CompareStringOrdinal(LPCWSTR a, int lengthA, LPCWSTR b, int lengthB, BOOL ignoreCase) {
     // Vista and later: looked up, so that the program starts on Windows 2000 and XP and its
