@@ -10,6 +10,7 @@ inline constexpr char16_t kInstallPathValue[] = u"InstallPath";
 inline constexpr char16_t kExistPathValue[] = u"ExistPath";
 inline constexpr char16_t kLanguageValue[] = u"langid";
 inline constexpr char16_t kExecutableName[] = u"Orvik Pendrel.exe";
+inline constexpr char16_t kUninstallerName[] = u"Uninstall.exe";  // the installed copy, in the install directory
 inline constexpr char16_t kPipeName[] = u"\\\\.\\pipe\\Orvik Pendrel";
 inline constexpr char16_t kMutexName[] = u"ORVIK_PENDREL_UNINSTALL_MUTEX";
 

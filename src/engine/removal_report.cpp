@@ -69,6 +69,12 @@ void ReportScheduledAtRestart(const std::u16string& what) {
     g_listener->Note(u"scheduled at restart: " + what);
 }
 
+void ReportKept(const std::u16string& what) {
+    if (!g_listener) return;
+    const LastErrorKept kept;
+    g_listener->Note(u"kept: " + what);
+}
+
 void ReportDiagnostic(const std::u16string& text) {
     if (!g_listener) return;
     const LastErrorKept kept;

@@ -30,6 +30,8 @@ void ReportRemoval(const std::u16string& what, bool removed);
 void ReportScheduledAtRestart(const std::u16string& what);
 // A text a step gives about something it could not do.
 void ReportDiagnostic(const std::u16string& text);
+// `what` ("file C:\...") is not the product's and stays where it is: "kept: what".
+void ReportKept(const std::u16string& what);
 
 // The listener the reports go to, or none (null).
 void SetReportListener(RemovalListener* listener);

@@ -8,6 +8,7 @@
 #include "engine/files/shortcuts.h"
 #include "engine/printer/printer_remover.h"
 #include "engine/product.h"
+#include "engine/product_entries.h"
 #include "engine/registry/product_registry.h"
 #include "engine/registry/read_registry_string.h"
 #include "engine/registry/registry_key.h"
@@ -183,15 +184,17 @@ std::vector<std::u16string> Uninstaller::ItemsLeft() const {
     if (m_bPortLeft) left.push_back(u"printer port ORVIK_PENDREL:");
     for (const std::u16string& file : m_printerFilesLeft) left.push_back(u"file " + file);
     for (const std::u16string& shortcut : files::ShortcutsLeft()) left.push_back(u"shortcut " + shortcut);
-    // Whatever is still in the install directory but the uninstaller itself: the product's
-    // files, or something the directory's removal had to leave. The record as start-up read it
+    // What is still in the install directory of what the steps delete there. Anything else
+    // there is the user's (a PDF saved beside the program, a folder of their own): it stays,
+    // with the directories that hold it, and the log says so. The record as start-up read it
     // stands in when the removal could not read it.
     const std::u16string directory = HasInstallPath() ? m_strInstallPath : m_host.InstallDirAtStart();
-    std::vector<files::ListedEntry> entries;
-    files::ListDirectory(directory, entries);
-    for (const files::ListedEntry& entry : entries)
-        if (!files::EqualNoCaseAscii(entry.name, u"Uninstall.exe"))
-            left.push_back((entry.directory ? u"directory " : u"file ") + directory + entry.name);
+    if (!directory.empty()) {
+        const InstallDirectoryLook look = LookAtInstallDirectory(directory);
+        left.insert(left.end(), look.left.begin(), look.left.end());
+        for (const std::u16string& kept : look.kept) ReportKept(kept);
+        if (!look.kept.empty()) ReportKept(u"directory " + files::WithoutTrailingBackslash(directory) + u" (it holds what is not the product's)");
+    }
     for (const std::u16string& key : registry::ProductKeysLeft()) left.push_back(u"key " + key);
     if (m_bAssociationsRemoved)
         for (const std::u16string& value : registry::AssociationsLeft()) left.push_back(value);

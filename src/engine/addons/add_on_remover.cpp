@@ -26,6 +26,7 @@ constexpr Row kDecoderRows[] = {
 };
 
 constexpr char16_t kSpellCheckLabel[] = u"Orvik Spell Check Language";
+constexpr char16_t kLexDirectory[] = u"\\lex";
 
 constexpr Row kFirefoxRows[] = {
     {Op::DeleteFile, u"\\Plugins\\npOrvikReaderPlugin.dll", u"Delete npOrvikReaderPlugin.dll failed!"},
@@ -53,6 +54,18 @@ const char16_t* const LexFileNames[kLexFileCount] = {
     u"accent.tlx", u"correct.tlx", u"ssceam.tlx", u"ssceam2.clx", u"sscebr.tlx",
     u"sscebr2.clx", u"ssceca.tlx", u"ssceca2.clx", u"tech.tlx",   u"userdic.tlx",
 };
+
+std::vector<AddOnRemover::Removal> AddOnRemover::Removals() {
+    std::vector<Removal> removals;
+    AddRows(removals, kCjkRows);
+    AddRows(removals, kDecoderRows);
+    for (const char16_t* name : LexFileNames) removals.push_back({Op::DeleteFile, kLexDirectory + (u"\\" + std::u16string(name))});
+    removals.push_back({Op::RemoveDirectory, kLexDirectory});
+    AddRows(removals, kFirefoxRows);
+    AddRows(removals, kOnDemandRows);
+    AddDataRemovals(removals);
+    return removals;
+}
 
 void ReportRemovalFailure(const std::u16string& text, const std::u16string& label) {
     const std::u16string line = u"Uninstall: " + label + u": " + text + u"\n";
@@ -118,12 +131,12 @@ void AddOnRemover::RemoveSpellCheck() {
     if (m_strBaseDir.empty()) return;
     // The search only decides whether the missing dictionaries are worth a report; every
     // listed name is deleted anyway.
-    const std::u16string probe = m_strBaseDir + u"\\lex\\*.*";
+    const std::u16string probe = m_strBaseDir + kLexDirectory + u"\\*.*";
     if (!files::FitsMaxPath(probe) || !files::FindFirstEntry(probe)) ReportRemovalFailure(u"Find lex files failed!", kSpellCheckLabel);
     for (const char16_t* name : LexFileNames)
-        if (!Perform(Operation::DeleteFile, u"\\lex\\" + std::u16string(name)))
+        if (!Perform(Operation::DeleteFile, kLexDirectory + (u"\\" + std::u16string(name))))
             ReportRemovalFailure(u"Delete lex files failed!", kSpellCheckLabel);
-    RunRow({Operation::RemoveDirectory, u"\\lex", u"Delete lex Directory failed!"}, kSpellCheckLabel);
+    RunRow({Operation::RemoveDirectory, kLexDirectory, u"Delete lex Directory failed!"}, kSpellCheckLabel);
 }
 
 void AddOnRemover::RemoveFirefoxPlugin() {

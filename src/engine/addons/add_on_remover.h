@@ -4,6 +4,7 @@
 #pragma once
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "platform/registry.h"
 
@@ -58,6 +59,14 @@ public:
         const char16_t* failure;  // reported when the operation fails; null for none
     };
 
+    // Every removal the eight sub-steps make below the base directory, in their order: what of
+    // the install directory the add-ons and their data are.
+    struct Removal {
+        Operation operation;
+        std::u16string path;  // as a row's
+    };
+    static std::vector<Removal> Removals();
+
 private:
     void DeleteRecord(const char16_t* label);
     template <std::size_t N>
@@ -65,6 +74,11 @@ private:
         for (const Row& row : rows) RunRow(row, label);
     }
     void RunRow(const Row& row, const char16_t* label);
+    static void AddDataRemovals(std::vector<Removal>& removals);  // the stamp, language and OCR rows
+    template <std::size_t N>
+    static void AddRows(std::vector<Removal>& removals, const Row (&rows)[N]) {
+        for (const Row& row : rows) removals.push_back({row.operation, row.path});
+    }
     bool Perform(Operation operation, const std::u16string& relative);
 
     std::u16string m_strBaseDir;

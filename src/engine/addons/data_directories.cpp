@@ -35,6 +35,12 @@ constexpr Row kOcrRows[] = {
 
 }  // namespace
 
+void AddOnRemover::AddDataRemovals(std::vector<Removal>& removals) {
+    AddRows(removals, kStampRows);
+    AddRows(removals, kLanguageRows);
+    AddRows(removals, kOcrRows);
+}
+
 void AddOnRemover::RemoveStamps() {
     if (!BaseDirectory().empty()) RunRows(kStampRows, u"Stamps");
 }

@@ -63,8 +63,53 @@ bool NoLinkAbove(const std::u16string& path) {
 
 namespace {
 
+// The length of the root a full path begins with, "X:\" or "\\server\share\" (or the whole
+// path when it is the share itself); 0 for a path without one.
+std::size_t RootLength(const std::u16string& path) {
+    if (path.size() >= 3 && path[1] == u':' && path[2] == u'\\') return 3;
+    if (path.compare(0, 2, u"\\\\") != 0) return 0;
+    const std::size_t server = path.find(u'\\', 2);
+    if (server == std::u16string::npos || server == 2) return 0;
+    const std::size_t share = path.find(u'\\', server + 1);
+    if (share == server + 1) return 0;
+    return share == std::u16string::npos ? path.size() : share + 1;
+}
+
+// Whether the final path `final` of a directory opened by its full path `expected` is the place
+// meant, where the two differ only because the path's root has another name: a `subst` drive, a
+// drive mapped to a share, a letter that names a folder. The root is the one name the system
+// resolves before any directory of the path, and only its device map (the administrator's, the
+// system's, or this elevated session's own) defines it; every directory below is one some user
+// may be able to write. So the directory is the place meant exactly when its final path is the
+// root's own final path followed by the very components asked for: a junction, symbolic link,
+// mount point or Unix link anywhere below the root would show in it. Walking down one
+// component at a time through handles would hold as well, but costs an open per component of
+// every path; this costs one open, and only where a name differs. A volume mounted in a
+// folder is refused here as a link would be (a mount point is a junction to the eye of the
+// handle): the machine's records are taken at their final place beforehand (ResolvedDirectory),
+// so the removal names such a place by the volume's own name.
+bool IsPlaceOfRenamedRoot(const std::u16string& final, const std::u16string& expected) {
+    const std::size_t rootLength = RootLength(expected);
+    if (rootLength == 0) {
+        win::SetLastError(kErrorNotTheEntryNamed);
+        return false;
+    }
+    const std::u16string root = expected.substr(0, rootLength);
+    const win::ScopedFile handle(win::CreateFileW(root.c_str(), win::FILE_READ_ATTRIBUTES | win::SYNCHRONIZE, kShareAll, nullptr,
+                                                  win::OPEN_EXISTING, win::FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    std::u16string rootFinal;
+    if (!handle || !FinalPath(handle.get(), rootFinal)) {
+        win::SetLastError(kErrorNotTheEntryNamed);
+        return false;
+    }
+    const std::u16string below = expected.substr(rootLength);
+    return IsExpectedPath(final, below.empty() ? rootFinal : Child(rootFinal, below));
+}
+
 // Whether `handle` is open on what lies at `expected`, and the system's name for it in `path`.
-// Before Vista, `top` judges the directories above by their names instead.
+// `top` for a directory opened by its full path: its root may have another name (see
+// IsPlaceOfRenamedRoot); before Vista the directories above are judged by their names instead.
+// An entry opened relative to its directory is judged against that directory's final path.
 bool JudgePath(win::HANDLE handle, const std::u16string& expected, bool top, std::u16string& path) {
     std::u16string final;
     if (!FinalPath(handle, final)) {
@@ -73,7 +118,7 @@ bool JudgePath(win::HANDLE handle, const std::u16string& expected, bool top, std
         path = expected;
         return true;
     }
-    if (!IsExpectedPath(final, expected)) return false;
+    if (!IsExpectedPath(final, expected) && (!top || !IsPlaceOfRenamedRoot(final, expected))) return false;
     path = final;
     return true;
 }

@@ -1,6 +1,5 @@
 #include "engine/files/directory_tree.h"
 
-#include "core/ascii.h"
 #include "engine/files/directory_handle.h"
 #include "engine/files/file.h"
 #include "engine/files/path.h"
@@ -12,30 +11,6 @@ namespace engine::files {
 namespace {
 
 bool HasWildcard(const std::u16string& text) { return text.find_first_of(u"*?") != std::u16string::npos; }
-
-// Whether the long name itself fits the pattern. The file system also matches patterns against
-// 8.3 aliases, so "*.pdf" finds "Notes.pdfx" through "NOTES~1.PDF"; only what the caller's
-// pattern really names may go.
-bool NameFitsPattern(const std::u16string& name, const std::u16string& pattern) {
-    if (pattern == u"*" || pattern == u"*.*") return true;
-    std::size_t n = 0, p = 0, starP = std::u16string::npos, starN = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && pattern[p] == u'*') {
-            starP = p++;
-            starN = n;
-        } else if (p < pattern.size() && (pattern[p] == u'?' || core::FoldAscii(pattern[p]) == core::FoldAscii(name[n]))) {
-            ++p;
-            ++n;
-        } else if (starP != std::u16string::npos) {
-            p = starP + 1;
-            n = ++starN;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == u'*') ++p;
-    return p == pattern.size();
-}
 
 }  // namespace
 

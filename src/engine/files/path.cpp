@@ -187,4 +187,25 @@ bool NormaliseFullPath(const std::u16string& input, std::u16string& result) {
     return true;
 }
 
+bool NameFitsPattern(const std::u16string& name, const std::u16string& pattern) {
+    if (pattern == u"*" || pattern == u"*.*") return true;
+    std::size_t n = 0, p = 0, starP = std::u16string::npos, starN = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && pattern[p] == u'*') {
+            starP = p++;
+            starN = n;
+        } else if (p < pattern.size() && (pattern[p] == u'?' || core::FoldAscii(pattern[p]) == core::FoldAscii(name[n]))) {
+            ++p;
+            ++n;
+        } else if (starP != std::u16string::npos) {
+            p = starP + 1;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == u'*') ++p;
+    return p == pattern.size();
+}
+
 }  // namespace engine::files

@@ -50,4 +50,9 @@ bool IsDriveRootOrEmpty(const std::u16string& path);
 // The rule every removal keeps: the path fits MAX_PATH and is no drive root.
 bool IsRemovablePath(const std::u16string& path);
 
+// Whether the long name `name` itself fits `pattern` ("*.pdf", "*.*"), without regard to ASCII
+// case. The file system also matches patterns against 8.3 aliases, so "*.pdf" finds
+// "Notes.pdfx" through "NOTES~1.PDF"; only what a pattern really names may count as named.
+bool NameFitsPattern(const std::u16string& name, const std::u16string& pattern);
+
 }  // namespace engine::files

@@ -1,5 +1,7 @@
 #include "engine/files/shortcuts.h"
 
+#include <iterator>
+
 #include "engine/files/directory_tree.h"
 #include "engine/files/file.h"
 #include "engine/files/known_folders.h"
@@ -16,6 +18,7 @@ constexpr char16_t kQuickLaunch[] = u"\\Microsoft\\Internet Explorer\\Quick Laun
 
 constexpr const char16_t* kProgramFiles[] = {u"Readme.txt",           u"Uninstall.exe", u"config.xml",
                                              u"UnPDFReaderPlugin.exe", u"InOther.exe",  u"InComplete.exe"};
+constexpr const char16_t* kProgramDirectories[] = {u"\\Plugins\\OnDemandCM", u"\\Plugins"};
 
 // The file-system path of a shell folder, without trailing backslash; empty when the folder
 // cannot be resolved or is a drive root, so that no path is ever formed from it.
@@ -57,8 +60,12 @@ void RemoveStartMenuFolders() {
 void RemoveProgramFiles(const std::u16string& installPath) {
     for (const char16_t* name : kProgramFiles) DeleteProductFile(installPath + name);
     const std::u16string base = WithoutTrailingBackslash(installPath);
-    for (const char16_t* directory : {u"\\Plugins\\OnDemandCM", u"\\Plugins"}) RemoveDirectoryBelow(base, directory);
+    for (const char16_t* directory : kProgramDirectories) RemoveDirectoryBelow(base, directory);
 }
+
+std::vector<std::u16string> ProgramFileNames() { return {std::begin(kProgramFiles), std::end(kProgramFiles)}; }
+
+std::vector<std::u16string> ProgramDirectories() { return {std::begin(kProgramDirectories), std::end(kProgramDirectories)}; }
 
 std::vector<std::u16string> CreatedDirectories(const std::u16string& installPath, const std::u16string& existPath) {
     std::vector<std::u16string> directories;

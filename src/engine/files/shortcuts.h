@@ -13,6 +13,10 @@ void RemoveStartMenuFolders();
 
 // `installPath` ends in a backslash and is not empty.
 void RemoveProgramFiles(const std::u16string& installPath);
+// The top-level files it deletes, by name, and the directories it removes ("\Plugins", below
+// the install directory).
+std::vector<std::u16string> ProgramFileNames();
+std::vector<std::u16string> ProgramDirectories();
 
 // Removes the install directory and the parents the installer created for it, nearest first,
 // up to the directory that existed before the installation (`existPath`, the other record).

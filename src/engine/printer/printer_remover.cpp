@@ -26,7 +26,6 @@ namespace {
 constexpr char16_t kCaption[] = u"Orvik Pendrel Printer";
 constexpr char16_t kDriverName[] = u"Orvik Pendrel Printer Driver";
 constexpr char16_t kPortMonitor[] = u", XcvMonitor Local Port";
-constexpr char16_t kWordAddin[] = u"KPC_WordAddin.dll";
 
 // Copied into the driver directory when the driver is added; the spooler installs them into
 // its "3" subdirectory.
@@ -289,7 +288,7 @@ void PrinterRemover::RemoveInstalledDriverFiles() {
 
 void PrinterRemover::UnregisterWordAddin() {
     if (!m_szInstallDir[0]) return;
-    const std::u16string path = JoinPath(m_szInstallDir, kWordAddin);
+    const std::u16string path = JoinPath(m_szInstallDir, kWordAddinName);
     if (path.empty()) return;
     // Without an add-in there is nothing to unregister: OLE, which sets up windows of its own,
     // is not started for nothing.

@@ -11,6 +11,9 @@
 
 namespace engine::printer {
 
+// The Word add-in, in the install directory; the printer step unregisters and deletes it.
+inline constexpr char16_t kWordAddinName[] = u"KPC_WordAddin.dll";
+
 class PrinterRemover {
 public:
     explicit PrinterRemover(UninstallHost& host);

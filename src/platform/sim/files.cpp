@@ -20,7 +20,24 @@ FileNode* FileNode::Child(const std::u16string& childName) const {
     return nullptr;
 }
 
-bool ParsePath(const std::u16string& path, char16_t& drive, std::vector<std::u16string>& parts) {
+namespace {
+
+// The share a path "\\server\share\..." begins with: its volume's key, and the length of its name.
+bool FindShare(const std::u16string& path, char16_t& key, std::size_t& length) {
+    for (const auto& [volume, root] : machine().files.drives) {
+        const std::u16string& share = root->name;
+        if (share.compare(0, 2, u"\\\\") != 0 || path.size() < share.size()) continue;
+        if (!EqualNoCase(path.substr(0, share.size()), share)) continue;
+        if (path.size() > share.size() && path[share.size()] != u'\\' && path[share.size()] != u'/') continue;
+        key = volume;
+        length = share.size();
+        return true;
+    }
+    return false;
+}
+
+// The path as named: on the drive its letter says, an alias not yet followed.
+bool ParseNamedPath(const std::u16string& path, char16_t& drive, std::vector<std::u16string>& parts) {
     parts.clear();
     std::u16string rest;
     const auto separator = [](char16_t c) { return c == u'\\' || c == u'/'; };
@@ -42,9 +59,12 @@ bool ParsePath(const std::u16string& path, char16_t& drive, std::vector<std::u16
         }
         return true;
     }
-    // Shares and devices ("\\server\share", "\\.\device") are no drive of this machine.
-    if (path.size() >= 2 && separator(path[0]) && separator(path[1])) return false;
-    if (path.size() >= 2 && path[1] == u':') {
+    // Devices ("\\.\device") and shares the machine does not know are no drive of it.
+    std::size_t shareLength = 0;
+    if (path.size() >= 2 && separator(path[0]) && separator(path[1])) {
+        if (!FindShare(path, drive, shareLength)) return false;
+        rest = path.substr(shareLength);
+    } else if (path.size() >= 2 && path[1] == u':') {
         drive = FoldCase(path[0]);
         rest = path.substr(2);
         // "C:" and "C:name" are relative to the current directory of drive C, not its root.
@@ -57,7 +77,7 @@ bool ParsePath(const std::u16string& path, char16_t& drive, std::vector<std::u16
     } else {
         std::u16string cwd = machine().files.currentDirectory;
         if (path.empty()) return false;
-        return ParsePath(cwd + u"\\" + path, drive, parts);
+        return ParseNamedPath(cwd + u"\\" + path, drive, parts);
     }
     std::u16string part;
     auto flush = [&] {
@@ -77,6 +97,22 @@ bool ParsePath(const std::u16string& path, char16_t& drive, std::vector<std::u16
         else part += c;
     }
     flush();
+    return true;
+}
+
+}  // namespace
+
+bool ParsePath(const std::u16string& path, char16_t& drive, std::vector<std::u16string>& parts) {
+    if (!ParseNamedPath(path, drive, parts)) return false;
+    // A letter that stands for another path (subst, a mapped share) leads into that path: ".."
+    // never climbs above the letter's root, which is the target.
+    const auto& aliases = machine().files.driveAliases;
+    const auto alias = aliases.find(drive);
+    if (alias == aliases.end()) return true;
+    std::vector<std::u16string> target;
+    if (!ParseNamedPath(alias->second, drive, target)) return false;
+    target.insert(target.end(), parts.begin(), parts.end());
+    parts = std::move(target);
     return true;
 }
 
@@ -334,6 +370,25 @@ FileNode& FileSystem::AddUnixLink(const std::u16string& path, const std::u16stri
     node.unixLink = true;
     node.linkTarget = target;
     return node;
+}
+
+void FileSystem::AddDriveAlias(char16_t letter, const std::u16string& target) {
+    driveAliases[FoldCase(letter)] = target;
+}
+
+void FileSystem::AddShare(const std::u16string& share) {
+    auto root = std::make_unique<FileNode>();
+    root->name = share;
+    root->directory = true;
+    root->attributes = win::FILE_ATTRIBUTE_DIRECTORY;
+    char16_t key = u'Z' + 1;
+    while (drives.count(key)) ++key;
+    drives[key] = std::move(root);
+}
+
+FileNode& FileSystem::AddMountedVolume(const std::u16string& path, char16_t letter) {
+    DriveRoot(FoldCase(letter), true);
+    return AddJunction(path, std::u16string(1, FoldCase(letter)) + u":\\");
 }
 
 FileNode* FileSystem::Find(const std::u16string& path) { return Lookup(path); }
@@ -877,7 +932,9 @@ DWORD GetFinalPathNameByHandleW(HANDLE file, LPWSTR path, DWORD size, DWORD) {
     sim::OpenFile* open = OpenNode(file);
     if (!open) return sim::Failure(DWORD{0}, ERROR_INVALID_HANDLE);
     if (!open->node) return sim::Failure(DWORD{0}, ERROR_FILE_NOT_FOUND);
-    const std::u16string final = u"\\\\?\\" + sim::FullPath(open->node);
+    // A share's paths are "\\?\UNC\server\share\...", a drive's "\\?\C:\...".
+    const std::u16string full = sim::FullPath(open->node);
+    const std::u16string final = full.compare(0, 2, u"\\\\") == 0 ? u"\\\\?\\UNC" + full.substr(1) : u"\\\\?\\" + full;
     if (!sim::CopyOut(final, path, size)) return static_cast<DWORD>(final.size() + 1);
     return static_cast<DWORD>(final.size());
 }

@@ -1,5 +1,6 @@
 // The simulated file system: drives of case-insensitive trees with attributes, files in use,
-// reparse points and short names; files pending deletion at restart; the installer's pipe.
+// reparse points and short names; drive letters that name another path (subst, a mapped share)
+// and network shares; files pending deletion at restart; the installer's pipe.
 #pragma once
 #include <map>
 #include <memory>
@@ -56,7 +57,12 @@ struct PipeState {
 };
 
 struct FileSystem {
-    std::map<char16_t, std::unique_ptr<FileNode>> drives;  // by upper-case letter
+    // Volumes: a drive by its upper-case letter, a share ("\\server\share", its root's name) by
+    // a key above the letters.
+    std::map<char16_t, std::unique_ptr<FileNode>> drives;
+    // Drive letters that stand for another path, as `subst` and a mapped network drive make
+    // them: "S:\x" is the target's "x", and a handle's final path names the target.
+    std::map<char16_t, std::u16string> driveAliases;
     std::vector<std::u16string> pendingDeletes;         // MoveFileExW with MOVEFILE_DELAY_UNTIL_REBOOT
     PipeState pipe;
     std::u16string currentDirectory = u"C:\\";
@@ -67,6 +73,13 @@ struct FileSystem {
     FileNode& AddJunction(const std::u16string& path, const std::u16string& target);
     FileNode& AddFileLink(const std::u16string& path, const std::u16string& target);  // a symbolic link
     FileNode& AddUnixLink(const std::u16string& path, const std::u16string& target);  // to a file or directory
+    // `letter` ("S") names `target` ("C:\Real", "\\server\share\home") from now on.
+    void AddDriveAlias(char16_t letter, const std::u16string& target);
+    // A network share "\\server\share", empty; its final paths are "\\?\UNC\server\share\...".
+    void AddShare(const std::u16string& share);
+    // A volume mounted in the folder `path`: a mount point (a reparse point, as a junction is)
+    // on the root of the volume that also has the letter `letter`, whose final paths name it.
+    FileNode& AddMountedVolume(const std::u16string& path, char16_t letter);
     FileNode* Find(const std::u16string& path);
     bool Exists(const std::u16string& path) { return Find(path) != nullptr; }
     bool IsDirectory(const std::u16string& path);

@@ -175,6 +175,76 @@ TEST(QuietMode, AParentKeptForAnotherProgramsDotFileIsNoLeftover) {
     EXPECT_FALSE(LogHas(ended, "left: directory"));
 }
 
+// What the user saved in the install directory is not the product's: the run keeps it, with the
+// directories that hold it, says so in the log, and ends 0; a file of the product's that stays is
+// still left.
+TEST(QuietMode, TheUsersOwnFilesInTheInstallDirectoryAreKeptAndNoFailure) {
+    const std::u16string product = u"C:\\Program Files\\Orvik Software\\Orvik Pendrel";
+    // The after-run look spells the install directory in lower case.
+    const std::string inLog = "c:\\program files\\orvik software\\orvik pendrel";
+    struct Case {
+        const char* what;
+        std::vector<const char16_t*> files, directories;  // the user's, below the install directory
+        std::vector<std::string> kept;                    // the log's lines
+    };
+    const Case cases[] = {
+        {"a PDF saved beside the program", {u"\\Statement 2023.pdf"}, {}, {"file \\Statement 2023.pdf"}},
+        {"folders of the user's", {u"\\My Forms\\form.pdf"}, {u"\\Empty Folder"},
+         {"directory \\My Forms", "directory \\Empty Folder"}},
+        {"files of the user's in directories of the product's",
+         {u"\\Stamps\\Sign Here\\my stamp.png", u"\\lang\\notes.txt"}, {},
+         {"file \\Stamps\\Sign Here\\my stamp.png", "file \\lang\\notes.txt"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ArrangeCopy();
+        for (const char16_t* name : c.files) sim::machine().files.AddFile(product + name, "the user's");
+        for (const char16_t* name : c.directories) sim::machine().files.AddDirectory(product + name);
+        const Ended ended = RunWith(u"-DeletingNow /quiet");
+        EXPECT_EQ(ended.exitCode, 0u);
+        for (const char16_t* name : c.files) EXPECT_TRUE(sim::machine().files.Exists(product + name)) << sim::Narrow(name);
+        for (const char16_t* name : c.directories) EXPECT_TRUE(sim::machine().files.IsDirectory(product + name));
+        for (const std::string& kept : c.kept) {
+            const std::size_t cut = kept.find(' ');
+            EXPECT_TRUE(LogHas(ended, "kept: " + kept.substr(0, cut + 1) + inLog + kept.substr(cut + 1))) << kept;
+        }
+        EXPECT_TRUE(LogHas(ended, "kept: directory " + inLog + " ("));
+        EXPECT_FALSE(LogHas(ended, "left: ")) << "nothing of the product's is left";
+        EXPECT_FALSE(sim::machine().files.Exists(kProductExe));
+        EXPECT_FALSE(sim::machine().files.Exists(kInstallDir + u"Readme.txt"));
+        EXPECT_EQ(ended.log.back(), "outcome: 0");
+    }
+    {
+        SCOPED_TRACE("a file of the product's that stays beside the user's is left");
+        ArrangeCopy();
+        sim::machine().files.AddFile(product + u"\\Statement 2023.pdf", "the user's");
+        sim::machine().files.AddFile(product + u"\\Stamps\\Sign Here\\Sign.pdf").inUse = true;
+        const Ended ended = RunWith(u"-DeletingNow /quiet");
+        EXPECT_EQ(ended.exitCode, 1603u);
+        EXPECT_TRUE(LogHas(ended, "left: file c:\\program files\\orvik software\\orvik pendrel\\Stamps\\Sign Here\\Sign.pdf"));
+        EXPECT_TRUE(LogHas(ended, "kept: file c:\\program files\\orvik software\\orvik pendrel\\Statement 2023.pdf"));
+    }
+}
+
+// The product installed through a subst drive, its log asked for on a drive mapped to a share:
+// the handles' final paths name other places than the letters, and the whole removal still goes.
+TEST(QuietMode, AProductOnASubstDriveIsRemovedWholeAndLogged) {
+    ArrangeCopy();
+    auto& m = sim::machine();
+    m.files.AddDriveAlias(u'P', u"C:\\Program Files\\Orvik Software");
+    m.files.AddShare(u"\\\\logs\\admin");
+    m.files.AddDirectory(u"\\\\logs\\admin\\runs");
+    m.files.AddDriveAlias(u'L', u"\\\\logs\\admin");
+    m.registry.SetString(win::HKEY_LOCAL_MACHINE, testing_support::kProductKey, u"InstallPath", u"P:\\Orvik Pendrel\\");
+    m.registry.SetString(win::HKEY_LOCAL_MACHINE, testing_support::kProductKey, u"ExistPath", u"P:\\");
+    const Ended ended = RunWith(u"-DeletingNow /quiet /log \"L:\\runs\\orvik.log\"", u"L:\\runs\\orvik.log");
+    EXPECT_EQ(ended.exitCode, 0u);
+    EXPECT_FALSE(m.files.Exists(kInstallDir)) << "the product's directory went";
+    EXPECT_TRUE(m.files.Exists(u"C:\\Program Files\\Orvik Software\\Orvik Scan\\scan.exe"));
+    ASSERT_FALSE(ended.log.empty()) << "the log is written where it was asked for";
+    EXPECT_EQ(ended.log.back(), "outcome: 0");
+}
+
 // The installed copy passes the switches on, hands over the log it made open, waits, and ends
 // with its copy's code. No path reaches the copy's command line, where its text could read as a
 // switch.
