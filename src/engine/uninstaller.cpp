@@ -56,9 +56,8 @@ void Uninstaller::ReportUnusableInstallRecord() {
 bool Uninstaller::CheckProductNotInUse() {
     if (!HasInstallPath()) return true;
     const std::u16string executable = m_strInstallPath + product::kExecutableName;
-    files::MakeDeletable(executable);
     if (!files::FindFirstEntry(executable)) return true;
-    if (files::DeleteProductFile(executable)) return true;
+    if (files::DeleteProgramFile(executable)) return true;
     const std::u16string text = m_host.GetMessageText(product::kMsgProductInUse);
     const std::u16string caption = m_host.GetMessageText(product::kMsgCaption);
     m_host.ShowMessage(BoxOwner::None, BoxKind::Warning, text, caption);

@@ -55,7 +55,7 @@ void RemoveStartMenuFolders() {
 }
 
 void RemoveProgramFiles(const std::u16string& installPath) {
-    for (const char16_t* name : kProgramFiles) DeleteProductFile(installPath + name);
+    for (const char16_t* name : kProgramFiles) DeleteProgramFile(installPath + name);
     const std::u16string base = WithoutTrailingBackslash(installPath);
     for (const char16_t* directory : {u"\\Plugins\\OnDemandCM", u"\\Plugins"}) RemoveDirectoryBelow(base, directory);
 }

@@ -111,6 +111,45 @@ TEST_F(ProgramFiles, ProgramFilesAndEmptyPluginDirectoriesGo) {
     EXPECT_EQ(uninstaller.m_strExistPath, u"c:\\program files\\");
 }
 
+// Installers and users mark files read-only, hidden or system; a program file goes whatever its
+// attributes, while a file of the same name beside it that is not the product's keeps them.
+TEST_F(ProgramFiles, ReadOnlyHiddenAndSystemProgramFilesGo) {
+    const std::u16string dir = u"C:\\Program Files\\Orvik Software\\Orvik Pendrel\\";
+    const std::vector<win::DWORD> cases = {
+        win::FILE_ATTRIBUTE_READONLY,
+        win::FILE_ATTRIBUTE_HIDDEN,
+        win::FILE_ATTRIBUTE_SYSTEM,
+        win::FILE_ATTRIBUTE_READONLY | win::FILE_ATTRIBUTE_HIDDEN | win::FILE_ATTRIBUTE_SYSTEM,
+        win::FILE_ATTRIBUTE_READONLY | win::FILE_ATTRIBUTE_ARCHIVE,
+    };
+    for (const win::DWORD attributes : cases) {
+        SCOPED_TRACE(attributes);
+        sim::Reset();
+        Install(dir, u"C:\\Program Files\\");
+        for (auto name : {u"Readme.txt", u"config.xml", u"InOther.exe"}) Fs().AddFile(dir + name).attributes = attributes;
+        Fs().AddFile(dir + u"user.pdf").attributes = attributes;
+
+        uninstaller.RemoveProgramFiles();
+
+        for (auto name : {u"Readme.txt", u"config.xml", u"InOther.exe"}) EXPECT_FALSE(Fs().Exists(dir + name));
+        EXPECT_EQ(Fs().Find(dir + u"user.pdf")->attributes, attributes);
+    }
+}
+
+// A program file held by a running program stays, and keeps the attributes it had.
+TEST_F(ProgramFiles, ReadOnlyProgramFileThatStaysKeepsItsAttributes) {
+    const std::u16string dir = u"C:\\Program Files\\Orvik Software\\Orvik Pendrel\\";
+    Install(dir, u"C:\\Program Files\\");
+    const win::DWORD attributes = win::FILE_ATTRIBUTE_READONLY | win::FILE_ATTRIBUTE_HIDDEN;
+    Fs().AddFile(dir + u"InComplete.exe").attributes = attributes;
+    sim::machine().system.runningImages.push_back(dir + u"InComplete.exe");
+
+    uninstaller.RemoveProgramFiles();
+
+    ASSERT_TRUE(Fs().Exists(dir + u"InComplete.exe"));
+    EXPECT_EQ(Fs().Find(dir + u"InComplete.exe")->attributes, attributes);
+}
+
 TEST_F(ProgramFiles, ExistingPathEqualExceptCaseMeansNoWalk) {
     Install(u"C:\\Apps\\Orvik Pendrel\\", u"c:\\apps\\ORVIK PENDREL\\");
 
