@@ -97,8 +97,7 @@ void Uninstaller::RunUninstall() {
     RemoveProgramFiles();
     after({80, 8});
     step(u"file associations");
-    if (IsProductPdfHandler()) RemoveFileAssociations();
-    else if (!m_associationsUnreadable) m_host.Note(u"kept: the file associations (the product does not open .pdf files for this user)");
+    RemoveFileAssociations();
     after({90, 9});
     step(u"registry records");
     RemoveProductRegistry();
@@ -153,17 +152,10 @@ void Uninstaller::RemoveProgramFiles() {
     files::RemoveCreatedParents(m_strInstallPath, m_strExistPath);
 }
 
-bool Uninstaller::IsProductPdfHandler() {
-    // Set only when the answer is "not known".
-    m_associationsUnreadable = 0;
-    return registry::PdfHandlerOf(m_host.GetInstallDir(), m_strRecordedInstallPath, &m_associationsUnreadable) ==
-           registry::PdfHandler::Product;
-}
-
-void Uninstaller::RemoveFileAssociations() {
-    m_bAssociationsRemoved = true;
-    registry::RemoveFileAssociations();
-}
+// Every value that names the product goes, whichever reader the user running the removal
+// prefers: the values are the machine's and every user's, and the records step deletes the
+// ProgIDs they name.
+void Uninstaller::RemoveFileAssociations() { registry::RemoveFileAssociations(); }
 
 void Uninstaller::RemoveProductRegistry() { registry::RemoveProductRegistry(); }
 
@@ -192,11 +184,7 @@ std::vector<std::u16string> Uninstaller::ItemsLeft() const {
         if (!files::EqualNoCaseAscii(entry.name, u"Uninstall.exe"))
             left.push_back((entry.directory ? u"directory " : u"file ") + directory + entry.name);
     for (const std::u16string& key : registry::ProductKeysLeft()) left.push_back(u"key " + key);
-    if (m_bAssociationsRemoved)
-        for (const std::u16string& value : registry::AssociationsLeft()) left.push_back(value);
-    if (m_associationsUnreadable)
-        left.push_back(u"associations of .pdf and .fdf (the user's choice could not be read: " +
-                       WindowsErrorText(static_cast<win::DWORD>(m_associationsUnreadable)) + u")");
+    for (const std::u16string& value : registry::AssociationsLeft()) left.push_back(value);
     return left;
 }
 
