@@ -30,6 +30,9 @@ void ReportRemoval(const std::u16string& what, bool removed);
 void ReportScheduledAtRestart(const std::u16string& what);
 // A text a step gives about something it could not do.
 void ReportDiagnostic(const std::u16string& text);
+// `what`, a place the removal was given from outside, was not used for any deletion, for
+// `reason`: "refused: what (reason)".
+void ReportRefused(const std::u16string& what, const std::u16string& reason);
 
 // The listener the reports go to, or none (null).
 void SetReportListener(RemovalListener* listener);
