@@ -81,4 +81,10 @@ void ReportDiagnostic(const std::u16string& text) {
     g_listener->Note(u"diagnostic: " + text);
 }
 
+void ReportRefused(const std::u16string& what, const std::u16string& reason) {
+    if (!g_listener) return;
+    const LastErrorKept kept;
+    g_listener->Note(u"refused: " + what + u" (" + reason + u")");
+}
+
 }  // namespace engine

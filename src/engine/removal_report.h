@@ -32,6 +32,9 @@ void ReportScheduledAtRestart(const std::u16string& what);
 void ReportDiagnostic(const std::u16string& text);
 // `what` ("file C:\...") is not the product's and stays where it is: "kept: what".
 void ReportKept(const std::u16string& what);
+// `what`, a place the removal was given from outside, was not used for any deletion, for
+// `reason`: "refused: what (reason)".
+void ReportRefused(const std::u16string& what, const std::u16string& reason);
 
 // The listener the reports go to, or none (null).
 void SetReportListener(RemovalListener* listener);

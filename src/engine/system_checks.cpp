@@ -14,11 +14,6 @@ bool QueryWindowsVersion(win::OSVERSIONINFOEXW& version) {
     return win::GetVersionExW(&version) != 0;
 }
 
-win::DWORD WindowsMajorVersion() {
-    win::OSVERSIONINFOEXW version;
-    return QueryWindowsVersion(version) ? version.dwMajorVersion : 0;
-}
-
 bool IsWindows95Family() {
     win::OSVERSIONINFOEXW version;
     return QueryWindowsVersion(version) && version.dwPlatformId == win::VER_PLATFORM_WIN32_WINDOWS;

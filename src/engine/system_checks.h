@@ -9,9 +9,6 @@ namespace engine {
 // False when neither can be had.
 bool QueryWindowsVersion(win::OSVERSIONINFOEXW& version);
 
-// The major version number; 0 when the version cannot be had.
-win::DWORD WindowsMajorVersion();
-
 // Whether this is Windows 95, 98 or Me, whose registry deletes a key with its subkeys; false
 // when the version cannot be had.
 bool IsWindows95Family();

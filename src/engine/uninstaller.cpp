@@ -57,9 +57,8 @@ void Uninstaller::ReportUnusableInstallRecord() {
 bool Uninstaller::CheckProductNotInUse() {
     if (!HasInstallPath()) return true;
     const std::u16string executable = m_strInstallPath + product::kExecutableName;
-    files::MakeDeletable(executable);
     if (!files::FindFirstEntry(executable)) return true;
-    if (files::DeleteProductFile(executable)) return true;
+    if (files::DeleteProgramFile(executable)) return true;
     const std::u16string text = m_host.GetMessageText(product::kMsgProductInUse);
     const std::u16string caption = m_host.GetMessageText(product::kMsgCaption);
     m_host.ShowMessage(BoxOwner::None, BoxKind::Warning, text, caption);
@@ -99,8 +98,7 @@ void Uninstaller::RunUninstall() {
     RemoveProgramFiles();
     after({80, 8});
     step(u"file associations");
-    if (IsProductPdfHandler()) RemoveFileAssociations();
-    else if (!m_associationsUnreadable) m_host.Note(u"kept: the file associations (the product does not open .pdf files for this user)");
+    RemoveFileAssociations();
     after({90, 9});
     step(u"registry records");
     RemoveProductRegistry();
@@ -155,17 +153,10 @@ void Uninstaller::RemoveProgramFiles() {
     files::RemoveCreatedParents(m_strInstallPath, m_strExistPath);
 }
 
-bool Uninstaller::IsProductPdfHandler() {
-    // Set only when the answer is "not known".
-    m_associationsUnreadable = 0;
-    return registry::PdfHandlerOf(m_host.GetInstallDir(), m_strRecordedInstallPath, &m_associationsUnreadable) ==
-           registry::PdfHandler::Product;
-}
-
-void Uninstaller::RemoveFileAssociations() {
-    m_bAssociationsRemoved = true;
-    registry::RemoveFileAssociations();
-}
+// Every value that names the product goes, whichever reader the user running the removal
+// prefers: the values are the machine's and every user's, and the records step deletes the
+// ProgIDs they name.
+void Uninstaller::RemoveFileAssociations() { registry::RemoveFileAssociations(); }
 
 void Uninstaller::RemoveProductRegistry() { registry::RemoveProductRegistry(); }
 
@@ -196,11 +187,7 @@ std::vector<std::u16string> Uninstaller::ItemsLeft() const {
         if (!look.kept.empty()) ReportKept(u"directory " + files::WithoutTrailingBackslash(directory) + u" (it holds what is not the product's)");
     }
     for (const std::u16string& key : registry::ProductKeysLeft()) left.push_back(u"key " + key);
-    if (m_bAssociationsRemoved)
-        for (const std::u16string& value : registry::AssociationsLeft()) left.push_back(value);
-    if (m_associationsUnreadable)
-        left.push_back(u"associations of .pdf and .fdf (the user's choice could not be read: " +
-                       WindowsErrorText(static_cast<win::DWORD>(m_associationsUnreadable)) + u")");
+    for (const std::u16string& value : registry::AssociationsLeft()) left.push_back(value);
     return left;
 }
 

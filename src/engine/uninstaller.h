@@ -30,7 +30,6 @@ public:
     void RemoveAddOns();
     void RemovePrinter();
     void RemoveProgramFiles();
-    bool IsProductPdfHandler();
     void RemoveFileAssociations();
     void RemoveProductRegistry();
 
@@ -55,10 +54,6 @@ public:
     bool m_bPortLeft = false;
     std::vector<std::u16string> m_printerFilesLeft;
     std::vector<std::u16string> m_left;
-    // The association step ran (the product opened ".pdf" for the user), or could not tell
-    // whether it should: the system's answer to the read that failed.
-    bool m_bAssociationsRemoved = false;
-    win::LONG m_associationsUnreadable = 0;
     bool m_bRestartNeeded = false;
 
 private:

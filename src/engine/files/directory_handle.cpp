@@ -135,6 +135,7 @@ bool OpenEntry::Judge(const std::u16string& expected, bool top) {
     if (win::NtQueryInformationFile(m_handle.get(), &information, sizeof information, win::FileAttributeTagInformation) !=
         win::STATUS_SUCCESS)
         return false;
+    m_attributes = information.FileAttributes;
     m_directory = (information.FileAttributes & win::FILE_ATTRIBUTE_DIRECTORY) != 0;
     m_link = (information.FileAttributes & win::FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     return JudgePath(m_handle.get(), expected, top, m_path);
@@ -242,10 +243,35 @@ bool ForEachEntry(const OpenEntry& directory, EntryVisitor visit, void* context)
     }
 }
 
-bool DeleteChild(const OpenEntry& parent, const std::u16string& name, EntryKind kind) {
+namespace {
+
+constexpr win::DWORD kProtectingAttributes =
+    win::FILE_ATTRIBUTE_READONLY | win::FILE_ATTRIBUTE_HIDDEN | win::FILE_ATTRIBUTE_SYSTEM;
+
+// Marks the open entry for deletion, its protecting attributes taken first where asked; they are
+// given back when the mark does not take, so that nothing changes on a file that stays.
+bool MarkWithout(OpenEntry& entry, Protection protection) {
+    const win::DWORD attributes = entry.attributes();
+    const win::DWORD protecting = protection == Protection::Cleared ? attributes & kProtectingAttributes : 0;
+    if (!protecting) return entry.MarkForDeletion();
+    // The attributes given are set as they are; none at all is said with FILE_ATTRIBUTE_NORMAL
+    // (zero would leave them unchanged).
+    const win::DWORD kept = attributes & ~(protecting | win::FILE_ATTRIBUTE_DIRECTORY | win::FILE_ATTRIBUTE_REPARSE_POINT);
+    if (!entry.SetAttributes(kept ? kept : win::FILE_ATTRIBUTE_NORMAL)) return false;
+    if (entry.MarkForDeletion()) return true;
+    const win::DWORD error = win::GetLastError();
+    entry.SetAttributes(attributes & ~(win::FILE_ATTRIBUTE_DIRECTORY | win::FILE_ATTRIBUTE_REPARSE_POINT));
+    win::SetLastError(error);
+    return false;
+}
+
+}  // namespace
+
+bool DeleteChild(const OpenEntry& parent, const std::u16string& name, EntryKind kind, Protection protection) {
     OpenEntry entry;
-    const bool removed = entry.OpenChild(parent, name, kind, win::DELETE | win::FILE_READ_ATTRIBUTES | win::SYNCHRONIZE) &&
-                         entry.MarkForDeletion();
+    const win::DWORD access = win::DELETE | win::FILE_READ_ATTRIBUTES | win::SYNCHRONIZE |
+                              (protection == Protection::Cleared ? win::FILE_WRITE_ATTRIBUTES : 0);
+    const bool removed = entry.OpenChild(parent, name, kind, access) && MarkWithout(entry, protection);
     entry.Close();
     ReportRemoval((kind == EntryKind::Directory ? u"directory " : u"file ") + Child(parent.path(), name), removed);
     return removed;

@@ -41,6 +41,7 @@ public:
 
     bool IsLink() const { return m_link; }       // a junction or symbolic link, open as itself
     bool IsDirectory() const { return m_directory; }
+    win::DWORD attributes() const { return m_attributes; }  // as the handle was judged
     const std::u16string& path() const { return m_path; }
     win::HANDLE get() const { return m_handle.get(); }
 
@@ -63,6 +64,7 @@ private:
     std::u16string m_path;  // as the system names it, without "\\?\"
     bool m_link = false;
     bool m_directory = false;
+    win::DWORD m_attributes = 0;
 };
 
 // Calls `visit(name, attributes)` for every entry of the directory open at `directory` but "."
@@ -82,9 +84,15 @@ bool FinalPathOf(win::HANDLE handle, std::u16string& path);
 // Marks the file open at `file` (opened with DELETE) for deletion when its last handle closes.
 bool MarkForDeletion(win::HANDLE file);
 
+// What a deletion does with the attributes that keep a file: left as they are (a read-only file
+// stays), or read-only, hidden and system taken away through the handle judged, just before it is
+// marked for deletion, and given back when it stays all the same (held by a program).
+enum class Protection { Respected, Cleared };
+
 // Deletes the entry `name` of `parent` through its own handle: a file, a link as itself, or an
 // empty directory. False, with the last error set, when it stays.
-bool DeleteChild(const OpenEntry& parent, const std::u16string& name, EntryKind kind);
+bool DeleteChild(const OpenEntry& parent, const std::u16string& name, EntryKind kind,
+                 Protection protection = Protection::Respected);
 
 // Deletes the tree open at `directory` (opened with DELETE and FILE_LIST_DIRECTORY), and the
 // directory itself when it has become empty; a link is removed as itself and never entered.

@@ -25,7 +25,9 @@ bool SplitEntryPath(const std::u16string& path, std::u16string& directory, std::
     return true;
 }
 
-bool DeleteProductFile(const std::u16string& path) {
+namespace {
+
+bool DeleteFileThroughItsDirectory(const std::u16string& path, Protection protection) {
     if (!IsRemovablePath(path)) return false;
     std::u16string directory, name;
     if (!SplitEntryPath(LongForm(path), directory, name)) {
@@ -33,20 +35,18 @@ bool DeleteProductFile(const std::u16string& path) {
         return false;
     }
     OpenEntry parent;
-    if (parent.OpenDirectory(directory, kListAccess)) return DeleteChild(parent, name, EntryKind::File);
+    if (parent.OpenDirectory(directory, kListAccess)) return DeleteChild(parent, name, EntryKind::File, protection);
     ReportRemoval(u"file " + path, false);
     return false;
 }
 
-bool MakeDeletable(const std::u16string& path) {
-    if (!IsRemovablePath(path)) return false;
-    std::u16string directory, name;
-    if (!SplitEntryPath(LongForm(path), directory, name)) return false;
-    OpenEntry parent, file;
-    return parent.OpenDirectory(directory, kListAccess) &&
-           file.OpenChild(parent, name, EntryKind::File, win::FILE_WRITE_ATTRIBUTES | win::SYNCHRONIZE) &&
-           file.SetAttributes(win::FILE_ATTRIBUTE_NORMAL);
+}  // namespace
+
+bool DeleteProductFile(const std::u16string& path) {
+    return DeleteFileThroughItsDirectory(path, Protection::Respected);
 }
+
+bool DeleteProgramFile(const std::u16string& path) { return DeleteFileThroughItsDirectory(path, Protection::Cleared); }
 
 namespace {
 std::vector<std::u16string>& Scheduled() {

@@ -14,9 +14,10 @@ namespace engine::files {
 // left. False when refused or when the deletion fails, with the last error set.
 bool DeleteProductFile(const std::u16string& path);
 
-// Takes the read-only attribute (and every other) from the file at `path`, through a handle
-// judged as DeleteProductFile judges it, so that it can be deleted.
-bool MakeDeletable(const std::u16string& path);
+// Deletes a file the installer put in the install directory as DeleteProductFile does, whatever
+// its attributes: read-only, hidden and system are taken from it through the handle judged (a
+// read-only file would otherwise refuse its deletion), and given back when it stays all the same.
+bool DeleteProgramFile(const std::u16string& path);
 
 // Deletes a file, or when it is held open (by the spooler or a running program) schedules it
 // for deletion at the next restart. True when it is gone now. The restart's deletion goes by

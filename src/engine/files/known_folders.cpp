@@ -52,18 +52,27 @@ void AddShellFolders(win::HKEY root, std::vector<std::u16string>& folders) {
     }
 }
 
-std::vector<std::u16string> SystemAndShellFolders() {
+// The system's own folders: the Windows directory, the system directory, and the program-files
+// directories the machine records (every program has its folder below one). Read from the system
+// and the machine's records only, which no user can change.
+std::vector<std::u16string> SystemFolders() {
     std::vector<std::u16string> folders;
     char16_t buffer[win::MAX_PATH] = {};
     folders.push_back(FittedPath(buffer, win::GetWindowsDirectoryW(buffer, win::MAX_PATH)));
     folders.push_back(FittedPath(buffer, win::GetSystemDirectoryW(buffer, win::MAX_PATH)));
-    folders.push_back(FittedPath(buffer, win::GetTempPathW(win::MAX_PATH, buffer)));
-    for (const char16_t* variable : kFolderVariables)
-        folders.push_back(FittedPath(buffer, win::GetEnvironmentVariableW(variable, buffer, win::MAX_PATH)));
     win::ScopedKey currentVersion;
     if (win::RegOpenKeyExW(win::HKEY_LOCAL_MACHINE, kCurrentVersion, 0, win::KEY_QUERY_VALUE, currentVersion.put()) ==
         static_cast<win::LONG>(win::ERROR_SUCCESS))
         for (const char16_t* value : kProgramFilesValues) folders.push_back(StringValue(currentVersion.get(), value));
+    return folders;
+}
+
+std::vector<std::u16string> SystemAndShellFolders() {
+    std::vector<std::u16string> folders = SystemFolders();
+    char16_t buffer[win::MAX_PATH] = {};
+    folders.push_back(FittedPath(buffer, win::GetTempPathW(win::MAX_PATH, buffer)));
+    for (const char16_t* variable : kFolderVariables)
+        folders.push_back(FittedPath(buffer, win::GetEnvironmentVariableW(variable, buffer, win::MAX_PATH)));
     AddShellFolders(win::HKEY_CURRENT_USER, folders);
     AddShellFolders(win::HKEY_LOCAL_MACHINE, folders);
     return folders;
@@ -74,6 +83,33 @@ bool IsSameOrBelow(const std::u16string& path, const std::u16string& ancestor) {
     const std::u16string prefix = WithTrailingBackslash(ancestor);
     return EqualNoCaseAscii(WithTrailingBackslash(path), prefix) ||
            (path.size() > prefix.size() && EqualNoCaseAscii(path.substr(0, prefix.size()), prefix));
+}
+
+// A normalised directory as it is given and in its long form, where it has one: a folder named by
+// its 8.3 alias is the same folder.
+std::vector<std::u16string> Forms(const std::u16string& directory) {
+    std::vector<std::u16string> forms{directory};
+    char16_t buffer[win::MAX_PATH] = {};
+    const win::DWORD length = win::GetLongPathNameW(directory.c_str(), buffer, win::MAX_PATH);
+    std::u16string longForm;
+    if (length > 0 && length < win::MAX_PATH && NormaliseFullPath(std::u16string(buffer, length), longForm) &&
+        longForm != directory)
+        forms.push_back(longForm);
+    return forms;
+}
+
+// Whether a form of `directory` is one of `folders` or a parent of one; with `below`, also whether
+// it lies below one.
+bool IsAmong(const std::u16string& directory, const std::vector<std::u16string>& folders, bool below) {
+    const std::vector<std::u16string> forms = Forms(directory);
+    for (const std::u16string& folder : folders) {
+        std::u16string normalised;
+        if (folder.empty() || !NormaliseFullPath(folder, normalised)) continue;
+        for (const std::u16string& known : Forms(normalised))
+            for (const std::u16string& form : forms)
+                if (IsSameOrBelow(known, form) || (below && IsSameOrBelow(form, known))) return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -89,19 +125,14 @@ std::u16string SpecialFolderPath(int csidl) {
 }
 
 bool IsSystemOrShellFolder(const std::u16string& directory) {
-    std::vector<std::u16string> forms{directory};
-    char16_t buffer[win::MAX_PATH] = {};
-    const win::DWORD length = win::GetLongPathNameW(directory.c_str(), buffer, win::MAX_PATH);
-    std::u16string longForm;
-    if (length > 0 && length < win::MAX_PATH && NormaliseFullPath(std::u16string(buffer, length), longForm))
-        forms.push_back(longForm);
-    for (const std::u16string& folder : SystemAndShellFolders()) {
-        std::u16string normalised;
-        if (folder.empty() || !NormaliseFullPath(folder, normalised)) continue;
-        for (const std::u16string& form : forms)
-            if (IsSameOrBelow(normalised, form)) return true;
-    }
-    return false;
+    return IsAmong(directory, SystemAndShellFolders(), false);
+}
+
+const char16_t* RefusalOfUserFolder(const std::u16string& directory, std::u16string& normalised) {
+    if (!NormaliseFullPath(directory, normalised) || !IsSafeInstallDirectory(normalised))
+        return u"a drive root or no full path";
+    if (IsAmong(normalised, SystemFolders(), true)) return u"a system folder or a program's";
+    return nullptr;
 }
 
 }  // namespace engine::files

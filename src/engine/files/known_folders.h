@@ -15,4 +15,12 @@ std::u16string SpecialFolderPath(int csidl);
 // ...), or a parent of one ("C:\Users"), in its long or short form.
 bool IsSystemOrShellFolder(const std::u16string& directory);
 
+// Why a folder the user names (their shell-folder values: desktop, application data, start menu)
+// may not be the place of a deletion, or null when it may: it is no full path or a drive root, or
+// it is a folder of the system's own or a program's (the Windows directory, the system directory,
+// a program-files directory, one below them or a parent of one), as the machine records them. A
+// user's own folder anywhere else ("D:\Desktop") may. `normalised` receives the folder in the
+// form Windows opens it, the one to use.
+const char16_t* RefusalOfUserFolder(const std::u16string& directory, std::u16string& normalised);
+
 }  // namespace engine::files

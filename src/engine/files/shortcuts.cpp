@@ -6,6 +6,7 @@
 #include "engine/files/file.h"
 #include "engine/files/known_folders.h"
 #include "engine/files/path.h"
+#include "engine/removal_report.h"
 #include "platform/files.h"
 #include "platform/shell.h"
 
@@ -20,18 +21,40 @@ constexpr const char16_t* kProgramFiles[] = {u"Readme.txt",           u"Uninstal
                                              u"UnPDFReaderPlugin.exe", u"InOther.exe",  u"InComplete.exe"};
 constexpr const char16_t* kProgramDirectories[] = {u"\\Plugins\\OnDemandCM", u"\\Plugins"};
 
-// The file-system path of a shell folder, without trailing backslash; empty when the folder
-// cannot be resolved or is a drive root, so that no path is ever formed from it.
-std::u16string ShellFolderPath(int folder) {
-    std::u16string path = WithoutTrailingBackslash(SpecialFolderPath(folder));
-    return IsSafeInstallDirectory(path) ? path : std::u16string();
+// A shell folder, by its number for the shell and the name of the user's value that holds it.
+struct ShellFolder {
+    int csidl;
+    const char16_t* value;
+};
+constexpr ShellFolder kCommonDesktop{win::CSIDL_COMMON_DESKTOPDIRECTORY, u"Common Desktop"};
+constexpr ShellFolder kDesktop{win::CSIDL_DESKTOPDIRECTORY, u"Desktop"};
+constexpr ShellFolder kAppData{win::CSIDL_APPDATA, u"AppData"};
+constexpr ShellFolder kPrograms{win::CSIDL_PROGRAMS, u"Programs"};
+constexpr ShellFolder kCommonPrograms{win::CSIDL_COMMON_PROGRAMS, u"Common Programs"};
+
+// Whether a refused folder is told to the log: by the steps that would have deleted in it, not by
+// the look after the run.
+enum class Refusal { Reported, Quiet };
+
+// The file-system path of a shell folder, normalised, without trailing backslash; empty when the
+// folder cannot be resolved or may not be the place of a deletion. The shell resolves the folders
+// from the user's own values, which any process of the user can point anywhere: at the Windows
+// directory, at another program's folder, at a drive root.
+std::u16string ShellFolderPath(const ShellFolder& folder, Refusal refusal = Refusal::Reported) {
+    const std::u16string path = WithoutTrailingBackslash(SpecialFolderPath(folder.csidl));
+    if (path.empty()) return path;
+    std::u16string normalised;
+    const char16_t* reason = RefusalOfUserFolder(path, normalised);
+    if (!reason) return normalised;
+    if (refusal == Refusal::Reported) ReportRefused(u"shell folder " + std::u16string(folder.value) + u" " + path, reason);
+    return {};
 }
 
 void DeleteFileIn(const std::u16string& directory, const char16_t* name) {
     if (!directory.empty()) DeleteProductFile(directory + name);
 }
 
-void RemoveStartMenuFolderIn(int programsFolder) {
+void RemoveStartMenuFolderIn(const ShellFolder& programsFolder) {
     const std::u16string programs = ShellFolderPath(programsFolder);
     if (programs.empty()) return;
     const std::u16string folder = programs + kStartMenuFolder;
@@ -42,23 +65,23 @@ void RemoveStartMenuFolderIn(int programsFolder) {
 }  // namespace
 
 void RemoveDesktopShortcuts() {
-    DeleteFileIn(ShellFolderPath(win::CSIDL_COMMON_DESKTOPDIRECTORY), kShortcutName);
-    DeleteFileIn(ShellFolderPath(win::CSIDL_DESKTOPDIRECTORY), kShortcutName);
+    DeleteFileIn(ShellFolderPath(kCommonDesktop), kShortcutName);
+    DeleteFileIn(ShellFolderPath(kDesktop), kShortcutName);
 }
 
 void RemoveQuickLaunchShortcut() {
-    const std::u16string appData = ShellFolderPath(win::CSIDL_APPDATA);
+    const std::u16string appData = ShellFolderPath(kAppData);
     if (appData.empty()) return;
     DeleteFileIn(appData + kQuickLaunch, kShortcutName);
 }
 
 void RemoveStartMenuFolders() {
-    RemoveStartMenuFolderIn(win::CSIDL_PROGRAMS);
-    RemoveStartMenuFolderIn(win::CSIDL_COMMON_PROGRAMS);
+    RemoveStartMenuFolderIn(kPrograms);
+    RemoveStartMenuFolderIn(kCommonPrograms);
 }
 
 void RemoveProgramFiles(const std::u16string& installPath) {
-    for (const char16_t* name : kProgramFiles) DeleteProductFile(installPath + name);
+    for (const char16_t* name : kProgramFiles) DeleteProgramFile(installPath + name);
     const std::u16string base = WithoutTrailingBackslash(installPath);
     for (const char16_t* directory : kProgramDirectories) RemoveDirectoryBelow(base, directory);
 }
@@ -92,12 +115,13 @@ std::vector<std::u16string> ShortcutsLeft() {
         const std::u16string path = directory + name;
         if (win::GetFileAttributesW(path.c_str()) != win::INVALID_FILE_ATTRIBUTES) left.push_back(path);
     };
-    note(ShellFolderPath(win::CSIDL_COMMON_DESKTOPDIRECTORY), kShortcutName);
-    note(ShellFolderPath(win::CSIDL_DESKTOPDIRECTORY), kShortcutName);
-    const std::u16string appData = ShellFolderPath(win::CSIDL_APPDATA);
+    // A folder refused for the removal holds nothing of the product's to count.
+    note(ShellFolderPath(kCommonDesktop, Refusal::Quiet), kShortcutName);
+    note(ShellFolderPath(kDesktop, Refusal::Quiet), kShortcutName);
+    const std::u16string appData = ShellFolderPath(kAppData, Refusal::Quiet);
     if (!appData.empty()) note(appData + kQuickLaunch, kShortcutName);
-    note(ShellFolderPath(win::CSIDL_PROGRAMS), kStartMenuFolder);
-    note(ShellFolderPath(win::CSIDL_COMMON_PROGRAMS), kStartMenuFolder);
+    note(ShellFolderPath(kPrograms, Refusal::Quiet), kStartMenuFolder);
+    note(ShellFolderPath(kCommonPrograms, Refusal::Quiet), kStartMenuFolder);
     return left;
 }
 

@@ -1,25 +1,15 @@
-// The association and records steps: whether the product still opens ".pdf" files for the
-// current user, the removal of the product's associations, and of its registry records under
-// both roots.
+// The association and records steps: the removal of the product's associations, and of its
+// registry records under both roots.
 #pragma once
 #include <string>
 #include <vector>
 
-#include "platform/types.h"
-
 namespace engine::registry {
 
-// Whether the current user's ".pdf" choice opens documents with the product's command in
-// `installDir` (the install directory with its trailing backslash; empty: unknown, never). The
-// product's installer wrote the command from the record as it stored it: `recorded`, that text
-// before it was normalised (empty when not known), is accepted as well.
-bool IsProductPdfHandler(const std::u16string& installDir, const std::u16string& recorded = std::u16string());
-// The same question with its third answer: whether the product is the handler is not known, as a
-// read of the user's choice or of its command failed (`unreadable`, where given, receives the
-// system's answer to it then, and only then). The associations are then left as they are.
-enum class PdfHandler { Product, Other, Unknown };
-PdfHandler PdfHandlerOf(const std::u16string& installDir, const std::u16string& recorded = std::u16string(),
-                        win::LONG* unreadable = nullptr);
+// Deletes every association value that names the product (the ".pdf" and ".fdf" defaults, the
+// MIME types' class identifiers, the "open with" entries, the user's choices), in the machine's
+// classes, the user's records and the classes view, whichever program this user prefers; every
+// value that names another program stays.
 void RemoveFileAssociations();
 void RemoveProductRegistry();
 // After the removal: the product's record keys still there ("HKLM\\path", "HKCU\\path").

@@ -75,16 +75,30 @@ std::vector<std::u16string> Concat(std::vector<std::u16string> a, const std::vec
     return a;
 }
 
+// The path below HKEY_CLASSES_ROOT that `key` plus `path` names, when `key` is that root or a
+// handle opened through it; nothing otherwise.
+std::optional<std::u16string> ClassesPath(win::HKEY key, const std::u16string& path) {
+    if (key == win::HKEY_CLASSES_ROOT) return path;
+    const auto& paths = machine().registry.classesPaths;
+    auto it = paths.find(key);
+    if (it == paths.end()) return std::nullopt;
+    return path.empty() ? it->second : it->second + u"\\" + path;
+}
+
 // Resolves a handle (predefined or opened) plus a relative path to an existing key.
 RegKey* Resolve(win::HKEY key, const std::u16string& path, bool openLink = false) {
     RegistryState& r = machine().registry;
+    if (const auto classes = ClassesPath(key, path)) {
+        // The handle's own key must still be there for anything below it to be reached.
+        auto it = r.handles.find(key);
+        if (it != r.handles.end() && it->second->deleted) return nullptr;
+        const auto parts = Concat(ClassesPrefix(), SplitKeyPath(*classes));
+        if (RegKey* k = Walk(&r.user, parts, openLink)) return k;
+        return Walk(&r.machine, parts, openLink);
+    }
     auto parts = SplitKeyPath(path);
     if (key == win::HKEY_LOCAL_MACHINE) return Walk(&r.machine, parts, openLink);
     if (key == win::HKEY_CURRENT_USER) return Walk(&r.user, parts, openLink);
-    if (key == win::HKEY_CLASSES_ROOT) {
-        if (RegKey* k = Walk(&r.user, Concat(ClassesPrefix(), parts), openLink)) return k;
-        return Walk(&r.machine, Concat(ClassesPrefix(), parts), openLink);
-    }
     auto it = r.handles.find(key);
     if (it == r.handles.end() || it->second->deleted) return nullptr;
     return Walk(it->second, parts, openLink);
@@ -124,11 +138,14 @@ bool WantsWrite(win::REGSAM access) {
     return (access & (win::KEY_SET_VALUE | win::KEY_CREATE_SUB_KEY | 0x00010000 /*DELETE*/)) != 0;
 }
 
-win::HKEY NewHandle(RegKey* key, win::REGSAM access) {
+// A handle on `key`, reached as `parent` plus `path` (a handle reached through the classes view
+// stays in it).
+win::HKEY NewHandle(RegKey* key, win::REGSAM access, win::HKEY parent, const std::u16string& path) {
     RegistryState& r = machine().registry;
     auto handle = reinterpret_cast<win::HKEY>(r.nextHandle++);
     r.handles[handle] = key;
     r.handleAccess[handle] = access;
+    if (const auto classes = ClassesPath(parent, path)) r.classesPaths[handle] = *classes;
     return handle;
 }
 
@@ -316,7 +333,7 @@ LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM acce
     if (!k) return ERROR_ACCESS_DENIED;
     if (sim::RefusesOpen(*k, access)) return ERROR_ACCESS_DENIED;
     if (disposition) *disposition = created ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
-    *result = sim::NewHandle(k, access);
+    *result = sim::NewHandle(k, access, key, sim::FromPtr(subKey));
     return ERROR_SUCCESS;
 }
 
@@ -335,7 +352,7 @@ LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access, HKEY*
         return base && base->deleted ? ERROR_KEY_DELETED : ERROR_FILE_NOT_FOUND;
     }
     if (sim::RefusesOpen(*k, access)) return ERROR_ACCESS_DENIED;
-    *result = sim::NewHandle(k, access);
+    *result = sim::NewHandle(k, access, key, sim::FromPtr(subKey));
     return ERROR_SUCCESS;
 }
 
@@ -466,6 +483,7 @@ LONG RegCloseKey(HKEY key) {
     if (it == handles.end()) return ERROR_INVALID_HANDLE;
     handles.erase(it);
     machine().registry.handleAccess.erase(key);
+    machine().registry.classesPaths.erase(key);
     return ERROR_SUCCESS;
 }
 

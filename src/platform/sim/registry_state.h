@@ -52,6 +52,9 @@ struct RegistryState {
 
     std::map<win::HKEY, RegKey*> handles;
     std::map<win::HKEY, win::REGSAM> handleAccess;  // what each open handle was granted
+    // Handles opened through HKEY_CLASSES_ROOT, with their path below it: a key opened relative to
+    // one is looked for in the merged view again, as Windows does.
+    std::map<win::HKEY, std::u16string> classesPaths;
     std::vector<std::unique_ptr<RegKey>> removed;  // deleted keys stay alive for open handles
     std::uintptr_t nextHandle = 0x1000;
     // Every call that reaches a key, as "Function HKLM\\full\\path" ("HKCU\\..." for the user's
@@ -59,8 +62,13 @@ struct RegistryState {
     // view it went through. A key that cannot be resolved is named as the caller named it.
     std::vector<std::string> keyAccess;
 
+    // HKEY_CLASSES_ROOT is the merged view Windows makes: a key below it is the user's
+    // (HKCU\Software\Classes) where the user has it, else the machine's (HKLM\Software\Classes),
+    // and its values are read from that one key; a key opened relative to a key of the view is
+    // looked for in both again. Enumeration lists the subkeys of the one key the handle is open on.
+    //
     // Test-side helpers. Paths are relative to a predefined root; HKEY_CLASSES_ROOT resolves
-    // through the merged view (user classes first, then machine classes).
+    // through the merged view.
     RegKey* Find(win::HKEY root, const std::u16string& path);  // a link itself, not its target
     RegKey& CreateLink(win::HKEY root, const std::u16string& path, win::HKEY targetRoot,
                        const std::u16string& targetPath);

@@ -207,25 +207,11 @@ std::vector<std::string> Judge(const Scenario& scenario, const RunResult& run, c
         // which waits for this one, deletes them once it ends.
         const std::string installed = "file " + sim::Narrow(testing_support::kInstallDir) + "Uninstall.exe";
         const bool installedLeft = run.after.count(installed) != 0;
-        // A value read failing as "not found" is, to the run, a value that is not there: the
-        // product then no longer opens ".pdf" for the user, and its associations, all left as
-        // they were, are not the run's to remove. Any association value gone shows that the
-        // step did run, and then every one left counts.
-        const auto isAssociation = [](const std::string& place) {
-            return StartsWith(place, "value ") &&
-                   (place.find("\\.pdf") != std::string::npos || place.find("\\.fdf") != std::string::npos ||
-                    place.find("\\Content Type\\application/") != std::string::npos);
-        };
-        bool associationsUntouched = run.failed == "RegQueryValueExW";
-        for (const auto& [place, state] : images.laidDown)
-            if (isAssociation(place) && !images.sound.count(place) && !run.after.count(place))
-                associationsUntouched = false;
         for (const auto& [place, state] : images.laidDown) {
             if (images.sound.count(place) || !run.after.count(place) ||
                 run.after.count("pending deletion " + place.substr(place.find(' ') + 1)))
                 continue;
             if (installedLeft && installed.compare(0, place.size(), place) == 0) continue;
-            if (isAssociation(place) && associationsUntouched) continue;
             left.push_back(place);
         }
         const win::DWORD code = run.exitCode;

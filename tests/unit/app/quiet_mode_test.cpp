@@ -371,19 +371,21 @@ TEST(RunLog, NamesEveryKeyValueAndDiagnosticWithTheSystemsText) {
 }
 
 // Associations the run cannot judge are not removed, and not passed over either: a user's choice
-// that cannot be read, where nothing else shows the product as the handler, ends the run 1603.
+// that cannot be read stays and ends the run 1603, while every value that names the product goes.
 TEST(RunLog, AnAssociationStepThatCouldNotLookIsNoSuccess) {
     ArrangeCopy();
     auto& registry = sim::machine().registry;
     registry.Find(win::HKEY_CURRENT_USER, u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\.pdf\\"
                                           u"UserChoice")->denyOpen = true;
-    registry.Find(win::HKEY_LOCAL_MACHINE, u"Software\\Classes\\.pdf")->values.clear();
     const Ended ended = RunWith(u"-DeletingNow /quiet");
     EXPECT_EQ(ended.exitCode, 1603u);
-    EXPECT_TRUE(LogHas(ended, "left: associations of .pdf and .fdf (the user's choice could not be read: "
-                              "Windows error 5: Access is denied.)"));
-    EXPECT_NE(registry.Find(win::HKEY_LOCAL_MACHINE, u"Software\\Classes\\.pdf\\OpenWithProgids"), nullptr)
-        << "left as it was";
+    EXPECT_TRUE(LogHas(ended, "not removed: value HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\"
+                              ".pdf\\UserChoice\\Progid (Windows error 5: Access is denied.)"));
+    EXPECT_TRUE(LogHas(ended, "left: value HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\"
+                              ".pdf\\UserChoice\\Progid (not known: Windows error 5: Access is denied.)"));
+    EXPECT_TRUE(LogHas(ended, "removed: value HKLM\\Software\\Classes\\.pdf\\(default)"));
+    EXPECT_FALSE(registry.HasValue(win::HKEY_LOCAL_MACHINE, u"Software\\Classes\\.pdf\\OpenWithProgids",
+                                   u"OrvikPendrel.Document"));
 }
 
 // What happens before the run knows it is the one doing the removal is kept for its log: the

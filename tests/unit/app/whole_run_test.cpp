@@ -1,5 +1,5 @@
-// Whole runs through start-up on a machine with the product's full footprint: what the order and
-// the gate of the association and records steps decide, how a wizard that does not end with OK
+// Whole runs through start-up on a machine with the product's full footprint: what the order of
+// the association and records steps decides, how a wizard that does not end with OK
 // leaves things, and the ways out that failing calls open.
 #include <gtest/gtest.h>
 
@@ -54,20 +54,23 @@ TEST_F(WholeRun, AssociationsGoBeforeTheRecordsThatShowThemToBeTheProducts) {
     EXPECT_FALSE(Registry().HasValue(CU, fileExts + u".fdf\\UserChoice", u"Progid"));
 }
 
-// A user who chose another program keeps the machine-wide values too: the association step
-// runs only while the product is the user's handler of ".pdf".
-TEST_F(WholeRun, AnotherProgramChosenForPdfKeepsEveryAssociation) {
+// The administrator running the removal prefers another reader: the machine-wide values that
+// name the product go all the same (the records step deletes the ProgIDs they name), and the
+// administrator's own choice, naming the other reader, stays.
+TEST_F(WholeRun, AnotherProgramChosenForPdfKeepsOnlyItsOwnChoice) {
     Registry().SetString(CU, kPdfChoice, u"Progid", u"Contoso.Document");
     Registry().SetString(LM, u"Software\\Classes\\Contoso.Document\\shell\\open\\command", u"", u"\"C:\\c.exe\" \"%1\"");
 
     RunSilently();
 
     EXPECT_EQ(sim::machine().files.pipe.writes, (std::vector<std::string>{"1", "2", "4", "6", "7", "8", "9", "10"}));
-    EXPECT_EQ(Registry().GetString(LM, u"Software\\Classes\\.pdf", u""), u"OrvikPendrel.Document");
-    EXPECT_EQ(Registry().GetString(LM, u"Software\\Classes\\.fdf", u""), u"OrvikPendrel.FDFDoc");
-    EXPECT_TRUE(Registry().HasValue(LM, u"Software\\Classes\\MIME\\Database\\Content Type\\application/pdf", u"CLSID"));
+    EXPECT_FALSE(Registry().HasValue(LM, u"Software\\Classes\\.pdf", u""));
+    EXPECT_FALSE(Registry().HasValue(LM, u"Software\\Classes\\.fdf", u""));
+    EXPECT_FALSE(Registry().HasValue(LM, u"Software\\Classes\\MIME\\Database\\Content Type\\application/pdf", u"CLSID"));
+    EXPECT_FALSE(Registry().HasValue(LM, u"Software\\Classes\\.pdf\\OpenWithProgids", u"OrvikPendrel.Document"));
+    EXPECT_TRUE(Registry().HasValue(LM, u"Software\\Classes\\.pdf\\OpenWithProgids", u"Contoso.Document"));
     EXPECT_EQ(Registry().GetString(CU, kPdfChoice, u"Progid"), u"Contoso.Document");
-    // The records go all the same.
+    EXPECT_TRUE(Registry().Exists(LM, u"Software\\Classes\\Contoso.Document\\shell\\open\\command"));
     EXPECT_FALSE(Registry().Exists(LM, u"Software\\Classes\\OrvikPendrel.Document"));
 }
 

@@ -1,6 +1,10 @@
 // The shortcut steps and the program-files step with the walk up to the existing path.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "engine/files/shortcuts.h"
+#include "engine/removal_report.h"
 #include "engine/uninstaller.h"
 #include "support/product_machine.h"
 #include "platform/files.h"
@@ -61,6 +65,74 @@ TEST_F(Shortcuts, UnresolvableOrRootFoldersFormNoPath) {
     EXPECT_EQ(sim::machine().shell.openIdLists, 0);
 }
 
+// The lines the removal report gives while it is alive.
+struct ReportLines : engine::RemovalListener {
+    std::vector<std::string> lines;
+    ReportLines() { engine::SetReportListener(this); }
+    ~ReportLines() { engine::SetReportListener(nullptr); }
+    void Note(const std::u16string& line) override { lines.push_back(sim::Narrow(line)); }
+};
+
+// The shell resolves its folders from the user's own values, which any process of the user can
+// point anywhere. A folder that is the system's, a program's or a drive root is not used for a
+// deletion, and the log says which value was refused; a user's own folder anywhere else is used.
+TEST_F(Shortcuts, ShellFoldersOfTheSystemOrOfProgramsAreRefusedAndTheUsersOwnAreUsed) {
+    struct Case {
+        const char16_t* folder;
+        bool used;
+    };
+    const Case cases[] = {
+        {u"C:\\Windows", false},
+        {u"C:\\windows\\system32", false},
+        {u"C:\\Windows\\Fonts", false},
+        {u"C:\\Program Files", false},
+        {u"C:\\Program Files\\Other Vendor\\menu", false},
+        {u"C:\\PROGRA~1\\Other Vendor\\menu", false},
+        {u"C:\\Users\\user\\Desktop\\..\\..\\..\\Windows", false},
+        {u"C:\\", false},
+        {u"C:\\Users\\user\\Desktop", true},
+        {u"D:\\Desktop", true},
+        {u"C:\\Users\\user\\Documents\\Redirected", true},
+    };
+    const std::pair<int, const char*> values[] = {{win::CSIDL_DESKTOPDIRECTORY, "Desktop"},
+                                                  {win::CSIDL_COMMON_DESKTOPDIRECTORY, "Common Desktop"},
+                                                  {win::CSIDL_APPDATA, "AppData"},
+                                                  {win::CSIDL_PROGRAMS, "Programs"},
+                                                  {win::CSIDL_COMMON_PROGRAMS, "Common Programs"}};
+    for (const Case& c : cases) {
+        const std::u16string folder = c.folder;
+        SCOPED_TRACE(sim::Narrow(folder));
+        sim::Reset();
+        Fs().AddDirectory(u"C:\\Program Files\\Other Vendor\\menu");
+        Fs().Find(u"C:\\Program Files")->shortName = u"PROGRA~1";
+        const std::u16string base = folder.back() == u'\\' ? folder.substr(0, folder.size() - 1) : folder;
+        const std::vector<std::u16string> shortcuts = {
+            base + u"\\Orvik Pendrel.lnk", base + u"\\Microsoft\\Internet Explorer\\Quick Launch\\Orvik Pendrel.lnk",
+            base + u"\\Orvik Pendrel\\Orvik Pendrel.lnk"};
+        for (const std::u16string& shortcut : shortcuts) Fs().AddFile(shortcut);
+        for (const auto& [csidl, name] : values) sim::machine().shell.folders[csidl] = folder;
+        ReportLines report;
+
+        uninstaller.RemoveDesktopShortcuts();
+        uninstaller.RemoveQuickLaunchShortcut();
+        uninstaller.RemoveStartMenuFolder();
+
+        for (const std::u16string& shortcut : shortcuts)
+            EXPECT_EQ(Fs().Exists(shortcut), !c.used) << sim::Narrow(shortcut);
+        for (const auto& [csidl, name] : values) {
+            const std::string line = "refused: shell folder " + std::string(name) + " " + sim::Narrow(base);
+            const bool logged = std::any_of(report.lines.begin(), report.lines.end(),
+                                            [&](const std::string& l) { return l.rfind(line + " (", 0) == 0; });
+            EXPECT_EQ(logged, !c.used) << line;
+        }
+        // What is in a refused folder is not the product's to count as left.
+        EXPECT_EQ(engine::files::ShortcutsLeft(), std::vector<std::u16string>{});
+        if (!c.used) {
+            EXPECT_EQ(sim::machine().DeletionsTried("file").size(), 0u);
+        }
+    }
+}
+
 TEST_F(Shortcuts, StartMenuFolderGoesUnlessItHoldsSomethingElse) {
     const std::u16string mine = Folder(win::CSIDL_PROGRAMS) + u"\\Orvik Pendrel";
     const std::u16string common = Folder(win::CSIDL_COMMON_PROGRAMS) + u"\\Orvik Pendrel";
@@ -109,6 +181,45 @@ TEST_F(ProgramFiles, ProgramFilesAndEmptyPluginDirectoriesGo) {
     EXPECT_TRUE(Fs().IsDirectory(u"C:\\Program Files"));
     EXPECT_EQ(uninstaller.m_strInstallPath, u"c:\\program files\\orvik software\\orvik pendrel\\");
     EXPECT_EQ(uninstaller.m_strExistPath, u"c:\\program files\\");
+}
+
+// Installers and users mark files read-only, hidden or system; a program file goes whatever its
+// attributes, while a file of the same name beside it that is not the product's keeps them.
+TEST_F(ProgramFiles, ReadOnlyHiddenAndSystemProgramFilesGo) {
+    const std::u16string dir = u"C:\\Program Files\\Orvik Software\\Orvik Pendrel\\";
+    const std::vector<win::DWORD> cases = {
+        win::FILE_ATTRIBUTE_READONLY,
+        win::FILE_ATTRIBUTE_HIDDEN,
+        win::FILE_ATTRIBUTE_SYSTEM,
+        win::FILE_ATTRIBUTE_READONLY | win::FILE_ATTRIBUTE_HIDDEN | win::FILE_ATTRIBUTE_SYSTEM,
+        win::FILE_ATTRIBUTE_READONLY | win::FILE_ATTRIBUTE_ARCHIVE,
+    };
+    for (const win::DWORD attributes : cases) {
+        SCOPED_TRACE(attributes);
+        sim::Reset();
+        Install(dir, u"C:\\Program Files\\");
+        for (auto name : {u"Readme.txt", u"config.xml", u"InOther.exe"}) Fs().AddFile(dir + name).attributes = attributes;
+        Fs().AddFile(dir + u"user.pdf").attributes = attributes;
+
+        uninstaller.RemoveProgramFiles();
+
+        for (auto name : {u"Readme.txt", u"config.xml", u"InOther.exe"}) EXPECT_FALSE(Fs().Exists(dir + name));
+        EXPECT_EQ(Fs().Find(dir + u"user.pdf")->attributes, attributes);
+    }
+}
+
+// A program file held by a running program stays, and keeps the attributes it had.
+TEST_F(ProgramFiles, ReadOnlyProgramFileThatStaysKeepsItsAttributes) {
+    const std::u16string dir = u"C:\\Program Files\\Orvik Software\\Orvik Pendrel\\";
+    Install(dir, u"C:\\Program Files\\");
+    const win::DWORD attributes = win::FILE_ATTRIBUTE_READONLY | win::FILE_ATTRIBUTE_HIDDEN;
+    Fs().AddFile(dir + u"InComplete.exe").attributes = attributes;
+    sim::machine().system.runningImages.push_back(dir + u"InComplete.exe");
+
+    uninstaller.RemoveProgramFiles();
+
+    ASSERT_TRUE(Fs().Exists(dir + u"InComplete.exe"));
+    EXPECT_EQ(Fs().Find(dir + u"InComplete.exe")->attributes, attributes);
 }
 
 TEST_F(ProgramFiles, ExistingPathEqualExceptCaseMeansNoWalk) {

@@ -1,10 +1,11 @@
-// The association and records steps on the simulated machine: when the product counts as the
-// ".pdf" handler, which association values go, and what the records step removes and keeps.
+// The association and records steps on the simulated machine: which association values go,
+// whoever's choice they were, and what the records step removes and keeps.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "engine/registry/product_registry.h"
 #include "engine/uninstaller.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/text.h"
@@ -68,116 +69,107 @@ struct Fixture : testing::Test {
     bool Has(win::HKEY root, const std::u16string& key, const std::u16string& name) {
         return Registry().HasValue(root, key, name);
     }
+    // The extension defaults and MIME class identifiers InstallAssociations lays down under both
+    // roots are gone.
+    void ExpectClassesValuesGone() {
+        for (win::HKEY root : {LM, CU}) {
+            SCOPED_TRACE(root == LM ? "HKLM" : "HKCU");
+            EXPECT_FALSE(Has(root, u"Software\\Classes\\.pdf", u""));
+            EXPECT_FALSE(Has(root, u"Software\\Classes\\.fdf", u""));
+            EXPECT_FALSE(Has(root, kMimePdf, u"CLSID"));
+            EXPECT_FALSE(Has(root, kMimeFdf, u"CLSID"));
+        }
+    }
 };
 
-// ---- The handler test -------------------------------------------------------------------
+// ---- Whose choice it is does not matter -----------------------------------------------
 
-using PdfHandler = Fixture;
+// Whatever the user running the removal has chosen for ".pdf" (the product in any spelling of its
+// command, another reader, a ProgID without a command, nothing at all, a choice that cannot be
+// read), every association value that names the product goes, every one that names another
+// program stays, and no key appears: the values are the machine's and every user's, and the
+// records step deletes the ProgIDs they name.
+struct ChoiceCase {
+    const char* what;
+    void (*arrange)(sim::RegistryState&);
+};
 
-TEST_F(PdfHandler, ProductCommandCountsInAnyLetterCase) {
-    Registry().SetString(CU, kPdfChoice, u"Progid", u"OrvikPendrel.Document");
-    SetCommand(u"OrvikPendrel.Document", u"\"c:\\program files\\orvik software\\orvik pendrel\\ORVIK PENDREL.EXE\" \"%1\"");
-    EXPECT_TRUE(uninstaller.IsProductPdfHandler());
-    EXPECT_EQ(Registry().OpenHandleCount(), 0u);
-}
+const ChoiceCase kChoices[] = {
+    {"the product's command in other letter case", [](sim::RegistryState& r) {
+         r.SetString(LM, u"Software\\Classes\\OrvikPendrel.Document\\shell\\open\\command", u"",
+                     u"\"c:\\program files\\orvik software\\orvik pendrel\\ORVIK PENDREL.EXE\" \"%1\"");
+     }},
+    {"the product's ProgID with a short path", [](sim::RegistryState& r) {
+         r.SetString(LM, u"Software\\Classes\\OrvikPendrel.Document\\shell\\open\\command", u"",
+                     u"\"C:\\PROGRA~1\\ORVIKS~1\\ORVIKP~1\\ORVIKP~1.EXE\" \"%1\"");
+     }},
+    {"another reader", [](sim::RegistryState& r) {
+         r.SetString(CU, kPdfChoice, u"Progid", u"Other.Reader");
+     }},
+    {"another reader's ProgID without an open command", [](sim::RegistryState& r) {
+         r.SetString(CU, kPdfChoice, u"Progid", u"Other.Reader");
+         r.Find(LM, u"Software\\Classes\\Other.Reader\\shell")->subkeys.clear();
+     }},
+    {"a ProgID that does not exist", [](sim::RegistryState& r) {
+         r.SetString(CU, kPdfChoice, u"Progid", u"Gone.Reader");
+     }},
+    {"a ProgID of 64 characters", [](sim::RegistryState& r) {
+         r.SetString(CU, kPdfChoice, u"Progid", std::u16string(64, u'x'));
+     }},
+    {"no choice anywhere", [](sim::RegistryState& r) {
+         r.Find(CU, kPdfChoice)->values.clear();
+     }},
+    {"the product before Vista, by its application name", [](sim::RegistryState& r) {
+         sim::machine().system.majorVersion = 5;
+         r.SetString(CU, kFileExts + u".pdf", u"Application", u"Orvik Pendrel.exe");
+     }},
+};
 
-TEST_F(PdfHandler, OtherQuotingOrShortPathIsAnotherProgram) {
-    Registry().SetString(CU, kPdfChoice, u"Progid", u"OrvikPendrel.Document");
-    for (const std::u16string& command : {kInstallDir + u"Orvik Pendrel.exe %1",
-                                          u"\"" + kInstallDir + u"Orvik Pendrel.exe\" %1",
-                                          std::u16string(u"\"C:\\PROGRA~1\\ORVIKS~1\\ORVIKP~1\\ORVIKP~1.EXE\" \"%1\"")}) {
-        SetCommand(u"OrvikPendrel.Document", command);
-        EXPECT_FALSE(uninstaller.IsProductPdfHandler()) << sim::Narrow(command);
+TEST_F(Fixture, EveryValueNamingTheProductGoesWhateverTheUserChose) {
+    for (const ChoiceCase& choice : kChoices) {
+        SCOPED_TRACE(choice.what);
+        sim::Reset();
+        InstallAssociations();
+        auto& r = Registry();
+        r.SetString(LM, u"Software\\Classes\\Other.Reader\\shell\\open\\command", u"", u"\"C:\\o.exe\" \"%1\"");
+        r.SetString(LM, u"Software\\Classes\\Other.Reader\\CLSID", u"", u"{0000000A-0000-0000-0000-000000000000}");
+        r.SetString(CU, kFileExts + u".fdf\\OpenWithProgids", u"Other.FDF", u"");
+        choice.arrange(r);
+        const std::u16string userChoice = r.GetString(CU, kPdfChoice, u"Progid").value_or(u"");
+
+        uninstaller.RunUninstall();
+
+        ExpectClassesValuesGone();
+        for (win::HKEY root : {LM, CU}) {
+            EXPECT_FALSE(Has(root, u"Software\\Classes\\.pdf\\OpenWithProgids", u"OrvikPendrel.Document"));
+            EXPECT_TRUE(Has(root, u"Software\\Classes\\.pdf\\OpenWithProgids", u"Other.Reader"));
+        }
+        EXPECT_FALSE(Has(CU, kFdfChoice, u"Progid"));
+        EXPECT_FALSE(Has(CU, kFileExts + u".fdf", u"Progid"));
+        EXPECT_TRUE(Has(CU, kFileExts + u".fdf\\OpenWithProgids", u"Other.FDF"));
+        if (userChoice == u"OrvikPendrel.Document") EXPECT_FALSE(Has(CU, kPdfChoice, u"Progid"));
+        else EXPECT_EQ(r.GetString(CU, kPdfChoice, u"Progid").value_or(u""), userChoice);
+        EXPECT_TRUE(Has(LM, u"Software\\Classes\\Other.Reader\\CLSID", u""));
+        EXPECT_FALSE(r.Exists(LM, u"Software\\Classes\\Gone.Reader"));
+        EXPECT_FALSE(r.Exists(CR, std::u16string(64, u'x')));
+        EXPECT_EQ(uninstaller.Left(), std::vector<std::u16string>{});
     }
 }
 
-// The other program's ProgID has no open verb: looking for one must not give it one.
-TEST_F(PdfHandler, ForeignProgIdWithoutOpenCommandIsNotTheProductAndGainsNoKey) {
-    Registry().SetString(CU, kPdfChoice, u"Progid", u"Other.Reader");
-    Registry().Create(LM, u"Software\\Classes\\Other.Reader");
-    SetCommand(u"OrvikPendrel.Document", kCommand);
+// A choice the run cannot read does not stop the step: the values that name the product go, and
+// the choice itself, not known to be another program's, is counted as left.
+TEST_F(Fixture, AChoiceThatCannotBeReadIsCountedAndTheRestGoes) {
+    InstallAssociations();
+    Registry().Find(CU, kPdfChoice)->denyOpen = true;
 
-    EXPECT_FALSE(uninstaller.IsProductPdfHandler());
-    EXPECT_FALSE(Registry().Exists(CR, u"Other.Reader\\shell"));
-    EXPECT_FALSE(Registry().Exists(LM, u"Software\\Classes\\Other.Reader\\shell"));
-    EXPECT_TRUE(Registry().Find(LM, u"Software\\Classes\\Other.Reader")->subkeys.empty());
-}
+    uninstaller.RunUninstall();
 
-TEST_F(PdfHandler, NoChoiceAnywhereIsFalseAndCreatesNoChoiceKeys) {
-    SetCommand(u"OrvikPendrel.Document", kCommand);
-    EXPECT_FALSE(uninstaller.IsProductPdfHandler());
-    EXPECT_FALSE(Registry().Exists(CU, kFileExts + u".pdf"));
-    EXPECT_FALSE(Registry().Exists(CR, u".pdf"));
-}
-
-TEST_F(PdfHandler, WithoutUserChoiceTheClassesDefaultDecides) {
-    SetCommand(u"OrvikPendrel.Document", kCommand);
-    Registry().SetString(CU, u"Software\\Classes\\.pdf", u"", u"OrvikPendrel.Document");  // merged view
-    EXPECT_TRUE(uninstaller.IsProductPdfHandler());
-}
-
-// The installer wrote the command from the record as it stored it: a record with a doubled
-// trailing backslash gave a command with the doubled backslash, which opens the same file.
-TEST_F(PdfHandler, CommandWrittenFromTheRecordAsStoredCounts) {
-    Registry().SetString(LM, u"Software\\Orvik Software\\Orvik Pendrel", u"InstallPath", kInstallDir + u"\\");
-    Registry().SetString(CU, kPdfChoice, u"Progid", u"OrvikPendrel.Document");
-    uninstaller.LoadProductRecords();
-    ASSERT_EQ(host.installDir, kInstallDir);
-    for (const std::u16string& command : {kCommand, u"\"" + kInstallDir + u"\\Orvik Pendrel.exe\" \"%1\""}) {
-        SetCommand(u"OrvikPendrel.Document", command);
-        EXPECT_TRUE(uninstaller.IsProductPdfHandler()) << sim::Narrow(command);
-    }
-    // Another doubling than the record's is another command still.
-    SetCommand(u"OrvikPendrel.Document", u"\"" + kInstallDir + u"\\\\Orvik Pendrel.exe\" \"%1\"");
-    EXPECT_FALSE(uninstaller.IsProductPdfHandler());
-
-    // A record stored without its backslash: the command joined to it without one names another
-    // file ("...\Orvik PendrelOrvik Pendrel.exe") and is not the product's.
-    const std::u16string bare = kInstallDir.substr(0, kInstallDir.size() - 1);
-    Registry().SetString(LM, u"Software\\Orvik Software\\Orvik Pendrel", u"InstallPath", bare);
-    uninstaller.LoadProductRecords();
-    SetCommand(u"OrvikPendrel.Document", u"\"" + bare + u"Orvik Pendrel.exe\" \"%1\"");
-    EXPECT_FALSE(uninstaller.IsProductPdfHandler());
-    SetCommand(u"OrvikPendrel.Document", kCommand);
-    EXPECT_TRUE(uninstaller.IsProductPdfHandler());
-}
-
-TEST_F(PdfHandler, UserChoiceOverridesTheClassesDefault) {
-    SetCommand(u"OrvikPendrel.Document", kCommand);
-    Registry().SetString(LM, u"Software\\Classes\\.pdf", u"", u"OrvikPendrel.Document");
-    Registry().SetString(CU, kPdfChoice, u"Progid", u"Other.Reader");
-    EXPECT_FALSE(uninstaller.IsProductPdfHandler());
-}
-
-TEST_F(PdfHandler, ChoiceValuesOf64CharactersOrEmptyCountAsAbsent) {
-    SetCommand(u"OrvikPendrel.Document", kCommand);
-    Registry().SetString(LM, u"Software\\Classes\\.pdf", u"", u"OrvikPendrel.Document");
-    Registry().SetString(CU, kPdfChoice, u"Progid", std::u16string(64, u'x'));
-    EXPECT_TRUE(uninstaller.IsProductPdfHandler());
-    Registry().SetString(CU, kPdfChoice, u"Progid", u"");
-    EXPECT_TRUE(uninstaller.IsProductPdfHandler());
-    EXPECT_FALSE(Registry().Exists(CR, u"Applications\\shell\\open\\command"));
-    // 63 characters still read, and name no command of the product.
-    Registry().SetString(CU, kPdfChoice, u"Progid", std::u16string(63, u'x'));
-    EXPECT_FALSE(uninstaller.IsProductPdfHandler());
-}
-
-TEST_F(PdfHandler, BeforeVistaTheApplicationValueNamesTheCommand) {
-    sim::machine().system.majorVersion = 5;
-    Registry().SetString(CU, kPdfChoice, u"Progid", u"Other.Reader");  // not consulted before Vista
-    Registry().SetString(CU, kFileExts + u".pdf", u"Application", u"Orvik Pendrel.exe");
-    Registry().SetString(LM, u"Software\\Classes\\Applications\\Orvik Pendrel.exe\\shell\\open\\command", u"", kCommand);
-    EXPECT_TRUE(uninstaller.IsProductPdfHandler());
-
-    Registry().SetString(CU, kFileExts + u".pdf", u"Progid", u"Other.Reader");  // a ProgID wins
-    EXPECT_FALSE(uninstaller.IsProductPdfHandler());
-}
-
-TEST_F(PdfHandler, UnknownInstallDirectoryNeverMatches) {
-    host.installDir.clear();
-    Registry().SetString(CU, kPdfChoice, u"Progid", u"OrvikPendrel.Document");
-    SetCommand(u"OrvikPendrel.Document", u"\"Orvik Pendrel.exe\" \"%1\"");
-    EXPECT_FALSE(uninstaller.IsProductPdfHandler());
+    EXPECT_FALSE(Has(LM, u"Software\\Classes\\.pdf", u""));
+    EXPECT_FALSE(Has(LM, kMimePdf, u"CLSID"));
+    EXPECT_TRUE(Has(CU, kPdfChoice, u"Progid"));
+    ASSERT_EQ(uninstaller.Left().size(), 1u);
+    EXPECT_EQ(uninstaller.Left()[0], u"value HKCU\\" + kPdfChoice + u"\\Progid (not known: Windows error 5: Access is "
+                                                                      u"denied.)");
 }
 
 // ---- The association rows ---------------------------------------------------------------
@@ -186,15 +178,9 @@ using FileAssociations = Fixture;
 
 TEST_F(FileAssociations, EveryProductValueGoesAndNothingElse) {
     InstallAssociations();
-    ASSERT_TRUE(uninstaller.IsProductPdfHandler());
     uninstaller.RemoveFileAssociations();
 
-    for (win::HKEY root : {LM, CU}) {
-        EXPECT_FALSE(Has(root, u"Software\\Classes\\.pdf", u""));
-        EXPECT_FALSE(Has(root, u"Software\\Classes\\.fdf", u""));
-        EXPECT_FALSE(Has(root, kMimePdf, u"CLSID"));
-        EXPECT_FALSE(Has(root, kMimeFdf, u"CLSID"));
-    }
+    ExpectClassesValuesGone();
     EXPECT_FALSE(Has(CU, kPdfChoice, u"Progid"));
     EXPECT_FALSE(Has(CU, kFdfChoice, u"Progid"));
     EXPECT_FALSE(Has(CU, kFileExts + u".fdf", u"Progid"));
@@ -215,21 +201,40 @@ TEST_F(FileAssociations, EveryProductValueGoesAndNothingElse) {
 
 TEST_F(FileAssociations, ValuesNamingAnythingElseStay) {
     auto& r = Registry();
-    r.SetString(LM, u"Software\\Classes\\.pdf", u"", u"orvikpendrel.document");  // comparisons are exact
+    r.SetString(LM, u"Software\\Classes\\.pdf", u"", u"OrvikPendrel.Document.1");  // the whole text counts
     r.SetString(LM, u"Software\\Classes\\.fdf", u"", u"Other.FDF");
-    r.SetString(LM, u"Software\\Classes\\OrvikPendrel.Document\\CLSID", u"", kDocClsid);
+    // Whatever the product's ProgID says, only the product's own class identifier is the product's.
+    r.SetString(LM, u"Software\\Classes\\OrvikPendrel.Document\\CLSID", u"", u"{00000000-0000-0000-0000-000000000001}");
     r.SetString(LM, kMimePdf, u"CLSID", u"{00000000-0000-0000-0000-000000000001}");
     r.SetString(CU, kPdfChoice, u"Progid", u"Other.Reader");
     r.SetString(CU, kFileExts + u".fdf", u"Progid", u"Other.FDF");
 
     uninstaller.RemoveFileAssociations();
 
-    EXPECT_EQ(r.GetString(LM, u"Software\\Classes\\.pdf", u""), u"orvikpendrel.document");
+    EXPECT_EQ(r.GetString(LM, u"Software\\Classes\\.pdf", u""), u"OrvikPendrel.Document.1");
     EXPECT_EQ(r.GetString(LM, u"Software\\Classes\\.fdf", u""), u"Other.FDF");
     EXPECT_TRUE(Has(LM, kMimePdf, u"CLSID"));
     EXPECT_EQ(r.GetString(CU, kPdfChoice, u"Progid"), u"Other.Reader");
     EXPECT_EQ(r.GetString(CU, kFileExts + u".fdf", u"Progid"), u"Other.FDF");
     EXPECT_TRUE(sim::machine().CallsTo("RegDeleteValueW").empty());
+}
+
+// The system finds ProgIDs and class identifiers without regard to letter case: a value naming
+// the product's in another spelling still leads to the keys the records step deletes.
+TEST_F(FileAssociations, TheProductNamedInAnyLetterCaseGoes) {
+    auto& r = Registry();
+    r.SetString(LM, u"Software\\Classes\\.pdf", u"", u"orvikpendrel.document");
+    r.SetString(LM, u"Software\\Classes\\.fdf", u"", u"ORVIKPENDREL.FDFDOC");
+    r.SetString(LM, kMimePdf, u"CLSID", u"{3f6a2c10-7b4d-4E21-9c58-2d71b0e4a936}");
+    r.SetString(CU, kPdfChoice, u"Progid", u"OrvikPendrel.document");
+
+    uninstaller.RemoveFileAssociations();
+
+    EXPECT_FALSE(Has(LM, u"Software\\Classes\\.pdf", u""));
+    EXPECT_FALSE(Has(LM, u"Software\\Classes\\.fdf", u""));
+    EXPECT_FALSE(Has(LM, kMimePdf, u"CLSID"));
+    EXPECT_FALSE(Has(CU, kPdfChoice, u"Progid"));
+    EXPECT_EQ(engine::registry::AssociationsLeft(), std::vector<std::u16string>{});
 }
 
 TEST_F(FileAssociations, MimeClassIdentifierNeedsTheProductsOwnToGo) {
