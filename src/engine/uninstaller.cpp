@@ -180,7 +180,7 @@ bool FileExists(const std::u16string& path) {
 std::vector<std::u16string> Uninstaller::ItemsLeft() const {
     std::vector<std::u16string> left;
     if (m_bPrinterIncomplete) left.push_back(u"printer driver");
-    if (m_bPortLeft) left.push_back(u"printer port ORVIK_PENDREL:");
+    if (m_bPortLeft) left.push_back(printer::kPortItem);
     for (const std::u16string& file : m_printerFilesLeft) left.push_back(u"file " + file);
     for (const std::u16string& shortcut : files::ShortcutsLeft()) left.push_back(u"shortcut " + shortcut);
     // Whatever is still in the install directory but the uninstaller itself: the product's

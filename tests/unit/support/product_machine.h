@@ -37,6 +37,7 @@ public:
     std::vector<int> positionAtReport;  // the last position when each report was made; -1: none yet
     std::u16string installDir;
     win::HWND wizard = nullptr;
+    std::vector<std::u16string> notes;  // the lines for the log
 
     bool IsSilent() const override { return silent; }
     void ReportToInstaller(int code) override {
@@ -51,6 +52,7 @@ public:
                      const std::u16string& caption) override {
         return ui::ShowBox(owner == engine::BoxOwner::Wizard ? wizard : nullptr, kind, text, caption);
     }
+    void Note(const std::u16string& line) override { notes.push_back(line); }
 };
 
 
