@@ -131,7 +131,12 @@ void Uninstaller::RemoveQuickLaunchShortcut() { files::RemoveQuickLaunchShortcut
 void Uninstaller::RemoveStartMenuFolder() { files::RemoveStartMenuFolders(); }
 
 void Uninstaller::RemoveAddOns() {
-    addons::AddOnRemover(m_strInstallPath, m_host.IsSilent(), &registry::DeleteRegistryKey).RemoveAll();
+    const addons::Attendance attendance = m_host.IsUnattended() ? addons::Attendance::Nobody
+                                          : m_host.IsSilent()   ? addons::Attendance::Installer
+                                                                : addons::Attendance::User;
+    addons::AddOnRemover remover(m_strInstallPath, attendance, &registry::DeleteRegistryKey);
+    remover.RemoveAll();
+    m_strPluginLeftRunning = remover.PluginUninstallerLeftRunning();
 }
 
 // The printer step moves the bar from 60 to 75 while it works; the sequence then sets 70.
@@ -183,6 +188,8 @@ std::vector<std::u16string> Uninstaller::ItemsLeft() const {
     if (m_bPortLeft) left.push_back(printer::kPortItem);
     for (const std::u16string& file : m_printerFilesLeft) left.push_back(u"file " + file);
     for (const std::u16string& shortcut : files::ShortcutsLeft()) left.push_back(u"shortcut " + shortcut);
+    if (!m_strPluginLeftRunning.empty())
+        left.push_back(u"program " + m_strPluginLeftRunning + u" (the browser plug-in's uninstaller, still running)");
     // Whatever is still in the install directory but the uninstaller itself: the product's
     // files, or something the directory's removal had to leave. The record as start-up read it
     // stands in when the removal could not read it.

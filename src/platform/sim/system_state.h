@@ -26,6 +26,7 @@ struct StartedProcess {
     std::string image;        // its bytes when the process started
     bool inheritsHandles = false;
     win::HANDLE standardInput = nullptr;  // given with STARTF_USESTDHANDLES
+    int showWindow = -1;                  // given with STARTF_USESHOWWINDOW; -1: none given
 };
 
 struct SimLibrary {
@@ -64,6 +65,8 @@ struct SystemState {
     std::vector<StartedProcess> processes;
     std::deque<win::DWORD> exitCodes;  // handed to the processes waited for, in order
     int processWaits = 0;
+    // The processes started never end: a wait on one with a time limit runs out.
+    bool processesNeverEnd = false;
     std::vector<win::DWORD> waitTimeouts;  // each WaitForSingleObject's time limit
 
     bool finalPathMissing = false;  // GetFinalPathNameByHandleW missing, as before Vista

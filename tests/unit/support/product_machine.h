@@ -32,6 +32,7 @@ inline void InstallProduct(const std::u16string& installPath = kInstallDir,
 class FakeHost : public engine::UninstallHost {
 public:
     bool silent = true;
+    bool unattended = false;
     std::vector<int> reports;
     std::vector<int> positions;
     std::vector<int> positionAtReport;  // the last position when each report was made; -1: none yet
@@ -40,6 +41,7 @@ public:
     std::vector<std::u16string> notes;  // the lines for the log
 
     bool IsSilent() const override { return silent; }
+    bool IsUnattended() const override { return unattended; }
     void ReportToInstaller(int code) override {
         reports.push_back(code);
         positionAtReport.push_back(positions.empty() ? -1 : positions.back());
