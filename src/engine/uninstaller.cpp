@@ -168,10 +168,20 @@ bool Uninstaller::IsProductPdfHandler() {
 
 void Uninstaller::RemoveFileAssociations() {
     m_bAssociationsRemoved = true;
+    const std::size_t removedBefore = RemovalsDone();
     registry::RemoveFileAssociations();
+    m_bAssociationsChanged = RemovalsDone() != removedBefore;
 }
 
-void Uninstaller::RemoveProductRegistry() { registry::RemoveProductRegistry(); }
+// The product's file types (its class identifiers, ProgIDs and application entry) are records
+// under the classes key; whether one is still there decides, with the association step's own
+// removals, whether the shell is told that file types changed.
+void Uninstaller::RemoveProductRegistry() {
+    bool fileTypesThere = false;
+    for (const std::u16string& key : registry::ProductKeysLeft())
+        fileTypesThere = fileTypesThere || key.find(u"\\SOFTWARE\\Classes\\") != std::u16string::npos;
+    registry::RemoveProductRegistry(m_bAssociationsChanged || fileTypesThere);
+}
 
 namespace {
 

@@ -60,6 +60,7 @@ public:
     // The association step ran (the product opened ".pdf" for the user), or could not tell
     // whether it should: the system's answer to the read that failed.
     bool m_bAssociationsRemoved = false;
+    bool m_bAssociationsChanged = false;  // the association step removed at least one value or key
     win::LONG m_associationsUnreadable = 0;
     bool m_bRestartNeeded = false;
 

@@ -267,10 +267,10 @@ void RemoveFileAssociations() {
     DeleteNamedValue(user, kFdfOpenWithProgids, kFdfProgId);
 }
 
-void RemoveProductRegistry() {
+void RemoveProductRegistry(bool fileTypesChanged) {
     for (const win::HKEY root : {win::HKEY_LOCAL_MACHINE, win::HKEY_CURRENT_USER})
         for (const char16_t* path : kProductTrees) DeleteRegistryTree(root, path);
-    win::SHChangeNotify(win::SHCNE_ASSOCCHANGED, win::SHCNF_IDLIST, nullptr, nullptr);
+    if (fileTypesChanged) win::SHChangeNotify(win::SHCNE_ASSOCCHANGED, win::SHCNF_IDLIST, nullptr, nullptr);
 }
 
 std::vector<std::u16string> ProductKeysLeft() {

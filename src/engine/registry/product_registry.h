@@ -21,7 +21,9 @@ enum class PdfHandler { Product, Other, Unknown };
 PdfHandler PdfHandlerOf(const std::u16string& installDir, const std::u16string& recorded = std::u16string(),
                         win::LONG* unreadable = nullptr);
 void RemoveFileAssociations();
-void RemoveProductRegistry();
+// The shell is told that file types changed only when `fileTypesChanged`: it then rereads every
+// one of them, and under Wine the telling starts a process.
+void RemoveProductRegistry(bool fileTypesChanged);
 // After the removal: the product's record keys still there ("HKLM\\path", "HKCU\\path").
 std::vector<std::u16string> ProductKeysLeft();
 // After the association step: the values it deletes that still name the product's ProgIDs or
