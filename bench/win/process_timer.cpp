@@ -27,6 +27,7 @@ struct PipeReader {
     std::string reports;  // comma-separated, in the order they came
     const bench::Stopwatch* stopwatch = nullptr;
     double closedMs = -1.0;  // when the writer's end closed: what an installer waits for
+    std::wstring timeline;   // for --list: each report and the close with its time
 };
 
 DWORD WINAPI ReadReports(void* parameter) {
@@ -37,9 +38,17 @@ DWORD WINAPI ReadReports(void* parameter) {
         DWORD read = 0;
         if (!ReadFile(reader.pipe, buffer, sizeof buffer - 1, &read, nullptr) && GetLastError() != ERROR_MORE_DATA) {
             if (reader.stopwatch) reader.closedMs = reader.stopwatch->Milliseconds();
+            wchar_t line[64];
+            std::swprintf(line, 64, L"  %8.1f ms  the pipe closes\n", reader.closedMs);
+            reader.timeline += line;
             break;
         }
         buffer[read] = 0;
+        if (reader.stopwatch) {
+            wchar_t line[200];
+            std::swprintf(line, 200, L"  %8.1f ms  report %hs\n", reader.stopwatch->Milliseconds(), buffer);
+            reader.timeline += line;
+        }
         if (!reader.reports.empty()) reader.reports += ',';
         reader.reports += buffer;
     }
@@ -47,13 +56,28 @@ DWORD WINAPI ReadReports(void* parameter) {
 }
 
 // The processes of the job, for --list. A process that has only just been created has no image
-// name yet under every system, so names are looked up again whenever the job reports something.
+// name yet under every system, so names are looked up again whenever the job reports something;
+// a process that ends before any look-up found it is named at the end through the handle opened
+// when the job reported it.
 struct ProcessRecord {
     DWORD id;
     std::wstring name;
     double startedMs;
     double endedMs;
+    HANDLE handle;
 };
+
+void NameFromHandle(ProcessRecord& record) {
+    if (!record.handle) return;
+    wchar_t path[MAX_PATH];
+    DWORD size = MAX_PATH;
+    if (record.name.empty() && QueryFullProcessImageNameW(record.handle, 0, path, &size)) {
+        const wchar_t* slash = std::wcsrchr(path, L'\\');
+        record.name = std::wstring(slash ? slash + 1 : path) + L" (named after it ended)";
+    }
+    CloseHandle(record.handle);
+    record.handle = nullptr;
+}
 
 void NameProcesses(std::vector<ProcessRecord>& records) {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -157,7 +181,7 @@ int wmain(int argc, wchar_t** argv) {
         const double at = stopwatch.Milliseconds();
         if (message == JOB_OBJECT_MSG_NEW_PROCESS) {
             ++processes;
-            if (list) records.push_back({id, L"", at, 0.0});
+            if (list) records.push_back({id, L"", at, 0.0, OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id)});
         }
         if (list && (message == JOB_OBJECT_MSG_EXIT_PROCESS || message == JOB_OBJECT_MSG_ABNORMAL_EXIT_PROCESS))
             for (ProcessRecord& record : records)
@@ -166,16 +190,19 @@ int wmain(int argc, wchar_t** argv) {
         if (message == JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO) break;
     }
     const double elapsed = stopwatch.Milliseconds();
-    for (const ProcessRecord& record : records)
+    for (ProcessRecord& record : records) {
+        NameFromHandle(record);
         std::fwprintf(stderr, L"  %8.1f .. %8.1f ms  %ls\n", record.startedMs, record.endedMs,
                       record.name.empty() ? L"(ended before it was named)" : record.name.c_str());
+    }
 
     DWORD exitCode = 0;
     GetExitCodeProcess(process.hProcess, &exitCode);
     CloseHandle(process.hProcess);
     // The reader ends once the writer's end has closed; a command that never connected leaves
     // it waiting, and it ends with the timer.
-    if (readerThread) WaitForSingleObject(readerThread, 2000);
+    if (readerThread && WaitForSingleObject(readerThread, 2000) == WAIT_OBJECT_0 && list)
+        std::fwprintf(stderr, L"%ls", reader.timeline.c_str());
     std::printf("elapsed_ms=%.1f pipe_closed_ms=%.1f processes=%d exit=%lu reports=%s\n", elapsed, reader.closedMs,
                 processes, exitCode, reader.reports.c_str());
     std::fflush(stdout);

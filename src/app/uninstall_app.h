@@ -39,6 +39,7 @@ public:
     // engine::UninstallHost. The application has no window: its boxes belong to nobody, and
     // without the wizard there is no progress bar to move.
     bool IsSilent() const override { return m_bSilent || m_bQuiet; }
+    bool IsUnattended() const override { return m_bQuiet; }
     void ReportToInstaller(int code) override;
     std::u16string GetMessageText(unsigned id) override;
     void SetInstallDir(const std::u16string& dir) override { m_strInstallDir = dir; }

@@ -6,7 +6,10 @@ namespace engine {
 
 namespace {
 RemovalListener* g_listener = nullptr;
+std::size_t g_removalsDone = 0;
 }  // namespace
+
+std::size_t RemovalsDone() { return g_removalsDone; }
 
 void SetReportListener(RemovalListener* listener) { g_listener = listener; }
 
@@ -54,6 +57,7 @@ private:
 }  // namespace
 
 void ReportRemoval(const std::u16string& what, win::DWORD error) {
+    if (error == win::ERROR_SUCCESS) ++g_removalsDone;
     if (!g_listener) return;
     const LastErrorKept kept;
     g_listener->Note(RemovalLine(what, error));

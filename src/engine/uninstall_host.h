@@ -17,6 +17,9 @@ enum class BoxKind { Warning, RetryOrCancel };
 class UninstallHost : public RemovalListener {
 public:
     virtual bool IsSilent() const = 0;
+    // Nobody is there at all (a deployment tool's quiet run, not the installer's silent one):
+    // whatever the removal starts shows no window, and nothing is waited for without a bound.
+    virtual bool IsUnattended() const = 0;
     virtual void ReportToInstaller(int code) = 0;
     virtual std::u16string GetMessageText(unsigned id) = 0;
     virtual void SetInstallDir(const std::u16string& dir) = 0;

@@ -130,7 +130,12 @@ void Uninstaller::RemoveQuickLaunchShortcut() { files::RemoveQuickLaunchShortcut
 void Uninstaller::RemoveStartMenuFolder() { files::RemoveStartMenuFolders(); }
 
 void Uninstaller::RemoveAddOns() {
-    addons::AddOnRemover(m_strInstallPath, m_host.IsSilent(), &registry::DeleteRegistryKey).RemoveAll();
+    const addons::Attendance attendance = m_host.IsUnattended() ? addons::Attendance::Nobody
+                                          : m_host.IsSilent()   ? addons::Attendance::Installer
+                                                                : addons::Attendance::User;
+    addons::AddOnRemover remover(m_strInstallPath, attendance, &registry::DeleteRegistryKey);
+    remover.RemoveAll();
+    m_strPluginLeftRunning = remover.PluginUninstallerLeftRunning();
 }
 
 // The printer step moves the bar from 60 to 75 while it works; the sequence then sets 70.
@@ -156,9 +161,21 @@ void Uninstaller::RemoveProgramFiles() {
 // Every value that names the product goes, whichever reader the user running the removal
 // prefers: the values are the machine's and every user's, and the records step deletes the
 // ProgIDs they name.
-void Uninstaller::RemoveFileAssociations() { registry::RemoveFileAssociations(); }
+void Uninstaller::RemoveFileAssociations() {
+    const std::size_t removedBefore = RemovalsDone();
+    registry::RemoveFileAssociations();
+    m_bAssociationsChanged = RemovalsDone() != removedBefore;
+}
 
-void Uninstaller::RemoveProductRegistry() { registry::RemoveProductRegistry(); }
+// The product's file types (its class identifiers, ProgIDs and application entry) are records
+// under the classes key; whether one is still there decides, with the association step's own
+// removals, whether the shell is told that file types changed.
+void Uninstaller::RemoveProductRegistry() {
+    bool fileTypesThere = false;
+    for (const std::u16string& key : registry::ProductKeysLeft())
+        fileTypesThere = fileTypesThere || key.find(u"\\SOFTWARE\\Classes\\") != std::u16string::npos;
+    registry::RemoveProductRegistry(m_bAssociationsChanged || fileTypesThere);
+}
 
 namespace {
 
@@ -172,9 +189,11 @@ bool FileExists(const std::u16string& path) {
 std::vector<std::u16string> Uninstaller::ItemsLeft() const {
     std::vector<std::u16string> left;
     if (m_bPrinterIncomplete) left.push_back(u"printer driver");
-    if (m_bPortLeft) left.push_back(u"printer port ORVIK_PENDREL:");
+    if (m_bPortLeft) left.push_back(printer::kPortItem);
     for (const std::u16string& file : m_printerFilesLeft) left.push_back(u"file " + file);
     for (const std::u16string& shortcut : files::ShortcutsLeft()) left.push_back(u"shortcut " + shortcut);
+    if (!m_strPluginLeftRunning.empty())
+        left.push_back(u"program " + m_strPluginLeftRunning + u" (the browser plug-in's uninstaller, still running)");
     // What is still in the install directory of what the steps delete there. Anything else
     // there is the user's (a PDF saved beside the program, a folder of their own): it stays,
     // with the directories that hold it, and the log says so. The record as start-up read it

@@ -52,8 +52,11 @@ public:
     InstallRecordState m_installRecord = InstallRecordState::Missing;
     bool m_bPrinterIncomplete = false;  // the printer step could not finish (or could not look)
     bool m_bPortLeft = false;
+    // The browser plug-in's uninstaller that a quiet run stopped waiting for; empty when none.
+    std::u16string m_strPluginLeftRunning;
     std::vector<std::u16string> m_printerFilesLeft;
     std::vector<std::u16string> m_left;
+    bool m_bAssociationsChanged = false;  // the association step removed at least one value or key
     bool m_bRestartNeeded = false;
 
 private:

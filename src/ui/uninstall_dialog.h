@@ -46,6 +46,7 @@ public:
 
     // engine::UninstallHost
     bool IsSilent() const override { return m_application.IsSilent(); }
+    bool IsUnattended() const override { return m_application.IsUnattended(); }
     void ReportToInstaller(int code) override { m_application.ReportToInstaller(code); }
     std::u16string GetMessageText(unsigned id) override { return m_application.GetMessageText(id); }
     void SetInstallDir(const std::u16string& dir) override { m_application.SetInstallDir(dir); }

@@ -73,8 +73,8 @@ void ReportRemovalFailure(const std::u16string& text, const std::u16string& labe
     ReportDiagnostic(label + u": " + text);
 }
 
-AddOnRemover::AddOnRemover(const std::u16string& installPath, bool silent, KeyDeletion deleteRecord)
-    : m_strBaseDir(files::WithoutTrailingBackslash(installPath)), m_bSilent(silent), m_deleteRecord(deleteRecord) {}
+AddOnRemover::AddOnRemover(const std::u16string& installPath, Attendance attendance, KeyDeletion deleteRecord)
+    : m_strBaseDir(files::WithoutTrailingBackslash(installPath)), m_attendance(attendance), m_deleteRecord(deleteRecord) {}
 
 void AddOnRemover::RemoveAll() {
     RemoveCjkSupport();

@@ -13,6 +13,13 @@ namespace engine::addons {
 // The browser plug-in's add-on record, and the label its failures are reported under.
 inline constexpr char16_t kFirefoxPluginLabel[] = u"Firefox Plugin";
 
+// How long a quiet run waits for the browser plug-in's uninstaller before it goes on without it.
+inline constexpr win::DWORD kUnattendedPluginWaitMs = 5 * 60 * 1000;
+
+// Who waits on the removal: a user at the wizard, the product's installer (no window of ours, its
+// own on the screen), or nobody (a deployment tool's quiet run).
+enum class Attendance { User, Installer, Nobody };
+
 // The spell-check add-on's dictionaries.
 inline constexpr std::size_t kLexFileCount = 10;
 extern const char16_t* const LexFileNames[kLexFileCount];
@@ -29,9 +36,10 @@ public:
 
     // `installPath` is the install directory; one trailing backslash is dropped. An empty
     // install path leaves every file alone; the add-on records are still deleted, with
-    // `deleteRecord` (none given: the records stay). A silent removal lets the shell show no
-    // error box of its own.
-    explicit AddOnRemover(const std::u16string& installPath, bool silent = false, KeyDeletion deleteRecord = nullptr);
+    // `deleteRecord` (none given: the records stay). `attendance` decides how the plug-in's
+    // uninstaller is shown and waited for.
+    explicit AddOnRemover(const std::u16string& installPath, Attendance attendance = Attendance::User,
+                          KeyDeletion deleteRecord = nullptr);
 
     // The eight sub-steps, in order.
     void RemoveAll();
@@ -45,12 +53,14 @@ public:
     void RemoveLanguageFiles();
     void RemoveOcrPlugin();
 
-    // Runs the browser plug-in's own uninstaller and waits for it; false when it is missing
-    // or reports failure.
+    // Runs the browser plug-in's own uninstaller and waits for it; false when it is missing,
+    // reports failure, or (nobody attending) is still running after kUnattendedPluginWaitMs.
     bool RunPluginUninstaller();
+    // The plug-in's uninstaller that was still running when the wait for it ended; empty when
+    // none was.
+    const std::u16string& PluginUninstallerLeftRunning() const { return m_strPluginLeftRunning; }
 
     const std::u16string& BaseDirectory() const { return m_strBaseDir; }
-    bool IsSilent() const { return m_bSilent; }
 
     enum class Operation { DeleteFile, RemoveDirectory, RemoveTree };
     struct Row {
@@ -82,7 +92,8 @@ private:
     bool Perform(Operation operation, const std::u16string& relative);
 
     std::u16string m_strBaseDir;
-    bool m_bSilent;
+    Attendance m_attendance;
+    std::u16string m_strPluginLeftRunning;
     KeyDeletion m_deleteRecord;
 };
 

@@ -1,5 +1,5 @@
-// The browser plug-in's own uninstaller: found under one of its two names, started through the
-// shell, waited for, and judged by its exit code.
+// The browser plug-in's own uninstaller: found under one of its two names, started, waited for,
+// and judged by its exit code.
 #include "engine/addons/add_on_remover.h"
 #include "engine/files/file.h"
 #include "platform/files.h"
@@ -54,27 +54,40 @@ bool AddOnRemover::RunPluginUninstaller() {
     if (program.empty()) return false;
 
     // The program takes the rest of its command line as the plug-in directory, unquoted even
-    // when it holds spaces.
+    // when it holds spaces. The shell, which used to start it, put a blank between its quoted
+    // name and these parameters; the program sees the same line now.
     const std::u16string parameters = u" -p " + base + u"\\plugins\\";
-    win::SHELLEXECUTEINFOW info{};
-    info.cbSize = sizeof info;
-    // The installer runs the removal unattended: a program that cannot be started must not
-    // leave a shell error box waiting for an answer nobody gives.
-    info.fMask = win::SEE_MASK_NOCLOSEPROCESS | (IsSilent() ? win::SEE_MASK_FLAG_NO_UI : 0);
-    info.lpFile = program.c_str();
-    info.lpParameters = parameters.c_str();
+    std::u16string commandLine = u"\"" + program + u"\" " + parameters;
+    // It needs its own directory, this command line and our rights, nothing of the shell's: it
+    // is started directly, by its full name. Where no window of ours is shown it gets no console
+    // either: a console program would get a console window and a console host process of its
+    // own, and with none a read of its input ends at once instead of waiting on a window nobody
+    // sees. With nobody there at all its own window is hidden too.
+    win::STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = win::STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<win::WORD>(m_attendance == Attendance::Nobody ? win::SW_HIDE : win::SW_SHOW);
+    const win::DWORD flags = m_attendance == Attendance::User ? 0 : win::DETACHED_PROCESS;
+    win::PROCESS_INFORMATION started{};
     // It runs elevated: its own directory is its current one, never the user's temporary
-    // directory, where a library it loads by bare name could have been planted.
-    info.lpDirectory = base.c_str();
-    info.nShow = win::SW_SHOW;
-    win::ShellExecuteExW(&info);
-    // A program that could not be started has nothing to undo.
-    if (!info.hProcess) return true;
+    // directory, where a library it loads by bare name could have been planted. A program that
+    // could not be started has nothing to undo.
+    if (!win::CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, win::FALSE, flags, nullptr, base.c_str(),
+                             &startup, &started))
+        return true;
+    const win::ScopedHandle thread(started.hThread);
 
+    // The installer and the user at the wizard see it run and wait for it as long as it takes;
+    // a quiet run, which nobody can answer, goes on without it after a while and says so.
+    const win::DWORD limit = m_attendance == Attendance::Nobody ? kUnattendedPluginWaitMs : win::INFINITE;
     win::DWORD exitCode = 0;
     {
-        const win::ScopedHandle process(info.hProcess);
-        win::WaitForSingleObject(process.get(), win::INFINITE);
+        const win::ScopedHandle process(started.hProcess);
+        if (win::WaitForSingleObject(process.get(), limit) == win::WAIT_TIMEOUT) {
+            m_strPluginLeftRunning = program;
+            ReportRemovalFailure(u"still running after five minutes, left running", kFirefoxPluginLabel);
+            return false;
+        }
         win::GetExitCodeProcess(process.get(), &exitCode);
     }
 

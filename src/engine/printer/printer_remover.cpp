@@ -8,6 +8,7 @@
 #include "engine/files/file.h"
 #include "engine/files/path.h"
 #include "engine/product.h"
+#include "engine/removal_report.h"
 #include "engine/system_checks.h"
 #include "platform/files.h"
 #include "platform/scoped.h"
@@ -237,15 +238,24 @@ void PrinterRemover::RemovePrinterPort() {
     win::ScopedPrinter monitor;
     // A port monitor that cannot be asked leaves the port, as far as anyone can tell.
     m_bPortLeft = true;
-    if (!OpenSpooler(monitor, kPortMonitor, win::SERVER_ACCESS_ADMINISTER)) return;
+    if (!OpenSpooler(monitor, kPortMonitor, win::SERVER_ACCESS_ADMINISTER)) {
+        ReportRemoval(kPortItem, win::GetLastError());
+        return;
+    }
     char16_t port[] = u"ORVIK_PENDREL:";
     static_assert(sizeof port == 30, "the port name with its terminator");
     win::BYTE output[1] = {};
     win::DWORD needed = 0;
-    win::DWORD status = 0;
-    // A port that is not there (any status the monitor answers) is as good as removed.
-    m_bPortLeft = !win::XcvDataW(monitor.get(), u"DeletePort", reinterpret_cast<win::BYTE*>(port), sizeof port, output, 0,
-                                 &needed, &status);
+    // The call succeeds whenever the monitor was asked; the monitor's own answer is the status.
+    win::DWORD status = win::ERROR_INVALID_FUNCTION;
+    if (!win::XcvDataW(monitor.get(), u"DeletePort", reinterpret_cast<win::BYTE*>(port), sizeof port, output, 0,
+                       &needed, &status))
+        status = win::GetLastError();
+    // Gone, or never there: the monitor knows no such port. Any other answer (a printer of
+    // someone else's still prints to it: busy) leaves it.
+    const bool noSuchPort = status == win::ERROR_FILE_NOT_FOUND || status == win::ERROR_UNKNOWN_PORT;
+    m_bPortLeft = status != win::ERROR_SUCCESS && !noSuchPort;
+    ReportRemoval(kPortItem, noSuchPort ? win::ERROR_FILE_NOT_FOUND : status);
 }
 
 std::vector<std::u16string> PrinterRemover::FilesLeft() const {

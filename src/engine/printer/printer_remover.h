@@ -13,6 +13,8 @@ namespace engine::printer {
 
 // The Word add-in, in the install directory; the printer step unregisters and deletes it.
 inline constexpr char16_t kWordAddinName[] = u"KPC_WordAddin.dll";
+// How the removal report and the after-run look name the product's port.
+inline constexpr char16_t kPortItem[] = u"printer port ORVIK_PENDREL:";
 
 class PrinterRemover {
 public:
@@ -31,7 +33,8 @@ public:
     // Whether the product's driver is still installed (a silent run gives up on one in use).
     bool IsDriverInstalled();
     // After Run: the driver's files still there and not waiting for the restart, and whether
-    // the port may still be there.
+    // the port may still be there (the monitor did not answer that it is gone or unknown: a
+    // printer of someone else's may still print to it).
     std::vector<std::u16string> FilesLeft() const;
     bool IsPortLeft() const { return m_bPortLeft; }
 

@@ -210,10 +210,10 @@ void RemoveFileAssociations() {
     }
 }
 
-void RemoveProductRegistry() {
+void RemoveProductRegistry(bool fileTypesChanged) {
     for (const win::HKEY root : {win::HKEY_LOCAL_MACHINE, win::HKEY_CURRENT_USER})
         for (const char16_t* path : kProductTrees) DeleteRegistryTree(root, path);
-    win::SHChangeNotify(win::SHCNE_ASSOCCHANGED, win::SHCNF_IDLIST, nullptr, nullptr);
+    if (fileTypesChanged) win::SHChangeNotify(win::SHCNE_ASSOCCHANGED, win::SHCNF_IDLIST, nullptr, nullptr);
 }
 
 std::vector<std::u16string> ProductKeysLeft() {

@@ -93,8 +93,8 @@ void DeletePort(const std::u16string& port, win::DWORD* status) {
     bool used = std::any_of(s.printers.begin(), s.printers.end(),
                             [&](const SimPrinter& p) { return EqualNoCase(p.port, port); });
     win::DWORD result = win::ERROR_SUCCESS;
-    if (it == s.ports.end()) result = win::ERROR_FILE_NOT_FOUND;
-    else if (used) result = 170;  // ERROR_BUSY
+    if (it == s.ports.end()) result = s.missingPortStatus;
+    else if (used) result = win::ERROR_BUSY;
     else s.ports.erase(it);
     if (status) *status = result;
 }
@@ -288,7 +288,7 @@ BOOL XcvDataW(HANDLE xcv, LPCWSTR dataName, BYTE* input, DWORD inputSize, BYTE*,
         if (!s.HasPort(command.input)) s.ports.push_back(command.input);
         if (status) *status = ERROR_SUCCESS;
     } else if (status) {
-        *status = 1;  // ERROR_INVALID_FUNCTION
+        *status = ERROR_INVALID_FUNCTION;
     }
     return TRUE;
 }

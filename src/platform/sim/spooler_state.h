@@ -54,6 +54,9 @@ struct SpoolerState {
     bool monitorOpenFails = false;
     // The error for deleting a driver that is not installed; Wine leaves the last error as it was.
     win::DWORD missingDriverError = win::ERROR_UNKNOWN_PRINTER_DRIVER;
+    // The port monitor's status for deleting a port it does not know. A port a printer still
+    // prints to is answered ERROR_BUSY.
+    win::DWORD missingPortStatus = win::ERROR_FILE_NOT_FOUND;
 
     std::map<win::HANDLE, SpoolerObject> handles;  // open handles
     std::uintptr_t nextHandle = 0x60000;

@@ -276,7 +276,9 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, void*, void*, BOOL 
                              startupInfo && (startupInfo->dwFlags & STARTF_USESTDHANDLES) ? startupInfo->hStdInput
                                                                                           : nullptr,
                              startupInfo && (startupInfo->dwFlags & STARTF_USESTDHANDLES) ? startupInfo->hStdOutput
-                                                                                          : nullptr});
+                                                                                          : nullptr,
+                             startupInfo && (startupInfo->dwFlags & STARTF_USESHOWWINDOW) ? startupInfo->wShowWindow
+                                                                                          : -1});
     sys.openProcessHandles += 2;
     processInfo->hProcess = reinterpret_cast<HANDLE>(sim::kProcessHandleBase + 2 * sys.processes.size());
     processInfo->hThread = reinterpret_cast<HANDLE>(sim::kProcessHandleBase + 2 * sys.processes.size() + 1);
@@ -296,6 +298,7 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
     const int event = sim::EventState(handle);
     if (event >= 0) return event ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
     machine().system.processWaits++;
+    if (machine().system.processesNeverEnd && milliseconds != INFINITE) return WAIT_TIMEOUT;
     return WAIT_OBJECT_0;
 }
 

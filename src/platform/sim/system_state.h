@@ -27,6 +27,7 @@ struct StartedProcess {
     bool inheritsHandles = false;
     win::HANDLE standardInput = nullptr;  // given with STARTF_USESTDHANDLES
     win::HANDLE standardOutput = nullptr;
+    int showWindow = -1;                  // given with STARTF_USESHOWWINDOW; -1: none given
 };
 
 struct SimLibrary {
@@ -65,6 +66,8 @@ struct SystemState {
     std::vector<StartedProcess> processes;
     std::deque<win::DWORD> exitCodes;  // handed to the processes waited for, in order
     int processWaits = 0;
+    // The processes started never end: a wait on one with a time limit runs out.
+    bool processesNeverEnd = false;
     std::vector<win::DWORD> waitTimeouts;  // each WaitForSingleObject's time limit
 
     bool finalPathMissing = false;  // GetFinalPathNameByHandleW missing, as before Vista

@@ -32,13 +32,16 @@ inline void InstallProduct(const std::u16string& installPath = kInstallDir,
 class FakeHost : public engine::UninstallHost {
 public:
     bool silent = true;
+    bool unattended = false;
     std::vector<int> reports;
     std::vector<int> positions;
     std::vector<int> positionAtReport;  // the last position when each report was made; -1: none yet
     std::u16string installDir;
     win::HWND wizard = nullptr;
+    std::vector<std::u16string> notes;  // the lines for the log
 
     bool IsSilent() const override { return silent; }
+    bool IsUnattended() const override { return unattended; }
     void ReportToInstaller(int code) override {
         reports.push_back(code);
         positionAtReport.push_back(positions.empty() ? -1 : positions.back());
@@ -51,6 +54,7 @@ public:
                      const std::u16string& caption) override {
         return ui::ShowBox(owner == engine::BoxOwner::Wizard ? wizard : nullptr, kind, text, caption);
     }
+    void Note(const std::u16string& line) override { notes.push_back(line); }
 };
 
 

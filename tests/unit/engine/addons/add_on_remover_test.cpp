@@ -17,7 +17,7 @@ constexpr char16_t kUpdates[] = u"Software\\Orvik Software\\Orvik Pendrel\\Updat
 
 // The add-on step as the engine runs it: records deleted with the registry's own deletion.
 engine::addons::AddOnRemover Remover(const std::u16string& installPath) {
-    return engine::addons::AddOnRemover(installPath, true, &engine::registry::DeleteRegistryKey);
+    return engine::addons::AddOnRemover(installPath, engine::addons::Attendance::Installer, &engine::registry::DeleteRegistryKey);
 }
 
 sim::FileSystem& Fs() { return sim::machine().files; }
@@ -98,7 +98,7 @@ TEST(AddOnRemover, EverythingInstalledIsRemovedButTheDirectoriesLeftForLater) {
     EXPECT_EQ(left, (std::vector<std::string>{"\\Plugins", "\\Plugins\\OnDemandCM", "\\Readme.txt"}));
     EXPECT_FALSE(sim::machine().registry.Exists(win::HKEY_CURRENT_USER, u"Software\\Orvik Software\\Orvik Pendrel\\Updates List\\OnDemandCM"));
     EXPECT_TRUE(sim::machine().registry.Exists(win::HKEY_CURRENT_USER, kUpdates));
-    ASSERT_EQ(sim::machine().shell.launches.size(), 1u);
+    ASSERT_EQ(sim::machine().system.processes.size(), 1u);
 }
 
 TEST(AddOnRemover, TrailingBackslashesOfTheInstallPath) {

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "engine/addons/add_on_remover.h"
+#include "engine/uninstaller.h"
 #include "platform/shell.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/text.h"
+#include "support/product_machine.h"
 
 namespace {
 
@@ -13,7 +15,7 @@ constexpr char16_t kInstall[] = u"C:\\Program Files\\Orvik Software\\Orvik Pendr
 constexpr char16_t kBase[] = u"C:\\Program Files\\Orvik Software\\Orvik Pendrel";
 
 sim::FileSystem& Fs() { return sim::machine().files; }
-std::vector<sim::ShellLaunch>& Launches() { return sim::machine().shell.launches; }
+std::vector<sim::StartedProcess>& Started() { return sim::machine().system.processes; }
 
 std::vector<std::string> Reports() {
     std::vector<std::string> out;
@@ -21,32 +23,84 @@ std::vector<std::string> Reports() {
     return out;
 }
 
-TEST(PluginUninstaller, StartsTheFirstNameWithTheUnquotedPluginDirectoryAndWaitsForIt) {
+using engine::addons::Attendance;
+
+TEST(PluginUninstaller, StartsTheFirstNameDirectlyWithTheUnquotedPluginDirectoryAndWaitsForIt) {
     Fs().AddFile(kBase + std::u16string(u"\\UnPDFReaderPlugin.exe"));
     Fs().AddFile(kBase + std::u16string(u"\\UninstallPDFReaderPlugin.exe"));
 
     EXPECT_TRUE(engine::addons::AddOnRemover(kInstall).RunPluginUninstaller());
 
-    ASSERT_EQ(Launches().size(), 1u);
-    const sim::ShellLaunch& run = Launches()[0];
-    EXPECT_TRUE(run.extended);
-    EXPECT_EQ(run.file, kBase + std::u16string(u"\\UnPDFReaderPlugin.exe"));
-    EXPECT_EQ(run.parameters, u" -p C:\\Program Files\\Orvik Software\\Orvik Pendrel\\plugins\\");
-    EXPECT_EQ(run.verb, u"");
-    EXPECT_EQ(run.directory, kBase) << "never the user's temporary directory";
-    EXPECT_EQ(run.show, win::SW_SHOW);
-    EXPECT_EQ(sim::machine().system.waitTimeouts, (std::vector<win::DWORD>{win::INFINITE}));
+    ASSERT_EQ(Started().size(), 1u);
+    const sim::StartedProcess& run = Started()[0];
+    EXPECT_EQ(run.application, kBase + std::u16string(u"\\UnPDFReaderPlugin.exe")) << "by its full name, no search";
+    EXPECT_EQ(run.commandLine, u"\"C:\\Program Files\\Orvik Software\\Orvik Pendrel\\UnPDFReaderPlugin.exe\"  -p "
+                               u"C:\\Program Files\\Orvik Software\\Orvik Pendrel\\plugins\\");
+    EXPECT_EQ(run.currentDirectory, kBase) << "never the user's temporary directory";
+    EXPECT_FALSE(run.inheritsHandles);
+    EXPECT_TRUE(sim::machine().shell.launches.empty()) << "nothing of the shell";
     EXPECT_EQ(sim::machine().system.openProcessHandles, 0);
 }
 
-// Run by the installer nobody answers a shell error box, so the shell is told to show none.
-TEST(PluginUninstaller, SilentRemovalAsksTheShellForNoErrorBox) {
+// The user at the wizard and the product's installer wait for it as long as it takes, and see
+// its window; without a window of ours it gets no console (and no console host); with nobody
+// there its window is hidden and the wait has a bound.
+TEST(PluginUninstaller, ConsoleWindowAndWaitFollowWhoIsThere) {
+    struct Case {
+        Attendance attendance;
+        win::DWORD flags;
+        int show;
+        win::DWORD limit;
+    };
+    const Case cases[] = {
+        {Attendance::User, 0, win::SW_SHOW, win::INFINITE},
+        {Attendance::Installer, win::DETACHED_PROCESS, win::SW_SHOW, win::INFINITE},
+        {Attendance::Nobody, win::DETACHED_PROCESS, win::SW_HIDE, 5 * 60 * 1000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.attendance));
+        sim::Reset();
+        Fs().AddFile(kBase + std::u16string(u"\\UnPDFReaderPlugin.exe"));
+        EXPECT_TRUE(engine::addons::AddOnRemover(kInstall, c.attendance).RunPluginUninstaller());
+        ASSERT_EQ(Started().size(), 1u);
+        EXPECT_EQ(Started()[0].creationFlags, c.flags);
+        EXPECT_EQ(Started()[0].showWindow, c.show);
+        EXPECT_EQ(sim::machine().system.waitTimeouts, std::vector<win::DWORD>{c.limit});
+    }
+}
+
+// A quiet run goes on without a plug-in uninstaller that does not end (waiting for an answer
+// nobody gives): it is reported, counted as failed, and named among what the run left.
+TEST(PluginUninstaller, QuietRunLeavesOneThatDoesNotEndAndSaysSo) {
+    const std::u16string program = kBase + std::u16string(u"\\UnPDFReaderPlugin.exe");
+    Fs().AddFile(program);
+    sim::machine().system.processesNeverEnd = true;
+
+    engine::addons::AddOnRemover remover(kInstall, Attendance::Nobody);
+    EXPECT_FALSE(remover.RunPluginUninstaller());
+    EXPECT_EQ(remover.PluginUninstallerLeftRunning(), program);
+    EXPECT_EQ(Reports(), std::vector<std::string>{"Uninstall: Firefox Plugin: still running after five minutes, left running\n"});
+    EXPECT_EQ(sim::machine().system.openProcessHandles, 0);
+
+    // Attended, the same program is waited for to its end.
+    sim::machine().system.waitTimeouts.clear();
+    engine::addons::AddOnRemover attended(kInstall, Attendance::Installer);
+    EXPECT_TRUE(attended.RunPluginUninstaller());
+    EXPECT_TRUE(attended.PluginUninstallerLeftRunning().empty());
+}
+
+TEST(PluginUninstaller, ProgramLeftRunningIsAmongWhatTheRunLeft) {
+    testing_support::InstallProduct();
     Fs().AddFile(kBase + std::u16string(u"\\UnPDFReaderPlugin.exe"));
-    engine::addons::AddOnRemover(kInstall, true).RunPluginUninstaller();
-    engine::addons::AddOnRemover(kInstall, false).RunPluginUninstaller();
-    ASSERT_EQ(Launches().size(), 2u);
-    EXPECT_EQ(Launches()[0].mask, win::SEE_MASK_NOCLOSEPROCESS | win::SEE_MASK_FLAG_NO_UI);
-    EXPECT_EQ(Launches()[1].mask, win::SEE_MASK_NOCLOSEPROCESS);
+    sim::machine().system.processesNeverEnd = true;
+    testing_support::FakeHost host;
+    host.unattended = true;
+    engine::Uninstaller uninstaller(host);
+    ASSERT_TRUE(uninstaller.PrepareUninstall());
+    uninstaller.RunUninstall();
+    EXPECT_EQ(uninstaller.Left(),
+              std::vector<std::u16string>{u"program " + std::u16string(kBase) + u"\\UnPDFReaderPlugin.exe" +
+                                          u" (the browser plug-in's uninstaller, still running)"});
 }
 
 TEST(PluginUninstaller, FallsBackToTheSecondName) {
@@ -55,8 +109,8 @@ TEST(PluginUninstaller, FallsBackToTheSecondName) {
 
     EXPECT_TRUE(engine::addons::AddOnRemover(kInstall).RunPluginUninstaller());
 
-    ASSERT_EQ(Launches().size(), 1u);
-    EXPECT_EQ(Launches()[0].file, kBase + std::u16string(u"\\UninstallPDFReaderPlugin.exe"));
+    ASSERT_EQ(Started().size(), 1u);
+    EXPECT_EQ(Started()[0].application, kBase + std::u16string(u"\\UninstallPDFReaderPlugin.exe"));
 }
 
 TEST(PluginUninstaller, MissingProgramFailsWithOnlyTheCallersText) {
@@ -65,7 +119,7 @@ TEST(PluginUninstaller, MissingProgramFailsWithOnlyTheCallersText) {
     EXPECT_TRUE(Reports().empty());
 
     remover.RemoveFirefoxPlugin();
-    EXPECT_TRUE(Launches().empty());
+    EXPECT_TRUE(Started().empty());
     ASSERT_FALSE(Reports().empty());
     EXPECT_EQ(Reports()[0], "Uninstall: Firefox Plugin: Uninstall firefox plugin failed!\n");
 }
@@ -107,7 +161,7 @@ TEST(PluginUninstaller, ExitCodesMeanSuccessOrFailure) {
 
 TEST(PluginUninstaller, ProgramThatCannotBeStartedCountsAsSuccess) {
     Fs().AddFile(kBase + std::u16string(u"\\UnPDFReaderPlugin.exe"));
-    sim::machine().shell.shellExecuteFails = true;
+    sim::machine().system.createProcessFails = true;
 
     EXPECT_TRUE(engine::addons::AddOnRemover(kInstall).RunPluginUninstaller());
     EXPECT_EQ(sim::machine().system.processWaits, 0);
@@ -121,7 +175,7 @@ TEST(PluginUninstaller, RunsBeforeThePluginFilesAreDeleted) {
     engine::addons::AddOnRemover(kInstall).RemoveFirefoxPlugin();
 
     const auto& calls = sim::machine().calls;
-    auto launch = std::find_if(calls.begin(), calls.end(), [](const std::string& c) { return c.rfind("ShellExecuteExW", 0) == 0; });
+    auto launch = std::find_if(calls.begin(), calls.end(), [](const std::string& c) { return c.rfind("CreateProcessW", 0) == 0; });
     auto firstDelete = std::find_if(calls.begin(), calls.end(), [](const std::string& c) { return c.rfind("DeleteFileW", 0) == 0; });
     EXPECT_LT(launch, firstDelete);
     EXPECT_FALSE(Fs().Exists(kBase + std::u16string(u"\\UnPDFReaderPlugin.exe")));

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/printer/printer_remover.h"
+#include "engine/removal_report.h"
 #include "engine/uninstaller.h"
 #include "platform/registry.h"
 #include "platform/sim/machine.h"
@@ -472,6 +473,71 @@ TEST_F(PrinterRemoval, StepInTheSequenceMovesItsShareOfTheProgressBar) {
     uninstaller.RemovePrinter();
     EXPECT_EQ(Positions(), (std::vector<int>{60, 64, 66, 67, 70, 75}));
     EXPECT_TRUE(machine().spooler.printers.empty());
+}
+
+// The monitor's call succeeds whenever it was asked; its answer is in the status. Only "deleted"
+// and "no such port" count as removed: a port another maker's printer still prints to stays, the
+// log says so, and the run's look afterwards names it.
+TEST_F(PrinterRemoval, PortCountsAsRemovedOnlyWhenTheMonitorSaysItIsGone) {
+    struct Case {
+        const char* what;
+        void (*arrange)();
+        bool left;
+        std::u16string line;
+    };
+    const Case cases[] = {
+        {"deleted", [] {}, false, u"removed: printer port ORVIK_PENDREL:"},
+        {"never there", [] { machine().spooler.ports.clear(); }, false, u"not there: printer port ORVIK_PENDREL:"},
+        {"unknown to the monitor",
+         [] {
+             machine().spooler.ports.clear();
+             machine().spooler.missingPortStatus = win::ERROR_UNKNOWN_PORT;
+         },
+         false, u"not there: printer port ORVIK_PENDREL:"},
+        {"another printer prints to it",
+         [] {
+             machine().spooler.AddDriver(u"Contoso Text Printer Driver");
+             machine().spooler.AddPrinter(u"Contoso Text", u"Contoso Text Printer Driver", kPort);
+         },
+         true, u"not removed: printer port ORVIK_PENDREL: (Windows error 170"},
+        {"monitor cannot be opened", [] { machine().spooler.monitorOpenFails = true; }, true,
+         u"not removed: printer port ORVIK_PENDREL: (Windows error"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        sim::Reset();
+        SetUp();
+        c.arrange();
+        engine::printer::PrinterRemover remover(host);
+        remover.Configure(kInstallDir + u"\\", 60, 75);
+        engine::SetReportListener(&host);
+        EXPECT_TRUE(remover.Run());
+        engine::SetReportListener(nullptr);
+        EXPECT_EQ(remover.IsPortLeft(), c.left);
+        EXPECT_EQ(machine().spooler.HasPort(kPort), c.left);
+        const auto line = std::find_if(host.notes.begin(), host.notes.end(), [](const std::u16string& note) {
+            return note.find(u"printer port") != std::u16string::npos;
+        });
+        ASSERT_NE(line, host.notes.end());
+        EXPECT_EQ(line->substr(0, c.line.size()), c.line) << sim::Narrow(*line);
+        ExpectHandlesBalanced();
+    }
+}
+
+// The whole removal with the port still printed to: the run's look afterwards names the port, and
+// the completion box says that not everything could be removed.
+TEST_F(PrinterRemoval, PortHeldByAnotherPrinterLeavesTheRunIncomplete) {
+    testing_support::InstallProduct();
+    machine().spooler.AddDriver(u"Contoso Text Printer Driver");
+    machine().spooler.AddPrinter(u"Contoso Text", u"Contoso Text Printer Driver", kPort);
+    host.wizard = machine().windows.AddWindow(u"Orvik Pendrel Uninstall Wizard");
+    engine::Uninstaller uninstaller(host);
+    ASSERT_TRUE(uninstaller.PrepareUninstall());
+    uninstaller.RunUninstall();
+
+    EXPECT_EQ(uninstaller.Left(), std::vector<std::u16string>{engine::printer::kPortItem});
+    ASSERT_EQ(machine().windows.boxes.size(), 1u);
+    EXPECT_EQ(machine().windows.boxes[0].text.substr(0, i18n::BuiltInText(21).size()), i18n::BuiltInText(21));
 }
 
 }  // namespace

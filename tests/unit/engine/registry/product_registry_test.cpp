@@ -327,16 +327,44 @@ TEST_F(FileAssociations, SecondDeletionOfARowIsTriedWhenTheFirstKeyDoesNotOpen) 
 
 using ProductRegistryRemoval = Fixture;
 
-TEST_F(ProductRegistryRemoval, NoRecordsDeleteNothingAndNotifyOnce) {
+TEST_F(ProductRegistryRemoval, NoRecordsDeleteNothingAndTellTheShellNothing) {
     uninstaller.RemoveProductRegistry();
 
     EXPECT_TRUE(sim::machine().CallsTo("NtDeleteKey").empty());
     EXPECT_TRUE(sim::machine().CallsTo("RegDeleteKeyW").empty());
-    ASSERT_EQ(sim::machine().shell.notifications.size(), 1u);
-    EXPECT_EQ(sim::machine().shell.notifications[0].event, win::SHCNE_ASSOCCHANGED);
-    EXPECT_EQ(sim::machine().shell.notifications[0].flags, win::SHCNF_IDLIST);
+    EXPECT_TRUE(sim::machine().shell.notifications.empty());
     EXPECT_TRUE(sim::machine().CallsTo("RegCreateKeyExW").empty());
     EXPECT_TRUE(Registry().Exists(LM, u"Software"));
+}
+
+// Told, the shell rereads every file type (under Wine it starts a process for it): it is told
+// once when the association step or the records step changed one, and not otherwise.
+TEST_F(ProductRegistryRemoval, TheShellHearsOfFileTypesOnlyWhenOneChanged) {
+    struct Case {
+        const char* what;
+        void (*arrange)();
+        bool associationStep;
+        bool told;
+    };
+    const Case cases[] = {
+        {"only the Uninstall entry", [] { Registry().SetString(LM, u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvik Pendrel", u"DisplayName", u"Orvik Pendrel"); }, false, false},
+        {"a ProgID of the user's classes", [] { Registry().SetString(CU, u"Software\\Classes\\OrvikPendrel.FDFDoc", u"", u"FDF"); }, false, true},
+        {"a class identifier", [] { Registry().SetString(LM, u"Software\\Classes\\CLSID\\" + kDocClsid, u"", u"Document"); }, false, true},
+        {"an association value only", [] { Registry().SetString(CU, kPdfChoice, u"Progid", u"OrvikPendrel.Document"); }, true, true},
+        {"the association step finding nothing of the product's", [] { Registry().SetString(CU, kPdfChoice, u"Progid", u"Other.Reader"); }, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        sim::Reset();
+        c.arrange();
+        engine::Uninstaller run(host);
+        if (c.associationStep) run.RemoveFileAssociations();
+        run.RemoveProductRegistry();
+        ASSERT_EQ(sim::machine().shell.notifications.size(), c.told ? 1u : 0u);
+        if (!c.told) continue;
+        EXPECT_EQ(sim::machine().shell.notifications[0].event, win::SHCNE_ASSOCCHANGED);
+        EXPECT_EQ(sim::machine().shell.notifications[0].flags, win::SHCNF_IDLIST);
+    }
 }
 
 TEST_F(ProductRegistryRemoval, EveryProductTreeGoesUnderBothRootsAndTheVendorKeyStays) {
