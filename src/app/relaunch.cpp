@@ -295,6 +295,14 @@ std::vector<std::u16string> MachineFolders() {
     return folders;
 }
 
+// The interpreter expands %NAME% even inside quotes, so such a path could come out naming
+// another file; a copy left in the temporary directory is the lesser harm.
+bool IsSafeToHandToInterpreter(const std::u16string& path) {
+    return !path.empty() && path.find_first_of(u"%\"") == std::u16string::npos;
+}
+
+}  // namespace
+
 // The user's temporary directory is judged before anything is written in it: opened as itself,
 // it must lie where its path says (no junction or link at it or above it), and be neither a
 // drive root nor the Windows directory, a program's folder or anything inside them.
@@ -308,14 +316,6 @@ bool IsUsableTemporaryDirectory(const std::u16string& temp) {
         if (IsWithin(directory.path(), folder)) return false;
     return true;
 }
-
-// The interpreter expands %NAME% even inside quotes, so such a path could come out naming
-// another file; a copy left in the temporary directory is the lesser harm.
-bool IsSafeToHandToInterpreter(const std::u16string& path) {
-    return !path.empty() && path.find_first_of(u"%\"") == std::u16string::npos;
-}
-
-}  // namespace
 
 bool UninstallApp::RelaunchFromTempCopy() {
     // A copy is started with "DeletingNow"; whatever its directory looks like, it never starts
@@ -433,14 +433,17 @@ void UninstallApp::FinishInstalledCopy() {
     // there; for the installer the removal took them before its last code. A directory goes
     // only when its last handle closes: the image's are given back first.
     m_image.Release();
+    if (!m_bSilent) RemoveEmptyInstallDirectories();
     std::vector<std::u16string> directories = InstallDirectories();
-    if (!m_bSilent)
-        for (const std::u16string& directory : directories) RemoveEmptyDirectory(directory);
     // The interpreter deletes the moved file once this process has ended; by name only in the
     // machine's temporary directory, or in the install directory where that lies on another
     // volume (the directories then follow it, except where the installer owns them).
     if (!m_image.InOwnDirectory() || m_bSilent) directories.clear();
     DeleteAfterEnd(m_image.Path(), directories, !m_copyStarted);
+}
+
+void UninstallApp::RemoveEmptyInstallDirectories() {
+    for (const std::u16string& directory : InstallDirectories()) RemoveEmptyDirectory(directory);
 }
 
 std::vector<std::u16string> UninstallApp::InstallDirectories() const {

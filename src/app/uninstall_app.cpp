@@ -186,9 +186,16 @@ void UninstallApp::ReadLanguageAndLoadCatalog() {
 std::u16string UninstallApp::GetMessageText(unsigned id) { return m_catalog.GetString(id); }
 
 std::u16string UninstallApp::DefaultLogPath() {
-    char16_t temp[win::MAX_PATH] = {};
-    const std::u16string directory = engine::files::FittedPath(temp, win::GetTempPathW(win::MAX_PATH, temp));
-    return directory.empty() ? std::u16string() : engine::files::WithTrailingBackslash(directory) + u"Orvik Pendrel Uninstall.log";
+    char16_t buffer[win::MAX_PATH] = {};
+    std::u16string directory = engine::files::FittedPath(buffer, win::GetTempPathW(win::MAX_PATH, buffer));
+    // A temporary directory the user has made a link, or named after a folder of the system's
+    // or of a program's, gets no file of ours: the log goes to the machine's temporary directory.
+    if (directory.empty() || !IsUsableTemporaryDirectory(directory)) {
+        directory = engine::files::FittedPath(buffer, win::GetWindowsDirectoryW(buffer, win::MAX_PATH));
+        if (directory.empty()) return directory;
+        directory = engine::files::WithTrailingBackslash(directory) + u"Temp";
+    }
+    return engine::files::WithTrailingBackslash(directory) + u"Orvik Pendrel Uninstall.log";
 }
 
 bool UninstallApp::ShowMessage(engine::BoxOwner, engine::BoxKind kind, const std::u16string& text,
@@ -226,6 +233,10 @@ bool UninstallApp::CheckEnvironment() {
 
 void UninstallApp::RemoveInstallDirAndSelf() {
     if (!m_strInstallDir.empty()) engine::files::RemoveProductDirectory(engine::files::WithoutTrailingBackslash(m_strInstallDir));
+    // The directories created for it go too, while the installer still waits: the installed
+    // uninstaller made way for it before the removal began. Elsewhere the installed copy takes
+    // them once it has made way itself.
+    if (m_bSilent) RemoveEmptyInstallDirectories();
     // The installer waits for its pipe to close; from then on every name in the install
     // directory is its own. The installed uninstaller made way before the removal began.
     DropInstallerLink();

@@ -107,7 +107,10 @@ private:
     // run; moved aside and deleted after this process when the product has gone (with the
     // install directory and those created for it); kept while the product stays.
     void FinishInstalledCopy();
+    // The install directory and those created for it, innermost first.
     std::vector<std::u16string> InstallDirectories() const;
+    // Removes each of them that is empty, through judged handles.
+    void RemoveEmptyInstallDirectories();
     void ScheduleInstalledCopyAtRestart(const std::u16string& module);
     InstalledImage m_image;
     bool m_stepAsideFailed = false;
@@ -127,6 +130,11 @@ inline constexpr char16_t kInstallerSwitch[] = u"-InstallerPid=";
 // The switches are looked for anywhere in the command line, letter case counting: the temporary
 // copy gets them right after its quoted path, with nothing between them.
 Switches ParseSwitches(const std::u16string& arguments);
+
+// The user's temporary directory (`temp`, a full path) as an elevated run may write in it:
+// opened as itself, it lies where its path says (no junction or link at it or above it), and is
+// neither a drive root nor the Windows directory, a program's folder or anything inside them.
+bool IsUsableTemporaryDirectory(const std::u16string& temp);
 
 // The process that started this one, or 0 when it cannot be told.
 win::DWORD ParentProcessId();

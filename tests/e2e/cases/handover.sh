@@ -13,7 +13,7 @@ new_version_intact() {
 
 case_handover_upgrade_in_place_keeps_every_new_file() {
     # The new version stays: it is no leftover of the removal.
-    e2e_machine_allow '^(dir  |file )C:/Program Files/Orvik Software(/Orvik Pendrel(/(Uninstall\.exe|Orvik Pendrel\.exe|Readme\.txt))?)?( |$)')
+    e2e_machine_allow '^(dir  |file )C:/Program Files/Orvik Software(/Orvik Pendrel(/(Uninstall\.exe|Orvik Pendrel\.exe|Readme\.txt))?)?( |$)'
     local round out
     for round in 1 2 3; do
         footprint_install

@@ -11,6 +11,7 @@
 #include "platform/sim/machine.h"
 #include "platform/sim/text.h"
 #include "platform/files.h"
+#include "platform/scoped.h"
 #include "platform/system.h"
 #include "platform/window.h"
 #include "support/product_machine.h"
@@ -54,6 +55,59 @@ TEST_F(Relaunch, InstalledCopyStartsAnOrvExeCopyOfItselfFromTheTemporaryDirector
     EXPECT_EQ(m.CallsTo("NtSetInformationFile").back(), N(kCopy));
     EXPECT_EQ(m.system.openProcessHandles, 0);
     EXPECT_EQ(sim::OpenFileCount(), 0u);
+}
+
+// The temporary directory is the user's to name and to link: it is judged before anything is
+// written in it. One that fails runs the removal in place, with nothing created there; one whose
+// name holds every switch's text still gives the copy nothing but this program's own words.
+TEST_F(Relaunch, TheTemporaryDirectoryIsJudgedBeforeAnythingIsWrittenInIt) {
+    const std::u16string kSystem = u"C:\\windows\\system32\\";
+    struct Case {
+        const char* name;
+        std::u16string temp;
+        void (*plant)(const std::u16string& temp);
+        bool used;
+    };
+    const Case cases[] = {
+        {"the usual one", kTemp, nullptr, true},
+        {"on another drive", u"D:\\Temp\\", [](const std::u16string& t) { sim::machine().files.AddDirectory(t); }, true},
+        {"every switch in its name", kTemp + u"-UninstForInst-DeletingNow-InstallerPid=6666 %TEMP%\\",
+         [](const std::u16string& t) { sim::machine().files.AddDirectory(t); }, true},
+        {"a junction to the system directory",
+         u"C:\\Users\\user\\AppData\\Local\\Linked\\",
+         [](const std::u16string& t) { sim::machine().files.AddJunction(t.substr(0, t.size() - 1), u"C:\\windows\\system32"); },
+         false},
+        {"a Unix link to the system directory",
+         u"C:\\Users\\user\\AppData\\Local\\Linked\\",
+         [](const std::u16string& t) { sim::machine().files.AddUnixLink(t.substr(0, t.size() - 1), u"C:\\windows\\system32"); },
+         false},
+        {"a junction above it", u"C:\\Users\\user\\Linked\\Temp\\",
+         [](const std::u16string&) { sim::machine().files.AddJunction(u"C:\\Users\\user\\Linked", u"C:\\windows"); },
+         false},
+        {"the system directory", kSystem, nullptr, false},
+        {"a program's folder", u"C:\\Program Files\\Other Vendor\\",
+         [](const std::u16string& t) { sim::machine().files.AddDirectory(t); }, false},
+        {"a drive root", u"D:\\", [](const std::u16string& t) { sim::machine().files.AddDirectory(t); }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sim::Reset();
+        SetUp();
+        auto& m = sim::machine();
+        m.registry.SetString(win::HKEY_LOCAL_MACHINE, u"Software\\Microsoft\\Windows\\CurrentVersion", u"ProgramFilesDir",
+                             u"C:\\Program Files");
+        m.system.tempPath = c.temp;
+        if (c.plant) c.plant(c.temp);
+        const std::vector<std::u16string> systemBefore = m.files.List(kSystem);
+        app::UninstallApp run;
+        EXPECT_EQ(run.RelaunchFromTempCopy(), c.used);
+        EXPECT_EQ(m.files.List(kSystem), systemBefore) << "nothing written in the system directory";
+        ASSERT_EQ(Started().size(), c.used ? 1u : 0u);
+        if (c.used) {
+            const std::u16string& line = Started()[0].commandLine;
+            EXPECT_EQ(N(line.substr(line.rfind(u'"') + 1)), "-DeletingNow");
+        }
+    }
 }
 
 TEST_F(Relaunch, SilentModePassesItsSwitchesRightAfterDeletingNow) {
@@ -549,6 +603,38 @@ TEST(RelaunchAtStartUp, InstalledCopyFollowsItsCopysOutcome) {
             EXPECT_EQ(m.files.Exists(u"C:\\Program Files\\Orvik Software"), c.userFile);
         }
         EXPECT_EQ(sim::OpenFileCount(), 1u) << "nothing held but the write end the interpreter waits on";
+    }
+}
+
+// A reader holding the installed uninstaller without sharing its deletion keeps it from moving:
+// once the product has gone it is left for the next restart (the install directory is the
+// machine's), and the run says 3010; for the installer, whose new version it is in the way of,
+// the run says 1603. Nothing is handed to the interpreter.
+TEST(RelaunchAtStartUp, AHeldInstalledUninstallerGoesAtTheRestartOrIsReported) {
+    for (const bool installer : {false, true}) {
+        SCOPED_TRACE(installer ? "installer" : "quiet");
+        sim::Reset();
+        auto& m = sim::machine();
+        testing_support::InstallProduct(testing_support::kInstallDir, u"C:\\Program Files\\");
+        win::DeleteFileW(testing_support::kProductExe.c_str());
+        m.system.modulePath = kInstalled;
+        m.files.pipe.exists = true;
+        m.system.exitCodes.push_back(app::kCopyRanRemoval | 0);
+        const win::ScopedFile reader(win::CreateFileW(kInstalled.c_str(), win::GENERIC_READ, win::FILE_SHARE_READ, nullptr,
+                                                      win::OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(reader);
+        app::UninstallApp app;
+        app.m_lpCmdLine = installer ? u"-UninstForInst" : u"/quiet";
+        app.InitInstance();
+        EXPECT_EQ(app.ExitCode(), installer ? 1603u : 3010u);
+        EXPECT_TRUE(m.files.Exists(kInstalled));
+        EXPECT_EQ(m.system.processes.size(), 1u) << "no interpreter";
+        if (installer) {
+            EXPECT_TRUE(m.files.pendingDeletes.empty()) << "the installer's new version must not go at the restart";
+        } else {
+            ASSERT_FALSE(m.files.pendingDeletes.empty());
+            EXPECT_EQ(N(m.files.pendingDeletes.front()), N(kInstalled));
+        }
     }
 }
 
