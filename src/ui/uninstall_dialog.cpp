@@ -2,6 +2,7 @@
 
 #include "engine/product.h"
 #include "platform/resources.h"
+#include "platform/scoped.h"
 #include "platform/system.h"
 #include "ui/message_box.h"
 #include "ui/reading_direction.h"
@@ -33,6 +34,19 @@ void MirrorWindow(win::HWND window, bool reading) {
     const win::LONG_PTR style = win::GetWindowLongPtrW(window, win::GWL_EXSTYLE);
     win::SetWindowLongPtrW(window, win::GWL_EXSTYLE,
                            style | win::WS_EX_LAYOUTRTL | (reading ? win::WS_EX_RTLREADING : 0));
+}
+
+// The width of the link's text in its own font; 0 when it cannot be measured.
+int LinkTextWidth(win::HWND link, const std::u16string& text) {
+    win::HDC dc = win::GetDC(link);
+    if (!dc) return 0;
+    win::SIZE size{};
+    {
+        const win::ScopedSelection font(dc, reinterpret_cast<win::HGDIOBJ>(win::SendMessageW(link, win::WM_GETFONT, 0, 0)));
+        win::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    }
+    win::ReleaseDC(link, dc);
+    return size.cx;
 }
 
 }  // namespace
@@ -122,7 +136,14 @@ void UninstallDialog::Mirror() {
 }
 
 void UninstallDialog::Layout(int dpi) {
-    const WizardLayout layout = WizardLayoutAt(dpi);
+    WizardLayout layout = WizardLayoutAt(dpi);
+    // A font does not grow exactly with the display's scale; a link text that outgrew its place
+    // would be cut at both ends, so the place grows with it, with a little room on each side, as
+    // far as the window allows.
+    if (const int textWidth = LinkTextWidth(m_link.GetSafeHwnd(), m_link.m_strLink); textWidth > layout.link.width) {
+        const int wanted = textWidth + 2 * ScaleForDpi(2, dpi), widest = layout.clientWidth - 2 * layout.link.x;
+        layout.link.width = wanted < widest ? wanted : widest;
+    }
     Place(m_banner.GetSafeHwnd(), layout.banner);
     Place(m_status, layout.status);
     Place(m_hProgress, layout.progress);

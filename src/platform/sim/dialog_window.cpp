@@ -376,6 +376,7 @@ HWND GetFocus() {
 HWND SetFocus(HWND window) {
     if (sim::FaultPoint("SetFocus")) return sim::Failure(HWND{}, sim::kErrorInvalidWindowHandle);
     if (window && !ws().Find(window)) return nullptr;
+    machine().Log("SetFocus", std::to_string(window ? ws().windows[window].id : 0));
     HWND previous = ws().focus;
     ws().focus = window;
     if (previous && ws().Find(previous)) {
