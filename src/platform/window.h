@@ -43,6 +43,7 @@ struct RECT {
 };
 
 // Messages.
+constexpr UINT WM_DESTROY = 0x0002;
 constexpr UINT WM_SETFOCUS = 0x0007;
 constexpr UINT WM_KILLFOCUS = 0x0008;
 constexpr UINT WM_SETTEXT = 0x000C;
@@ -211,6 +212,13 @@ HWND SetFocus(HWND window);
 // The window's DPI; 0 where the system has no per-window DPI (before Windows 10 1607), which
 // also leaves ERROR_PROC_NOT_FOUND as the last error.
 UINT GetDpiForWindow(HWND window);
+
+// What a screen reader announces of a window beyond what its class tells: its role, set as an
+// annotation of its client object (the system's accessibility services, Windows XP SP2 on).
+// False where the system has no such services.
+constexpr LONG ROLE_SYSTEM_LINK = 0x1E;
+bool SetAccessibleRole(HWND window, LONG role);
+void ClearAccessibleRole(HWND window);
 
 // High contrast and the system's colours.
 constexpr UINT SPI_GETHIGHCONTRAST = 0x0042;

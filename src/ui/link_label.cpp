@@ -46,6 +46,8 @@ void LinkLabel::PreSubclassWindow() {
     LoadHandCursor();
     if (win::IsWindow(m_hWnd)) UnderlineFont();
     CreateTooltip();
+    // A screen reader announces a static text as text; this one is a link. Its name is its text.
+    win::SetAccessibleRole(m_hWnd, win::ROLE_SYSTEM_LINK);
 }
 
 void LinkLabel::LoadHandCursor() {
@@ -185,6 +187,9 @@ bool LinkLabel::OnMessage(win::UINT message, win::WPARAM wParam, win::LPARAM lPa
         Open();
         result = 0;
         return true;
+    case win::WM_DESTROY:
+        win::ClearAccessibleRole(m_hWnd);
+        return false;
     case win::WM_SETFOCUS:
     case win::WM_KILLFOCUS:
         win::InvalidateRect(m_hWnd, nullptr, win::TRUE);

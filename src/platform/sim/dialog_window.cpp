@@ -64,6 +64,8 @@ void Destroy(win::HWND window) {
         if (child.parent == window && !child.destroyed) Destroy(handle);
     if (!ws().Find(window)) return;
     SystemCallsNext();
+    win::SendMessageW(window, win::WM_DESTROY, 0, 0);
+    SystemCallsNext();
     win::SendMessageW(window, win::WM_NCDESTROY, 0, 0);
     SimWindow& w = ws().windows[window];
     w.destroyed = true;
@@ -398,6 +400,19 @@ UINT GetDpiForWindow(HWND window) {
     sim::SimWindow* w = ws().Find(top);
     if (!w) return sim::Failure(UINT{0}, sim::kErrorInvalidWindowHandle);
     return static_cast<UINT>(w->dpi ? w->dpi : ws().systemDpi);
+}
+
+bool SetAccessibleRole(HWND window, LONG role) {
+    if (sim::FaultPoint("SetAccessibleRole")) return false;
+    sim::SimWindow* w = ws().Find(window);
+    if (!w) return false;
+    w->accessibleRole = role;
+    return true;
+}
+
+void ClearAccessibleRole(HWND window) {
+    sim::CountPoint("ClearAccessibleRole");
+    if (sim::SimWindow* w = ws().Find(window)) w->accessibleRole = 0;
 }
 
 BOOL SystemParametersInfoW(UINT action, UINT, void* data, UINT) {

@@ -49,6 +49,7 @@ struct SimWindow {
     win::HICON bigIcon = nullptr, smallIcon = nullptr;
     std::map<win::UINT_PTR, SimTimer> timers;
     int invalidations = 0;
+    win::LONG accessibleRole = 0;  // annotated; 0: the class's own
     // Tooltip state.
     std::u16string tipText;
     int tipDelay = -1, tipMaxWidth = -1;

@@ -164,6 +164,16 @@ TEST(Keyboard, LinkShowsTheFocusRectangleWhileItHasTheFocus) {
     EXPECT_TRUE(machine().gdi.dcs.empty()) << "the control's context is given back";
 }
 
+// A screen reader announces the link as a link, by its text; the annotation goes with the window.
+TEST(ScreenReader, LinkIsAnnouncedAsALinkUntilItsWindowGoes) {
+    win::HWND window = MakeControl(u"Static", 160, 24, u"www.example.test");
+    ui::LinkLabel link;
+    link.SubclassWindow(window);
+    EXPECT_EQ(machine().windows.windows[window].accessibleRole, win::ROLE_SYSTEM_LINK);
+    link.DestroyWindow();
+    EXPECT_EQ(machine().windows.windows[window].accessibleRole, 0);
+}
+
 // The wizard opens with the focus on its progress bar, which a screen reader announces; Enter
 // and Escape there end nothing, and the removal runs to its end.
 TEST(Keyboard, WizardStartsOnTheProgressBarWhereEnterAndEscapeEndNothing) {
