@@ -12,13 +12,6 @@ inline sim::SimWindow* Control(int id) {
     return nullptr;
 }
 
-inline win::HWND ControlHandle(int id) {
-    auto& windows = sim::machine().windows.windows;
-    for (auto& [handle, w] : windows)
-        if (w.parent && w.id == id && windows[w.parent].className == u"#32770") return handle;
-    return nullptr;
-}
-
 inline sim::SimWindow* DialogWindow() {
     for (auto& [handle, w] : sim::machine().windows.windows)
         if (w.className == u"#32770") return &w;
