@@ -60,9 +60,7 @@ bool UninstallApp::InitInstance() {
         const std::u16string caption = GetMessageText(product::kMsgCaption);
         // Declined: the installed copy deletes this temporary copy once it has ended, and a run
         // in place keeps the product's uninstaller with the product.
-        if (win::MessageBoxW(nullptr, text.c_str(), caption.c_str(), win::MB_YESNO | win::MB_ICONWARNING) !=
-            win::IDYES)
-            return EndWith(kExitDeclined);
+        if (!ui::AskToUninstall(text, caption)) return EndWith(kExitDeclined);
     }
 
     ui::UninstallDialog dialog(*this);

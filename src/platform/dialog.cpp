@@ -114,6 +114,8 @@ win::INT_PTR Dialog::Dispatch(win::UINT message, win::WPARAM wParam, win::LPARAM
         return win::FALSE;
     case win::WM_PAINT:
         return OnPaint() ? win::TRUE : win::FALSE;
+    case win::WM_DPICHANGED:
+        return OnDpiChanged(win::LOWORD(wParam), reinterpret_cast<const win::RECT*>(lParam)) ? win::TRUE : win::FALSE;
     case win::WM_QUERYDRAGICON:
         return reinterpret_cast<win::INT_PTR>(OnQueryDragIcon());
     default:

@@ -76,6 +76,9 @@ protected:
     // True when painted; false leaves the painting to the system.
     virtual bool OnPaint() { return false; }
     virtual win::HICON OnQueryDragIcon() { return nullptr; }
+    // The window has moved to a display of another DPI; `suggested` is the system's rectangle for
+    // it there. True when handled.
+    virtual bool OnDpiChanged(win::UINT /*dpi*/, const win::RECT* /*suggested*/) { return false; }
 
     void DDX_Control(int id, Control& control) { control.SubclassDlgItem(id, *this); }
 

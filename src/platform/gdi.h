@@ -28,6 +28,15 @@ constexpr int NULL_BRUSH = 5;
 constexpr DWORD SRCCOPY = 0x00CC0020;
 constexpr UINT DST_TEXT = 0x0001;
 constexpr UINT DSS_DISABLED = 0x0020;
+constexpr int HALFTONE = 4;
+constexpr int LOGPIXELSX = 88;
+constexpr LONG FW_BOLD = 700;
+constexpr UINT DT_LEFT = 0x0000;
+constexpr UINT DT_VCENTER = 0x0004;
+constexpr UINT DT_SINGLELINE = 0x0020;
+constexpr UINT DT_NOPREFIX = 0x0800;
+constexpr UINT DT_END_ELLIPSIS = 0x8000;
+constexpr UINT DT_RTLREADING = 0x00020000;
 
 struct LOGFONTW {
     LONG lfHeight;
@@ -72,6 +81,8 @@ HFONT CreateFontIndirectW(const LOGFONTW* font);
 BOOL DeleteObject(HGDIOBJ object);
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
 HGDIOBJ GetStockObject(int index);
+COLORREF GetSysColor(int index);
+HBRUSH GetSysColorBrush(int index);  // the system's own brush: never deleted
 int GetObjectW(HGDIOBJ object, int size, void* buffer);
 
 int SaveDC(HDC dc);
@@ -81,6 +92,9 @@ BOOL DeleteDC(HDC dc);
 int SetBkMode(HDC dc, int mode);
 COLORREF SetTextColor(HDC dc, COLORREF colour);
 COLORREF SetBkColor(HDC dc, COLORREF colour);
+int SetStretchBltMode(HDC dc, int mode);
+BOOL SetBrushOrgEx(HDC dc, int x, int y, POINT* previous);
+int GetDeviceCaps(HDC dc, int index);
 
 BOOL RoundRect(HDC dc, int left, int top, int right, int bottom, int width, int height);
 BOOL SetRect(RECT* rect, int left, int top, int right, int bottom);
@@ -92,9 +106,12 @@ BOOL DrawFocusRect(HDC dc, const RECT* rect);
 BOOL GetTextExtentPoint32W(HDC dc, LPCWSTR text, int length, SIZE* size);
 BOOL DrawStateW(HDC dc, HBRUSH brush, void* callback, LPARAM data, WPARAM dataLength, int x, int y, int width,
                 int height, UINT flags);
+int DrawTextW(HDC dc, LPCWSTR text, int length, RECT* rect, UINT format);
 BOOL StretchBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX, int sourceY, int sourceWidth,
                 int sourceHeight, DWORD rop);
 
+HDC GetDC(HWND window);
+int ReleaseDC(HWND window, HDC dc);
 HDC BeginPaint(HWND window, PAINTSTRUCT* paint);
 BOOL EndPaint(HWND window, const PAINTSTRUCT* paint);
 

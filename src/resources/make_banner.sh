@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Draws banner.bmp, the 529 x 66 picture across the top of the wizard (24 bits per pixel).
-# Needs ImageMagick and the DejaVu fonts.
+# Draws banner.bmp, the 529 x 66 picture across the top of the wizard (24 bits per pixel): the
+# gradient and the emblem. The wizard draws its title over it at run time, at the size of the
+# display's font, in the language of the texts. Needs ImageMagick.
 set -eu
 cd "$(dirname "$0")"
 convert -size 529x66 gradient:'#0b3d6b'-'#1d7fb8' -rotate -90 -resize 529x66! \
@@ -11,7 +12,5 @@ convert -size 529x66 gradient:'#0b3d6b'-'#1d7fb8' -rotate -90 -resize 529x66! \
     -fill '#1d5a8e' -draw 'polygon 44,11 54,21 44,21' \
     -fill '#1d5a8e' -draw 'rectangle 25,26 47,28' -draw 'rectangle 25,33 47,35' -draw 'rectangle 25,40 40,42' \
     -fill '#f2a93b' -draw 'polygon 36,51 50,37 54,41 40,55 35,56' \
-    -font DejaVu-Sans-Bold -pointsize 22 -fill white -annotate +68+32 'Orvik Pendrel' \
-    -font DejaVu-Sans -pointsize 12 -fill '#cfe6f7' -annotate +69+51 'Uninstall Wizard' \
     -fill 'rgba(255,255,255,0.35)' -draw 'rectangle 0,64 529,65' \
     -type TrueColor -define bmp:format=bmp3 BMP3:banner.bmp

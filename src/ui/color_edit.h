@@ -1,4 +1,5 @@
-// An edit box drawn in fixed colours: black text on white.
+// An edit box drawn in fixed colours, black text on white; in high contrast, the system's window
+// colours.
 #pragma once
 #include "platform/dialog.h"
 

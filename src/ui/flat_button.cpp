@@ -1,6 +1,7 @@
 #include "ui/flat_button.h"
 
 #include "platform/scoped.h"
+#include "ui/high_contrast.h"
 
 namespace ui {
 
@@ -49,12 +50,13 @@ bool FlatButton::OnReflectedDrawItem(const win::DRAWITEMSTRUCT& item) {
 }
 
 void FlatButton::DrawItem(const win::DRAWITEMSTRUCT& item) {
+    if (IsHighContrastOn()) {
+        DrawInSystemColours(item);
+        return;
+    }
     win::RECT rect = item.rcItem;
     win::HDC dc = item.hDC;
     const int saved = win::SaveDC(dc);
-
-    char16_t text[kTextCapacity] = {};
-    const int length = m_hWnd ? win::GetWindowTextW(m_hWnd, text, kTextCapacity) : 0;
 
     {
         const win::ScopedSelection outline(dc, m_penOutline);
@@ -73,7 +75,14 @@ void FlatButton::DrawItem(const win::DRAWITEMSTRUCT& item) {
         DrawFace(dc, inner);
         if (m_bHover || m_bFocused) DrawFrame(dc, inner);
     }
+    DrawLabel(item, inner, pressed);
+    win::RestoreDC(dc, saved);
+}
 
+void FlatButton::DrawLabel(const win::DRAWITEMSTRUCT& item, const win::RECT& inner, bool pressed) {
+    win::HDC dc = item.hDC;
+    char16_t text[kTextCapacity] = {};
+    const int length = m_hWnd ? win::GetWindowTextW(m_hWnd, text, kTextCapacity) : 0;
     int previousMode = 0;
     {
         auto font = reinterpret_cast<win::HGDIOBJ>(m_hWnd ? win::SendMessageW(m_hWnd, win::WM_GETFONT, 0, 0) : 0);
@@ -88,7 +97,28 @@ void FlatButton::DrawItem(const win::DRAWITEMSTRUCT& item) {
         win::DrawStateW(dc, nullptr, nullptr, reinterpret_cast<win::LPARAM>(text), 0, x, y, size.cx, size.cy, flags);
     }
     win::SetBkMode(dc, previousMode);
+}
 
+void FlatButton::DrawInSystemColours(const win::DRAWITEMSTRUCT& item) {
+    win::HDC dc = item.hDC;
+    const int saved = win::SaveDC(dc);
+    const bool pressed = (item.itemState & win::ODS_SELECTED) != 0;
+    const bool highlighted = m_bHover || pressed;
+    const win::RECT& rect = item.rcItem;
+    {
+        const win::ScopedSelection face(dc, win::GetSysColorBrush(highlighted ? win::COLOR_HIGHLIGHT : win::COLOR_BTNFACE));
+        const win::HPEN outline = win::CreatePen(win::PS_INSIDEFRAME, 1, win::GetSysColor(win::COLOR_BTNTEXT));
+        {
+            const win::ScopedSelection pen(dc, outline);
+            win::RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom, 5, 5);
+        }
+        if (outline) win::DeleteObject(outline);
+    }
+    const int edgeX = win::GetSystemMetrics(win::SM_CXEDGE), edgeY = win::GetSystemMetrics(win::SM_CYEDGE);
+    const win::RECT inner{rect.left + edgeX, rect.top + edgeY, rect.right - edgeX, rect.bottom - edgeY};
+    win::SetTextColor(dc, win::GetSysColor(highlighted ? win::COLOR_HIGHLIGHTTEXT : win::COLOR_BTNTEXT));
+    DrawLabel(item, inner, pressed);
+    if (item.itemState & win::ODS_FOCUS) win::DrawFocusRect(dc, &inner);
     win::RestoreDC(dc, saved);
 }
 

@@ -1,6 +1,8 @@
 // A push button drawn by the program: a rounded black outline, a face shaded from white at the
 // top, an orange frame while the mouse rests on it and a blue frame with the focus rectangle
-// while it has the focus.
+// while it has the focus. In high contrast it is drawn in the system's button colours, in the
+// highlight colours while the mouse rests on it or it is pressed, with the focus rectangle
+// whenever it has the focus.
 #pragma once
 #include "platform/dialog.h"
 
@@ -24,6 +26,9 @@ public:
     bool IsHovering() const { return m_bHover; }
 
 private:
+    void DrawInSystemColours(const win::DRAWITEMSTRUCT& item);
+    void DrawLabel(const win::DRAWITEMSTRUCT& item, const win::RECT& inner, bool pressed);
+
     win::HPEN m_penOutline;
     win::HPEN m_penHover[4];
     win::HPEN m_penFocus[4];

@@ -4,6 +4,8 @@
 #include "platform/scoped.h"
 #include "platform/shell.h"
 #include "platform/system.h"
+#include "ui/high_contrast.h"
+#include "ui/wizard_layout.h"
 
 namespace ui {
 
@@ -27,7 +29,10 @@ win::HMODULE LoadAsResourcesOnly(const std::u16string& path) {
 
 }  // namespace
 
-win::COLORREF LinkTextColour(bool hover) { return hover ? win::RGB(255, 0, 0) : win::RGB(29, 90, 142); }
+win::COLORREF LinkTextColour(bool hover, bool highContrast) {
+    if (highContrast) return win::GetSysColor(hover ? win::COLOR_HIGHLIGHT : win::COLOR_HOTLIGHT);
+    return hover ? win::RGB(255, 0, 0) : win::RGB(29, 90, 142);
+}
 
 LinkLabel::~LinkLabel() {
     if (m_tooltip && win::IsWindow(m_tooltip)) win::DestroyWindow(m_tooltip);
@@ -36,10 +41,13 @@ LinkLabel::~LinkLabel() {
 }
 
 void LinkLabel::PreSubclassWindow() {
-    win::SetWindowLongPtrW(m_hWnd, win::GWL_STYLE, win::GetWindowLongPtrW(m_hWnd, win::GWL_STYLE) | win::SS_NOTIFY);
+    win::SetWindowLongPtrW(m_hWnd, win::GWL_STYLE,
+                           win::GetWindowLongPtrW(m_hWnd, win::GWL_STYLE) | win::SS_NOTIFY | win::WS_TABSTOP);
     LoadHandCursor();
     if (win::IsWindow(m_hWnd)) UnderlineFont();
     CreateTooltip();
+    // A screen reader announces a static text as text; this one is a link. Its name is its text.
+    win::SetAccessibleRole(m_hWnd, win::ROLE_SYSTEM_LINK);
 }
 
 void LinkLabel::LoadHandCursor() {
@@ -94,6 +102,14 @@ void LinkLabel::SetTooltipText(const std::u16string& text) {
     win::SendMessageW(m_tooltip, win::TTM_UPDATETIPTEXTW, 0, reinterpret_cast<win::LPARAM>(&tool));
 }
 
+void LinkLabel::FitTooltip(int dpi) {
+    if (!m_tooltip) return;
+    win::SendMessageW(m_tooltip, win::TTM_SETMAXTIPWIDTH, 0, ScaleForDpi(200, dpi));
+    win::TOOLINFOW tool{sizeof(win::TOOLINFOW), 0, m_hWnd, kToolId, {}, nullptr, nullptr, 0, nullptr};
+    win::GetClientRect(m_hWnd, &tool.rect);
+    win::SendMessageW(m_tooltip, win::TTM_NEWTOOLRECTW, 0, reinterpret_cast<win::LPARAM>(&tool));
+}
+
 win::BOOL LinkLabel::DestroyWindow() {
     if (m_hWnd) win::KillTimer(m_hWnd, kHoverTimer);
     return Control::DestroyWindow();
@@ -101,13 +117,30 @@ win::BOOL LinkLabel::DestroyWindow() {
 
 bool LinkLabel::OnReflectedCommand(win::UINT code) {
     if (code != win::STN_CLICKED) return false;
-    // A link that cannot be opened is left at that.
-    win::ShellExecuteW(nullptr, u"open", m_strLink.c_str(), nullptr, nullptr, win::SW_SHOW);
+    Open();
     return true;
 }
 
+void LinkLabel::Open() {
+    // A link that cannot be opened is left at that.
+    win::ShellExecuteW(nullptr, u"open", m_strLink.c_str(), nullptr, nullptr, win::SW_SHOW);
+}
+
+// The system draws the text; the focus rectangle goes over it whenever the label has the focus,
+// whether or not the keyboard has been used yet, so that the focus is never out of sight.
+void LinkLabel::Paint(win::WPARAM wParam, win::LPARAM lParam) {
+    Default(win::WM_PAINT, wParam, lParam);
+    if (win::GetFocus() != m_hWnd) return;
+    win::HDC dc = win::GetDC(m_hWnd);
+    if (!dc) return;
+    win::RECT client{};
+    win::GetClientRect(m_hWnd, &client);
+    win::DrawFocusRect(dc, &client);
+    win::ReleaseDC(m_hWnd, dc);
+}
+
 win::HBRUSH LinkLabel::OnReflectedCtlColor(win::HDC dc) {
-    win::SetTextColor(dc, LinkTextColour(m_bHover));
+    win::SetTextColor(dc, LinkTextColour(m_bHover, IsHighContrastOn()));
     win::SetBkMode(dc, win::TRANSPARENT);
     return static_cast<win::HBRUSH>(win::GetStockObject(win::NULL_BRUSH));
 }
@@ -140,8 +173,31 @@ bool LinkLabel::EraseBackground(win::HDC dc) {
     return true;
 }
 
-bool LinkLabel::OnMessage(win::UINT message, win::WPARAM wParam, win::LPARAM, win::LRESULT& result) {
+bool LinkLabel::OnMessage(win::UINT message, win::WPARAM wParam, win::LPARAM lParam, win::LRESULT& result) {
     switch (message) {
+    case win::WM_GETDLGCODE: {
+        // Enter is the link's own, not the dialog's default button's; Tab stays the dialog's.
+        const auto* key = reinterpret_cast<const win::MSG*>(lParam);
+        result = Default(message, wParam, lParam);
+        if (key && key->message == win::WM_KEYDOWN && key->wParam == win::VK_RETURN) result |= win::DLGC_WANTMESSAGE;
+        return true;
+    }
+    case win::WM_KEYDOWN:
+        if (wParam != win::VK_RETURN) return false;
+        Open();
+        result = 0;
+        return true;
+    case win::WM_DESTROY:
+        win::ClearAccessibleRole(m_hWnd);
+        return false;
+    case win::WM_SETFOCUS:
+    case win::WM_KILLFOCUS:
+        win::InvalidateRect(m_hWnd, nullptr, win::TRUE);
+        return false;
+    case win::WM_PAINT:
+        Paint(wParam, lParam);
+        result = 0;
+        return true;
     case win::WM_ERASEBKGND:
         if (!EraseBackground(reinterpret_cast<win::HDC>(wParam))) return false;
         result = win::TRUE;

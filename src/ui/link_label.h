@@ -1,5 +1,7 @@
 // A static text that works as a web link: underlined, drawn in the link colour and in red while
-// the mouse rests on it, with a hand cursor and a tooltip; a click opens the address.
+// the mouse rests on it, with a hand cursor and a tooltip; a click opens the address. It is a tab
+// stop: Enter opens the address too, and the focus shows as the system's focus rectangle. In
+// high contrast it takes the system's link and highlight colours.
 #pragma once
 #include <string>
 
@@ -15,6 +17,10 @@ public:
     void PreSubclassWindow() override;
     win::BOOL DestroyWindow() override;
     void SetTooltipText(const std::u16string& text);
+    // Makes the underlined copy of the control's font; again whenever that font has changed.
+    void UnderlineFont();
+    // The tooltip's tool follows the control's client area, its width the window's DPI.
+    void FitTooltip(int dpi);
 
     bool OnReflectedCommand(win::UINT code) override;
     win::HBRUSH OnReflectedCtlColor(win::HDC dc) override;
@@ -29,8 +35,9 @@ public:
 
 private:
     void LoadHandCursor();
-    void UnderlineFont();
     void CreateTooltip();
+    void Open();
+    void Paint(win::WPARAM wParam, win::LPARAM lParam);
     void CheckMouseStillInside();
     bool EraseBackground(win::HDC dc);
 
@@ -42,6 +49,6 @@ private:
 };
 
 // Text colour of the link.
-win::COLORREF LinkTextColour(bool hover);
+win::COLORREF LinkTextColour(bool hover, bool highContrast);
 
 }  // namespace ui

@@ -1,8 +1,13 @@
 // The wizard: the one window of the program. It shows the banner, the status line, the progress
 // bar and the maker's web link, and half a second after it is set up runs the removal and ends.
-// It offers the user nothing to decide: Enter, Escape and the close box do nothing. It is the
-// frame of the removal: the removal's positions go to its bar and its boxes belong to it, while
-// the mode, the texts and the installer link are the application's, which it passes on.
+// It offers the user nothing to decide: Enter, Escape and the close box do nothing; Tab reaches
+// the link, which Enter then opens. It is the frame of the removal: the removal's positions go to
+// its bar and its boxes belong to it, while the mode, the texts and the installer link are the
+// application's, which it passes on.
+//
+// Its layout is given in pixels at 96 DPI and scaled to the window's DPI, again when the window
+// moves to a display of another DPI. In a language that reads from right to left the wizard is
+// mirrored, and its texts read from the right.
 #pragma once
 #include "engine/uninstall_host.h"
 #include "engine/uninstaller.h"
@@ -35,6 +40,7 @@ class UninstallDialog final : public framework::Dialog, public engine::Uninstall
 public:
     explicit UninstallDialog(engine::UninstallHost& application)
         : Dialog(kWizardTemplate), m_application(application), m_uninstaller(*this) {}
+    ~UninstallDialog() override;
 
     bool PrepareUninstall() { return m_uninstaller.PrepareUninstall(); }
     // The removal without the wizard: the silent run.
@@ -43,6 +49,7 @@ public:
     int DoModal();
 
     const LinkLabel& Link() const { return m_link; }
+    bool IsMirrored() const { return m_bRightToLeft; }
 
     // engine::UninstallHost
     bool IsSilent() const override { return m_application.IsSilent(); }
@@ -71,8 +78,15 @@ protected:
     void OnTimer(win::UINT_PTR id) override;
     bool OnPaint() override;
     win::HICON OnQueryDragIcon() override { return m_hIcon; }
+    bool OnDpiChanged(win::UINT dpi, const win::RECT* suggested) override;
 
 private:
+    void Mirror();
+    // Places every control and fits the window for `dpi`.
+    void Layout(int dpi);
+    // Gives the controls the template's font made anew for `dpi`.
+    void SetFonts(int dpi);
+
     engine::UninstallHost& m_application;
     engine::Uninstaller m_uninstaller;
     win::HWND m_hProgress = nullptr;  // null while the dialog has no window
@@ -83,6 +97,9 @@ private:
     win::HWND m_status = nullptr;
     ColorEdit m_log;
     bool m_bRemovalRun = false;
+    bool m_bRightToLeft = false;
+    win::HFONT m_font = nullptr;  // the controls' font after a change of DPI; the template's before
+
 };
 
 }  // namespace ui

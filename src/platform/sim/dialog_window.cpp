@@ -37,6 +37,8 @@ win::LRESULT WIN_STDCALL DialogWindowProc(win::HWND window, win::UINT message, w
                                           win::LPARAM lParam) {
     SimWindow* w = ws().Find(window);
     if (!w || !w->dialogProc) return 0;
+    // The system has moved the window to its new DPI before it says so.
+    if (message == win::WM_DPICHANGED) w->dpi = win::LOWORD(wParam);
     win::INT_PTR handled = w->dialogProc(window, message, wParam, lParam);
     if (handled) return handled;
     // The dialog manager turns the close box and Alt+F4 into Cancel.
@@ -44,14 +46,32 @@ win::LRESULT WIN_STDCALL DialogWindowProc(win::HWND window, win::UINT message, w
     return ClassProc(window, message, wParam, lParam);
 }
 
+// The dialog manager's font for a template with DS_SETFONT (Tahoma, 10 points) at the DPI the
+// dialog is created at; it goes with the dialog.
+void* CreateDialogFont(int dpi) {
+    win::LOGFONTW font{};
+    font.lfHeight = -((10 * dpi + 36) / 72);
+    font.lfCharSet = 1;
+    const std::u16string face = u"Tahoma";
+    face.copy(font.lfFaceName, face.size());
+    GdiObject object{GdiKind::Font};
+    object.font = font;
+    return machine().gdi.Add(object);
+}
+
 void Destroy(win::HWND window) {
     for (auto& [handle, child] : ws().windows)
         if (child.parent == window && !child.destroyed) Destroy(handle);
     if (!ws().Find(window)) return;
     SystemCallsNext();
+    win::SendMessageW(window, win::WM_DESTROY, 0, 0);
+    SystemCallsNext();
     win::SendMessageW(window, win::WM_NCDESTROY, 0, 0);
-    ws().windows[window].destroyed = true;
-    ws().windows[window].timers.clear();
+    SimWindow& w = ws().windows[window];
+    w.destroyed = true;
+    w.timers.clear();
+    if (w.className == u"#32770" && w.dialogProc) machine().gdi.objects.erase(w.dialogFont);
+    if (ws().focus == window) ws().focus = nullptr;
 }
 
 // The timer due first, across all windows; false when none runs.
@@ -114,6 +134,7 @@ INT_PTR DialogBoxParamW(HINSTANCE, LPCWSTR templateName, HWND parent, DLGPROC pr
     w.iconic = ws().dialogsStartIconic;
     w.width = ws().dialogWidth;
     w.height = ws().dialogHeight;
+    w.dialogFont = w.font = sim::CreateDialogFont(ws().systemDpi);
     (void)parent;
     proc(dialog, WM_INITDIALOG, 0, param);
     for (int i = 0; i < sim::kMaxModalMessages && !ws().windows[dialog].dialogEnded; ++i)
@@ -142,8 +163,10 @@ HWND GetDlgItem(HWND dialog, int id) {
     if (!ws().Find(dialog)) return nullptr;
     for (auto& [handle, w] : ws().windows)
         if (!w.destroyed && w.parent == dialog && w.id == id) return handle;
-    // The simulated template has every control the program asks for.
-    return ws().Create(u"", dialog, id);
+    // The simulated template has every control the program asks for, in the dialog's font.
+    HWND control = ws().Create(u"", dialog, id);
+    ws().windows[control].font = ws().windows[dialog].font;
+    return control;
 }
 
 HWND CreateWindowExW(DWORD, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width, int height,
@@ -222,6 +245,7 @@ LONG_PTR GetWindowLongPtrW(HWND window, int index) {
     sim::SimWindow* w = ws().Find(window);
     if (!w) return 0;
     if (index == GWL_STYLE) return w->style;
+    if (index == GWL_EXSTYLE) return w->exStyle;
     if (index == GWLP_WNDPROC) return reinterpret_cast<LONG_PTR>(w->proc ? w->proc : &sim::ClassProc);
     if (index == GWLP_USERDATA) return w->userData;
     if (index == DWLP_USER && w->dialogProc) return w->dialogUser;
@@ -235,6 +259,7 @@ LONG_PTR SetWindowLongPtrW(HWND window, int index, LONG_PTR value) {
     sim::SystemCallsNext();
     LONG_PTR previous = GetWindowLongPtrW(window, index);
     if (index == GWL_STYLE) w->style = value;
+    if (index == GWL_EXSTYLE) w->exStyle = value;
     if (index == GWLP_WNDPROC) w->proc = reinterpret_cast<WNDPROC>(value);
     if (index == GWLP_USERDATA) w->userData = value;
     if (index == DWLP_USER && w->dialogProc) w->dialogUser = value;
@@ -345,12 +370,77 @@ BOOL TrackMouseEvent(TRACKMOUSEEVENT* track) {
     return TRUE;
 }
 
+HWND GetFocus() {
+    sim::CountPoint("GetFocus");
+    return ws().Find(ws().focus) ? ws().focus : nullptr;
+}
+
+HWND SetFocus(HWND window) {
+    if (sim::FaultPoint("SetFocus")) return sim::Failure(HWND{}, sim::kErrorInvalidWindowHandle);
+    if (window && !ws().Find(window)) return nullptr;
+    machine().Log("SetFocus", std::to_string(window ? ws().windows[window].id : 0));
+    HWND previous = ws().focus;
+    ws().focus = window;
+    if (previous && ws().Find(previous)) {
+        sim::SystemCallsNext();
+        SendMessageW(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(window), 0);
+    }
+    if (window) {
+        sim::SystemCallsNext();
+        SendMessageW(window, WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
+    }
+    return previous;
+}
+
+UINT GetDpiForWindow(HWND window) {
+    if (!ws().perWindowDpi) return sim::Failure(UINT{0}, sim::kErrorProcNotFound);
+    if (sim::FaultPoint("GetDpiForWindow")) return sim::Failure(UINT{0}, sim::kErrorInvalidWindowHandle);
+    HWND top = window;
+    while (ws().Find(top) && ws().windows[top].parent) top = ws().windows[top].parent;
+    sim::SimWindow* w = ws().Find(top);
+    if (!w) return sim::Failure(UINT{0}, sim::kErrorInvalidWindowHandle);
+    return static_cast<UINT>(w->dpi ? w->dpi : ws().systemDpi);
+}
+
+bool SetAccessibleRole(HWND window, LONG role) {
+    if (sim::FaultPoint("SetAccessibleRole")) return false;
+    sim::SimWindow* w = ws().Find(window);
+    if (!w) return false;
+    w->accessibleRole = role;
+    return true;
+}
+
+void ClearAccessibleRole(HWND window) {
+    sim::CountPoint("ClearAccessibleRole");
+    if (sim::SimWindow* w = ws().Find(window)) w->accessibleRole = 0;
+}
+
+BOOL SystemParametersInfoW(UINT action, UINT, void* data, UINT) {
+    if (sim::FaultPoint("SystemParametersInfoW")) return sim::Failure(BOOL{FALSE}, ERROR_INVALID_PARAMETER);
+    if (action != SPI_GETHIGHCONTRAST || !data) return sim::Failure(BOOL{FALSE}, ERROR_INVALID_PARAMETER);
+    auto* contrast = static_cast<HIGHCONTRASTW*>(data);
+    contrast->dwFlags = ws().highContrast ? HCF_HIGHCONTRASTON : 0;
+    contrast->lpszDefaultScheme = nullptr;
+    return TRUE;
+}
+
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init) {
     if (sim::FaultPoint("InitCommonControlsEx")) return sim::Failure(BOOL{FALSE}, ERROR_NOT_ENOUGH_MEMORY);
     ws().commonControls |= init->dwICC;
     return TRUE;
 }
 
+
+HDC GetDC(HWND window) {
+    if (sim::FaultPoint("GetDC")) return nullptr;
+    if (window && !ws().Find(window)) return nullptr;
+    return machine().gdi.NewDc();
+}
+
+int ReleaseDC(HWND, HDC dc) {
+    sim::CountPoint("ReleaseDC");
+    return machine().gdi.dcs.erase(dc) ? 1 : 0;
+}
 
 HDC BeginPaint(HWND window, PAINTSTRUCT* paint) {
     if (sim::FaultPoint("BeginPaint")) {

@@ -104,6 +104,24 @@ HGDIOBJ GetStockObject(int index) {
     return handle;
 }
 
+COLORREF GetSysColor(int index) {
+    sim::CountPoint("GetSysColor");
+    auto it = gdi().systemColours.find(index);
+    return it == gdi().systemColours.end() ? 0 : it->second;
+}
+
+HBRUSH GetSysColorBrush(int index) {
+    if (sim::FaultPoint("GetSysColorBrush")) return nullptr;
+    // One brush of the system's per colour, as Windows keeps: deleting it does nothing.
+    auto handle = reinterpret_cast<HGDIOBJ>(static_cast<std::uintptr_t>(0x200 + index));
+    sim::SystemCallsNext();
+    const COLORREF colour = GetSysColor(index);
+    sim::GdiObject brush{sim::GdiKind::Stock};
+    brush.colour = colour;
+    gdi().objects[handle] = brush;
+    return static_cast<HBRUSH>(handle);
+}
+
 int GetObjectW(HGDIOBJ object, int size, void* buffer) {
     if (sim::FaultPoint("GetObjectW")) return 0;
     const sim::GdiObject* found = gdi().Find(object);
@@ -167,6 +185,21 @@ COLORREF SetBkColor(HDC dc, COLORREF colour) {
     gdi().Dc(dc).bkColour = colour;
     return previous;
 }
+int SetStretchBltMode(HDC dc, int mode) {
+    if (sim::FaultPoint("SetStretchBltMode")) return 0;
+    int previous = gdi().Dc(dc).stretchMode;
+    gdi().Dc(dc).stretchMode = mode;
+    return previous;
+}
+BOOL SetBrushOrgEx(HDC, int, int, POINT* previous) {
+    if (sim::FaultPoint("SetBrushOrgEx")) return FALSE;
+    if (previous) *previous = {0, 0};
+    return TRUE;
+}
+int GetDeviceCaps(HDC, int index) {
+    sim::CountPoint("GetDeviceCaps");
+    return index == LOGPIXELSX ? sim::machine().windows.systemDpi : 0;
+}
 
 BOOL RoundRect(HDC dc, int left, int top, int right, int bottom, int width, int height) {
     if (sim::FaultPoint("RoundRect")) return FALSE;
@@ -229,17 +262,28 @@ BOOL DrawStateW(HDC dc, HBRUSH, void*, LPARAM data, WPARAM dataLength, int x, in
     if (sim::FaultPoint("DrawStateW")) return FALSE;
     auto text = reinterpret_cast<LPCWSTR>(data);
     std::u16string drawn = dataLength ? std::u16string(text, dataLength) : sim::FromPtr(text);
-    gdi().texts.push_back({drawn, x, y, width, height, flags, gdi().Dc(dc).bkMode});
+    gdi().texts.push_back({drawn, x, y, width, height, flags, gdi().Dc(dc).bkMode, gdi().Dc(dc).font,
+                           gdi().Dc(dc).textColour});
     return TRUE;
 }
 
-BOOL StretchBlt(HDC, int x, int y, int width, int height, HDC source, int sourceX, int sourceY, int sourceWidth,
+int DrawTextW(HDC dc, LPCWSTR text, int length, RECT* rect, UINT format) {
+    if (sim::FaultPoint("DrawTextW")) return 0;
+    const sim::DcSelection& s = gdi().Dc(dc);
+    std::u16string drawn = length >= 0 ? std::u16string(text, static_cast<std::size_t>(length)) : sim::FromPtr(text);
+    gdi().texts.push_back({drawn, rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top, format,
+                           s.bkMode, s.font, s.textColour});
+    return gdi().charHeight;
+}
+
+BOOL StretchBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX, int sourceY, int sourceWidth,
                 int sourceHeight, DWORD rop) {
     if (sim::FaultPoint("StretchBlt")) return FALSE;
     gdi().blits.push_back({{x, y, x + width, y + height},
                            {sourceX, sourceY, sourceX + sourceWidth, sourceY + sourceHeight},
                            gdi().Dc(source).bitmap,
-                           rop});
+                           rop,
+                           gdi().Dc(dest).stretchMode});
     return TRUE;
 }
 

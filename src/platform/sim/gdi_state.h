@@ -30,6 +30,7 @@ struct DcSelection {
     win::COLORREF textColour = 0;
     win::COLORREF bkColour = win::RGB(255, 255, 255);
     win::POINT position{0, 0};
+    int stretchMode = 1;  // BLACKONWHITE
 };
 
 struct DrawnFill {
@@ -50,14 +51,17 @@ struct DrawnRoundRect {
 struct DrawnText {
     std::u16string text;
     int x, y, width, height;
-    win::UINT flags;
+    win::UINT flags;  // DrawStateW's, or DrawTextW's format
     int bkMode;
+    win::HGDIOBJ font = nullptr;
+    win::COLORREF colour = 0;
 };
 struct DrawnBlit {
     win::RECT dest;
     win::RECT source;
     win::HGDIOBJ bitmap;
     win::DWORD rop;
+    int stretchMode = 1;
 };
 struct DrawnIcon {
     int x, y;
@@ -76,6 +80,14 @@ struct GdiState {
     int edge = 2;                        // SM_CXEDGE and SM_CYEDGE
     int iconSize = 32;
     win::HBRUSH dialogBackground = nullptr;  // what dialogs answer WM_CTLCOLORDLG with
+    // GetSysColor; an index not listed answers black.
+    std::map<int, win::COLORREF> systemColours{{win::COLOR_WINDOW, win::RGB(255, 255, 255)},
+                                               {win::COLOR_WINDOWTEXT, win::RGB(0, 0, 0)},
+                                               {win::COLOR_HIGHLIGHT, win::RGB(0, 120, 215)},
+                                               {win::COLOR_HIGHLIGHTTEXT, win::RGB(255, 255, 255)},
+                                               {win::COLOR_BTNFACE, win::RGB(240, 240, 240)},
+                                               {win::COLOR_BTNTEXT, win::RGB(0, 0, 0)},
+                                               {win::COLOR_HOTLIGHT, win::RGB(0, 102, 204)}};
 
     std::vector<DrawnFill> fills;
     std::vector<DrawnLine> lines;

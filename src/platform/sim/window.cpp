@@ -61,6 +61,9 @@ win::LRESULT WIN_STDCALL ClassProc(win::HWND window, win::UINT message, win::WPA
         w->tipMaxWidth = static_cast<int>(lParam);
         return previous;
     }
+    case win::TTM_NEWTOOLRECTW:
+        w->tool.rect = reinterpret_cast<const win::TOOLINFOW*>(lParam)->rect;
+        return 0;
     case win::TTM_ADDTOOLW:
     case win::TTM_UPDATETIPTEXTW: {
         auto* tool = reinterpret_cast<const win::TOOLINFOW*>(lParam);

@@ -34,7 +34,8 @@ struct SimWindow {
     win::HWND parent = nullptr;
     int id = 0;
     std::u16string className;
-    win::LONG_PTR style = 0;
+    win::LONG_PTR style = 0, exStyle = 0;
+    int dpi = 0;  // a top-level window's DPI; 0: the system's
     int x = 0, y = 0, width = 0, height = 0;
     bool moved = false;  // SetWindowPos was called
     win::WNDPROC proc = nullptr;  // null: the class's own handling
@@ -44,9 +45,11 @@ struct SimWindow {
     bool dialogEnded = false;
     win::INT_PTR dialogResult = 0;
     void* font = nullptr;
+    void* dialogFont = nullptr;  // the dialog manager's font of a dialog, deleted with it
     win::HICON bigIcon = nullptr, smallIcon = nullptr;
     std::map<win::UINT_PTR, SimTimer> timers;
     int invalidations = 0;
+    win::LONG accessibleRole = 0;  // annotated; 0: the class's own
     // Tooltip state.
     std::u16string tipText;
     int tipDelay = -1, tipMaxWidth = -1;
@@ -80,6 +83,12 @@ struct WindowState {
     std::set<std::pair<std::u16string, win::UINT>> moduleCursors;  // (lower-case module key, id)
     std::vector<win::TRACKMOUSEEVENT> tracks;
     win::DWORD commonControls = 0;  // InitCommonControlsEx classes
+    win::HWND focus = nullptr;
+    // The display: the system's DPI (what the screen's LOGPIXELSX says), whether the system knows
+    // a DPI per window (Windows 10 1607 on), and whether high contrast is on.
+    int systemDpi = 96;
+    bool perWindowDpi = true;
+    bool highContrast = false;
     // Modal loops that ran out of messages and timers before their dialog ended: on Windows
     // such a dialog would wait for ever.
     int modalStalls = 0;

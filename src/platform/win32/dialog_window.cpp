@@ -15,6 +15,8 @@ static_assert(sizeof(win::DRAWITEMSTRUCT) == sizeof(::DRAWITEMSTRUCT) &&
                   offsetof(win::DRAWITEMSTRUCT, rcItem) == offsetof(::DRAWITEMSTRUCT, rcItem),
               "DRAWITEMSTRUCT layout");
 static_assert(sizeof(win::TRACKMOUSEEVENT) == sizeof(::TRACKMOUSEEVENT), "TRACKMOUSEEVENT layout");
+static_assert(sizeof(win::MSG) == sizeof(::MSG), "MSG layout");
+static_assert(sizeof(win::HIGHCONTRASTW) == sizeof(::HIGHCONTRASTW), "HIGHCONTRASTW layout");
 // The SDK spells these as macros, which would rewrite our own names below them.
 #undef TOOLINFOW
 static_assert(sizeof(win::TOOLINFOW) == sizeof(::TTTOOLINFOW), "TOOLINFOW layout");
@@ -119,6 +121,22 @@ BOOL DrawIcon(HDC dc, int x, int y, HICON icon) {
 }
 BOOL TrackMouseEvent(TRACKMOUSEEVENT* track) {
     return CALL_SYSTEM_FUNCTION(User32, TrackMouseEvent, FALSE, reinterpret_cast<::TRACKMOUSEEVENT*>(track));
+}
+HWND GetFocus() { return H<HWND>(CALL_SYSTEM_FUNCTION(User32, GetFocus, nullptr, )); }
+HWND SetFocus(HWND window) { return H<HWND>(CALL_SYSTEM_FUNCTION(User32, SetFocus, nullptr, X(window))); }
+UINT GetDpiForWindow(HWND window) {
+    // Windows 10 1607 and later; the SDK headers of older targets do not declare it.
+    using Function = ::UINT(WINAPI*)(::HWND);
+    const auto function = reinterpret_cast<Function>(
+        reinterpret_cast<void*>(win32::SystemFunction(win32::SystemLibrary::User32, "GetDpiForWindow")));
+    if (!function) {
+        ::SetLastError(ERROR_PROC_NOT_FOUND);
+        return 0;
+    }
+    return function(X(window));
+}
+BOOL SystemParametersInfoW(UINT action, UINT param, void* data, UINT winIni) {
+    return CALL_SYSTEM_FUNCTION(User32, SystemParametersInfoW, FALSE, action, param, data, winIni);
 }
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init) {
     return CALL_SYSTEM_FUNCTION(Comctl32, InitCommonControlsEx, FALSE,

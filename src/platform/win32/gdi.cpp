@@ -35,6 +35,8 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
     return CALL_SYSTEM_FUNCTION(Gdi32, SelectObject, nullptr, D(dc), object);
 }
 HGDIOBJ GetStockObject(int index) { return CALL_SYSTEM_FUNCTION(Gdi32, GetStockObject, nullptr, index); }
+COLORREF GetSysColor(int index) { return CALL_SYSTEM_FUNCTION(User32, GetSysColor, 0, index); }
+HBRUSH GetSysColorBrush(int index) { return H<HBRUSH>(CALL_SYSTEM_FUNCTION(User32, GetSysColorBrush, nullptr, index)); }
 int GetObjectW(HGDIOBJ object, int size, void* buffer) {
     return CALL_SYSTEM_FUNCTION(Gdi32, GetObjectW, 0, object, size, buffer);
 }
@@ -50,6 +52,11 @@ COLORREF SetTextColor(HDC dc, COLORREF colour) {
 COLORREF SetBkColor(HDC dc, COLORREF colour) {
     return CALL_SYSTEM_FUNCTION(Gdi32, SetBkColor, CLR_INVALID, D(dc), colour);
 }
+int SetStretchBltMode(HDC dc, int mode) { return CALL_SYSTEM_FUNCTION(Gdi32, SetStretchBltMode, 0, D(dc), mode); }
+BOOL SetBrushOrgEx(HDC dc, int x, int y, POINT* previous) {
+    return CALL_SYSTEM_FUNCTION(Gdi32, SetBrushOrgEx, FALSE, D(dc), x, y, reinterpret_cast<::POINT*>(previous));
+}
+int GetDeviceCaps(HDC dc, int index) { return CALL_SYSTEM_FUNCTION(Gdi32, GetDeviceCaps, 0, D(dc), index); }
 
 BOOL RoundRect(HDC dc, int left, int top, int right, int bottom, int width, int height) {
     return CALL_SYSTEM_FUNCTION(Gdi32, RoundRect, FALSE, D(dc), left, top, right, bottom, width, height);
@@ -80,12 +87,17 @@ BOOL DrawStateW(HDC dc, HBRUSH brush, void* callback, LPARAM data, WPARAM dataLe
                                 reinterpret_cast<::DRAWSTATEPROC>(callback), data, dataLength, x, y, width, height,
                                 flags);
 }
+int DrawTextW(HDC dc, LPCWSTR text, int length, RECT* rect, UINT format) {
+    return CALL_SYSTEM_FUNCTION(User32, DrawTextW, 0, D(dc), W(text), length, reinterpret_cast<::RECT*>(rect), format);
+}
 BOOL StretchBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX, int sourceY, int sourceWidth,
                 int sourceHeight, DWORD rop) {
     return CALL_SYSTEM_FUNCTION(Gdi32, StretchBlt, FALSE, D(dest), x, y, width, height, D(source), sourceX, sourceY,
                                 sourceWidth, sourceHeight, rop);
 }
 
+HDC GetDC(HWND window) { return H<HDC>(CALL_SYSTEM_FUNCTION(User32, GetDC, nullptr, H<::HWND>(window))); }
+int ReleaseDC(HWND window, HDC dc) { return CALL_SYSTEM_FUNCTION(User32, ReleaseDC, 0, H<::HWND>(window), D(dc)); }
 HDC BeginPaint(HWND window, PAINTSTRUCT* paint) {
     return H<HDC>(
         CALL_SYSTEM_FUNCTION(User32, BeginPaint, nullptr, H<::HWND>(window), reinterpret_cast<::PAINTSTRUCT*>(paint)));

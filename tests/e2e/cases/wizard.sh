@@ -1,5 +1,6 @@
 # The interactive uninstall, driven like a person: the confirmation, the wizard with its banner,
-# status line, progress bar and link, the completion box, and what must not disturb the wizard.
+# status line, progress bar and link, the completion box, and what must not disturb the wizard;
+# the wizard at the display scales of today's laptops and mirrored in Arabic.
 
 WIZARD_TITLE="Orvik Pendrel Uninstall Wizard"
 LINK_BLUE="#1D5A8E"
@@ -193,4 +194,124 @@ case_wizard_confirmation_no_keeps_product() {
     win_wait
     check "no wizard" equals "$(wizard_titled_windows | wc -l)" 0
     check "product executable kept" exists "$PRODUCT_DIR\\Orvik Pendrel.exe"
+}
+
+# The display's scale, as Wine reads it when a program starts: LogPixels of the user's desktop,
+# which Wine copies to its fonts' key.
+set_display_dpi() {
+    e2e_machine_allow '^value HKCU\\(Control Panel\\Desktop|Software\\Wine\\Fonts) "LogPixels"='
+    win reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null
+}
+
+# A 96-DPI length at DPI $2, rounded as the wizard rounds it.
+scaled() { echo $((($1 * $2 + 48) / 96)); }
+
+# The region (WxH+X+Y) on the screen where the link's text may lie at DPI $1: its control grows
+# when the text does not fit, as far as the wizard's margins on either side.
+link_region() {
+    local margin
+    margin=$(scaled 16 "$1")
+    echo "$((WW - 2 * margin))x$(scaled 24 "$1")+$((WX + margin))+$((WY + $(scaled 145 "$1")))"
+}
+
+# Whether screenshot $1 shows the wizard drawn at DPI $2: the link, and the banner's picture
+# unless the wizard is mirrored ($3).
+wizard_drawn_at() {
+    { [ -n "${3:-}" ] || [ "$(pixel_at "$1" $((WX + 5)) $((WY + 5)))" = "$(pixel_at "$BANNER_BMP" 5 5)" ]; } &&
+        [ "$(count_colour "$1" "$(link_region "$2")" "$LINK_BLUE")" -ge 40 ]
+}
+
+# Runs the interactive uninstall at DPI $2 (the display's now) with the caption $3, answers the
+# confirmation with Yes and waits for the wizard to be drawn ($4: mirrored). Sets UNINSTALLER,
+# WIZARD, WX, WY and WW (the wizard's width); the screenshots are kept as $1-confirmation.png
+# and $1.png.
+reach_wizard_drawn() {
+    local shots=$1 dpi=$2 mirrored=${4:-}
+    WIZARD_TITLE_NOW=$3
+    xdo mousemove 1270 1000   # away from the link, which would turn red
+    win "$PRODUCT_DIR\\Uninstall.exe" &
+    UNINSTALLER=$!
+    check "confirmation answered Yes" dismiss_window "$WIZARD_TITLE_NOW" y 30 "$shots-confirmation" || return 1
+    WIZARD=$(WIZARD_TITLE=$WIZARD_TITLE_NOW wait_wizard_window 30) || { echo "    no wizard"; return 1; }
+    # The removal draws nothing over the wizard until its completion box, which may cover the
+    # link of a large wizard: the wizard is looked at before. Its place is read with each look,
+    # since Wine may move it once it has been mapped.
+    local end=$((SECONDS + 20)) path
+    while :; do
+        read -r WX WY < <(window_origin "$WIZARD")
+        WW=$(xdo getwindowgeometry --shell "$WIZARD" | awk -F= '/^WIDTH=/{print $2}')
+        path=$(shot "$shots")
+        wizard_drawn_at "$path" "$dpi" $mirrored && return 0
+        [ $SECONDS -ge $end ] && { echo "    the wizard at $WX,$WY was not seen drawn within 20 s"; return 1; }
+        sleep 0.1
+    done
+}
+
+# Answers the completion box and waits for the run's end; its screenshot is kept as $1.png.
+finish_run() {
+    wait_for_titled_windows "$WIZARD_TITLE_NOW" 2 60 "$1" || echo "    no completion box"
+    answer_boxes_until_done "$WIZARD_TITLE_NOW" "$UNINSTALLER" Return 60 || "$WINESERVER" -k
+    wait "$UNINSTALLER"
+    win_wait
+}
+
+# The link's text in screenshot $1 at DPI $2 is whole. Centred in its control, a text cut by the
+# control reaches both of its sides: from the control's left edge to the last column of the
+# control scaled (the text was not measured) or of the widest control the margins allow.
+link_text_fits() {
+    local region columns first last widest
+    region=$(link_region "$2")
+    widest=${region%%x*}
+    columns=$(convert "$1" -crop "$region" +repage txt:- 2>/dev/null | grep -i "$LINK_BLUE" | cut -d, -f1 | sort -n |
+        sed -n '1p;$p' | xargs)
+    [ -n "$columns" ] || { echo "    no link text in $region"; return 1; }
+    read -r first last <<<"$columns"
+    if [ "$first" -eq 0 ] && { [ "$last" -eq $(($(scaled 160 "$2") - 1)) ] || [ "$last" -eq $((widest - 1)) ]; }; then
+        echo "    link text cut by its control: columns $first to $last"
+        return 1
+    fi
+}
+
+wizard_at_dpi() {
+    local dpi=$1 path=$E2E_ARTIFACTS/wizard-dpi-$1.png
+    set_display_dpi "$dpi"
+    footprint_install
+    reach_wizard_drawn "wizard-dpi-$dpi" "$dpi" "$WIZARD_TITLE" ||
+        { finish_run "wizard-dpi-$dpi-completion"; return 1; }
+    check "wizard at least 95 % of 525 pixels scaled ($WW at $dpi DPI)" at_least $((WW * 100 * 96)) $((525 * 95 * dpi))
+    check "link text fits its control" link_text_fits "$path" "$dpi"
+    finish_run "wizard-dpi-$dpi-completion"
+    check "product executable removed" missing "$PRODUCT_DIR\\Orvik Pendrel.exe"
+}
+
+case_wizard_at_96_dpi() { wizard_at_dpi 96; }
+case_wizard_at_144_dpi() { wizard_at_dpi 144; }
+case_wizard_at_192_dpi() { wizard_at_dpi 192; }
+
+# White, or nearly: the banner's emblem.
+is_whiteish() {
+    [[ $1 =~ ^srgb\(([0-9]+),([0-9]+),([0-9]+)\)$ ]] &&
+        ((BASH_REMATCH[1] > 220 && BASH_REMATCH[2] > 220 && BASH_REMATCH[3] > 220))
+}
+not() { ! "$@"; }
+
+# How many pixels of the status line's left or right half ($2) of screenshot $1 are dark: text.
+status_text_pixels() {
+    local half=$((491 / 2)) x=$((WX + 16))
+    [ "$2" = right ] && x=$((x + half))
+    convert "$1" -crop "${half}x22+$x+$((WY + 79))" +repage -colorspace gray -threshold 50% -negate \
+        -format '%[fx:int(mean*w*h)]' info: 2>/dev/null
+}
+
+case_wizard_arabic_is_mirrored() {
+    local path=$E2E_ARTIFACTS/wizard-arabic.png
+    footprint_install --with lang --lang 40802
+    reach_wizard_drawn wizard-arabic 96 "معالج إزالة تثبيت Orvik Pendrel" mirrored ||
+        { finish_run wizard-arabic-completion; return 1; }
+    check "banner emblem at the right" is_whiteish "$(pixel_at "$path" $((WX + WW - 31)) $((WY + 15)))"
+    check "no emblem at the left" not is_whiteish "$(pixel_at "$path" $((WX + 30)) $((WY + 15)))"
+    check "status text at the right" at_least "$(status_text_pixels "$path" right)" 50
+    check "nothing of it at the left" equals "$(status_text_pixels "$path" left)" 0
+    finish_run wizard-arabic-completion
+    check "product executable removed" missing "$PRODUCT_DIR\\Orvik Pendrel.exe"
 }

@@ -8,6 +8,7 @@
 #include "platform/sim/machine.h"
 #include "support/product_machine.h"
 #include "ui/uninstall_dialog.h"
+#include "ui/wizard_windows.h"
 
 namespace {
 
@@ -25,17 +26,8 @@ std::size_t IndexOf(const std::string& entry) {
     return static_cast<std::size_t>(it - calls.begin());
 }
 
-sim::SimWindow* Control(int id) {
-    for (auto& [handle, w] : machine().windows.windows)
-        if (w.parent && w.id == id && machine().windows.windows[w.parent].className == u"#32770") return &w;
-    return nullptr;
-}
-
-sim::SimWindow* DialogWindow() {
-    for (auto& [handle, w] : machine().windows.windows)
-        if (w.className == u"#32770") return &w;
-    return nullptr;
-}
+using wizard_windows::Control;
+using wizard_windows::DialogWindow;
 
 void ExpectPlaced(int id, int x, int y, int width, int height) {
     sim::SimWindow* w = Control(id);
