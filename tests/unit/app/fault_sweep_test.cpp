@@ -159,6 +159,8 @@ struct Allowance {
             return true;
         // The log of a run that left something, where the completion box sends the user.
         if (StartsWith(place, "file C:\\Users\\user\\AppData\\Local\\Temp\\Orvik Pendrel Uninstall.log")) return true;
+        // The same in the machine's temporary directory, where the user's could not be judged.
+        if (StartsWith(place, "file C:\\windows\\Temp\\Orvik Pendrel Uninstall.log")) return true;
         // A driver file the spooler still holds is renamed, so that its name is free for a new
         // installation, and deleted at the next restart under its new name.
         if (StartsWith(place, "pending deletion ")) return !images.before.count("file " + place.substr(17));
