@@ -44,6 +44,8 @@ bool InstalledImage::StepAside(const std::u16string& module) {
     }
     m_aside = MoveToMachineTemp() || MoveWithinDirectory();
     if (!m_aside) Release();
+    // Out of its directory, nothing of this process holds that any more: the removal may take it.
+    else if (!m_inOwnDirectory) m_directory.Close();
     return m_aside;
 }
 
@@ -82,8 +84,13 @@ bool InstalledImage::MoveWithinDirectory() {
 bool InstalledImage::StepBack() {
     if (!m_aside) return true;
     // The product keeps its uninstaller: a move refused for a moment (a scanner looking at the
-    // file) is tried again; a name taken meanwhile is somebody's, and is left to them.
-    for (int attempt = 1; !m_image.MoveInto(m_directory, m_name, false); ++attempt) {
+    // file) is tried again; a name taken meanwhile is somebody's, and is left to them. The
+    // directory, let go while the file was away, is opened and judged anew.
+    const std::u16string directory = m_directory.path();
+    for (int attempt = 1;; ++attempt) {
+        if ((m_directory.get() || m_directory.OpenDirectory(directory, engine::files::kListAccess)) &&
+            m_image.MoveInto(m_directory, m_name, false))
+            break;
         m_error = win::GetLastError();
         if (attempt == kMoveAttempts || m_error == win::ERROR_ALREADY_EXISTS || m_error == win::ERROR_FILE_EXISTS)
             return false;

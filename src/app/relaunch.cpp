@@ -394,9 +394,12 @@ bool UninstallApp::RunInPlace(const std::u16string& reason) {
 bool UninstallApp::IsInstalledCopy(const std::u16string& module) const {
     // An uninstaller started from anywhere but the install directory is somebody's copy of it:
     // it and its directory are not the product's.
+    // Both where they really lie: a drive letter standing for another path names one place twice.
+    using engine::files::ResolvedDirectory;
+    using engine::files::WithoutTrailingBackslash;
     return !m_strRecordedDir.empty() && !module.empty() &&
-           IsSameDirectory(engine::files::ResolvedDirectory(engine::files::WithoutTrailingBackslash(DirectoryOf(module))),
-                           m_strRecordedDir);
+           IsSameDirectory(ResolvedDirectory(WithoutTrailingBackslash(DirectoryOf(module))),
+                           ResolvedDirectory(WithoutTrailingBackslash(m_strRecordedDir)));
 }
 
 void UninstallApp::StepAsideForInstaller() {

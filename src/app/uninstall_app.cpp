@@ -125,7 +125,7 @@ bool UninstallApp::EndWith(win::DWORD code) {
     FinishInstalledCopy();
     // Once a temporary copy has run, the log is the copy's: the installed copy adds nothing.
     if (!m_copyStarted) {
-        Note(u"outcome: " + NumberText(code));
+        Note(u"outcome: " + NumberText(m_exitCode) + u" (" + OutcomeText(m_exitCode) + u")");
         LogStart();
     }
     return false;
@@ -182,6 +182,19 @@ void UninstallApp::ReadLanguageAndLoadCatalog() {
 }
 
 std::u16string UninstallApp::GetMessageText(unsigned id) { return m_catalog.GetString(id); }
+
+void UninstallApp::Note(const std::u16string& line) {
+    // The installed uninstaller runs while the steps try it: it goes after the removal, as the
+    // run's end decides, and its line says so rather than that it failed.
+    const std::u16string held = u"not removed: file " + m_strRecordedDir + product::kUninstallerName + u" (";
+    if (!m_strRecordedDir.empty() && line.size() > held.size() &&
+        engine::files::EqualNoCaseAscii(line.substr(0, held.size()), held)) {
+        m_log.Line(u"deferred: file " + line.substr(18, held.size() - 20) +
+                    u" (the running uninstaller: it goes once the run has ended and nothing of the product is left)");
+        return;
+    }
+    m_log.Line(line);
+}
 
 std::u16string UninstallApp::DefaultLogPath() {
     char16_t buffer[win::MAX_PATH] = {};

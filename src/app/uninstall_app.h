@@ -47,7 +47,7 @@ public:
     void SetProgress(int) override {}
     bool ShowMessage(engine::BoxOwner owner, engine::BoxKind kind, const std::u16string& text,
                      const std::u16string& caption) override;
-    void Note(const std::u16string& line) override { m_log.Line(line); }
+    void Note(const std::u16string& line) override;
     std::u16string DetailsPlace() override;
     std::u16string InstallDirAtStart() const override { return m_strRecordedDir; }
 

@@ -32,7 +32,7 @@ case_quiet_whole_product_gives_0_and_nothing_is_left_when_it_returns() {
     log=$(quiet_log)
     win_wait
     check "nothing of the product left, nothing foreign lost" footprint check
-    check "the log ends with the outcome" bash -c "tr -d '\\r' <\"\$1\" | tail -n 1 | grep -qx 'outcome: 0'" _ "$log"
+    check "the log ends with the outcome" bash -c "tr -d '\\r' <\"\$1\" | tail -n 1 | grep -qx 'outcome: 0 (everything of the product is removed)'" _ "$log"
     local name
     for name in Readme.txt config.xml 'Orvik Pendrel.exe'; do
         check "the log lists $name as removed" grep -qF "removed: file $PRODUCT_DIR\\$name" "$log"

@@ -31,7 +31,7 @@ case_volumes_product_installed_through_a_second_letter_is_removed_whole() {
     check "the install directory is gone" missing 'C:\Mounts\Data\Orvik Pendrel'
     local log=$WINEPREFIX/drive_c/Mounts/Data/uninstall.log
     check "the log is written where it was asked for" test -f "$log"
-    check "the log ends with the outcome" bash -c "tr -d '\\r' <\"\$1\" | tail -n 1 | grep -qx 'outcome: 0'" _ "$log"
+    check "the log ends with the outcome" bash -c "tr -d '\\r' <\"\$1\" | tail -n 1 | grep -qx 'outcome: 0 (everything of the product is removed)'" _ "$log"
     check "the log lists Readme.txt as removed" grep -qiF 'removed: file M:\Orvik Pendrel\Readme.txt' "$log"
     e2e_machine_allow '^file C:/Mounts/Data/uninstall\.log '
 }

@@ -93,7 +93,22 @@ TEST(QuietMode, WholeRunShowsNothingRemovesEverythingAndEndsWithZero) {
     EXPECT_EQ(steps, (std::vector<std::string>{"desktop shortcuts", "Quick Launch shortcut", "Start menu folders", "add-ons",
                                                "virtual printer", "program files", "file associations",
                                                "registry records"}));
-    EXPECT_EQ(ended.log.back(), "outcome: 0");
+    EXPECT_EQ(ended.log.back(), "outcome: 0 (everything of the product is removed)");
+}
+
+// A clean removal's log reads as one: what a later step or the run's end resolves is written as
+// deferred, not as a failure, and the last line says in words what the code means.
+TEST(QuietMode, ACleanRemovalsLogHoldsNoFailure) {
+    ArrangeCopy();
+    // The installed copy runs while its copy removes the product.
+    sim::machine().system.runningImages.push_back(kInstallDir + u"Uninstall.exe");
+    sim::machine().files.AddFile(kInstallDir + u"Plugins\\OnDemandCM\\OnDemandPlugin.dll");
+    const Ended ended = RunWith(u"-DeletingNow /quiet");
+    EXPECT_EQ(ended.exitCode, 0u);
+    for (const std::string& line : ended.log) EXPECT_NE(line.compare(0, 12, "not removed:"), 0) << line;
+    EXPECT_TRUE(LogHas(ended, "deferred: file C:\\Program Files\\Orvik Software\\Orvik Pendrel\\Uninstall.exe (the running"));
+    EXPECT_TRUE(LogHas(ended, "deferred: directory ")) << "the install directory holds the running uninstaller";
+    EXPECT_EQ(ended.log.back(), "outcome: 0 (everything of the product is removed)");
 }
 
 // Every box a run may show becomes a line of the log and an exit code.
@@ -212,7 +227,7 @@ TEST(QuietMode, TheUsersOwnFilesInTheInstallDirectoryAreKeptAndNoFailure) {
         EXPECT_FALSE(LogHas(ended, "left: ")) << "nothing of the product's is left";
         EXPECT_FALSE(sim::machine().files.Exists(kProductExe));
         EXPECT_FALSE(sim::machine().files.Exists(kInstallDir + u"Readme.txt"));
-        EXPECT_EQ(ended.log.back(), "outcome: 0");
+        EXPECT_EQ(ended.log.back(), "outcome: 0 (everything of the product is removed)");
     }
     {
         SCOPED_TRACE("a file of the product's that stays beside the user's is left");
@@ -242,7 +257,7 @@ TEST(QuietMode, AProductOnASubstDriveIsRemovedWholeAndLogged) {
     EXPECT_FALSE(m.files.Exists(kInstallDir)) << "the product's directory went";
     EXPECT_TRUE(m.files.Exists(u"C:\\Program Files\\Orvik Software\\Orvik Scan\\scan.exe"));
     ASSERT_FALSE(ended.log.empty()) << "the log is written where it was asked for";
-    EXPECT_EQ(ended.log.back(), "outcome: 0");
+    EXPECT_EQ(ended.log.back(), "outcome: 0 (everything of the product is removed)");
 }
 
 // The installed copy passes the switches on, hands over the log it made open, waits, and ends
@@ -314,7 +329,7 @@ TEST(ExitCodes, TheCompletionBoxTellsWhenSomethingStayedAndWhereTheDetailsAre) {
               u"Orvik Pendrel has been removed, but some of its items could not be removed or will only be removed when "
               u"Windows restarts. The details are in the log.\n\n" + kDefaultLog);
     EXPECT_TRUE(LogHas(ended, "left: printer driver"));
-    EXPECT_EQ(ended.log.back(), "outcome: 1603");
+    EXPECT_EQ(ended.log.back(), "outcome: 1603 (something of the product is left (the left: lines say what), or the run failed)");
 
     ArrangeCopy();
     EXPECT_EQ(RunWith(u"-DeletingNow").exitCode, 0u);
@@ -331,7 +346,7 @@ TEST(RunLog, ANamePlantedAtTheLogsPlaceIsNeverWrittenThrough) {
     const Ended ended = RunWith(u"-DeletingNow /quiet", kDefaultLog + u".1");
     EXPECT_EQ(sim::machine().files.Find(u"C:\\windows\\system32\\victim.dll")->content, "MZ");
     ASSERT_FALSE(ended.log.empty());
-    EXPECT_EQ(ended.log.back(), "outcome: 0");
+    EXPECT_EQ(ended.log.back(), "outcome: 0 (everything of the product is removed)");
 }
 
 // A directory on the way to the log's place swapped for a junction to a system directory: the
@@ -367,7 +382,7 @@ TEST(RunLog, NamesEveryKeyValueAndDiagnosticWithTheSystemsText) {
                               "(Windows error 5: Access is denied.)"));
     EXPECT_TRUE(LogHas(ended, "left: value HKLM\\Software\\Classes\\.pdf\\OpenWithProgids\\OrvikPendrel.Document"));
     EXPECT_TRUE(LogHas(ended, "diagnostic: Firefox Plugin: "));
-    EXPECT_EQ(ended.log.back(), "outcome: 1603");
+    EXPECT_EQ(ended.log.back(), "outcome: 1603 (something of the product is left (the left: lines say what), or the run failed)");
 }
 
 // Associations the run cannot judge are not removed, and not passed over either: a user's choice
@@ -399,7 +414,7 @@ TEST(RunLog, HoldsTheLinesBeforeItsStartAndBeginsWithIt) {
     ASSERT_GE(ended.log.size(), 2u);
     EXPECT_EQ(ended.log.front().compare(0, 6, "start:"), 0) << ended.log.front();
     EXPECT_TRUE(LogHas(ended, "removed: directory " + sim::Narrow(store)));
-    EXPECT_EQ(ended.log.back(), "outcome: 0");
+    EXPECT_EQ(ended.log.back(), "outcome: 0 (everything of the product is removed)");
 }
 
 }  // namespace
