@@ -217,13 +217,14 @@ std::u16string CopyCommandLine(const std::u16string& copy, bool silent, win::DWO
 bool StartProcess(const char16_t* program, std::u16string commandLine, const char16_t* currentDirectory,
                   win::DWORD flags = 0, win::HANDLE standardInput = nullptr, win::ScopedHandle* started = nullptr,
                   win::HANDLE standardOutput = nullptr) {
+    // Its standard handles are the ones given, or none: never this process's own, which the
+    // system would otherwise pass on (a console program's output file, which the copy would
+    // take for its log).
     win::STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    if (standardInput || standardOutput) {
-        startup.dwFlags = win::STARTF_USESTDHANDLES;
-        startup.hStdInput = standardInput;
-        startup.hStdOutput = standardOutput;
-    }
+    startup.dwFlags = win::STARTF_USESTDHANDLES;
+    startup.hStdInput = standardInput;
+    startup.hStdOutput = standardOutput;
     win::PROCESS_INFORMATION process{};
     const bool inherit = standardInput || standardOutput;
     if (!win::CreateProcessW(program, &commandLine[0], nullptr, nullptr, inherit ? win::TRUE : win::FALSE, flags,
@@ -259,15 +260,6 @@ std::u16string SelfDeletionCommand(const std::u16string& interpreter, const std:
     std::u16string command = u"\"" + interpreter + u"\" /d /v:off /c set /p ended= & " + remove + retry + retry;
     for (const std::u16string& directory : directories) command += u" & rd \"" + directory + u"\" > nul 2>&1";
     return command;
-}
-
-// Removes the directory at the full path `path` when it is empty, through its parent's judged
-// handle: a directory that holds anything (a file the user keeps there) stays.
-void RemoveEmptyDirectory(const std::u16string& path) {
-    engine::files::OpenEntry parent;
-    const std::u16string above = engine::files::WithoutTrailingBackslash(DirectoryOf(path));
-    if (above.size() >= path.size() || !parent.OpenDirectory(above, engine::files::kListAccess)) return;
-    engine::files::DeleteChild(parent, path.substr(above.size() + 1), engine::files::EntryKind::Directory);
 }
 
 // Whether `inner` is `outer` or lies inside it (both full paths, letter case aside).
@@ -446,7 +438,7 @@ void UninstallApp::FinishInstalledCopy() {
 }
 
 void UninstallApp::RemoveEmptyInstallDirectories() {
-    for (const std::u16string& directory : InstallDirectories()) RemoveEmptyDirectory(directory);
+    for (const std::u16string& directory : InstallDirectories()) engine::files::RemoveProductDirectory(directory);
 }
 
 std::vector<std::u16string> UninstallApp::InstallDirectories() const {

@@ -154,9 +154,12 @@ int NeverRead(HANDLE pipe, DWORD timeoutMs) {
     return 3;
 }
 
-// The new version's files, written as an installer writes them: the directory made if it has
-// gone, each file replaced whole.
+// The new version's files, written as an installer writes them: the directories made where they
+// have gone, each file replaced whole.
 void Upgrade(const wchar_t* directory) {
+    const std::wstring path(directory);
+    for (std::size_t cut = path.find(L'\\', 3); cut != std::wstring::npos; cut = path.find(L'\\', cut + 1))
+        CreateDirectoryW(path.substr(0, cut).c_str(), nullptr);
     CreateDirectoryW(directory, nullptr);
     for (const wchar_t* name : {L"Uninstall.exe", L"Orvik Pendrel.exe", L"Readme.txt"}) {
         const std::wstring path = std::wstring(directory) + L"\\" + name;

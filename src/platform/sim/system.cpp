@@ -277,6 +277,7 @@ BOOL CreateProcessW(LPCWSTR application, LPWSTR commandLine, void*, void*, BOOL 
                                                                                           : nullptr,
                              startupInfo && (startupInfo->dwFlags & STARTF_USESTDHANDLES) ? startupInfo->hStdOutput
                                                                                           : nullptr,
+                             startupInfo && (startupInfo->dwFlags & STARTF_USESTDHANDLES) != 0,
                              startupInfo && (startupInfo->dwFlags & STARTF_USESHOWWINDOW) ? startupInfo->wShowWindow
                                                                                           : -1});
     sys.openProcessHandles += 2;

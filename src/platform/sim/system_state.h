@@ -27,6 +27,7 @@ struct StartedProcess {
     bool inheritsHandles = false;
     win::HANDLE standardInput = nullptr;  // given with STARTF_USESTDHANDLES
     win::HANDLE standardOutput = nullptr;
+    bool standardHandlesGiven = false;    // STARTF_USESTDHANDLES: none of the parent's passed on
     int showWindow = -1;                  // given with STARTF_USESHOWWINDOW; -1: none given
 };
 

@@ -48,6 +48,10 @@ TEST_F(Relaunch, InstalledCopyStartsAnOrvExeCopyOfItselfFromTheTemporaryDirector
     EXPECT_EQ(N(Started()[0].application), "");
     EXPECT_EQ(N(Started()[0].commandLine), N(u"\"" + kCopy + u"\"-DeletingNow"));
     EXPECT_EQ(N(Started()[0].currentDirectory), N(kTemp)) << "must not hold the install directory";
+    // None of this process's standard handles: a console program's output file would be taken
+    // for the log.
+    EXPECT_TRUE(Started()[0].standardHandlesGiven);
+    EXPECT_EQ(Started()[0].standardOutput, nullptr);
     // It waits for the copy to end, then deletes it through the handle it holds.
     EXPECT_EQ(m.system.processWaits, 1);
     EXPECT_EQ(m.system.waitTimeouts, std::vector<win::DWORD>{win::INFINITE});
