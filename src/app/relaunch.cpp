@@ -72,8 +72,9 @@ constexpr int kCopyNameAttempts = 16;
 // again this often, this far apart. The ended copy's image is unmapped a moment after its
 // process has ended: its deletion is tried as often.
 constexpr int kSharingAttempts = 10;
-constexpr int kUnmapAttempts = 40;
+constexpr int kUnmapAttempts = 200;
 constexpr win::DWORD kSharingPauseMs = 50;
+constexpr win::DWORD kUnmapPauseMs = 10;
 
 // Deletes a file this process made in the temporary directory, through judged handles: a name
 // that another process has turned into a link meanwhile is left to it, and so is one it holds
@@ -189,7 +190,7 @@ bool HoldUnchanged(const std::u16string& temp, const std::u16string& name, const
 
 // Deletes the ended copy through the handle held on it.
 void DeleteHeldCopy(engine::files::OpenEntry& held) {
-    for (int attempt = 1; !held.MarkForDeletion() && attempt < kUnmapAttempts; ++attempt) win::Sleep(kSharingPauseMs);
+    for (int attempt = 1; !held.MarkForDeletion() && attempt < kUnmapAttempts; ++attempt) win::Sleep(kUnmapPauseMs);
     held.Close();
 }
 
@@ -358,6 +359,9 @@ bool UninstallApp::RelaunchFromTempCopy() {
     // For the installer, this file makes way before anything is removed: the installer may write
     // the new version the moment it has its last code, which the copy sends.
     if (m_bSilent) StepAsideForInstaller();
+    // Its deletion is handed on at once: the interpreter starts while the copy works, and waits
+    // for this process's end; it is ended unrun if the file has to come back.
+    if (m_image.IsAside() && !m_image.InOwnDirectory()) m_interpreterWaits = DeleteAfterEnd(m_image.Path(), {}, false, &m_interpreter);
     // The log the caller asked for is made here and handed to the copy open.
     const win::HANDLE log = m_log.IsWanted() && m_log.CreateNow() ? m_log.HandOut() : nullptr;
     win::ScopedHandle process;
@@ -408,6 +412,12 @@ void UninstallApp::FinishInstalledCopy() {
     if (m_image.IsAside()) {
         // Nothing was removed: the uninstaller stays with the product, under its own name.
         if (!m_removalRan) {
+            if (m_interpreterWaits) {
+                win::TerminateProcess(m_interpreter.get(), 1);
+                win::CloseHandle(m_hEndedSignal);
+                m_hEndedSignal = nullptr;
+            }
+            m_interpreter.reset();
             if (!m_image.StepBack()) Note(u"left: file " + module + u" is at " + m_image.Path());
             return;
         }
@@ -434,7 +444,8 @@ void UninstallApp::FinishInstalledCopy() {
     // machine's temporary directory, or in the install directory where that lies on another
     // volume (the directories then follow it, except where the installer owns them).
     if (!m_image.InOwnDirectory() || m_bSilent) directories.clear();
-    DeleteAfterEnd(m_image.Path(), directories, !m_copyStarted);
+    if (!m_interpreterWaits) DeleteAfterEnd(m_image.Path(), directories, !m_copyStarted);
+    m_interpreter.reset();
 }
 
 void UninstallApp::RemoveEmptyInstallDirectories() {
@@ -468,7 +479,7 @@ bool UninstallApp::DeleteSelf(const std::vector<std::u16string>& directories, bo
 }
 
 bool UninstallApp::DeleteAfterEnd(const std::u16string& path, const std::vector<std::u16string>& directories,
-                                  bool tellShell) {
+                                  bool tellShell, win::ScopedHandle* keep) {
     if (path.empty()) return false;
     const std::u16string shortPath = ShortPath(path);
     if (!IsSafeToHandToInterpreter(shortPath)) return false;
@@ -497,8 +508,11 @@ bool UninstallApp::DeleteAfterEnd(const std::u16string& path, const std::vector<
     // started without a console: it shows nothing, as a hidden window would not, and needs no
     // console host, which costs a process of its own and half the run's tail under Wine.
     const std::u16string commandLine = SelfDeletionCommand(interpreter, shortPath, emptied);
-    if (!StartProcess(interpreter.c_str(), commandLine, systemDirectory.c_str(), win::DETACHED_PROCESS, readEnd.get()))
+    win::ScopedHandle started;
+    if (!StartProcess(interpreter.c_str(), commandLine, systemDirectory.c_str(), win::DETACHED_PROCESS, readEnd.get(),
+                      &started))
         return false;
+    if (keep) *keep = std::move(started);
     m_hEndedSignal = writeEnd.release();
 
     if (tellShell) win::SHChangeNotify(win::SHCNE_DELETE, win::SHCNF_PATHW, shortPath.c_str(), nullptr);

@@ -9,6 +9,7 @@
 #include "app/run_log.h"
 #include "engine/uninstall_host.h"
 #include "i18n/string_catalog.h"
+#include "platform/scoped.h"
 #include "platform/types.h"
 
 namespace app {
@@ -33,7 +34,9 @@ public:
     // deletion unless `tellShell` is false.
     bool DeleteSelf(const std::vector<std::u16string>& directories = {}, bool tellShell = true);
     // The same for the file at `path` (this executable moved aside), once this process has ended.
-    bool DeleteAfterEnd(const std::u16string& path, const std::vector<std::u16string>& directories, bool tellShell);
+    // The interpreter's process goes to `keep` when one is given.
+    bool DeleteAfterEnd(const std::u16string& path, const std::vector<std::u16string>& directories, bool tellShell,
+                        win::ScopedHandle* keep = nullptr);
     bool ConnectToInstaller();
 
     // engine::UninstallHost. The application has no window: its boxes belong to nobody, and
@@ -113,6 +116,10 @@ private:
     void RemoveEmptyInstallDirectories();
     void ScheduleInstalledCopyAtRestart(const std::u16string& module);
     InstalledImage m_image;
+    // The interpreter that deletes the moved file after this process, started early for the
+    // installer (m_interpreterWaits); ended unrun when the file comes back.
+    win::ScopedHandle m_interpreter;
+    bool m_interpreterWaits = false;
     bool m_stepAsideFailed = false;
     bool m_finished = false;
     void DropInstallerLink();

@@ -116,6 +116,7 @@ constexpr DWORD FILE_TYPE_DISK = 1;
 HANDLE GetStdHandle(DWORD which);
 DWORD GetFileType(HANDLE file);
 BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode);
+BOOL TerminateProcess(HANDLE process, UINT exitCode);
 
 void OutputDebugStringW(LPCWSTR text);
 // The system's text for the Windows error `error` (from the system's own table, no inserts),

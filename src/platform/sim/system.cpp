@@ -303,6 +303,18 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
     return WAIT_OBJECT_0;
 }
 
+BOOL TerminateProcess(HANDLE process, UINT) {
+    if (sim::FaultPoint("TerminateProcess")) return sim::Failure(BOOL{FALSE}, ERROR_ACCESS_DENIED);
+    const std::uintptr_t value = reinterpret_cast<std::uintptr_t>(process);
+    auto& processes = machine().system.processes;
+    const std::size_t index = (value - sim::kProcessHandleBase) / 2;
+    if (value < sim::kProcessHandleBase || index == 0 || index > processes.size())
+        return sim::Failure(BOOL{FALSE}, ERROR_INVALID_HANDLE);
+    processes[index - 1].terminated = true;
+    machine().Log("TerminateProcess", sim::Narrow(processes[index - 1].commandLine));
+    return TRUE;
+}
+
 BOOL GetExitCodeProcess(HANDLE, DWORD* exitCode) {
     if (sim::FaultPoint("GetExitCodeProcess")) return sim::Failure(BOOL{FALSE}, ERROR_ACCESS_DENIED);
     auto& codes = machine().system.exitCodes;

@@ -29,6 +29,7 @@ struct StartedProcess {
     win::HANDLE standardOutput = nullptr;
     bool standardHandlesGiven = false;    // STARTF_USESTDHANDLES: none of the parent's passed on
     int showWindow = -1;                  // given with STARTF_USESHOWWINDOW; -1: none given
+    bool terminated = false;              // ended by TerminateProcess
 };
 
 struct SimLibrary {

@@ -113,6 +113,8 @@ BOOL GetExitCodeProcess(HANDLE process, DWORD* exitCode) {
     return ::GetExitCodeProcess(H<::HANDLE>(process), reinterpret_cast<::DWORD*>(exitCode));
 }
 
+BOOL TerminateProcess(HANDLE process, UINT exitCode) { return ::TerminateProcess(H<::HANDLE>(process), exitCode); }
+
 void OutputDebugStringW(LPCWSTR text) { ::OutputDebugStringW(W(text)); }
 DWORD FormatMessageW(DWORD flags, const void* source, DWORD messageId, DWORD languageId, LPWSTR buffer, DWORD size,
                      void* arguments) {

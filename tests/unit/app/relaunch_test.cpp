@@ -572,8 +572,8 @@ TEST(RelaunchAtStartUp, InstalledCopyFollowsItsCopysOutcome) {
         // The copy's work as far as the installed copy can see it: every file of the product's
         // but the installed uninstaller gone when the removal ran.
         bool asideWhileCopyRan = false;
-        m.onCall = [&](const std::string& function, const std::string&) {
-            if (function != "CreateProcessW" || !m.system.processes.empty()) return;
+        m.onCall = [&](const std::string& function, const std::string& argument) {
+            if (function != "CreateProcessW" || argument.find("\"-DeletingNow") == std::string::npos) return;
             asideWhileCopyRan = !m.files.Exists(kInstalled);
             if (!(c.copyCode & app::kCopyRanRemoval) || (c.copyCode & 0xFFFF) == 1603) return;
             for (const std::u16string& path : m.files.AllPaths())
@@ -593,13 +593,24 @@ TEST(RelaunchAtStartUp, InstalledCopyFollowsItsCopysOutcome) {
         EXPECT_EQ(app.ExitCode(), c.copyCode & ~app::kCopyRanRemoval);
         EXPECT_EQ(m.files.Exists(kInstalled), !c.deleted);
         EXPECT_FALSE(m.files.Exists(kCopy));
-        ASSERT_EQ(m.system.processes.size(), c.deleted ? 2u : 1u);
+        // The interpreter: for the installer started before the copy, and ended unrun when the
+        // file came back; otherwise started after it, only when the file goes.
+        std::vector<const sim::StartedProcess*> interpreters;
+        for (const sim::StartedProcess& process : m.system.processes)
+            if (process.commandLine.find(u"cmd.exe") != std::u16string::npos) interpreters.push_back(&process);
+        ASSERT_EQ(m.system.processes.size(), 1 + interpreters.size());
+        ASSERT_EQ(interpreters.size(), c.deleted || c.asideAtStart ? 1u : 0u);
         if (!c.deleted) {
             EXPECT_FALSE(m.files.Exists(kAside));
+            if (c.asideAtStart) {
+                EXPECT_TRUE(interpreters[0]->terminated) << "ended before it could delete anything";
+            }
             continue;
         }
+        EXPECT_FALSE(interpreters[0]->terminated);
+        EXPECT_EQ(&m.system.processes[c.asideAtStart ? 0 : 1], interpreters[0]);
         EXPECT_TRUE(m.files.Exists(kAside));
-        EXPECT_EQ(N(m.system.processes[1].commandLine), DeletionCommand(kAside)) << "no directory by name";
+        EXPECT_EQ(N(interpreters[0]->commandLine), DeletionCommand(kAside)) << "no directory by name";
         EXPECT_EQ(m.files.Exists(kUserFile), c.userFile);
         // For the installer its copy took the directories before the last code.
         if (!c.asideAtStart) {
