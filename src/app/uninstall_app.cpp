@@ -40,7 +40,9 @@ bool UninstallApp::InitInstance() {
     // installed copy that hands the run over never lets it do.
     engine::SetReportListener(this);
 
-    if (IsSecondInstance() && !m_bDeletingNow) return EndWith(kExitTryLater);
+    // The copy runs while its installed copy holds the mutex for it: it asks nothing (a window
+    // looked for would load the window libraries for nothing).
+    if (!m_bDeletingNow && IsSecondInstance()) return EndWith(kExitTryLater);
 
     RemoveVirtualStoreCopy();
     ReadLanguageAndLoadCatalog();

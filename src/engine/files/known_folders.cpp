@@ -105,7 +105,12 @@ bool IsAmong(const std::u16string& directory, const std::vector<std::u16string>&
     for (const std::u16string& folder : folders) {
         std::u16string normalised;
         if (folder.empty() || !NormaliseFullPath(folder, normalised)) continue;
-        for (const std::u16string& known : Forms(normalised))
+        // A folder's 8.3 alias has a tilde in some component: the long form is asked for only
+        // then, as the system answers it through a directory lookup per component.
+        const std::vector<std::u16string> knownForms = normalised.find(u'~') == std::u16string::npos
+                                                           ? std::vector<std::u16string>{normalised}
+                                                           : Forms(normalised);
+        for (const std::u16string& known : knownForms)
             for (const std::u16string& form : forms)
                 if (IsSameOrBelow(known, form) || (below && IsSameOrBelow(form, known))) return true;
     }
