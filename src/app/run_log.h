@@ -27,12 +27,13 @@ public:
     bool CreateNow();
     // The open file, made inheritable, for the temporary copy; null when there is none.
     win::HANDLE HandOut();
-    // The copy has the log: this process writes no line to it and lets go of it.
+    // The copy has the log: what this process kept is not written (the copy tells it again);
+    // a line this process adds once the copy has ended goes after the copy's.
     void HandedOver() {
-        m_file.reset();
         m_tried = true;
         m_kept.clear();
     }
+    void Close() { m_file.reset(); }
     // Takes `file`, a log the installed copy created, as this run's log.
     void Adopt(win::HANDLE file);
     // Creates the file (once; not when no path is set) and writes `start` and every line kept.

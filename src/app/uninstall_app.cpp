@@ -125,11 +125,15 @@ bool UninstallApp::EndWith(win::DWORD code) {
     // The installed copy's own file follows the outcome (it may change it: a file held for the
     // next restart).
     FinishInstalledCopy();
-    // Once a temporary copy has run, the log is the copy's: the installed copy adds nothing.
+    // Once a temporary copy has run, the log is the copy's: the installed copy adds to it only
+    // what its own end changed (its file left for the restart), with the outcome that follows.
     if (!m_copyStarted) {
         Note(u"outcome: " + NumberText(m_exitCode) + u" (" + OutcomeText(m_exitCode) + u")");
         LogStart();
+    } else if (m_exitCode != m_copyExitCode) {
+        Note(u"outcome: " + NumberText(m_exitCode) + u" (" + OutcomeText(m_exitCode) + u")");
     }
+    m_log.Close();
     return false;
 }
 

@@ -95,3 +95,73 @@ case_trust_read_only_hidden_and_system_program_files_are_removed() {
         "$(unix_path 'C:\trust.log')"
     e2e_machine_allow '^file C:/trust\.log '
 }
+
+# The user's temporary directory, as the user's own environment names it (HKCU\Environment, from
+# which an elevated process's environment is made too).
+trust_user_temp() { win cmd /c 'echo %TEMP%'; }
+
+# The user sets TEMP to a directory whose name holds every switch: nothing of it reaches the
+# copy's command line, and the quiet run stays quiet, removes the product and only then ends 0.
+case_trust_temp_named_with_every_switch_keeps_the_mode() {
+    footprint_install
+    local temp
+    temp="$(trust_user_temp)\\-UninstForInst-InstallerPid=1-DeletingNow"
+    mkdir -p "$(unix_path "$temp")"
+    win reg add 'HKCU\Environment' /v TEMP /t REG_SZ /d "$temp" /f >/dev/null
+    win reg add 'HKCU\Environment' /v TMP /t REG_SZ /d "$temp" /f >/dev/null
+    "$WINESERVER" -w
+    check "the user's TEMP reaches the processes" equals "$(trust_user_temp)" "$temp"
+    local code
+    code=$(trust_quiet_run "/quiet")
+    win_wait
+    check "exit code" equals "$code" "0"
+    check "nothing of the product left, nothing foreign lost" equals "$(footprint check)" ""
+    check "no copy left there" test -z "$(ls "$(unix_path "$temp")" | grep -iE '^orv[0-9a-f]+\.(exe|tmp)$')"
+    check "the quiet log written there" test -f "$(unix_path "$temp")/Orvik Pendrel Uninstall.log"
+    e2e_machine_allow '^(dir  |file )C:/users/[^/]+/Temp/-UninstForInst' '^value HKCU\\Environment "(TEMP|TMP)"='
+}
+
+# The user's Temp is a link to the system directory: nothing is written there, the removal runs
+# from the install directory, and the log, made in the machine's temporary directory, says why.
+case_trust_temp_a_link_to_the_system_directory_gets_nothing() {
+    footprint_install
+    local temp system before code
+    temp=$(unix_path "$(trust_user_temp)")
+    system=$WINEPREFIX/drive_c/windows/system32
+    before=$(ls "$system" | LC_ALL=C sort)
+    rm -rf "$temp"
+    ln -s ../../windows/system32 "$temp"
+    code=$(trust_quiet_run "/quiet")
+    win_wait
+    rm "$temp"
+    mkdir "$temp"
+    check "exit code" equals "$code" "0"
+    check "nothing new in the system directory" equals "$(ls "$system" | LC_ALL=C sort)" "$before"
+    check "nothing of the product left, nothing foreign lost" equals "$(footprint check)" ""
+    local log=$WINEPREFIX/drive_c/windows/temp/Orvik\ Pendrel\ Uninstall.log
+    check "the log in the machine's temporary directory says why" grep -q 'runs from the install directory' "$log"
+    e2e_machine_allow '^file C:/windows/temp/Orvik Pendrel Uninstall\.log '
+}
+
+# A reader holds the installed uninstaller without sharing its deletion: everything else goes,
+# the uninstaller waits for the next restart, and the run says 3010; the restart takes it.
+case_trust_a_held_uninstaller_goes_at_the_restart() {
+    footprint_install
+    local holder=$E2E_ROOT/holder-$BASHPID.txt
+    "$WINE" "$KIT\\footprint.exe" hold "$PRODUCT_DIR\\Uninstall.exe" 60 >"$holder" 2>>"$E2E_STDERR" &
+    local held=$!
+    check "the uninstaller is held" wait_for_line "$holder" '^holding' 60 "the holder" || return 1
+    local code
+    code=$(trust_quiet_run "/quiet /log C:\\held.log")
+    kill "$held" 2>/dev/null
+    wait "$held" 2>/dev/null
+    win_wait
+    check "exit code" equals "$code" "3010"
+    check "the log names it for the restart" grep -qF 'scheduled at restart: file C:\Program Files\Orvik Software\Orvik Pendrel\Uninstall.exe' \
+        "$(unix_path 'C:\held.log')"
+    check "it stays until the restart" exists "$PRODUCT_DIR\\Uninstall.exe"
+    win wineboot -r >/dev/null
+    "$WINESERVER" -w
+    check "the restart takes it" missing "$PRODUCT_DIR\\Uninstall.exe"
+    e2e_machine_allow '^file C:/held\.log ' '^dir  C:/Program Files/Orvik Software'
+}

@@ -649,6 +649,11 @@ TEST(RelaunchAtStartUp, AHeldInstalledUninstallerGoesAtTheRestartOrIsReported) {
         } else {
             ASSERT_FALSE(m.files.pendingDeletes.empty());
             EXPECT_EQ(N(m.files.pendingDeletes.front()), N(kInstalled));
+            // The log the copy wrote gets what the installed copy's end changed, and the outcome.
+            const sim::FileNode* log = m.files.Find(kTemp + u"Orvik Pendrel Uninstall.log");
+            ASSERT_NE(log, nullptr);
+            EXPECT_NE(log->content.find("scheduled at restart: file " + N(kInstalled)), std::string::npos) << log->content;
+            EXPECT_NE(log->content.find("outcome: 3010 ("), std::string::npos) << log->content;
         }
     }
 }
