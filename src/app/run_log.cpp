@@ -79,6 +79,7 @@ void RunLog::Begin(const std::u16string& start) {
 }
 
 void RunLog::Line(const std::u16string& text) {
+    if (m_handedOver) ++m_linesAfterHandOver;
     if (m_tried) Write(text);
     else if (m_kept.size() < kLinesKept) m_kept.push_back(text);
 }

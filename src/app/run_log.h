@@ -6,6 +6,7 @@
 // the file is created new, never opened when something is at its name already (a link, or a
 // file planted there), and judged through its own handle to lie where it was asked for.
 #pragma once
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -32,7 +33,11 @@ public:
     void HandedOver() {
         m_tried = true;
         m_kept.clear();
+        m_linesAfterHandOver = 0;
+        m_handedOver = true;
     }
+    // Lines this process wrote after its copy's.
+    std::size_t LinesAfterHandOver() const { return m_linesAfterHandOver; }
     void Close() { m_file.reset(); }
     // Takes `file`, a log the installed copy created, as this run's log.
     void Adopt(win::HANDLE file);
@@ -49,6 +54,8 @@ private:
     std::u16string m_path;
     std::u16string m_written;
     bool m_tried = false;
+    bool m_handedOver = false;
+    std::size_t m_linesAfterHandOver = 0;
     std::vector<std::u16string> m_kept;
     win::ScopedFile m_file;
 };

@@ -130,7 +130,7 @@ bool UninstallApp::EndWith(win::DWORD code) {
     if (!m_copyStarted) {
         Note(u"outcome: " + NumberText(m_exitCode) + u" (" + OutcomeText(m_exitCode) + u")");
         LogStart();
-    } else if (m_exitCode != m_copyExitCode) {
+    } else if (m_exitCode != m_copyExitCode || m_log.LinesAfterHandOver() > 0) {
         Note(u"outcome: " + NumberText(m_exitCode) + u" (" + OutcomeText(m_exitCode) + u")");
     }
     m_log.Close();

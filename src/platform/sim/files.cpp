@@ -519,6 +519,17 @@ DWORD GetFileAttributesW(LPCWSTR path) {
     return data.dwFileAttributes;
 }
 
+// Takes `node` out of its directory and puts it into `parent` as `leaf`, in name order.
+static void MoveNode(FileNode* node, FileNode* parent, const std::u16string& leaf) {
+    auto owned = sim::Unlink(node);
+    owned->name = leaf;
+    owned->shortName.clear();
+    owned->parent = parent;
+    auto at = std::lower_bound(parent->children.begin(), parent->children.end(), owned,
+                               [](const auto& a, const auto& b) { return sim::LessNoCase(a->name, b->name); });
+    parent->children.insert(at, std::move(owned));
+}
+
 static BOOL Move(LPCWSTR from, LPCWSTR to, bool replace) {
     FileNode* n = sim::Lookup(sim::FromPtr(from));
     if (!n) return sim::Fail(ERROR_FILE_NOT_FOUND);
@@ -533,13 +544,7 @@ static BOOL Move(LPCWSTR from, LPCWSTR to, bool replace) {
         sim::Unlink(existing);
     }
     if (!parent || !parent->directory) return sim::Fail(ERROR_PATH_NOT_FOUND);
-    auto owned = sim::Unlink(n);
-    owned->name = leaf;
-    owned->shortName.clear();
-    owned->parent = parent;
-    auto at = std::lower_bound(parent->children.begin(), parent->children.end(), owned,
-                               [](const auto& a, const auto& b) { return sim::LessNoCase(a->name, b->name); });
-    parent->children.insert(at, std::move(owned));
+    MoveNode(n, parent, leaf);
     return TRUE;
 }
 
@@ -895,13 +900,7 @@ NTSTATUS Rename(sim::OpenFile& open, const void* information, ULONG length) {
         sim::Detach(existing);
         sim::Unlink(existing);
     }
-    auto owned = sim::Unlink(node);
-    owned->name = leaf;
-    owned->shortName.clear();
-    owned->parent = target;
-    auto at = std::lower_bound(target->children.begin(), target->children.end(), owned,
-                               [](const auto& a, const auto& b) { return sim::LessNoCase(a->name, b->name); });
-    target->children.insert(at, std::move(owned));
+    MoveNode(node, target, leaf);
     // A running image keeps running wherever its file has gone.
     for (std::u16string& image : machine().system.runningImages)
         if (sim::EqualNoCase(image, before)) image = sim::FullPath(node);
