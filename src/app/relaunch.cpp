@@ -11,10 +11,10 @@
 #include "engine/files/directory_handle.h"
 #include "engine/files/directory_tree.h"
 #include "engine/files/file.h"
+#include "engine/files/known_folders.h"
 #include "engine/files/path.h"
 #include "engine/files/shortcuts.h"
 #include "engine/product.h"
-#include "engine/registry/read_registry_string.h"
 #include "engine/removal_report.h"
 #include "platform/files.h"
 #include "platform/scoped.h"
@@ -263,31 +263,6 @@ std::u16string SelfDeletionCommand(const std::u16string& interpreter, const std:
     return command;
 }
 
-// Whether `inner` is `outer` or lies inside it (both full paths, letter case aside).
-bool IsWithin(const std::u16string& inner, const std::u16string& outer) {
-    if (outer.empty()) return false;
-    const std::u16string parent = engine::files::WithTrailingBackslash(outer);
-    const std::u16string child = engine::files::WithTrailingBackslash(inner);
-    return child.size() >= parent.size() &&
-           win::CompareStringOrdinal(child.c_str(), static_cast<int>(parent.size()), parent.c_str(),
-                                     static_cast<int>(parent.size()), win::TRUE) == win::CSTR_EQUAL;
-}
-
-// The machine's own places, which no temporary directory of a user's may be or lie in: the
-// Windows directory and the programs' folders, as the machine records them (never as the user's
-// environment names them).
-std::vector<std::u16string> MachineFolders() {
-    std::vector<std::u16string> folders;
-    char16_t buffer[win::MAX_PATH] = {};
-    folders.push_back(FittedPath(buffer, win::GetWindowsDirectoryW(buffer, win::MAX_PATH)));
-    for (const char16_t* value : {u"ProgramFilesDir", u"ProgramFilesDir (x86)", u"ProgramW6432Dir", u"CommonFilesDir"}) {
-        const std::u16string folder = engine::registry::ReadRegistryString(
-            win::HKEY_LOCAL_MACHINE, u"Software\\Microsoft\\Windows\\CurrentVersion", value);
-        if (!folder.empty()) folders.push_back(folder);
-    }
-    return folders;
-}
-
 // The interpreter expands %NAME% even inside quotes, so such a path could come out naming
 // another file; a copy left in the temporary directory is the lesser harm.
 bool IsSafeToHandToInterpreter(const std::u16string& path) {
@@ -300,14 +275,12 @@ bool IsSafeToHandToInterpreter(const std::u16string& path) {
 // it must lie where its path says (no junction or link at it or above it), and be neither a
 // drive root nor the Windows directory, a program's folder or anything inside them.
 bool IsUsableTemporaryDirectory(const std::u16string& temp) {
+    // The same rule as for the user's shell folders, on the place the handle is open on.
     engine::files::OpenEntry directory;
-    const std::u16string path = engine::files::WithoutTrailingBackslash(temp);
-    if (engine::files::IsDriveRootOrEmpty(engine::files::WithTrailingBackslash(path)) ||
-        !directory.OpenDirectory(path, engine::files::kListAccess) || directory.IsLink())
-        return false;
-    for (const std::u16string& folder : MachineFolders())
-        if (IsWithin(directory.path(), folder)) return false;
-    return true;
+    std::u16string normalised;
+    return engine::files::RefusalOfUserFolder(temp, normalised) == nullptr &&
+           directory.OpenDirectory(engine::files::WithoutTrailingBackslash(normalised), engine::files::kListAccess) &&
+           !directory.IsLink() && engine::files::RefusalOfUserFolder(directory.path(), normalised) == nullptr;
 }
 
 bool UninstallApp::RelaunchFromTempCopy() {
