@@ -98,13 +98,9 @@ bool UninstallApp::InitInstance() {
 // it left: one still there and empty is a directory the removal could not remove. One that holds
 // the installed uninstaller goes with it, after this process.
 bool UninstallApp::NoteDirectoriesLeft() {
-    if (m_strRecordedDir.empty()) return false;
     bool left = false;
-    std::vector<std::u16string> directories{engine::files::WithoutTrailingBackslash(m_strRecordedDir)};
-    for (const std::u16string& parent : engine::files::CreatedDirectories(m_strRecordedDir, m_strExistDir))
-        directories.push_back(parent);
     std::vector<engine::files::ListedEntry> entries;
-    for (const std::u16string& directory : directories) {
+    for (const std::u16string& directory : InstallDirectories()) {
         if (!engine::files::ListDirectory(directory, entries) || !entries.empty()) continue;
         Note(u"left: directory " + directory);
         left = true;

@@ -147,14 +147,11 @@ case_trust_temp_a_link_to_the_system_directory_gets_nothing() {
 # the uninstaller waits for the next restart, and the run says 3010; the restart takes it.
 case_trust_a_held_uninstaller_goes_at_the_restart() {
     footprint_install
-    local holder=$E2E_ROOT/holder-$BASHPID.txt
-    "$WINE" "$KIT\\footprint.exe" hold "$PRODUCT_DIR\\Uninstall.exe" 60 >"$holder" 2>>"$E2E_STDERR" &
-    local held=$!
-    check "the uninstaller is held" wait_for_line "$holder" '^holding' 60 "the holder" || return 1
+    check "the uninstaller is held" hold_file "$PRODUCT_DIR\\Uninstall.exe" 60 || return 1
     local code
     code=$(trust_quiet_run "/quiet /log C:\\held.log")
-    kill "$held" 2>/dev/null
-    wait "$held" 2>/dev/null
+    kill "$HOLDER" 2>/dev/null
+    wait "$HOLDER" 2>/dev/null
     win_wait
     check "exit code" equals "$code" "3010"
     check "the log names it for the restart" grep -qF 'scheduled at restart: file C:\Program Files\Orvik Software\Orvik Pendrel\Uninstall.exe' \
