@@ -621,6 +621,37 @@ TEST(RelaunchAtStartUp, InstalledCopyFollowsItsCopysOutcome) {
     }
 }
 
+// Installed on another volume than the Windows directory, the file cannot move into the machine's
+// temporary directory: it takes a fresh name in its own directory instead, and the interpreter
+// deletes that name and then the emptied directories; for the installer, which owns them, no
+// directory. The system's reservation in the machine's temporary directory is given back.
+TEST(RelaunchAtStartUp, OnAnotherVolumeTheUninstallerMakesWayInItsOwnDirectory) {
+    const std::u16string kInstallDir = u"D:\\Orvik Pendrel\\";
+    const std::u16string kAside = kInstallDir + u"Uninstall.exe.1000.old";
+    for (const bool installer : {false, true}) {
+        SCOPED_TRACE(installer ? "installer" : "quiet");
+        sim::Reset();
+        auto& m = sim::machine();
+        testing_support::InstallProduct(kInstallDir, u"D:\\");
+        m.files.AddFile(kInstallDir + u"Uninstall.exe", "MZ");
+        m.system.modulePath = kInstallDir + u"Uninstall.exe";
+        m.files.pipe.exists = true;
+        m.system.exitCodes.push_back(app::kCopyRanRemoval | 0);
+        app::UninstallApp app;
+        app.m_lpCmdLine = installer ? u"-UninstForInst" : u"/quiet";
+        app.InitInstance();
+        EXPECT_EQ(app.ExitCode(), 0u);
+        EXPECT_FALSE(m.files.Exists(kInstallDir + u"Uninstall.exe")) << "its own name is free";
+        EXPECT_TRUE(m.files.Exists(kAside));
+        EXPECT_TRUE(m.files.List(u"C:\\windows\\Temp").empty()) << "no reservation left";
+        ASSERT_EQ(m.system.processes.size(), 2u);
+        const std::string command = N(m.system.processes.back().commandLine);
+        EXPECT_EQ(command.rfind(DeletionCommand(kAside), 0), 0u) << command;
+        EXPECT_EQ(command.substr(DeletionCommand(kAside).size()),
+                  installer ? "" : " & rd \"d:\\orvik pendrel\" > nul 2>&1") << "the installer owns the directory";
+    }
+}
+
 // A reader holding the installed uninstaller without sharing its deletion keeps it from moving:
 // once the product has gone it is left for the next restart (the install directory is the
 // machine's), and the run says 3010; for the installer, whose new version it is in the way of,
