@@ -40,9 +40,8 @@ bool UninstallApp::InitInstance() {
     // installed copy that hands the run over never lets it do.
     engine::SetReportListener(this);
 
-    // The copy runs while its installed copy holds the mutex for it: it asks nothing (a window
-    // looked for would load the window libraries for nothing).
-    if (!m_bDeletingNow && IsSecondInstance()) return EndWith(kExitTryLater);
+    // The copy runs while its installed copy holds the mutex for it, and goes on.
+    if (IsSecondInstance() && !m_bDeletingNow) return EndWith(kExitTryLater);
 
     RemoveVirtualStoreCopy();
     ReadLanguageAndLoadCatalog();
@@ -152,6 +151,9 @@ void UninstallApp::LogStart() {
 bool UninstallApp::IsSecondInstance() {
     win::HANDLE mutex = win::CreateMutexW(nullptr, win::TRUE, product::kMutexName);
     if (!mutex || win::GetLastError() != win::ERROR_ALREADY_EXISTS) return false;
+    // The copy's own installed copy holds it: no window to bring forward, and none looked for
+    // (that would load the window libraries for nothing).
+    if (m_bDeletingNow) return true;
     // The catalogue is not loaded yet: the wizard is found by its built-in English caption.
     const std::u16string caption = i18n::BuiltInText(product::kMsgCaption);
     if (win::HWND wizard = win::FindWindowW(nullptr, caption.c_str())) win::BringWindowToTop(wizard);
