@@ -18,14 +18,13 @@ constexpr int kOwnDirectoryNames = 10;
 constexpr int kMoveAttempts = 10;
 constexpr win::DWORD kMovePauseMs = 50;
 
-// The Windows directory's Temp, or empty.
-std::u16string MachineTemp() {
+}  // namespace
+
+std::u16string MachineTemporaryDirectory() {
     char16_t buffer[win::MAX_PATH] = {};
     const std::u16string windows = engine::files::FittedPath(buffer, win::GetWindowsDirectoryW(buffer, win::MAX_PATH));
     return windows.empty() ? windows : engine::files::WithTrailingBackslash(windows) + u"Temp";
 }
-
-}  // namespace
 
 bool InstalledImage::StepAside(const std::u16string& module) {
     if (m_aside) return true;
@@ -50,7 +49,7 @@ bool InstalledImage::StepAside(const std::u16string& module) {
 }
 
 bool InstalledImage::MoveToMachineTemp() {
-    const std::u16string temp = MachineTemp();
+    const std::u16string temp = MachineTemporaryDirectory();
     OpenEntry directory;
     if (temp.empty() || !directory.OpenDirectory(temp, engine::files::kListAccess)) return false;
     // The system reserves a fresh name ("orvXXXX.tmp", made new); the image takes its place, the

@@ -14,6 +14,10 @@
 
 namespace app {
 
+// The Windows directory's Temp (no trailing backslash), or empty: the machine's, where users may
+// add files but not change an administrator's.
+std::u16string MachineTemporaryDirectory();
+
 class InstalledImage {
 public:
     // Moves the executable at `module` (its full path) aside; true when it no longer bears its

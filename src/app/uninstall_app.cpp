@@ -205,12 +205,8 @@ std::u16string UninstallApp::DefaultLogPath() {
     std::u16string directory = engine::files::FittedPath(buffer, win::GetTempPathW(win::MAX_PATH, buffer));
     // A temporary directory the user has made a link, or named after a folder of the system's
     // or of a program's, gets no file of ours: the log goes to the machine's temporary directory.
-    if (directory.empty() || !IsUsableTemporaryDirectory(directory)) {
-        directory = engine::files::FittedPath(buffer, win::GetWindowsDirectoryW(buffer, win::MAX_PATH));
-        if (directory.empty()) return directory;
-        directory = engine::files::WithTrailingBackslash(directory) + u"Temp";
-    }
-    return engine::files::WithTrailingBackslash(directory) + u"Orvik Pendrel Uninstall.log";
+    if (directory.empty() || !IsUsableTemporaryDirectory(directory)) directory = MachineTemporaryDirectory();
+    return directory.empty() ? directory : engine::files::WithTrailingBackslash(directory) + u"Orvik Pendrel Uninstall.log";
 }
 
 bool UninstallApp::ShowMessage(engine::BoxOwner, engine::BoxKind kind, const std::u16string& text,
