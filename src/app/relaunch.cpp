@@ -28,8 +28,8 @@ namespace {
 using engine::files::DirectoryOf;
 using engine::files::FittedPath;
 
-// Room that GetTempFileNameW needs after the directory for "orvXXXX.TMP".
-constexpr win::DWORD kTempNameRoom = 14;
+// Room that the copy's name "\\orvXXXX.exe" needs after the directory, and its terminator.
+constexpr win::DWORD kTempNameRoom = 13;
 
 std::u16string TempDirectory() {
     char16_t buffer[win::MAX_PATH] = {};
@@ -65,7 +65,7 @@ bool IsSameDirectory(const std::u16string& a, const std::u16string& b) {
 }
 
 // Names "orvXXXX.exe" tried for the copy before the relaunch gives up: every run stopped before
-// its end leaves one behind, and the system's reservations only keep the ".TMP" names apart.
+// its end leaves one behind.
 constexpr int kCopyNameAttempts = 16;
 
 // A virus scanner may look at a new file for a moment: opens refused for sharing are tried
@@ -76,11 +76,11 @@ constexpr int kUnmapAttempts = 200;
 constexpr win::DWORD kSharingPauseMs = 50;
 constexpr win::DWORD kUnmapPauseMs = 10;
 
-// Deletes a file this process made in the temporary directory, through judged handles: a name
-// that another process has turned into a link meanwhile is left to it, and so is one it holds
-// for longer than a scanner would.
-void DeleteOwnTemporaryFile(const std::u16string& path) {
-    for (int attempt = 1; !engine::files::DeleteProductFile(path); ++attempt) {
+// Deletes the file `name` this process made in the temporary directory `directory`, through
+// judged handles: a name that another process has turned into a link meanwhile is left to it,
+// and so is one it holds for longer than a scanner would.
+void DeleteOwnTemporaryFile(const engine::files::OpenEntry& directory, const std::u16string& name) {
+    for (int attempt = 1; !engine::files::DeleteChild(directory, name, engine::files::EntryKind::File); ++attempt) {
         const win::DWORD error = win::GetLastError();
         if (attempt == kSharingAttempts || error == engine::files::kErrorNotTheEntryNamed ||
             error == win::ERROR_FILE_NOT_FOUND)
@@ -89,37 +89,16 @@ void DeleteOwnTemporaryFile(const std::u16string& path) {
     }
 }
 
-// GetTempFileNameW reserves a name by creating "orvXXXX.TMP"; the reservations are held while
-// fresh names are tried, so that each call hands out another one, and then given back, so that
-// nothing is left behind. They are deleted through judged handles: another process of the user
-// may have swapped one for a link meanwhile.
-class CopyNames {
-public:
-    explicit CopyNames(const std::u16string& directory) : m_directory(directory) {}
-    CopyNames(const CopyNames&) = delete;
-    CopyNames& operator=(const CopyNames&) = delete;
-    ~CopyNames() { Release(); }
-    // Gives every reservation back.
-    void Release() {
-        for (const std::u16string& reserved : m_reserved) DeleteOwnTemporaryFile(reserved);
-        m_reserved.clear();
-    }
-    // The next fresh "orvXXXX.exe", or empty when no name can be reserved.
-    std::u16string Next() {
-        char16_t buffer[win::MAX_PATH] = {};
-        if (win::GetTempFileNameW(m_directory.c_str(), u"orv", 0, buffer) == 0) return std::u16string();
-        buffer[win::MAX_PATH - 1] = 0;
-        std::u16string name(buffer);
-        m_reserved.push_back(name);
-        if (name.size() < 4 || name[name.size() - 4] != u'.') return std::u16string();
-        name.replace(name.size() - 3, 3, u"exe");
-        return name;
-    }
-
-private:
-    std::u16string m_directory;
-    std::vector<std::u16string> m_reserved;
-};
+// The copy's name for `number`: "orv" and four hexadecimal digits, as the system names its
+// temporary files, with the extension a program needs. The first number comes from the clock,
+// so that runs one after the other rarely try the same names.
+std::u16string CopyName(unsigned number) {
+    char digits[8];
+    std::snprintf(digits, sizeof digits, "%04X", number & 0xFFFFu);
+    std::u16string name = u"orv";
+    for (const char* digit = digits; *digit; ++digit) name += static_cast<char16_t>(*digit);
+    return name + u".exe";
+}
 
 // A file's content. Not std::string: the run-time library's compiled part of it would add some
 // thirty kilobytes to the executable.
@@ -145,35 +124,33 @@ bool ReadWholeFile(const std::u16string& path, Bytes& bytes) {
     return file && ReadAll(file.get(), bytes);
 }
 
-// Writes a file that must not exist yet: a name planted beforehand (a link, or a file of
-// someone else's) is never written through, and `existed` says so. While it is written, others
-// may only read it; a copy that cannot be written whole is deleted through the handle it was
-// written with.
-bool WriteNewFile(const std::u16string& path, const Bytes& bytes, bool& existed) {
-    existed = false;
-    const win::ScopedFile file(win::CreateFileW(path.c_str(), win::GENERIC_WRITE | win::DELETE, win::FILE_SHARE_READ,
-                                                nullptr, win::CREATE_NEW, win::FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
+// Writes the file `name`, which must not exist yet, in the directory open at `directory`: a
+// name planted beforehand (a link, or a file of someone else's) is never written through, and
+// `existed` says so. While it is written, others may only read it; a copy that cannot be written
+// whole is deleted through the handle it was written with.
+bool WriteNewFile(const engine::files::OpenEntry& directory, const std::u16string& name, const Bytes& bytes,
+                  bool& existed) {
+    engine::files::OpenEntry file;
+    if (!file.CreateChild(directory, name, win::GENERIC_WRITE, win::FILE_SHARE_READ)) {
         const win::DWORD error = win::GetLastError();
         existed = error == win::ERROR_FILE_EXISTS || error == win::ERROR_ALREADY_EXISTS;
         return false;
     }
+    existed = false;
     win::DWORD written = 0;
     const bool whole = win::WriteFile(file.get(), bytes.data(), static_cast<win::DWORD>(bytes.size()), &written, nullptr) &&
                        written == bytes.size();
-    if (!whole) engine::files::MarkForDeletion(file.get());
+    if (!whole) file.MarkForDeletion();
     return whole;
 }
 
-// Opens the copy `name` of the temporary directory into `held`, judged as the removal judges
-// what it deletes, so that nobody can write, rename or delete it while the handle is held, and
-// checks that it still holds what was written: between the writing and this open another
-// process of the user could have swapped it. False, holding nothing, when it cannot be had in
-// that state.
-bool HoldUnchanged(const std::u16string& temp, const std::u16string& name, const Bytes& expected,
+// Opens the copy `name` of the temporary directory open at `directory` into `held`, judged as
+// the removal judges what it deletes, so that nobody can write, rename or delete it while the
+// handle is held, and checks that it still holds what was written: between the writing and this
+// open another process of the user could have swapped it. False, holding nothing, when it cannot
+// be had in that state.
+bool HoldUnchanged(const engine::files::OpenEntry& directory, const std::u16string& name, const Bytes& expected,
                    engine::files::OpenEntry& held) {
-    engine::files::OpenEntry directory;
-    if (!directory.OpenDirectory(engine::files::WithoutTrailingBackslash(temp), engine::files::kListAccess)) return false;
     for (int attempt = 1;; ++attempt) {
         if (held.OpenChild(directory, name, engine::files::EntryKind::File,
                            win::GENERIC_READ | win::DELETE | win::SYNCHRONIZE, win::FILE_SHARE_READ) ||
@@ -273,14 +250,24 @@ bool IsSafeToHandToInterpreter(const std::u16string& path) {
 
 // The user's temporary directory is judged before anything is written in it: opened as itself,
 // it must lie where its path says (no junction or link at it or above it), and be neither a
-// drive root nor the Windows directory, a program's folder or anything inside them.
-bool IsUsableTemporaryDirectory(const std::u16string& temp) {
+// drive root nor the Windows directory, a program's folder or anything inside them. What is
+// made in it is made relative to the handle judged, and while that handle is held nobody may
+// rename the directory or put a link at its name.
+bool OpenUsableTemporaryDirectory(const std::u16string& temp, engine::files::OpenEntry& directory) {
     // The same rule as for the user's shell folders, on the place the handle is open on.
-    engine::files::OpenEntry directory;
     std::u16string normalised;
-    return engine::files::RefusalOfUserFolder(temp, normalised) == nullptr &&
-           directory.OpenDirectory(engine::files::WithoutTrailingBackslash(normalised), engine::files::kListAccess) &&
-           !directory.IsLink() && engine::files::RefusalOfUserFolder(directory.path(), normalised) == nullptr;
+    if (engine::files::RefusalOfUserFolder(temp, normalised) == nullptr &&
+        directory.OpenDirectory(engine::files::WithoutTrailingBackslash(normalised), engine::files::kListAccess,
+                                win::FILE_SHARE_READ | win::FILE_SHARE_WRITE) &&
+        !directory.IsLink() && engine::files::RefusalOfUserFolder(directory.path(), normalised) == nullptr)
+        return true;
+    directory.Close();
+    return false;
+}
+
+bool IsUsableTemporaryDirectory(const std::u16string& temp) {
+    engine::files::OpenEntry directory;
+    return OpenUsableTemporaryDirectory(temp, directory);
 }
 
 bool UninstallApp::RelaunchFromTempCopy() {
@@ -300,7 +287,9 @@ bool UninstallApp::RelaunchFromTempCopy() {
     if (IsSameDirectory(temp, DirectoryOf(module))) return false;
     // The temporary directory is the user's to name and to make a link: it is judged before
     // anything is written in it.
-    if (!IsUsableTemporaryDirectory(temp)) return RunInPlace(u"the temporary directory " + temp + u" is a link, a system folder or a program's folder");
+    engine::files::OpenEntry tempDirectory;
+    if (!OpenUsableTemporaryDirectory(temp, tempDirectory))
+        return RunInPlace(u"the temporary directory " + temp + u" is a link, a system folder or a program's folder");
 
     // Every process of the user can write to the temporary directory, and the copy will run
     // elevated: it is written as a new file that others may only read, and started while a
@@ -313,22 +302,30 @@ bool UninstallApp::RelaunchFromTempCopy() {
     // writing and its hold another process may take the name away: the copy is then made again
     // under a fresh name. The copy works from the temporary directory, so that no process of
     // ours holds the install directory as its current directory while it is being removed.
-    CopyNames names(temp);
-    std::u16string copy;
+    const unsigned firstNumber = win::GetTickCount();
+    std::u16string copyName;
     engine::files::OpenEntry held;
-    for (int attempt = 0; attempt < kCopyNameAttempts && copy.empty(); ++attempt) {
-        const std::u16string name = names.Next();
-        if (name.empty()) break;
+    for (int attempt = 0; attempt < kCopyNameAttempts && copyName.empty(); ++attempt) {
+        const std::u16string name = CopyName(firstNumber + static_cast<unsigned>(attempt));
         bool existed = false;
-        if (!WriteNewFile(name, image, existed)) {
+        if (!WriteNewFile(tempDirectory, name, image, existed)) {
             if (!existed) break;
             continue;
         }
-        if (HoldUnchanged(temp, name.substr(temp.size()), image, held)) copy = name;
-        else DeleteOwnTemporaryFile(name);
+        if (HoldUnchanged(tempDirectory, name, image, held)) copyName = name;
+        else DeleteOwnTemporaryFile(tempDirectory, name);
     }
-    names.Release();
-    if (copy.empty()) return RunInPlace(u"no copy could be written and held in " + temp);
+    if (copyName.empty()) return RunInPlace(u"no copy could be written and held in " + temp);
+    // It is started by the path where the file held lies now, not by the name the directory had
+    // when it was judged: that name may lead elsewhere by now. The path may also be longer than
+    // the one the environment gave (short names).
+    std::u16string copy;
+    if (!engine::files::FinalPathOf(held.get(), copy)) copy = held.path();
+    const std::u16string copyDirectory = engine::files::WithoutTrailingBackslash(DirectoryOf(copy));
+    if (!engine::files::FitsMaxPath(copy)) {
+        DeleteHeldCopy(held);
+        return RunInPlace(u"the copy's path " + copy + u" is too long");
+    }
     // For the installer, this file makes way before anything is removed: the installer may write
     // the new version the moment it has its last code, which the copy sends.
     if (m_bSilent) StepAsideForInstaller();
@@ -338,8 +335,8 @@ bool UninstallApp::RelaunchFromTempCopy() {
     // The log the caller asked for is made here and handed to the copy open.
     const win::HANDLE log = m_log.IsWanted() && m_log.CreateNow() ? m_log.HandOut() : nullptr;
     win::ScopedHandle process;
-    if (!StartProcess(nullptr, CopyCommandLine(copy, m_bSilent, m_installerProcessId, m_bQuiet), temp.c_str(), 0, nullptr,
-                      &process, log)) {
+    if (!StartProcess(nullptr, CopyCommandLine(copy, m_bSilent, m_installerProcessId, m_bQuiet), copyDirectory.c_str(), 0,
+                      nullptr, &process, log)) {
         DeleteHeldCopy(held);
         return RunInPlace(u"the copy " + copy + u" could not be started");
     }

@@ -28,27 +28,34 @@ std::vector<char> ToUtf8(const std::u16string& text) {
     return bytes;
 }
 
+void RunLog::SetPath(const std::u16string& path) {
+    // A path relative to where the caller works is taken from there now: the process leaves it.
+    char16_t buffer[win::MAX_PATH] = {};
+    const std::u16string full =
+        path.empty() ? path : engine::files::FittedPath(buffer, win::GetFullPathNameW(path.c_str(), win::MAX_PATH, buffer, nullptr));
+    m_path = full.empty() ? path : full;
+}
+
 bool RunLog::Create() {
+    // The file is made relative to its directory, opened and judged to lie where its path says,
+    // and held so that nobody moves it meanwhile: a link put on the way leads nothing elsewhere.
     const std::u16string wanted = engine::files::LongForm(m_path);
+    std::u16string directoryPath, name;
+    engine::files::OpenEntry directory;
+    if (!engine::files::SplitEntryPath(wanted, directoryPath, name) ||
+        !directory.OpenDirectory(directoryPath, engine::files::kListAccess, win::FILE_SHARE_READ | win::FILE_SHARE_WRITE))
+        return false;
     for (int n = 0; n < kNamesTried; ++n) {
-        const std::u16string path = n == 0 ? wanted : wanted + u"." + std::u16string(1, static_cast<char16_t>(u'0' + n));
-        if (!engine::files::FitsMaxPath(path)) return false;
-        m_file.reset(win::CreateFileW(path.c_str(), win::GENERIC_WRITE | win::DELETE, win::FILE_SHARE_READ, nullptr,
-                                      win::CREATE_NEW, win::FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!m_file) {
-            const win::DWORD error = win::GetLastError();
-            if (error == win::ERROR_FILE_EXISTS || error == win::ERROR_ALREADY_EXISTS) continue;
-            return false;
-        }
-        // A new file created through a link planted above the name would lie elsewhere: it is
-        // deleted again, through its handle, and no log is written.
-        if (engine::files::IsOpenAt(m_file.get(), path)) {
-            m_written = path;
+        const std::u16string suffix = n == 0 ? u"" : u"." + std::u16string(1, static_cast<char16_t>(u'0' + n));
+        if (!engine::files::FitsMaxPath(wanted + suffix)) return false;
+        engine::files::OpenEntry file;
+        if (file.CreateChild(directory, name + suffix, win::GENERIC_WRITE, win::FILE_SHARE_READ)) {
+            m_file.reset(file.Release());
+            m_written = wanted + suffix;
             return true;
         }
-        engine::files::MarkForDeletion(m_file.get());
-        m_file.reset();
-        return false;
+        const win::DWORD error = win::GetLastError();
+        if (error != win::ERROR_FILE_EXISTS && error != win::ERROR_ALREADY_EXISTS) return false;
     }
     return false;
 }

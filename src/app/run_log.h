@@ -3,8 +3,9 @@
 // something names). Lines are kept until the log begins with its start line, so that the file
 // holds the whole run whenever it is made, and a process that hands the run over to another
 // writes nothing. The program runs elevated and the log's place may be one the user can write:
-// the file is created new, never opened when something is at its name already (a link, or a
-// file planted there), and judged through its own handle to lie where it was asked for.
+// the file is created new, relative to its directory judged through its own handle to lie where
+// it was asked for, and never opened when something is at its name already (a link, or a file
+// planted there).
 #pragma once
 #include <cstddef>
 #include <string>
@@ -16,8 +17,9 @@ namespace app {
 
 class RunLog {
 public:
-    // Where the log goes; nothing is created before it begins.
-    void SetPath(const std::u16string& path) { m_path = path; }
+    // Where the log goes, relative paths taken from the current directory; nothing is created
+    // before it begins.
+    void SetPath(const std::u16string& path);
     bool IsWanted() const { return !m_path.empty(); }
     const std::u16string& Path() const { return m_path; }
     // The file written, once a line has been: `path`, or "path.N" when that name was taken.

@@ -25,17 +25,19 @@ using engine::NumberText;
 
 bool UninstallApp::InitInstance() {
     RestrictDllSearchToSystemDirectory();
-    // Started from a window of the install directory, this process would hold it as its current
-    // directory while the removal takes it away: it works from the system directory instead.
-    char16_t system[win::MAX_PATH] = {};
-    if (win::GetSystemDirectoryW(system, win::MAX_PATH)) win::SetCurrentDirectoryW(system);
     const Switches switches = ParseSwitches(m_lpCmdLine);
     m_bSilent = switches.silent;
     m_bDeletingNow = switches.deletingNow;
     m_bQuiet = switches.quiet && !m_bSilent;
     // The installed copy was started by the installer; the temporary copy is told who that was.
     if (m_bSilent) m_installerProcessId = m_bDeletingNow ? switches.installerProcessId : ParentProcessId();
+    // A log named relative to the caller's current directory is placed there, before this
+    // process leaves it.
     m_log.SetPath(!switches.logPath.empty() ? switches.logPath : m_bQuiet ? DefaultLogPath() : u"");
+    // Started from a window of the install directory, this process would hold it as its current
+    // directory while the removal takes it away: it works from the system directory instead.
+    char16_t system[win::MAX_PATH] = {};
+    if (win::GetSystemDirectoryW(system, win::MAX_PATH)) win::SetCurrentDirectoryW(system);
     // Every removal is told to the log from here on; the log keeps it until it begins, which the
     // installed copy that hands the run over never lets it do.
     engine::SetReportListener(this);

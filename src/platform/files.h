@@ -93,6 +93,10 @@ constexpr ULONG FILE_OPEN_REPARSE_POINT = 0x00200000;
 // Opens `name` (one component, or several joined by backslashes) relative to the directory
 // `root`; the handle is closed with CloseHandle.
 NTSTATUS NtOpenFile(HANDLE* file, DWORD access, HANDLE root, LPCWSTR name, DWORD share, ULONG options);
+// Creates the file `name` (one component) new in the directory `root` and opens it. Whatever has
+// that name already, a link included, is neither opened nor followed: the call then fails with
+// ERROR_ALREADY_EXISTS as the last error.
+NTSTATUS NtCreateFile(HANDLE* file, DWORD access, HANDLE root, LPCWSTR name, DWORD share, ULONG options);
 
 // One entry of a directory listing (FileDirectoryInformation); entries follow each other at
 // NextEntryOffset, the last has 0. FileName is not terminated.
@@ -156,6 +160,7 @@ DWORD GetTempPathW(DWORD size, LPWSTR buffer);
 UINT GetTempFileNameW(LPCWSTR directory, LPCWSTR prefix, UINT unique, LPWSTR result);
 DWORD GetShortPathNameW(LPCWSTR longPath, LPWSTR shortPath, DWORD size);
 DWORD GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD size);
+DWORD GetFullPathNameW(LPCWSTR path, DWORD size, LPWSTR buffer, LPWSTR* filePart);
 
 BOOL WaitNamedPipeW(LPCWSTR name, DWORD timeout);
 

@@ -76,6 +76,8 @@ HANDLE CreateEventW(void* security, BOOL manualReset, BOOL initialState, LPCWSTR
 BOOL CreatePipe(HANDLE* readEnd, HANDLE* writeEnd, SECURITY_ATTRIBUTES* security, DWORD size);
 BOOL SetHandleInformation(HANDLE handle, DWORD mask, DWORD flags);
 DWORD GetCurrentProcessId();
+// Milliseconds since the system started, wrapping after 49 days.
+DWORD GetTickCount();
 
 // What NtQueryInformationProcess tells of a process (information class 0): its id and the id of
 // the process that started it.

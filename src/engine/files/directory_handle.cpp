@@ -141,10 +141,10 @@ bool OpenEntry::Judge(const std::u16string& expected, bool top) {
     return JudgePath(m_handle.get(), expected, top, m_path);
 }
 
-bool OpenEntry::OpenDirectory(const std::u16string& path, win::DWORD access) {
+bool OpenEntry::OpenDirectory(const std::u16string& path, win::DWORD access, win::DWORD share) {
     Close();
     const win::HANDLE handle =
-        win::CreateFileW(path.c_str(), access, kShareAll, nullptr, win::OPEN_EXISTING,
+        win::CreateFileW(path.c_str(), access, share, nullptr, win::OPEN_EXISTING,
                          win::FILE_FLAG_BACKUP_SEMANTICS | win::FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == win::INVALID_HANDLE_VALUE) return false;
     m_handle.reset(handle);
@@ -160,13 +160,21 @@ bool OpenEntry::OpenDirectory(const std::u16string& path, win::DWORD access) {
     return true;
 }
 
+namespace {
+
+// Whether `name` names one entry of a directory; when not, the last error says so.
+bool IsOneComponent(const std::u16string& name) {
+    if (!name.empty() && name != u"." && name != u".." && name.find_first_of(u"\\/") == std::u16string::npos) return true;
+    win::SetLastError(win::ERROR_INVALID_NAME);
+    return false;
+}
+
+}  // namespace
+
 bool OpenEntry::OpenChild(const OpenEntry& parent, const std::u16string& name, EntryKind kind, win::DWORD access,
                           win::DWORD share) {
     Close();
-    if (name.empty() || name == u"." || name == u".." || name.find_first_of(u"\\/") != std::u16string::npos) {
-        win::SetLastError(win::ERROR_INVALID_NAME);
-        return false;
-    }
+    if (!IsOneComponent(name)) return false;
     const win::ULONG options = win::FILE_OPEN_REPARSE_POINT | win::FILE_SYNCHRONOUS_IO_NONALERT |
                                win::FILE_OPEN_FOR_BACKUP_INTENT |
                                (kind == EntryKind::File        ? win::FILE_NON_DIRECTORY_FILE
@@ -181,6 +189,23 @@ bool OpenEntry::OpenChild(const OpenEntry& parent, const std::u16string& name, E
         return false;
     }
     return true;
+}
+
+bool OpenEntry::CreateChild(const OpenEntry& parent, const std::u16string& name, win::DWORD access, win::DWORD share) {
+    Close();
+    if (!IsOneComponent(name)) return false;
+    win::HANDLE handle = nullptr;
+    if (win::NtCreateFile(&handle, access | win::DELETE, parent.get(), name.c_str(), share,
+                          win::FILE_NON_DIRECTORY_FILE | win::FILE_SYNCHRONOUS_IO_NONALERT) != win::STATUS_SUCCESS)
+        return false;
+    m_handle.reset(handle);
+    if (Judge(Child(parent.path(), name), false)) return true;
+    // Made, but not where it was asked for: it goes again.
+    const win::DWORD error = win::GetLastError();
+    MarkForDeletion();
+    Close();
+    win::SetLastError(error);
+    return false;
 }
 
 bool FinalPathOf(win::HANDLE handle, std::u16string& path) { return FinalPath(handle, path); }

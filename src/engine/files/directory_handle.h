@@ -30,14 +30,20 @@ public:
     OpenEntry() = default;
 
     // Opens the directory at the full path `path` (no trailing backslash): false, with the last
-    // error set, when it is missing, a link, or not where its path says.
-    bool OpenDirectory(const std::u16string& path, win::DWORD access);
+    // error set, when it is missing, a link, or not where its path says. Without
+    // FILE_SHARE_DELETE in `share`, nobody renames or deletes it while it is open.
+    bool OpenDirectory(const std::u16string& path, win::DWORD access, win::DWORD share = kShareAll);
     // Opens `name` in the directory `parent` as itself, a link included (see IsLink): false,
     // with the last error set, when it is missing, of another kind, or not `parent`'s entry.
     // `share` as CreateFileW's: by default others may do anything meanwhile, as the deletion
     // never needs them kept out.
     bool OpenChild(const OpenEntry& parent, const std::u16string& name, EntryKind kind, win::DWORD access,
                    win::DWORD share = kShareAll);
+
+    // Creates the file `name` new in the directory `parent` and opens it: whatever has the name
+    // already, a link included, is neither opened nor followed (false, ERROR_ALREADY_EXISTS).
+    // The file lies in the place `parent` was judged to be, whatever its path names by then.
+    bool CreateChild(const OpenEntry& parent, const std::u16string& name, win::DWORD access, win::DWORD share);
 
     bool IsLink() const { return m_link; }       // a junction or symbolic link, open as itself
     bool IsDirectory() const { return m_directory; }
@@ -55,6 +61,8 @@ public:
     // Gives it `attributes` (FILE_ATTRIBUTE_NORMAL for none); opened with FILE_WRITE_ATTRIBUTES.
     bool SetAttributes(win::DWORD attributes);
     void Close() { m_handle.reset(); }
+    // Hands the open handle over to the caller, who closes it.
+    win::HANDLE Release() { return m_handle.release(); }
 
 private:
     // Reads what the handle is open on; `top` for a directory opened by its full path.

@@ -979,6 +979,25 @@ NTSTATUS NtOpenFile(HANDLE* file, DWORD access, HANDLE root, LPCWSTR name, DWORD
     return Status(STATUS_SUCCESS);
 }
 
+NTSTATUS NtCreateFile(HANDLE* file, DWORD access, HANDLE root, LPCWSTR name, DWORD share, ULONG) {
+    *file = nullptr;
+    if (sim::FaultPoint("NtCreateFile")) return sim::Failure(kStatusAccessDenied, ERROR_ACCESS_DENIED);
+    sim::OpenFile* directory = OpenNode(root);
+    const std::u16string leaf = sim::FromPtr(name);
+    machine().Log("NtCreateFile", sim::Narrow((directory && directory->node ? sim::FullPath(directory->node) : u"?") +
+                                              u"\\" + leaf));
+    if (!directory) return Status(kStatusInvalidHandle);
+    FileNode* parent = sim::ThroughLink(directory->node);
+    if (!parent || !parent->directory || parent->deletePending) return Status(kStatusObjectPathNotFound);
+    if (leaf.empty() || leaf == u"." || leaf == u".." || leaf.find_first_of(u"\\/") != std::u16string::npos)
+        return Status(kStatusInvalidParameter);
+    // Whatever bears the name, a link or a link leading nowhere included, is left as it is.
+    if (parent->Child(leaf)) return Status(kStatusObjectNameCollision);
+    *file = sim::NextHandle();
+    sim::OpenFiles()[*file] = sim::OnNode(sim::Insert(parent, leaf, false), false, access, share);
+    return Status(STATUS_SUCCESS);
+}
+
 NTSTATUS NtQueryDirectoryFile(HANDLE directory, void* buffer, ULONG length, bool restartScan) {
     if (sim::FaultPoint("NtQueryDirectoryFile")) return sim::Failure(kStatusAccessDenied, ERROR_ACCESS_DENIED);
     machine().Log("NtQueryDirectoryFile", "");
@@ -1143,6 +1162,19 @@ DWORD GetShortPathNameW(LPCWSTR longPath, LPWSTR shortPath, DWORD size) {
 DWORD GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD size) {
     if (sim::FaultPoint("GetLongPathNameW")) return sim::Failure(DWORD{0}, ERROR_ACCESS_DENIED);
     return ConvertPath(shortPath, longPath, size, false);
+}
+
+DWORD GetFullPathNameW(LPCWSTR path, DWORD size, LPWSTR buffer, LPWSTR* filePart) {
+    if (sim::FaultPoint("GetFullPathNameW")) return sim::Failure(DWORD{0}, ERROR_NOT_ENOUGH_MEMORY);
+    if (filePart) *filePart = nullptr;
+    // A path that names its drive's root or a share stands as it is; any other is taken from the
+    // current directory.
+    const std::u16string given = sim::FromPtr(path);
+    if (given.empty()) return sim::Failure(DWORD{0}, ERROR_INVALID_NAME);
+    const bool full = (given.size() >= 3 && given[1] == u':' && given[2] == u'\\') || given.compare(0, 2, u"\\\\") == 0;
+    std::u16string result = full ? given : machine().files.currentDirectory + u"\\" + given;
+    if (!sim::CopyOut(result, buffer, size)) return static_cast<DWORD>(result.size() + 1);
+    return static_cast<DWORD>(result.size());
 }
 
 BOOL WaitNamedPipeW(LPCWSTR name, DWORD timeout) {

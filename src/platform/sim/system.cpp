@@ -156,6 +156,11 @@ BOOL CloseHandle(HANDLE handle) {
     return value != 0 ? TRUE : FALSE;
 }
 
+DWORD GetTickCount() {
+    sim::CountPoint("GetTickCount");
+    return machine().system.tickCount;
+}
+
 void Sleep(DWORD milliseconds) {
     sim::CountPoint("Sleep");
     machine().system.sleeps.push_back(milliseconds);

@@ -80,6 +80,7 @@ struct SystemState {
     bool failTempFileName = false;
     bool failShortPath = false;
     unsigned nextTempNumber = 0x1A2B;
+    win::DWORD tickCount = 0x1A2B;  // the clock stands still
 
     win::HRESULT oleInitializeResult = 0;
     int oleInitializeCalls = 0;

@@ -85,22 +85,55 @@ DWORD GetFinalPathNameByHandleW(HANDLE file, LPWSTR path, DWORD size, DWORD flag
     return function(H<::HANDLE>(file), W(path), size, flags);
 }
 
+namespace {
+
+// The object attributes that name `name` relative to the directory `root`.
+struct RelativeName {
+    ::UNICODE_STRING text;
+    ::OBJECT_ATTRIBUTES attributes;
+    // False when the name is too long for a counted string.
+    bool Set(HANDLE root, LPCWSTR name) {
+        const std::size_t length = ::lstrlenW(W(name));
+        if (length * sizeof(wchar_t) > 0xFFFE) return false;
+        text.Buffer = const_cast<::PWSTR>(W(name));
+        text.Length = text.MaximumLength = static_cast<::USHORT>(length * sizeof(wchar_t));
+        InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, H<::HANDLE>(root), nullptr);
+        return true;
+    }
+};
+
+constexpr LONG kStatusNameTooLong = static_cast<LONG>(0xC0000106);
+
+}  // namespace
+
 NTSTATUS NtOpenFile(HANDLE* file, DWORD access, HANDLE root, LPCWSTR name, DWORD share, ULONG options) {
     using Function = LONG(NTAPI*)(::PHANDLE, ::ACCESS_MASK, ::POBJECT_ATTRIBUTES, ::PIO_STATUS_BLOCK, ::ULONG, ::ULONG);
     static const auto function = NtFunction<Function>("NtOpenFile");
     *file = nullptr;
     if (!function) return Reported(kStatusProcedureNotFound);
-    const std::size_t length = ::lstrlenW(W(name));
-    if (length * sizeof(wchar_t) > 0xFFFE) return Reported(static_cast<LONG>(0xC0000106));  // name too long
-    ::UNICODE_STRING text;
-    text.Buffer = const_cast<::PWSTR>(W(name));
-    text.Length = text.MaximumLength = static_cast<::USHORT>(length * sizeof(wchar_t));
-    ::OBJECT_ATTRIBUTES attributes;
-    InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, H<::HANDLE>(root), nullptr);
+    RelativeName relative;
+    if (!relative.Set(root, name)) return Reported(kStatusNameTooLong);
     ::IO_STATUS_BLOCK status;
     ::HANDLE opened = nullptr;
-    const LONG result = function(&opened, access, &attributes, &status, share, options);
+    const LONG result = function(&opened, access, &relative.attributes, &status, share, options);
     if (result == 0) *file = H<HANDLE>(opened);
+    return Reported(result);
+}
+
+NTSTATUS NtCreateFile(HANDLE* file, DWORD access, HANDLE root, LPCWSTR name, DWORD share, ULONG options) {
+    using Function = LONG(NTAPI*)(::PHANDLE, ::ACCESS_MASK, ::POBJECT_ATTRIBUTES, ::PIO_STATUS_BLOCK, ::PLARGE_INTEGER,
+                                  ::ULONG, ::ULONG, ::ULONG, ::ULONG, ::PVOID, ::ULONG);
+    static const auto function = NtFunction<Function>("NtCreateFile");
+    constexpr ::ULONG kCreateNew = 2;  // FILE_CREATE
+    *file = nullptr;
+    if (!function) return Reported(kStatusProcedureNotFound);
+    RelativeName relative;
+    if (!relative.Set(root, name)) return Reported(kStatusNameTooLong);
+    ::IO_STATUS_BLOCK status;
+    ::HANDLE created = nullptr;
+    const LONG result = function(&created, access, &relative.attributes, &status, nullptr, FILE_ATTRIBUTE_NORMAL, share,
+                                 kCreateNew, options, nullptr, 0);
+    if (result == 0) *file = H<HANDLE>(created);
     return Reported(result);
 }
 
@@ -139,6 +172,9 @@ DWORD GetShortPathNameW(LPCWSTR longPath, LPWSTR shortPath, DWORD size) {
 }
 DWORD GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD size) {
     return ::GetLongPathNameW(W(shortPath), W(longPath), size);
+}
+DWORD GetFullPathNameW(LPCWSTR path, DWORD size, LPWSTR buffer, LPWSTR* filePart) {
+    return ::GetFullPathNameW(W(path), size, W(buffer), reinterpret_cast<::LPWSTR*>(filePart));
 }
 
 BOOL WaitNamedPipeW(LPCWSTR name, DWORD timeout) { return ::WaitNamedPipeW(W(name), timeout); }

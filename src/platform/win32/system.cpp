@@ -66,6 +66,7 @@ HANDLE CreateEventW(void* security, BOOL manualReset, BOOL initialState, LPCWSTR
     return H<HANDLE>(::CreateEventW(static_cast<LPSECURITY_ATTRIBUTES>(security), manualReset, initialState, W(name)));
 }
 DWORD GetCurrentProcessId() { return ::GetCurrentProcessId(); }
+DWORD GetTickCount() { return ::GetTickCount(); }
 BOOL CreatePipe(HANDLE* readEnd, HANDLE* writeEnd, SECURITY_ATTRIBUTES* security, DWORD size) {
     return ::CreatePipe(reinterpret_cast<::HANDLE*>(readEnd), reinterpret_cast<::HANDLE*>(writeEnd),
                         reinterpret_cast<::SECURITY_ATTRIBUTES*>(security), size);

@@ -350,8 +350,8 @@ TEST(RunLog, ANamePlantedAtTheLogsPlaceIsNeverWrittenThrough) {
 }
 
 // A directory on the way to the log's place swapped for a junction to a system directory: the
-// file the run creates there is not where the log was asked for, and is deleted again through
-// its own handle; the run goes on without a log.
+// directory is not where the log was asked for, nothing is created there, and the run goes on
+// without a log.
 TEST(RunLog, AJunctionAboveTheLogsPlaceGetsNoFileWritten) {
     ArrangeCopy();
     const std::u16string logs = u"C:\\Users\\user\\AppData\\Local\\Temp\\logs";
@@ -359,6 +359,20 @@ TEST(RunLog, AJunctionAboveTheLogsPlaceGetsNoFileWritten) {
     const Ended ended = RunWith(u"-DeletingNow /quiet /log \"" + logs + u"\\run.log\"", u"C:\\windows\\system32\\run.log");
     EXPECT_EQ(ended.exitCode, 0u) << "the removal does not depend on its log";
     EXPECT_TRUE(ended.log.empty());
+    EXPECT_FALSE(sim::machine().files.Exists(u"C:\\windows\\system32\\run.log"));
+    EXPECT_EQ(sim::machine().CountCalls("NtCreateFile"), 0u);
+}
+
+// A log named relative to the administrator's current directory goes there, not into the system
+// directory the run works from.
+TEST(RunLog, ARelativePathIsTakenFromTheCallersCurrentDirectory) {
+    ArrangeCopy();
+    const std::u16string work = u"C:\\Users\\admin\\work";
+    sim::machine().files.AddDirectory(work);
+    sim::machine().files.currentDirectory = work;
+    const Ended ended = RunWith(u"-DeletingNow /quiet /log run.log", work + u"\\run.log");
+    ASSERT_FALSE(ended.log.empty());
+    EXPECT_EQ(ended.log.back(), "outcome: 0 (everything of the product is removed)");
     EXPECT_FALSE(sim::machine().files.Exists(u"C:\\windows\\system32\\run.log"));
 }
 

@@ -40,14 +40,14 @@ TEST_F(Relaunch, InstalledCopyStartsAnOrvExeCopyOfItselfFromTheTemporaryDirector
     EXPECT_TRUE(app.RelaunchFromTempCopy());
 
     auto& m = sim::machine();
-    EXPECT_FALSE(m.files.Exists(kTemp + u"orv1A2B.tmp")) << "the reserved name is not left behind";
+    EXPECT_EQ(m.CallsTo("NtCreateFile"), std::vector<std::string>{N(kCopy)}) << "made relative to the judged directory";
     EXPECT_TRUE(m.CallsTo("DeleteFileW").empty()) << "nothing in the temporary directory is deleted by name";
 
     ASSERT_EQ(Started().size(), 1u);
     EXPECT_EQ(Started()[0].image, "MZ uninstaller");
     EXPECT_EQ(N(Started()[0].application), "");
     EXPECT_EQ(N(Started()[0].commandLine), N(u"\"" + kCopy + u"\"-DeletingNow"));
-    EXPECT_EQ(N(Started()[0].currentDirectory), N(kTemp)) << "must not hold the install directory";
+    EXPECT_EQ(N(Started()[0].currentDirectory), N(kTemp.substr(0, kTemp.size() - 1))) << "must not hold the install directory";
     // None of this process's standard handles: a console program's output file would be taken
     // for the log.
     EXPECT_TRUE(Started()[0].standardHandlesGiven);
@@ -114,6 +114,33 @@ TEST_F(Relaunch, TheTemporaryDirectoryIsJudgedBeforeAnythingIsWrittenInIt) {
     }
 }
 
+// Judged once, the directory is held: a user who, after the judgement, would move the
+// temporary directory away and put a junction to the system directory at its name cannot move
+// it, and nothing is made in the system directory.
+TEST_F(Relaunch, TheTemporaryDirectoryCannotBeSwappedForAJunctionOnceJudged) {
+    auto& m = sim::machine();
+    const std::u16string kSystem = u"C:\\windows\\system32\\";
+    const std::u16string tempName = kTemp.substr(0, kTemp.size() - 1);
+    const std::vector<std::u16string> systemBefore = m.files.List(kSystem);
+    int tries = 0;
+    bool moved = false;
+    m.onCall = [&](const std::string& function, const std::string& argument) {
+        // Reading the installed file comes after the judgement and before anything is made.
+        if (function != "CreateFileW" || argument != N(kInstalled)) return;
+        ++tries;
+        moved = win::MoveFileW(tempName.c_str(), u"C:\\Users\\user\\AppData\\Local\\Moved") != 0;
+        if (moved) m.files.AddJunction(tempName, u"C:\\windows\\system32");
+    };
+    EXPECT_TRUE(app.RelaunchFromTempCopy());
+    m.onCall = nullptr;
+    ASSERT_EQ(tries, 1);
+    EXPECT_FALSE(moved);
+    EXPECT_EQ(m.files.List(kSystem), systemBefore) << "nothing made in the system directory";
+    ASSERT_EQ(Started().size(), 1u);
+    EXPECT_EQ(N(Started()[0].commandLine), N(u"\"" + kCopy + u"\"-DeletingNow"));
+    EXPECT_TRUE(m.files.List(kTemp).empty()) << "the copy deleted through its handle";
+}
+
 TEST_F(Relaunch, SilentModePassesItsSwitchesRightAfterDeletingNow) {
     app.m_bSilent = true;
     app.m_installerProcessId = 4242;
@@ -172,10 +199,10 @@ TEST_F(Relaunch, ACopyStartedWithDeletingNowNeverStartsAnother) {
 TEST_F(Relaunch, FailuresRunTheRemovalInPlaceAndLeaveNothingBehind) {
     auto& m = sim::machine();
     {
-        SCOPED_TRACE("no temporary name");
-        m.system.failTempFileName = true;
+        SCOPED_TRACE("no file can be made in the temporary directory");
+        m.faults.failFunction = "NtCreateFile";
         EXPECT_FALSE(app.RelaunchFromTempCopy());
-        m.system.failTempFileName = false;
+        m.faults.failFunction.clear();
     }
     EXPECT_EQ(m.CountCalls("CreateProcessW"), 0u);
     {
@@ -189,9 +216,8 @@ TEST_F(Relaunch, FailuresRunTheRemovalInPlaceAndLeaveNothingBehind) {
     EXPECT_TRUE(m.windows.boxes.empty());
 }
 
-// Every run stopped before its end leaves its "orvXXXX.exe" behind, and the system reserves
-// only the ".tmp" names: a name taken is passed over for a fresh one, the earlier file neither
-// overwritten nor started, and no reservation is left.
+// Every run stopped before its end leaves its "orvXXXX.exe" behind: a name taken is passed over
+// for a fresh one, the earlier file neither overwritten nor started, and nothing else is left.
 TEST_F(Relaunch, NamesOfEarlierCopiesArePassedOverForFreshOnes) {
     auto& m = sim::machine();
     m.files.AddFile(kCopy, "an earlier version").inUse = true;
@@ -216,8 +242,8 @@ TEST_F(Relaunch, NamesOfEarlierCopiesArePassedOverForFreshOnes) {
     }
     EXPECT_FALSE(app.RelaunchFromTempCopy());
     EXPECT_TRUE(Started().empty());
-    EXPECT_LE(sim::machine().CountCalls("GetTempFileNameW"), 16u);
-    EXPECT_EQ(sim::machine().files.List(kTemp).size(), 40u) << "no reservation left";
+    EXPECT_LE(sim::machine().CountCalls("NtCreateFile"), 16u);
+    EXPECT_EQ(sim::machine().files.List(kTemp).size(), 40u) << "nothing left";
 }
 
 // A virus scanner looks at the new copy for a moment: the hold is tried again.
@@ -249,7 +275,7 @@ TEST_F(Relaunch, TemporaryDirectoryTooLongForACopyLeavesTheWorkToTheInstalledCop
         m.system.tempPath = temp;
         EXPECT_FALSE(app.RelaunchFromTempCopy()) << temp.size();
     }
-    EXPECT_EQ(m.CountCalls("GetTempFileNameW"), 0u);
+    EXPECT_EQ(m.CountCalls("NtCreateFile"), 0u);
     EXPECT_TRUE(Started().empty());
 }
 
@@ -355,11 +381,12 @@ TEST_F(CopyProtection, ASecondWriterAtAnyMomentNeverGetsItsFileStarted) {
 TEST_F(CopyProtection, ANamePlantedBeforeTheCopyIsMadeIsNeitherWrittenThroughNorStarted) {
     auto& m = sim::machine();
     m.onCall = [&](const std::string& function, const std::string&) {
-        // As the name is reserved, someone puts a file at the ".exe" name.
-        if (function == "GetTempFileNameW" && !m.files.Exists(kCopy)) m.files.AddFile(kCopy, "planted");
+        // The moment the name is chosen, someone puts a file at it.
+        if (function == "NtCreateFile" && !m.files.Exists(kCopy)) m.files.AddFile(kCopy, "planted");
     };
     EXPECT_TRUE(app.RelaunchFromTempCopy());
     m.onCall = nullptr;
+    ASSERT_TRUE(m.files.Exists(kCopy));
     EXPECT_EQ(m.files.Find(kCopy)->content, "planted");
     ASSERT_EQ(Started().size(), 1u);
     EXPECT_EQ(N(Started()[0].commandLine).find(N(kCopy)), std::string::npos);

@@ -114,10 +114,9 @@ TEST_F(WholeRun, WizardWhoseTimerCannotBeSetRemovesAtOnceAndEnds) {
         EXPECT_NE(started.application.find(u"PDFReaderPlugin.exe"), std::u16string::npos) << sim::Narrow(started.commandLine);
 }
 
-// The temporary directory is the user's: nothing there is deleted by name, not even at the
-// next restart, when any process of the user could have put a link in its place. A reservation
-// whose deletion fails is tried again.
-TEST_F(WholeRun, NameReservationThatCannotBeDeletedAtOnceIsTriedAgainNeverScheduledByName) {
+// The installed file that cannot move into the machine's temporary directory gives the name the
+// system reserved there back and makes way in its own directory; nothing is scheduled by name.
+TEST_F(WholeRun, AFailedMoveAsideGivesItsReservationBackAndMakesWayInTheInstallDirectory) {
     // The installed copy, before it has made any temporary copy.
     sim::Reset();
     testing_support::LayDownForeignItems();
@@ -128,14 +127,17 @@ TEST_F(WholeRun, NameReservationThatCannotBeDeletedAtOnceIsTriedAgainNeverSchedu
     app.m_lpCmdLine = u"-UninstForInst";
     app.InitInstance();
 
-    const std::u16string reservation = sim::machine().system.tempPath + u"orv1A2B.tmp";
     ASSERT_EQ(sim::machine().faults.failed, "NtSetInformationFile");
-    EXPECT_FALSE(sim::machine().files.Exists(reservation));
-    EXPECT_EQ(sim::machine().system.sleeps, std::vector<win::DWORD>{50});
+    EXPECT_FALSE(sim::machine().files.Exists(u"C:\\windows\\Temp\\orv1A2B.tmp"));
+    const std::vector<std::string> changes = sim::machine().CallsTo("NtSetInformationFile");
+    ASSERT_GE(changes.size(), 2u);
+    EXPECT_EQ(changes[0], "C:\\windows\\Temp\\orv1A2B.tmp") << "the reservation given back";
+    EXPECT_EQ(changes[1], "rename " + sim::Narrow(testing_support::kInstallDir) + "Uninstall.exe -> Uninstall.exe.1000.old");
     EXPECT_TRUE(sim::machine().files.pendingDeletes.empty());
-    // The interpreter the installed file's deletion waits in, then the copy.
-    ASSERT_EQ(sim::machine().system.processes.size(), 2u);
-    EXPECT_NE(sim::machine().system.processes[1].commandLine.find(u"orv1A2B.exe\"-DeletingNow"), std::u16string::npos);
+    // Made way in its own directory, the file's deletion waits for this process's end: the copy
+    // is the only process started meanwhile.
+    ASSERT_EQ(sim::machine().system.processes.size(), 1u);
+    EXPECT_NE(sim::machine().system.processes[0].commandLine.find(u"orv1A2B.exe\"-DeletingNow"), std::u16string::npos);
     EXPECT_FALSE(sim::machine().files.Exists(sim::machine().system.tempPath + u"orv1A2B.exe"));
 }
 
