@@ -1,24 +1,18 @@
 // The removal never runs from the installed executable: the installed copy copies itself into
 // the user's temporary directory, starts that copy, which does the work, waits for it to end and
-// deletes it through the handle it has held on it since it was checked. Once the removal has
-// run, the installed copy hands its own deletion, and its directory's, to the command
-// interpreter.
+// deletes it through the handle it has held on it since it was checked.
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "app/processes.h"
 #include "app/uninstall_app.h"
 #include "engine/files/directory_handle.h"
-#include "engine/files/directory_tree.h"
 #include "engine/files/file.h"
 #include "engine/files/known_folders.h"
 #include "engine/files/path.h"
-#include "engine/files/shortcuts.h"
-#include "engine/product.h"
-#include "engine/removal_report.h"
 #include "platform/files.h"
 #include "platform/scoped.h"
-#include "platform/shell.h"
 #include "platform/system.h"
 
 namespace app {
@@ -34,34 +28,6 @@ constexpr win::DWORD kTempNameRoom = 13;
 std::u16string TempDirectory() {
     char16_t buffer[win::MAX_PATH] = {};
     return FittedPath(buffer, win::GetTempPathW(win::MAX_PATH, buffer));
-}
-
-std::u16string ModulePath() {
-    char16_t buffer[win::MAX_PATH] = {};
-    return FittedPath(buffer, win::GetModuleFileNameW(nullptr, buffer, win::MAX_PATH));
-}
-
-std::u16string ShortPath(const std::u16string& path) {
-    char16_t buffer[win::MAX_PATH] = {};
-    return FittedPath(buffer, win::GetShortPathNameW(path.c_str(), buffer, win::MAX_PATH));
-}
-
-// One spelling per place: long component names and a trailing backslash. The temporary
-// directory may be set with short names (TMP=C:\DOCUME~1\...) while the executable's path has
-// long ones, or the other way round; letter case is left to the comparison.
-std::u16string NormalisedDirectory(const std::u16string& directory) {
-    char16_t buffer[win::MAX_PATH] = {};
-    std::u16string longForm = FittedPath(buffer, win::GetLongPathNameW(directory.c_str(), buffer, win::MAX_PATH));
-    if (longForm.empty()) longForm = directory;
-    if (longForm.empty() || longForm.back() != u'\\') longForm += u'\\';
-    return longForm;
-}
-
-bool IsSameDirectory(const std::u16string& a, const std::u16string& b) {
-    const std::u16string left = NormalisedDirectory(a);
-    const std::u16string right = NormalisedDirectory(b);
-    return win::CompareStringOrdinal(left.c_str(), static_cast<int>(left.size()), right.c_str(),
-                                     static_cast<int>(right.size()), win::TRUE) == win::CSTR_EQUAL;
 }
 
 // Names "orvXXXX.exe" tried for the copy before the relaunch gives up: every run stopped before
@@ -188,64 +154,6 @@ std::u16string CopyCommandLine(const std::u16string& copy, bool silent, win::DWO
     return commandLine;
 }
 
-// Starts a program without waiting for it. `program` may be null (then it is the command
-// line's first word); a null `currentDirectory` keeps this process's. With a `standardInput`,
-// that (inheritable) handle is the program's input, and the program inherits it. The process's
-// handle goes to `started` when one is given.
-bool StartProcess(const char16_t* program, std::u16string commandLine, const char16_t* currentDirectory,
-                  win::DWORD flags = 0, win::HANDLE standardInput = nullptr, win::ScopedHandle* started = nullptr,
-                  win::HANDLE standardOutput = nullptr) {
-    // Its standard handles are the ones given, or none: never this process's own, which the
-    // system would otherwise pass on (a console program's output file, which the copy would
-    // take for its log).
-    win::STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = win::STARTF_USESTDHANDLES;
-    startup.hStdInput = standardInput;
-    startup.hStdOutput = standardOutput;
-    win::PROCESS_INFORMATION process{};
-    const bool inherit = standardInput || standardOutput;
-    if (!win::CreateProcessW(program, &commandLine[0], nullptr, nullptr, inherit ? win::TRUE : win::FALSE, flags,
-                             nullptr, currentDirectory, &startup, &process))
-        return false;
-    win::ScopedHandle processHandle(process.hProcess);
-    const win::ScopedHandle threadHandle(process.hThread);
-    if (started) *started = std::move(processHandle);
-    return true;
-}
-
-// The system directory with its trailing backslash, or empty.
-std::u16string SystemDirectory() {
-    char16_t buffer[win::MAX_PATH] = {};
-    std::u16string directory = FittedPath(buffer, win::GetSystemDirectoryW(buffer, win::MAX_PATH));
-    if (!directory.empty() && directory.back() != u'\\') directory += u'\\';
-    return directory;
-}
-
-// The command line that deletes `path` once this process has ended, and then each of
-// `directories` that is empty. The interpreter may start before this process has gone, and a
-// running image cannot be deleted, so it first reads a line from its input: the read end of a
-// pipe whose other end only this process holds, which the system closes when this process
-// ends. The image is unmapped a moment after the handles are closed: a deletion that still
-// finds the file is tried twice more.
-std::u16string SelfDeletionCommand(const std::u16string& interpreter, const std::u16string& path,
-                                   const std::vector<std::u16string>& directories) {
-    const std::u16string quoted = u"\"" + path + u"\"";
-    const std::u16string remove = u"del " + quoted + u" > nul 2>&1";
-    // An "if" takes the rest of the line as its command: each retry is closed in parentheses,
-    // so that what follows runs whatever the retry found.
-    const std::u16string retry = u" & (if exist " + quoted + u" " + remove + u")";
-    std::u16string command = u"\"" + interpreter + u"\" /d /v:off /c set /p ended= & " + remove + retry + retry;
-    for (const std::u16string& directory : directories) command += u" & rd \"" + directory + u"\" > nul 2>&1";
-    return command;
-}
-
-// The interpreter expands %NAME% even inside quotes, so such a path could come out naming
-// another file; a copy left in the temporary directory is the lesser harm.
-bool IsSafeToHandToInterpreter(const std::u16string& path) {
-    return !path.empty() && path.find_first_of(u"%\"") == std::u16string::npos;
-}
-
 }  // namespace
 
 // The user's temporary directory is judged before anything is written in it: opened as itself,
@@ -355,138 +263,6 @@ bool UninstallApp::RelaunchFromTempCopy() {
 bool UninstallApp::RunInPlace(const std::u16string& reason) {
     Note(u"note: the removal runs from the install directory: " + reason);
     return false;
-}
-
-bool UninstallApp::IsInstalledCopy(const std::u16string& module) const {
-    // An uninstaller started from anywhere but the install directory is somebody's copy of it:
-    // it and its directory are not the product's.
-    // Both where they really lie: a drive letter standing for another path names one place twice.
-    using engine::files::ResolvedDirectory;
-    using engine::files::WithoutTrailingBackslash;
-    return !m_strRecordedDir.empty() && !module.empty() &&
-           IsSameDirectory(ResolvedDirectory(WithoutTrailingBackslash(DirectoryOf(module))),
-                           ResolvedDirectory(WithoutTrailingBackslash(m_strRecordedDir)));
-}
-
-void UninstallApp::StepAsideForInstaller() {
-    const std::u16string module = ModulePath();
-    if (!IsInstalledCopy(module) || m_image.StepAside(module)) return;
-    m_stepAsideFailed = true;
-    Note(u"not removed: file " + module + u" (moved aside for the installer: " + engine::WindowsErrorText(m_image.Error()) + u")");
-}
-
-void UninstallApp::FinishInstalledCopy() {
-    if (m_bDeletingNow || m_finished) return;
-    m_finished = true;
-    const std::u16string module = ModulePath();
-    if (m_image.IsAside()) {
-        // Nothing was removed: the uninstaller stays with the product, under its own name.
-        if (!m_removalRan) {
-            if (m_interpreterWaits) {
-                win::TerminateProcess(m_interpreter.get(), 1);
-                win::CloseHandle(m_hEndedSignal);
-                m_hEndedSignal = nullptr;
-            }
-            m_interpreter.reset();
-            if (!m_image.StepBack()) Note(u"left: file " + module + u" is at " + m_image.Path());
-            return;
-        }
-    } else if (m_bSilent) {
-        // Held by another process: the installer finds it in its way, and the run says so.
-        if (m_removalRan && m_stepAsideFailed) m_exitCode = kExitFailed;
-        return;
-    } else {
-        // The uninstaller goes only with the product, and only the product's own one.
-        const bool gone = m_exitCode == kExitRemoved || m_exitCode == kExitRestartNeeded;
-        if (!m_removalRan || !gone || !IsInstalledCopy(module)) return;
-        if (!m_image.StepAside(module)) {
-            ScheduleInstalledCopyAtRestart(module);
-            return;
-        }
-    }
-    // The install directory and those created for it, empty now but for what the user keeps
-    // there; for the installer the removal took them before its last code. A directory goes
-    // only when its last handle closes: the image's are given back first.
-    m_image.Release();
-    if (!m_bSilent) RemoveEmptyInstallDirectories();
-    std::vector<std::u16string> directories = InstallDirectories();
-    // The interpreter deletes the moved file once this process has ended; by name only in the
-    // machine's temporary directory, or in the install directory where that lies on another
-    // volume (the directories then follow it, except where the installer owns them).
-    if (!m_image.InOwnDirectory() || m_bSilent) directories.clear();
-    if (!m_interpreterWaits) DeleteAfterEnd(m_image.Path(), directories, !m_copyStarted);
-    m_interpreter.reset();
-}
-
-void UninstallApp::RemoveEmptyInstallDirectories() {
-    for (const std::u16string& directory : InstallDirectories()) engine::files::RemoveProductDirectory(directory);
-}
-
-std::vector<std::u16string> UninstallApp::InstallDirectories() const {
-    if (m_strRecordedDir.empty()) return {};
-    const std::u16string installDir = engine::files::WithoutTrailingBackslash(m_strRecordedDir);
-    std::vector<std::u16string> directories = engine::files::CreatedDirectories(m_strRecordedDir, m_strExistDir);
-    if (directories.empty() || !engine::files::EqualNoCaseAscii(directories.front(), installDir))
-        directories.insert(directories.begin(), installDir);
-    return directories;
-}
-
-void UninstallApp::ScheduleInstalledCopyAtRestart(const std::u16string& module) {
-    // Another process holds it (a reader that does not share its deletion): it goes at the next
-    // restart, by name, as the install directory is the machine's; then its directories.
-    bool scheduled = win::MoveFileExW(module.c_str(), nullptr, win::MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
-    Note(scheduled ? u"scheduled at restart: file " + module
-                   : u"not removed: file " + module + u" (" + engine::WindowsErrorText(win::GetLastError()) + u")");
-    if (scheduled)
-        for (const std::u16string& directory : InstallDirectories())
-            win::MoveFileExW(directory.c_str(), nullptr, win::MOVEFILE_DELAY_UNTIL_REBOOT);
-    if (m_exitCode == kExitRemoved) m_exitCode = scheduled ? kExitRestartNeeded : kExitFailed;
-    else if (!scheduled) m_exitCode = kExitFailed;
-}
-
-bool UninstallApp::DeleteSelf(const std::vector<std::u16string>& directories, bool tellShell) {
-    return DeleteAfterEnd(ModulePath(), directories, tellShell);
-}
-
-bool UninstallApp::DeleteAfterEnd(const std::u16string& path, const std::vector<std::u16string>& directories,
-                                  bool tellShell, win::ScopedHandle* keep) {
-    if (path.empty()) return false;
-    const std::u16string shortPath = ShortPath(path);
-    if (!IsSafeToHandToInterpreter(shortPath)) return false;
-    std::vector<std::u16string> emptied;
-    for (const std::u16string& directory : directories)
-        if (IsSafeToHandToInterpreter(directory)) emptied.push_back(directory);
-
-    // The system's own command interpreter, never the one COMSPEC names: this process runs
-    // elevated, and the variable comes from the user's environment, which any process of the
-    // user can set. It works in the system directory, not in the user's temporary directory.
-    const std::u16string systemDirectory = SystemDirectory();
-    if (systemDirectory.empty()) return false;
-    const std::u16string interpreter = systemDirectory + u"cmd.exe";
-
-    // The pipe that tells the interpreter this process has ended: it inherits the read end as
-    // its input; the write end stays here, not inheritable, till the system closes it.
-    win::SECURITY_ATTRIBUTES inheritable{sizeof(win::SECURITY_ATTRIBUTES), nullptr, win::TRUE};
-    win::ScopedHandle readEnd;
-    win::ScopedHandle writeEnd;
-    if (!win::CreatePipe(readEnd.put(), writeEnd.put(), &inheritable, 0) ||
-        !win::SetHandleInformation(writeEnd.get(), win::HANDLE_FLAG_INHERIT, 0))
-        return false;
-
-    // Quoted: on a volume without short names the path keeps its blanks. /d: no AutoRun command
-    // from the registry runs first; /v:off: a '!' in the path stays a '!'. The interpreter is
-    // started without a console: it shows nothing, as a hidden window would not, and needs no
-    // console host, which costs a process of its own and half the run's tail under Wine.
-    const std::u16string commandLine = SelfDeletionCommand(interpreter, shortPath, emptied);
-    win::ScopedHandle started;
-    if (!StartProcess(interpreter.c_str(), commandLine, systemDirectory.c_str(), win::DETACHED_PROCESS, readEnd.get(),
-                      &started))
-        return false;
-    if (keep) *keep = std::move(started);
-    m_hEndedSignal = writeEnd.release();
-
-    if (tellShell) win::SHChangeNotify(win::SHCNE_DELETE, win::SHCNF_PATHW, shortPath.c_str(), nullptr);
-    return true;
 }
 
 }  // namespace app
