@@ -180,6 +180,8 @@ record_try_unusable_half() {
     # Every record that ends with -1 leaves its temporary copy in the temporary directory.
     e2e_machine_expect kept
     e2e_machine_allow '^file C:/users/[^/]+/Temp/orv[0-9A-Fa-f]+\.exe '
+    # Laying each record down writes the product's executable again.
+    e2e_machine_allow '^file C:/Program Files/Orvik Software/Orvik Pendrel/Orvik Pendrel\.exe '
     footprint_install
     record_plant_sentinels
     local files_before registry_before
