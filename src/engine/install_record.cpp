@@ -20,21 +20,36 @@ constexpr win::DWORD kLongestRecordBytes = 32768 * sizeof(char16_t);
 
 struct RecordedText {
     bool tooLong = false;
+    // The key or value is there but could not be read (access refused, the registry failing):
+    // nothing may be taken for a missing record then.
+    bool unreadable = false;
     std::u16string text;
 };
+
+bool IsAbsence(win::LONG status) {
+    return status == static_cast<win::LONG>(win::ERROR_FILE_NOT_FOUND) ||
+           status == static_cast<win::LONG>(win::ERROR_PATH_NOT_FOUND);
+}
 
 RecordedText ReadRecordedText(const char16_t* valueName) {
     RecordedText recorded;
     registry::RegistryKey key;
-    if (!key.Open(win::HKEY_LOCAL_MACHINE, product::kProductKey, win::KEY_QUERY_VALUE)) return recorded;
+    if (!key.Open(win::HKEY_LOCAL_MACHINE, product::kProductKey, win::KEY_QUERY_VALUE)) {
+        recorded.unreadable = !IsAbsence(key.status());
+        return recorded;
+    }
     win::DWORD type = 0;
     win::DWORD size = 0;
-    if (win::RegQueryValueExW(key.get(), valueName, nullptr, &type, nullptr, &size) !=
-            static_cast<win::LONG>(win::ERROR_SUCCESS) ||
-        (type != win::REG_SZ && type != win::REG_EXPAND_SZ))
+    const win::LONG status = win::RegQueryValueExW(key.get(), valueName, nullptr, &type, nullptr, &size);
+    if (status != static_cast<win::LONG>(win::ERROR_SUCCESS)) {
+        recorded.unreadable = !IsAbsence(status);
         return recorded;
+    }
+    if (type != win::REG_SZ && type != win::REG_EXPAND_SZ) return recorded;
     recorded.tooLong = size > kLongestRecordBytes;
-    if (!recorded.tooLong) registry::QueryRegistryString(key.get(), valueName, kLongestRecordBytes, recorded.text);
+    win::LONG answer = static_cast<win::LONG>(win::ERROR_SUCCESS);
+    if (!recorded.tooLong && !registry::QueryRegistryString(key.get(), valueName, kLongestRecordBytes, recorded.text, &answer))
+        recorded.unreadable = answer != static_cast<win::LONG>(win::ERROR_SUCCESS) && !IsAbsence(answer);
     return recorded;
 }
 
@@ -58,7 +73,7 @@ InstallRecord JudgeInstallRecord(const std::u16string& recorded) {
 
 InstallRecord ReadInstallRecord() {
     const RecordedText recorded = ReadRecordedText(product::kInstallPathValue);
-    if (recorded.tooLong) return {InstallRecordState::Unusable, {}, {}};
+    if (recorded.tooLong || recorded.unreadable) return {InstallRecordState::Unusable, {}, {}};
     InstallRecord record = JudgeInstallRecord(recorded.text);
     if (record.state != InstallRecordState::Usable) return record;
     // A record that reaches the directory through a link (the installer wrote it so) is taken

@@ -211,6 +211,27 @@ TEST(InstallRecords, LongestUsableDirectoryLeavesRoomForTheExecutable) {
     EXPECT_EQ(uninstaller.m_installRecord, engine::InstallRecordState::Unusable);
 }
 
+// A record that is there but cannot be read (the key refused, the registry failing) is no
+// missing record: the removal would otherwise delete the records and orphan the files.
+TEST(InstallRecords, ARecordThatCannotBeReadIsUnusableNotMissing) {
+    struct Case {
+        const char* failing;
+        engine::InstallRecordState expected;
+    };
+    const Case cases[] = {
+        {"RegOpenKeyExW", engine::InstallRecordState::Unusable},
+        {"RegQueryValueExW", engine::InstallRecordState::Missing},  // the simulated value gone meanwhile
+        {nullptr, engine::InstallRecordState::Usable},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.failing ? c.failing : "none");
+        sim::Reset();
+        InstallProduct(kInstallDir);
+        if (c.failing) sim::machine().faults.failFunction = c.failing;
+        EXPECT_EQ(engine::ReadInstallRecord().state, c.expected);
+    }
+}
+
 TEST(InstallRecords, UsableInstallPaths) {
     EXPECT_TRUE(engine::files::IsSafeInstallDirectory(u"C:\\Program Files\\Orvik Software\\Orvik Pendrel\\"));
     EXPECT_TRUE(engine::files::IsSafeInstallDirectory(u"d:\\Orvik"));
