@@ -196,15 +196,17 @@ NTSTATUS NtQueryDirectoryFile(HANDLE directory, void* buffer, ULONG length, bool
     if (!open) return Status(kStatusInvalidHandle);
     if (!open->node || !open->node->directory || !(open->access & FILE_LIST_DIRECTORY)) return Status(kStatusAccessDenied);
     if (restartScan) open->listed = false;
+    const FileNode* target = machine().files.listingsFollowLinks ? sim::ThroughLink(open->node) : nullptr;
+    const FileNode* listed = target ? target : open->node;
     // "." and ".." first in every directory but a drive root, then the entries in name order;
     // the listing goes on after the last name given, so that entries deleted meanwhile are not
     // missed and none is given twice.
     std::vector<std::pair<std::u16string, DWORD>> entries;
-    if (open->node->parent) {
+    if (listed->parent) {
         entries.emplace_back(u".", FILE_ATTRIBUTE_DIRECTORY);
         entries.emplace_back(u"..", FILE_ATTRIBUTE_DIRECTORY);
     }
-    for (const auto& child : open->node->children) {
+    for (const auto& child : listed->children) {
         WIN32_FIND_DATAW data;
         sim::FillFindData(*child, data);
         entries.emplace_back(child->name, data.dwFileAttributes);
