@@ -43,6 +43,9 @@ protected:
         host = testing_support::FakeHost();
         host.silent = false;
         InstallProduct(kX86Dir, win::kEnvironmentX86);
+        // The cases below arrange the product's two printers and its driver by index.
+        ASSERT_EQ(machine().spooler.printers.size(), 2u);
+        ASSERT_EQ(machine().spooler.drivers.size(), 1u);
     }
 
     void InstallProduct(const std::u16string& driverDir, const std::u16string& environment) {
@@ -262,7 +265,7 @@ TEST_F(PrinterRemoval, PrinterPendingDeletionKeepsItsDriverTillItsQueueIsEmpty) 
     machine().spooler.printers[1].jobs = 3;
     machine().windows.answers = {win::IDCANCEL};
     EXPECT_FALSE(RunStep());
-    EXPECT_EQ(machine().spooler.PrinterNames(), std::vector<std::u16string>{u"Orvik Pendrel PDF (Copy 2)"});
+    ASSERT_EQ(machine().spooler.PrinterNames(), std::vector<std::u16string>{u"Orvik Pendrel PDF (Copy 2)"});
     EXPECT_TRUE(machine().spooler.printers[0].pendingDeletion);
     EXPECT_TRUE(machine().spooler.HasDriver(kDriver, win::kEnvironmentX86));
     EXPECT_TRUE(machine().spooler.HasPort(kPort));
