@@ -66,6 +66,9 @@ struct FileSystem {
     std::vector<std::u16string> pendingDeletes;         // MoveFileExW with MOVEFILE_DELAY_UNTIL_REBOOT
     PipeState pipe;
     std::u16string currentDirectory = u"C:\\";
+    // A file system that follows a link to list it: a handle open on the link itself lists what
+    // the link leads to.
+    bool listingsFollowLinks = false;
 
     // Test-side helpers; paths are absolute ("C:\dir\file"). Missing parents are created.
     FileNode& AddFile(const std::u16string& path, const std::string& content = "");

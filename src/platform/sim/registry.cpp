@@ -37,16 +37,21 @@ RegKey* FollowLink(const RegKey& link) {
     return key;
 }
 
-// Follows the components of a path; a link leads to its target, except as the last component
-// when the link itself is asked for. A chain of links ends after a few hops, as on Windows.
-RegKey* Walk(RegKey* key, const std::vector<std::u16string>& parts, bool openLink = false) {
+// The key a chain of links ends at; the chain ends after a few hops, as on Windows.
+RegKey* ThroughLinks(RegKey* key) {
     constexpr int kMaxLinkHops = 16;
+    for (int hops = 0; key && key->IsLink(); ++hops) key = hops < kMaxLinkHops ? FollowLink(*key) : nullptr;
+    return key;
+}
+
+// Follows the components of a path; a link leads to its target, except as the last component
+// when the link itself is asked for.
+RegKey* Walk(RegKey* key, const std::vector<std::u16string>& parts, bool openLink = false) {
     for (std::size_t i = 0; i < parts.size(); ++i) {
         if (!key) return nullptr;
         key = key->Child(parts[i]);
         const bool wantsLinkItself = openLink && i + 1 == parts.size();
-        for (int hops = 0; key && key->IsLink() && !wantsLinkItself; ++hops)
-            key = hops < kMaxLinkHops ? FollowLink(*key) : nullptr;
+        if (!wantsLinkItself) key = ThroughLinks(key);
     }
     return key;
 }
@@ -101,7 +106,9 @@ RegKey* Resolve(win::HKEY key, const std::u16string& path, bool openLink = false
     if (key == win::HKEY_CURRENT_USER) return Walk(&r.user, parts, openLink);
     auto it = r.handles.find(key);
     if (it == r.handles.end() || it->second->deleted) return nullptr;
-    return Walk(it->second, parts, openLink);
+    // A handle open on a link itself names the link; a path below it goes on in its target, as
+    // Windows parses it.
+    return Walk(parts.empty() ? it->second : ThroughLinks(it->second), parts, openLink);
 }
 
 RegKey* ResolveOrCreate(win::HKEY key, const std::u16string& path, bool& created) {

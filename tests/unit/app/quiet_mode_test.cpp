@@ -116,6 +116,7 @@ TEST(QuietMode, EachPlaceOfABoxBecomesACodeAndALine) {
     {
         SCOPED_TRACE("the product in use: try later, nothing removed");
         ArrangeCopy();
+        ASSERT_NE(sim::machine().files.Find(kProductExe), nullptr);
         sim::machine().files.Find(kProductExe)->inUse = true;
         const Ended ended = RunWith(u"-DeletingNow /S");
         EXPECT_EQ(ended.exitCode, 1618u);
@@ -126,6 +127,7 @@ TEST(QuietMode, EachPlaceOfABoxBecomesACodeAndALine) {
     {
         SCOPED_TRACE("not an administrator: failed");
         ArrangeCopy();
+        ASSERT_NE(sim::machine().registry.Find(win::HKEY_LOCAL_MACHINE, u"Software"), nullptr);
         sim::machine().registry.Find(win::HKEY_LOCAL_MACHINE, u"Software")->denyWrite = true;
         const Ended ended = RunWith(u"-DeletingNow /quiet");
         EXPECT_EQ(ended.exitCode, 1603u);
@@ -169,6 +171,7 @@ TEST(QuietMode, AnotherRemovalHoldingTheMutexEndsWith1618) {
 TEST(QuietMode, AFileLeftForTheRestartEndsWith3010) {
     ArrangeCopy();
     const std::size_t before = engine::files::ScheduledAtRestart().size();
+    ASSERT_NE(sim::machine().files.Find(u"C:\\windows\\system32\\spool\\drivers\\w32x86\\3\\ozrvpr_drv.dll"), nullptr);
     sim::machine().files.Find(u"C:\\windows\\system32\\spool\\drivers\\w32x86\\3\\ozrvpr_drv.dll")->inUse = true;
     const Ended ended = RunWith(u"-DeletingNow /quiet");
     ASSERT_GT(engine::files::ScheduledAtRestart().size(), before);
@@ -312,6 +315,7 @@ TEST(ExitCodes, EveryModeTellsTheTruth) {
         SCOPED_TRACE("the installer's silent mode tells the truth too");
         ArrangeCopy();
         sim::machine().files.pipe.exists = true;
+        ASSERT_NE(sim::machine().files.Find(kProductExe), nullptr);
         sim::machine().files.Find(kProductExe)->inUse = true;
         EXPECT_EQ(RunWith(u"-DeletingNow-UninstForInst-InstallerPid=4242").exitCode, 1618u);
     }
@@ -344,6 +348,7 @@ TEST(RunLog, ANamePlantedAtTheLogsPlaceIsNeverWrittenThrough) {
     sim::machine().files.AddFile(u"C:\\windows\\system32\\victim.dll", "MZ");
     sim::machine().files.AddFileLink(kDefaultLog, u"C:\\windows\\system32\\victim.dll");
     const Ended ended = RunWith(u"-DeletingNow /quiet", kDefaultLog + u".1");
+    ASSERT_NE(sim::machine().files.Find(u"C:\\windows\\system32\\victim.dll"), nullptr);
     EXPECT_EQ(sim::machine().files.Find(u"C:\\windows\\system32\\victim.dll")->content, "MZ");
     ASSERT_FALSE(ended.log.empty());
     EXPECT_EQ(ended.log.back(), "outcome: 0 (everything of the product is removed)");
@@ -381,7 +386,9 @@ TEST(RunLog, ARelativePathIsTakenFromTheCallersCurrentDirectory) {
 TEST(RunLog, NamesEveryKeyValueAndDiagnosticWithTheSystemsText) {
     ArrangeCopy();
     auto& registry = sim::machine().registry;
+    ASSERT_NE(registry.Find(win::HKEY_LOCAL_MACHINE, u"Software\\Orvik Software\\Orvik Pendrel\\Settings"), nullptr);
     registry.Find(win::HKEY_LOCAL_MACHINE, u"Software\\Orvik Software\\Orvik Pendrel\\Settings")->refuseDelete = true;
+    ASSERT_NE(registry.Find(win::HKEY_LOCAL_MACHINE, u"Software\\Classes\\.pdf\\OpenWithProgids"), nullptr);
     registry.Find(win::HKEY_LOCAL_MACHINE, u"Software\\Classes\\.pdf\\OpenWithProgids")->denyWrite = true;
     const Ended ended = RunWith(u"-DeletingNow /quiet");
     EXPECT_EQ(ended.exitCode, 1603u);

@@ -56,6 +56,7 @@ TEST_F(Relaunch, InstalledCopyStartsAnOrvExeCopyOfItselfFromTheTemporaryDirector
     EXPECT_EQ(m.system.processWaits, 1);
     EXPECT_EQ(m.system.waitTimeouts, std::vector<win::DWORD>{win::INFINITE});
     EXPECT_FALSE(m.files.Exists(kCopy));
+    ASSERT_FALSE(m.CallsTo("NtSetInformationFile").empty());
     EXPECT_EQ(m.CallsTo("NtSetInformationFile").back(), N(kCopy));
     EXPECT_EQ(m.system.openProcessHandles, 0);
     EXPECT_EQ(sim::OpenFileCount(), 0u);
@@ -160,7 +161,9 @@ TEST_F(Relaunch, ExecutableDirectlyInTheTemporaryDirectoryDoesTheWorkItself) {
 
 TEST_F(Relaunch, SameTemporaryDirectoryInShortLongOrOtherCaseFormIsRecognised) {
     auto& m = sim::machine();
-    m.files.Find(u"C:\\Users\\user\\AppData")->shortName = u"APPDAT~1";
+    sim::FileNode* appData = m.files.Find(u"C:\\Users\\user\\AppData");
+    ASSERT_NE(appData, nullptr);
+    appData->shortName = u"APPDAT~1";
     m.files.AddFile(kCopy);
     struct Forms {
         std::u16string temp, module;
@@ -228,8 +231,12 @@ TEST_F(Relaunch, NamesOfEarlierCopiesArePassedOverForFreshOnes) {
     ASSERT_EQ(Started().size(), 1u);
     EXPECT_EQ(N(Started()[0].commandLine), N(u"\"" + kTemp + u"orv1A2D.exe\"-DeletingNow"));
     EXPECT_EQ(Started()[0].image, "MZ uninstaller");
-    EXPECT_EQ(m.files.Find(kCopy)->content, "an earlier version");
-    EXPECT_EQ(m.files.Find(kTemp + u"orv1A2C.exe")->content, "another earlier one");
+    const sim::FileNode* earlier = m.files.Find(kCopy);
+    const sim::FileNode* another = m.files.Find(kTemp + u"orv1A2C.exe");
+    ASSERT_NE(earlier, nullptr);
+    ASSERT_NE(another, nullptr);
+    EXPECT_EQ(earlier->content, "an earlier version");
+    EXPECT_EQ(another->content, "another earlier one");
     EXPECT_EQ(m.files.List(kTemp), (std::vector<std::u16string>{u"orv1A2B.exe", u"orv1A2C.exe"}));
 
     // A directory full of them: the relaunch gives up after a bounded number of names.
@@ -319,7 +326,12 @@ protected:
         const win::DWORD disposition = attack == Attack::Rewrite ? win::OPEN_EXISTING : win::CREATE_NEW;
         win::HANDLE file = win::CreateFileW(name.c_str(), win::GENERIC_WRITE, all, nullptr, disposition, 0, nullptr);
         if (file == win::INVALID_HANDLE_VALUE) return false;
-        if (attack == Attack::Rewrite) sim::machine().files.Find(name)->content.clear();
+        sim::FileNode* node = sim::machine().files.Find(name);
+        if (!node) {
+            win::CloseHandle(file);
+            return false;
+        }
+        if (attack == Attack::Rewrite) node->content.clear();
         win::DWORD written = 0;
         win::WriteFile(file, evil.data(), static_cast<win::DWORD>(evil.size()), &written, nullptr);
         win::CloseHandle(file);
@@ -423,28 +435,110 @@ protected:
 
 const char kInterpreter[] = "C:\\windows\\system32\\cmd.exe";
 
-// The command line the interpreter must get for `path`: the system's cmd.exe, no AutoRun
-// command (/d), no '!' expansion (/v:off), the path quoted; first a line read from its input
-// (it ends when this process has ended), then the deletion, tried twice more while the file is
-// still there.
-std::string DeletionCommand(const std::u16string& path) {
-    const std::string quoted = "\"" + N(path) + "\"";
-    const std::string remove = "del " + quoted + " > nul 2>&1";
-    const std::string retry = " & (if exist " + quoted + " " + remove + ")";
-    return std::string("\"") + kInterpreter + "\" /d /v:off /c set /p ended= & " + remove + retry + retry;
+// What the command interpreter makes of the command line it is given, as far as the deletion
+// goes: its words before "/c" and the commands "/c" runs, split at each '&' outside quotes (a
+// redirection's ">&" aside) into words. A quoted word is one word, without its quotes, whatever
+// blanks, '&', '!', '(' or ')' it holds; outside quotes '(' and ')' only group commands.
+struct InterpreterRun {
+    std::vector<std::string> switches;               // the program's own name first
+    std::vector<std::vector<std::string>> commands;  // what "/c" runs, in order
+    bool quotesBalanced = true;
+};
+
+InterpreterRun ReadInterpreterLine(const std::string& line) {
+    std::vector<std::vector<std::string>> pieces(1);  // the line split at each command separator
+    std::string word;
+    bool quoted = false, inWord = false;
+    const auto endWord = [&] {
+        if (inWord) pieces.back().push_back(word);
+        word.clear();
+        inWord = false;
+    };
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '"') {
+            quoted = !quoted;
+            inWord = true;
+        } else if (quoted) {
+            word += c;
+        } else if (c == '&' && !(i > 0 && line[i - 1] == '>')) {
+            endWord();
+            pieces.emplace_back();
+        } else if (c == ' ' || c == '(' || c == ')') {
+            endWord();
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    endWord();
+    InterpreterRun run;
+    run.quotesBalanced = !quoted;
+    const std::vector<std::string>& first = pieces.front();
+    const auto c = std::find(first.begin(), first.end(), "/c");
+    run.switches.assign(first.begin(), c);
+    if (c != first.end() && c + 1 != first.end()) run.commands.emplace_back(c + 1, first.end());
+    for (std::size_t i = 1; i < pieces.size(); ++i)
+        if (!pieces[i].empty()) run.commands.push_back(pieces[i]);
+    return run;
+}
+
+// The words that follow `verb` anywhere in the commands run.
+std::vector<std::string> WordsAfter(const InterpreterRun& run, const std::string& verb) {
+    std::vector<std::string> found;
+    for (const auto& command : run.commands)
+        for (std::size_t i = 0; i + 1 < command.size(); ++i)
+            if (command[i] == verb) found.push_back(command[i + 1]);
+    return found;
+}
+
+// The index of the last command (or the first, with `first`) that holds `verb`, or -1.
+int CommandWith(const InterpreterRun& run, const std::string& verb, bool first) {
+    int at = -1;
+    for (std::size_t i = 0; i < run.commands.size(); ++i)
+        if (std::find(run.commands[i].begin(), run.commands[i].end(), verb) != run.commands[i].end()) {
+            at = static_cast<int>(i);
+            if (first) break;
+        }
+    return at;
+}
+
+// The interpreter started is the system's, runs no AutoRun command (/d) and expands no '!'
+// (/v:off); it first waits for a line from its input (which ends when this process has ended),
+// then deletes `file` and nothing else, then removes each of `directories` and nothing else.
+void ExpectDeletes(const sim::StartedProcess& started, const std::u16string& file,
+                   const std::vector<std::string>& directories = {}) {
+    EXPECT_EQ(N(started.application), kInterpreter);
+    const InterpreterRun run = ReadInterpreterLine(N(started.commandLine));
+    ASSERT_TRUE(run.quotesBalanced) << N(started.commandLine);
+    ASSERT_GE(run.switches.size(), 1u) << N(started.commandLine);
+    EXPECT_EQ(run.switches[0], kInterpreter);
+    EXPECT_NE(std::find(run.switches.begin(), run.switches.end(), "/d"), run.switches.end());
+    EXPECT_NE(std::find(run.switches.begin(), run.switches.end(), "/v:off"), run.switches.end());
+    ASSERT_FALSE(run.commands.empty()) << N(started.commandLine);
+    EXPECT_EQ(run.commands[0], (std::vector<std::string>{"set", "/p", "ended="})) << "waits for this process's end";
+    const std::vector<std::string> deleted = WordsAfter(run, "del");
+    EXPECT_FALSE(deleted.empty()) << N(started.commandLine);
+    for (const std::string& path : deleted) EXPECT_EQ(path, N(file));
+    for (const std::string& path : WordsAfter(run, "exist")) EXPECT_EQ(path, N(file));
+    EXPECT_EQ(WordsAfter(run, "rd"), directories);
+    if (!directories.empty()) {
+        EXPECT_GT(CommandWith(run, "rd", true), CommandWith(run, "del", false)) << "the file goes first";
+    }
 }
 
 TEST_F(DeleteSelf, HandsAQuotedDeletionOfTheShortPathToTheSystemInterpreterWithoutAConsole) {
     auto& m = sim::machine();
     RunFrom(u"C:\\Users\\John Smith\\AppData\\Local\\Temp\\orv1A2B.exe");
-    m.files.Find(u"C:\\Users\\John Smith")->shortName = u"JOHNSM~1";
+    sim::FileNode* user = m.files.Find(u"C:\\Users\\John Smith");
+    ASSERT_NE(user, nullptr);
+    user->shortName = u"JOHNSM~1";
     const std::u16string shortPath = u"C:\\Users\\JOHNSM~1\\AppData\\Local\\Temp\\orv1A2B.exe";
 
     EXPECT_TRUE(app.DeleteSelf());
     ASSERT_EQ(m.system.processes.size(), 1u);
     const auto& started = m.system.processes[0];
-    EXPECT_EQ(N(started.application), kInterpreter);
-    EXPECT_EQ(N(started.commandLine), DeletionCommand(shortPath));
+    ExpectDeletes(started, shortPath);
     // Not the user's temporary directory, where anybody may plant a program.
     EXPECT_EQ(N(started.currentDirectory), "C:\\windows\\system32\\");
     // Without a console: the interpreter costs no console host, and nothing shows.
@@ -465,12 +559,19 @@ TEST_F(DeleteSelf, HandsAQuotedDeletionOfTheShortPathToTheSystemInterpreterWitho
     EXPECT_EQ(N(m.shell.notifications[0].path), N(shortPath));
 }
 
-TEST_F(DeleteSelf, PathWithBlanksAndNoShortNamesStaysOneArgument) {
-    const std::u16string path = u"C:\\Users\\John Smith\\AppData\\Local\\Temp\\orv1A2B.exe";
-    RunFrom(path);
-    EXPECT_TRUE(app.DeleteSelf());
-    ASSERT_EQ(sim::machine().system.processes.size(), 1u);
-    EXPECT_EQ(N(sim::machine().system.processes[0].commandLine), DeletionCommand(path));
+// Quoted, the image's path is one word to the interpreter whatever its name holds: blanks where
+// the volume has no short names, '&' and parentheses that would end or group a command, '!'
+// that the interpreter does not expand.
+TEST_F(DeleteSelf, PathThatHoldsTheInterpretersOwnCharactersStaysOneArgument) {
+    for (const char16_t* user : {u"John Smith", u"Tom & Jerry", u"Work (old)", u"Bang!Bang", u"a^b"}) {
+        SCOPED_TRACE(N(user));
+        sim::Reset();
+        const std::u16string path = u"C:\\Users\\" + std::u16string(user) + u"\\AppData\\Local\\Temp\\orv1A2B.exe";
+        RunFrom(path);
+        EXPECT_TRUE(app.DeleteSelf());
+        ASSERT_EQ(sim::machine().system.processes.size(), 1u);
+        ExpectDeletes(sim::machine().system.processes[0], path);
+    }
 }
 
 TEST_F(DeleteSelf, WhateverCOMSPECNamesTheSystemsInterpreterRuns) {
@@ -482,8 +583,7 @@ TEST_F(DeleteSelf, WhateverCOMSPECNamesTheSystemsInterpreterRuns) {
         else sim::machine().system.environment.clear();
         EXPECT_TRUE(app.DeleteSelf()) << N(comspec);
         ASSERT_EQ(sim::machine().system.processes.size(), 1u);
-        EXPECT_EQ(N(sim::machine().system.processes[0].application), kInterpreter);
-        EXPECT_EQ(N(sim::machine().system.processes[0].commandLine), DeletionCommand(kCopy));
+        ExpectDeletes(sim::machine().system.processes[0], kCopy);
     }
 }
 
@@ -493,14 +593,6 @@ TEST_F(DeleteSelf, SystemDirectoryWithAFinalBackslashGetsNoSecondOne) {
     EXPECT_TRUE(app.DeleteSelf());
     ASSERT_EQ(sim::machine().system.processes.size(), 1u);
     EXPECT_EQ(N(sim::machine().system.processes[0].application), kInterpreter);
-}
-
-TEST_F(DeleteSelf, ExclamationMarksAreLeftToTheInterpreterThatDoesNotExpandThem) {
-    const std::u16string path = u"C:\\Users\\Bang!Bang\\AppData\\Local\\Temp\\orv1A2B.exe";
-    RunFrom(path);
-    EXPECT_TRUE(app.DeleteSelf());
-    ASSERT_EQ(sim::machine().system.processes.size(), 1u);
-    EXPECT_EQ(N(sim::machine().system.processes[0].commandLine), DeletionCommand(path));
 }
 
 TEST_F(DeleteSelf, NothingIsStartedOrAnnouncedWhenTheCommandCannotBeMadeOrRun) {
@@ -607,7 +699,9 @@ TEST(RelaunchAtStartUp, InstalledCopyFollowsItsCopysOutcome) {
                 if (path.rfind(testing_support::kInstallDir, 0) == 0 && path != kInstalled && path != kUserFile &&
                     !m.files.IsDirectory(path))
                     win::DeleteFileW(path.c_str());
-            auto& entries = m.files.Find(testing_support::kInstallDir)->children;
+            sim::FileNode* installDir = m.files.Find(testing_support::kInstallDir);
+            ASSERT_NE(installDir, nullptr);
+            auto& entries = installDir->children;
             entries.erase(std::remove_if(entries.begin(), entries.end(), [](const auto& n) { return n->directory; }),
                           entries.end());
         };
@@ -637,7 +731,7 @@ TEST(RelaunchAtStartUp, InstalledCopyFollowsItsCopysOutcome) {
         EXPECT_FALSE(interpreters[0]->terminated);
         EXPECT_EQ(&m.system.processes[c.asideAtStart ? 0 : 1], interpreters[0]);
         EXPECT_TRUE(m.files.Exists(kAside));
-        EXPECT_EQ(N(interpreters[0]->commandLine), DeletionCommand(kAside)) << "no directory by name";
+        ExpectDeletes(*interpreters[0], kAside);  // no directory by name
         EXPECT_EQ(m.files.Exists(kUserFile), c.userFile);
         // For the installer its copy took the directories before the last code.
         if (!c.asideAtStart) {
@@ -672,10 +766,9 @@ TEST(RelaunchAtStartUp, OnAnotherVolumeTheUninstallerMakesWayInItsOwnDirectory) 
         EXPECT_TRUE(m.files.Exists(kAside));
         EXPECT_TRUE(m.files.List(u"C:\\windows\\Temp").empty()) << "no reservation left";
         ASSERT_EQ(m.system.processes.size(), 2u);
-        const std::string command = N(m.system.processes.back().commandLine);
-        EXPECT_EQ(command.rfind(DeletionCommand(kAside), 0), 0u) << command;
-        EXPECT_EQ(command.substr(DeletionCommand(kAside).size()),
-                  installer ? "" : " & rd \"d:\\orvik pendrel\" > nul 2>&1") << "the installer owns the directory";
+        // The installer owns the directory.
+        ExpectDeletes(m.system.processes.back(), kAside,
+                      installer ? std::vector<std::string>{} : std::vector<std::string>{"d:\\orvik pendrel"});
     }
 }
 

@@ -158,6 +158,7 @@ TEST_F(Startup, SilentRunWhosePipeRefusesTheConnectionRemovesNothing) {
 }
 
 TEST_F(Startup, ProductInUseReportsMinusOneAndRemovesNothingEvenWhenSilent) {
+    ASSERT_NE(sim::machine().files.Find(kProductExe), nullptr);
     sim::machine().files.Find(kProductExe)->inUse = true;
     Run(u"-UninstForInst");
     EXPECT_EQ(PipeWrites(), (std::vector<std::string>{"-1"}));
@@ -168,6 +169,7 @@ TEST_F(Startup, ProductInUseReportsMinusOneAndRemovesNothingEvenWhenSilent) {
 }
 
 TEST_F(Startup, ProductInUseInteractivelyShowsMessage6AfterTheConfirmation) {
+    ASSERT_NE(sim::machine().files.Find(kProductExe), nullptr);
     sim::machine().files.Find(kProductExe)->inUse = true;
     sim::machine().windows.answers = {win::IDYES};
     Run(u"");
@@ -211,7 +213,7 @@ TEST_F(Startup, MutexThatCannotBeCreatedDoesNotStopTheRun) {
 TEST_F(Startup, WindowsBeforeVersion5ShowsMessage2AndNothingElse) {
     sim::machine().system.majorVersion = 4;
     Run(u"-UninstForInst");
-    EXPECT_EQ(BoxTexts(), (std::vector<std::u16string>{u"Orvik Pendrel Printer can't support operating systems "
+    ASSERT_EQ(BoxTexts(), (std::vector<std::u16string>{u"Orvik Pendrel Printer can't support operating systems "
                                                        u"before Windows 2000, the setup process will end."}));
     EXPECT_EQ(sim::machine().windows.boxes[0].caption, kCaption);
     EXPECT_EQ(sim::machine().windows.boxes[0].type, win::MB_OK | win::MB_ICONWARNING);

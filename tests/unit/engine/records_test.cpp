@@ -35,6 +35,7 @@ TEST(ReadRegistryString, NeverCreatesAKey) {
     EXPECT_TRUE(sim::machine().CallsTo("RegCreateKeyExW").empty());
     // A key that cannot be written is read all the same.
     sim::machine().registry.SetString(win::HKEY_LOCAL_MACHINE, kKey, u"text", u"value");
+    ASSERT_NE(sim::machine().registry.Find(win::HKEY_LOCAL_MACHINE, kKey), nullptr);
     sim::machine().registry.Find(win::HKEY_LOCAL_MACHINE, kKey)->denyWrite = true;
     EXPECT_EQ(engine::registry::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"text"), u"value");
 }
@@ -255,6 +256,7 @@ TEST(InstallRecords, SystemAndShellFoldersAreNoProductDirectory) {
     EXPECT_FALSE(engine::files::IsSystemOrShellFolder(u"C:\\Users\\user\\AppData\\Local\\Orvik Pendrel"));
     EXPECT_FALSE(engine::files::IsSystemOrShellFolder(u"C:\\windows2"));
     // The short form of a folder is the folder.
+    ASSERT_NE(sim::machine().files.Find(u"C:\\Program Files"), nullptr);
     sim::machine().files.Find(u"C:\\Program Files")->shortName = u"PROGRA~1";
     EXPECT_TRUE(engine::files::IsSystemOrShellFolder(u"C:\\PROGRA~1"));
     EXPECT_EQ(engine::JudgeInstallRecord(u"C:\\progra~1\\").state, engine::InstallRecordState::Unusable);
@@ -306,6 +308,7 @@ TEST(NormaliseFullPath, CatalogueOfSpellings) {
 TEST(InUseCheck, DeletesTheProductExecutableEvenWhenReadOnly) {
     FakeHost host;
     InstallProduct();
+    ASSERT_NE(sim::machine().files.Find(kProductExe), nullptr);
     sim::machine().files.Find(kProductExe)->attributes = win::FILE_ATTRIBUTE_READONLY;
     engine::Uninstaller uninstaller(host);
     EXPECT_TRUE(uninstaller.PrepareUninstall());
@@ -316,6 +319,7 @@ TEST(InUseCheck, DeletesTheProductExecutableEvenWhenReadOnly) {
 TEST(InUseCheck, AnAbsentExecutableIsNotInUse) {
     FakeHost host;
     InstallProduct();
+    ASSERT_NE(sim::machine().files.Find(kProductExe), nullptr);
     sim::machine().files.Find(kProductExe)->parent->children.clear();
     engine::Uninstaller uninstaller(host);
     EXPECT_TRUE(uninstaller.PrepareUninstall());
@@ -325,6 +329,7 @@ TEST(InUseCheck, AnAbsentExecutableIsNotInUse) {
 TEST(InUseCheck, AnExecutableInUseStopsWithMessage6WithoutOwner) {
     FakeHost host;
     InstallProduct();
+    ASSERT_NE(sim::machine().files.Find(kProductExe), nullptr);
     sim::machine().files.Find(kProductExe)->inUse = true;
     engine::Uninstaller uninstaller(host);
     EXPECT_FALSE(uninstaller.PrepareUninstall());

@@ -124,6 +124,7 @@ TEST(StringCatalog, KeepsItsTextsAfterTheFileIsGone) {
     AddFile(kGermanFile, Entries("<String id=\"8\" text=\"Entfernt.\"/>"));
     i18n::StringCatalog catalog;
     catalog.LoadCatalog(40816, kInstall);
+    ASSERT_NE(sim::machine().files.Find(kInstall + u"lang"), nullptr);
     sim::machine().files.Find(kInstall + u"lang")->children.clear();
     EXPECT_EQ(catalog.GetString(8), u"Entfernt.");
 }

@@ -64,6 +64,7 @@ TEST(HighContrast, EditTakesTheSystemsWindowColours) {
         const win::HBRUSH brush = edit.OnReflectedCtlColor(dc);
         EXPECT_EQ(machine().gdi.Dc(dc).textColour, on ? System(win::COLOR_WINDOWTEXT) : win::RGB(0, 0, 0));
         EXPECT_EQ(machine().gdi.Dc(dc).bkColour, on ? System(win::COLOR_WINDOW) : win::RGB(255, 255, 255));
+        ASSERT_NE(machine().gdi.Find(brush), nullptr);
         EXPECT_EQ(machine().gdi.Find(brush)->colour, on ? System(win::COLOR_WINDOW) : win::RGB(255, 255, 255));
     }
 }
@@ -106,6 +107,7 @@ TEST(HighContrast, ButtonInButtonColoursHighlightedUnderTheMouseWithItsFocusAlwa
     button.DrawItem(Item(window, win::ODS_FOCUS));
     ASSERT_EQ(gdi.roundRects.size(), 1u);
     EXPECT_EQ(gdi.roundRects[0].penColour, System(win::COLOR_BTNTEXT));
+    ASSERT_NE(gdi.Find(gdi.roundRects[0].brush), nullptr);
     EXPECT_EQ(gdi.Find(gdi.roundRects[0].brush)->colour, System(win::COLOR_BTNFACE));
     EXPECT_TRUE(gdi.fills.empty()) << "no shaded face";
     EXPECT_TRUE(gdi.lines.empty()) << "no coloured frame";
@@ -115,6 +117,9 @@ TEST(HighContrast, ButtonInButtonColoursHighlightedUnderTheMouseWithItsFocusAlwa
 
     win::SendMessageW(window, win::WM_MOUSEHOVER, 0, 0);
     button.DrawItem(Item(window, win::ODS_FOCUS));
+    ASSERT_EQ(gdi.roundRects.size(), 2u);
+    ASSERT_EQ(gdi.texts.size(), 2u);
+    ASSERT_NE(gdi.Find(gdi.roundRects[1].brush), nullptr);
     EXPECT_EQ(gdi.Find(gdi.roundRects[1].brush)->colour, System(win::COLOR_HIGHLIGHT));
     EXPECT_EQ(gdi.texts[1].colour, System(win::COLOR_HIGHLIGHTTEXT));
     EXPECT_EQ(gdi.focusRects.size(), 2u) << "the focus shows under the mouse too";

@@ -136,6 +136,7 @@ TEST(WizardBanner, TitleInABoldFontOfTheDisplaysScaleOverAPictureSmoothedWhenEnl
         EXPECT_EQ(gdi.blits[0].source.right, 529);
         EXPECT_EQ(gdi.blits[0].stretchMode, dpi == 96 ? 1 : win::HALFTONE)
             << "smoothed when enlarged; at 96 DPI as it always was";
+        ASSERT_FALSE(gdi.texts.empty()) << dpi;
         const sim::DrawnText& title = gdi.texts[0];
         EXPECT_EQ(title.text, u"Orvik Pendrel Uninstall Wizard");
         EXPECT_EQ(title.colour, win::RGB(255, 255, 255));
@@ -150,6 +151,7 @@ TEST(WizardBanner, TitleInABoldFontOfTheDisplaysScaleOverAPictureSmoothedWhenEnl
 
 TEST(WizardBanner, MirroredBannerReadsItsTitleFromTheRight) {
     PaintBanner(96, win::WS_EX_LAYOUTRTL | win::WS_EX_RTLREADING);
+    ASSERT_FALSE(machine().gdi.texts.empty());
     EXPECT_EQ(machine().gdi.texts[0].flags & win::DT_RTLREADING, win::DT_RTLREADING);
 }
 

@@ -104,6 +104,7 @@ TEST_F(Shortcuts, ShellFoldersOfTheSystemOrOfProgramsAreRefusedAndTheUsersOwnAre
         SCOPED_TRACE(sim::Narrow(folder));
         sim::Reset();
         Fs().AddDirectory(u"C:\\Program Files\\Other Vendor\\menu");
+        ASSERT_NE(Fs().Find(u"C:\\Program Files"), nullptr);
         Fs().Find(u"C:\\Program Files")->shortName = u"PROGRA~1";
         const std::u16string base = folder.back() == u'\\' ? folder.substr(0, folder.size() - 1) : folder;
         const std::vector<std::u16string> shortcuts = {
@@ -204,6 +205,7 @@ TEST_F(ProgramFiles, ReadOnlyHiddenAndSystemProgramFilesGo) {
         uninstaller.RemoveProgramFiles();
 
         for (auto name : {u"Readme.txt", u"config.xml", u"InOther.exe"}) EXPECT_FALSE(Fs().Exists(dir + name));
+        ASSERT_NE(Fs().Find(dir + u"user.pdf"), nullptr);
         EXPECT_EQ(Fs().Find(dir + u"user.pdf")->attributes, attributes);
     }
 }
@@ -278,6 +280,7 @@ TEST_F(ProgramFiles, SystemAndUserFoldersEndTheWalk) {
     for (const char16_t* install : {u"C:\\Program Files\\Orvik Pendrel\\", u"C:\\Users\\user\\Orvik Pendrel\\"}) {
         sim::Reset();
         Install(install, u"\\");
+        ASSERT_NE(Fs().Find(u"C:\\Users\\user"), nullptr);
         Fs().Find(u"C:\\Users\\user")->children.clear();  // an empty profile but for the product
 
         Fs().AddDirectory(install);

@@ -43,6 +43,9 @@ protected:
         host = testing_support::FakeHost();
         host.silent = false;
         InstallProduct(kX86Dir, win::kEnvironmentX86);
+        // The cases below arrange the product's two printers and its driver by index.
+        ASSERT_EQ(machine().spooler.printers.size(), 2u);
+        ASSERT_EQ(machine().spooler.drivers.size(), 1u);
     }
 
     void InstallProduct(const std::u16string& driverDir, const std::u16string& environment) {
@@ -137,6 +140,7 @@ TEST_F(PrinterRemoval, RemovesBothProductPrintersInOrderThenDriverFilesPortAndAd
 }
 
 TEST_F(PrinterRemoval, ProgressMovesThroughTheStepAndTheEmptyInstallDirectoryGoes) {
+    ASSERT_NE(machine().files.Find(kInstallDir + u"\\Uninstall.exe"), nullptr);
     machine().files.Find(kInstallDir + u"\\Uninstall.exe")->parent->children.clear();
     machine().files.AddFile(kAddin);
     EXPECT_TRUE(RunStep());
@@ -261,7 +265,7 @@ TEST_F(PrinterRemoval, PrinterPendingDeletionKeepsItsDriverTillItsQueueIsEmpty) 
     machine().spooler.printers[1].jobs = 3;
     machine().windows.answers = {win::IDCANCEL};
     EXPECT_FALSE(RunStep());
-    EXPECT_EQ(machine().spooler.PrinterNames(), std::vector<std::u16string>{u"Orvik Pendrel PDF (Copy 2)"});
+    ASSERT_EQ(machine().spooler.PrinterNames(), std::vector<std::u16string>{u"Orvik Pendrel PDF (Copy 2)"});
     EXPECT_TRUE(machine().spooler.printers[0].pendingDeletion);
     EXPECT_TRUE(machine().spooler.HasDriver(kDriver, win::kEnvironmentX86));
     EXPECT_TRUE(machine().spooler.HasPort(kPort));
@@ -297,6 +301,7 @@ TEST_F(PrinterRemoval, SilentModeNeverAsksAndPassesOverWhatIsBusy) {
 }
 
 TEST_F(PrinterRemoval, LockedInstalledFileIsRenamedAndItsTemporaryNameDeletedAtRestart) {
+    ASSERT_NE(machine().files.Find(kX86Dir + u"\\3\\ozrvpr_ui.dll"), nullptr);
     machine().files.Find(kX86Dir + u"\\3\\ozrvpr_ui.dll")->inUse = true;
     EXPECT_TRUE(RunStep());
     EXPECT_FALSE(Exists(kX86Dir + u"\\3\\ozrvpr_ui.dll"));
@@ -313,7 +318,48 @@ TEST_F(PrinterRemoval, TemporaryNameLeftFromAnEarlierRun) {
     EXPECT_TRUE(RunStep());
     EXPECT_EQ(machine().files.List(kX86Dir + u"\\3"), std::vector<std::u16string>{u"kvTmp3.tmp"});
     EXPECT_EQ(machine().files.pendingDeletes, std::vector<std::u16string>{kX86Dir + u"\\3\\kvTmp3.tmp"});
+    ASSERT_NE(machine().files.Find(kX86Dir + u"\\3\\kvTmp3.tmp"), nullptr);
     EXPECT_EQ(machine().files.Find(kX86Dir + u"\\3\\kvTmp3.tmp")->content, "old");
+}
+
+// Only the product's own file is left for the restart: a leftover temporary name that is a link
+// goes as itself now, or stays; it is never scheduled by name, which would take what it leads to.
+TEST_F(PrinterRemoval, ALeftoverTemporaryNameGoesAtRestartOnlyAsTheProductsOwnFile) {
+    const std::u16string kLeftover = kX86Dir + u"\\3\\kvTmp3.tmp";
+    const std::u16string kVictim = u"C:\\windows\\system32\\victim.dll";
+    struct Case {
+        const char* name;
+        void (*plant)(const std::u16string& at, const std::u16string& victim);
+        bool leftoverStays;
+        bool scheduled;
+    };
+    const Case cases[] = {
+        {"held", [](const std::u16string& at, const std::u16string&) { machine().files.AddFile(at, "old").inUse = true; },
+         true, true},
+        {"a Unix link to a system file",
+         [](const std::u16string& at, const std::u16string& victim) { machine().files.AddUnixLink(at, victim); }, true,
+         false},
+        {"a symbolic link to a system file",
+         [](const std::u16string& at, const std::u16string& victim) { machine().files.AddFileLink(at, victim); }, false,
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sim::Reset();
+        SetUp();
+        machine().files.AddFile(kVictim, "MZ");
+        c.plant(kLeftover, kVictim);
+
+        EXPECT_TRUE(RunStep());
+
+        EXPECT_EQ(Exists(kLeftover), c.leftoverStays);
+        EXPECT_EQ(machine().files.pendingDeletes, c.scheduled ? std::vector<std::u16string>{kLeftover}
+                                                              : std::vector<std::u16string>{});
+        const sim::FileNode* victim = machine().files.Find(kVictim);
+        ASSERT_NE(victim, nullptr);
+        EXPECT_EQ(victim->content, "MZ");
+        EXPECT_FALSE(Exists(kX86Dir + u"\\3\\ozrvpr_drv.dll"));
+    }
 }
 
 TEST_F(PrinterRemoval, WithoutRightsOrOnAnOldWindowsNothingIsRemoved) {
@@ -322,7 +368,12 @@ TEST_F(PrinterRemoval, WithoutRightsOrOnAnOldWindowsNothingIsRemoved) {
         void (*arrange)();
     };
     const Case cases[] = {
-        {"no administrator", [] { machine().registry.Find(win::HKEY_LOCAL_MACHINE, u"Software")->denyWrite = true; }},
+        {"no administrator",
+         [] {
+             sim::RegKey* software = machine().registry.Find(win::HKEY_LOCAL_MACHINE, u"Software");
+             ASSERT_NE(software, nullptr);
+             software->denyWrite = true;
+         }},
         {"Windows NT 4", [] { machine().system.majorVersion = 4; }},
         {"no version", [] { machine().system.versionQuery = sim::VersionQuery::BothFail; }},
     };
@@ -376,6 +427,7 @@ TEST_F(PrinterRemoval, OlderVersionQueryStillWorks) {
 }
 
 TEST_F(PrinterRemoval, WordAddinMissingOrWithoutUnregistrationOrOleFailing) {
+    ASSERT_NE(machine().files.Find(kAddin), nullptr);
     machine().files.Find(kAddin)->parent->children.clear();
     machine().system.libraries.clear();
     EXPECT_TRUE(RunStep());

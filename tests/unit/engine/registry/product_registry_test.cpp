@@ -108,6 +108,7 @@ const ChoiceCase kChoices[] = {
      }},
     {"another reader's ProgID without an open command", [](sim::RegistryState& r) {
          r.SetString(CU, kPdfChoice, u"Progid", u"Other.Reader");
+         ASSERT_NE(r.Find(LM, u"Software\\Classes\\Other.Reader\\shell"), nullptr);
          r.Find(LM, u"Software\\Classes\\Other.Reader\\shell")->subkeys.clear();
      }},
     {"a ProgID that does not exist", [](sim::RegistryState& r) {
@@ -117,6 +118,7 @@ const ChoiceCase kChoices[] = {
          r.SetString(CU, kPdfChoice, u"Progid", std::u16string(64, u'x'));
      }},
     {"no choice anywhere", [](sim::RegistryState& r) {
+         ASSERT_NE(r.Find(CU, kPdfChoice), nullptr);
          r.Find(CU, kPdfChoice)->values.clear();
      }},
     {"the product before Vista, by its application name", [](sim::RegistryState& r) {
@@ -160,6 +162,7 @@ TEST_F(Fixture, EveryValueNamingTheProductGoesWhateverTheUserChose) {
 // the choice itself, not known to be another program's, is counted as left.
 TEST_F(Fixture, AChoiceThatCannotBeReadIsCountedAndTheRestGoes) {
     InstallAssociations();
+    ASSERT_NE(Registry().Find(CU, kPdfChoice), nullptr);
     Registry().Find(CU, kPdfChoice)->denyOpen = true;
 
     uninstaller.RunUninstall();
@@ -252,6 +255,7 @@ TEST_F(FileAssociations, MergedViewDeletesTheUserChoiceOnlyWhenItIsTheProducts) 
     r.SetString(CU, u"Software\\Classes\\.fdf", u"", u"OrvikPendrel.FDFDoc");
     r.SetString(CU, kFdfChoice, u"Progid", u"Other.FDF");
     r.SetString(CU, u"Software\\Classes\\.pdf", u"", u"OrvikPendrel.Document");
+    ASSERT_NE(r.Find(CU, u"Software\\Classes\\.pdf"), nullptr);
     r.Find(CU, u"Software\\Classes\\.pdf")->denyWrite = true;  // the first deletion cannot open
     r.SetString(CU, kPdfChoice, u"Progid", u"OrvikPendrel.Document");
 
@@ -270,8 +274,10 @@ TEST_F(FileAssociations, ProtectedUserChoiceNamingTheProductGoesAsAKey) {
     auto& r = Registry();
     r.SetString(CU, kPdfChoice, u"Progid", u"OrvikPendrel.Document");
     r.SetString(CU, kPdfChoice, u"Hash", u"abc");
+    ASSERT_NE(r.Find(CU, kPdfChoice), nullptr);
     r.Find(CU, kPdfChoice)->refuseValueChange = true;
     r.SetString(CU, kFdfChoice, u"Progid", u"OrvikPendrel.FDFDoc");
+    ASSERT_NE(r.Find(CU, kFdfChoice), nullptr);
     r.Find(CU, kFdfChoice)->refuseValueChange = true;
     r.SetString(CU, kFileExts + u".xyz\\UserChoice", u"Progid", u"OrvikPendrel.Document");
 
@@ -287,6 +293,7 @@ TEST_F(FileAssociations, ProtectedUserChoiceNamingTheProductGoesAsAKey) {
 TEST_F(FileAssociations, ProtectedUserChoiceOfAnotherProgramStays) {
     auto& r = Registry();
     r.SetString(CU, kPdfChoice, u"Progid", u"Other.Reader");
+    ASSERT_NE(r.Find(CU, kPdfChoice), nullptr);
     r.Find(CU, kPdfChoice)->refuseValueChange = true;
     uninstaller.RemoveFileAssociations();
     EXPECT_EQ(r.GetString(CU, kPdfChoice, u"Progid"), u"Other.Reader");
@@ -314,6 +321,7 @@ TEST_F(FileAssociations, ValuesBehindLinksStay) {
 TEST_F(FileAssociations, SecondDeletionOfARowIsTriedWhenTheFirstKeyDoesNotOpen) {
     auto& r = Registry();
     r.SetString(CU, u"Software\\Classes\\.fdf", u"", u"OrvikPendrel.FDFDoc");
+    ASSERT_NE(r.Find(CU, u"Software\\Classes\\.fdf"), nullptr);
     r.Find(CU, u"Software\\Classes\\.fdf")->denyWrite = true;
     r.SetString(CU, kFdfChoice, u"Progid", u"OrvikPendrel.FDFDoc");
 

@@ -99,6 +99,7 @@ TEST(RegistryTree, RefusedSubkeyStopsItsSiblingsAndAncestorsButTopValuesStillGo)
     AddValue(LM, u"Software\\T\\B\\Locked", u"locked");
     AddValue(LM, u"Software\\T\\B\\Then", u"then");
     AddValue(LM, u"Software\\T\\C", u"c");
+    ASSERT_NE(Registry().Find(LM, u"Software\\T\\B\\Locked"), nullptr);
     Registry().Find(LM, u"Software\\T\\B\\Locked")->refuseDelete = true;
 
     DeleteRegistryTree(LM, u"Software\\T");
@@ -193,7 +194,9 @@ TEST(RegistryTree, KeysThatCannotBeOpenedAsThemselvesAreNotDeletedByPath) {
     AddValue(CU, u"Software\\T\\A", u"a");
     AddValue(CU, u"Software\\T\\B", u"b");
     AddValue(CU, u"Software\\Closed", u"c");
+    ASSERT_NE(Registry().Find(CU, u"Software\\T\\A"), nullptr);
     Registry().Find(CU, u"Software\\T\\A")->denyOpen = true;
+    ASSERT_NE(Registry().Find(CU, u"Software\\Closed"), nullptr);
     Registry().Find(CU, u"Software\\Closed")->denyOpen = true;
 
     DeleteRegistryTree(CU, u"Software\\T");
