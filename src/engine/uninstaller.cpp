@@ -169,12 +169,17 @@ void Uninstaller::RemoveFileAssociations() {
 
 // The product's file types (its class identifiers, ProgIDs and application entry) are records
 // under the classes key; whether one is still there decides, with the association step's own
-// removals, whether the shell is told that file types changed.
+// removals, whether the shell is to be told that file types changed.
 void Uninstaller::RemoveProductRegistry() {
     bool fileTypesThere = false;
     for (const std::u16string& key : registry::ProductKeysLeft())
         fileTypesThere = fileTypesThere || key.find(u"\\SOFTWARE\\Classes\\") != std::u16string::npos;
-    registry::RemoveProductRegistry(m_bAssociationsChanged || fileTypesThere);
+    registry::RemoveProductRegistry();
+    m_bFileTypesChanged = m_bAssociationsChanged || fileTypesThere;
+}
+
+void Uninstaller::TellShellOfChangedFileTypes() const {
+    if (m_bFileTypesChanged) registry::TellShellFileTypesChanged();
 }
 
 namespace {
