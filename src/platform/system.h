@@ -91,6 +91,8 @@ constexpr int ProcessBasicInformation = 0;
 // Looked up in ntdll at run time. An NTSTATUS: 0 on success.
 LONG NtQueryInformationProcess(HANDLE process, int informationClass, void* information, ULONG length, ULONG* returned);
 void Sleep(DWORD milliseconds);
+// Milliseconds since the system started, wrapping after 49.7 days.
+DWORD GetTickCount();
 
 constexpr DWORD LOAD_LIBRARY_AS_DATAFILE = 0x00000002;
 constexpr DWORD LOAD_WITH_ALTERED_SEARCH_PATH = 0x00000008;

@@ -159,7 +159,10 @@ BOOL CloseHandle(HANDLE handle) {
 void Sleep(DWORD milliseconds) {
     sim::CountPoint("Sleep");
     machine().system.sleeps.push_back(milliseconds);
+    machine().system.tickCount += milliseconds;
 }
+
+DWORD GetTickCount() { return machine().system.tickCount; }
 
 HMODULE GetModuleHandleW(LPCWSTR name) {
     // The program itself and KERNEL32 are always loaded: asking for them cannot fail.

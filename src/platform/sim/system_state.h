@@ -87,6 +87,7 @@ struct SystemState {
 
     std::vector<std::u16string> debugOutput;
     std::vector<win::DWORD> sleeps;
+    win::DWORD tickCount = 0;  // GetTickCount's answer: Sleep moves it on, and so may a test
     int openProcessHandles = 0;
     win::DWORD processId = 1000;
     win::DWORD parentProcessId = 4242;  // the installer (sim::kInstallerProcessId)

@@ -83,6 +83,7 @@ LONG NtQueryInformationProcess(HANDLE process, int informationClass, void* infor
     return function(H<::HANDLE>(process), informationClass, information, length, reinterpret_cast<::ULONG*>(returned));
 }
 void Sleep(DWORD milliseconds) { ::Sleep(milliseconds); }
+DWORD GetTickCount() { return ::GetTickCount(); }
 
 HMODULE GetModuleHandleW(LPCWSTR name) { return H<HMODULE>(::GetModuleHandleW(W(name))); }
 HMODULE LoadLibraryExW(LPCWSTR name, HANDLE file, DWORD flags) {
