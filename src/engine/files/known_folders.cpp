@@ -36,19 +36,24 @@ std::u16string StringValue(win::HKEY key, const char16_t* name) {
     return std::u16string(buffer);
 }
 
-// Every string value of a "Shell Folders" key.
+// Every string value of a "Shell Folders" key, each read with its name in one call. A value whose
+// name or text is too long for a path is no folder; the values after it still count.
 void AddShellFolders(win::HKEY root, std::vector<std::u16string>& folders) {
     win::ScopedKey key;
     if (win::RegOpenKeyExW(root, kShellFolders, 0, win::KEY_QUERY_VALUE, key.put()) !=
         static_cast<win::LONG>(win::ERROR_SUCCESS))
         return;
-    char16_t name[256];
     for (win::DWORD index = 0;; ++index) {
-        win::DWORD length = 256;
-        if (win::RegEnumValueW(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-            static_cast<win::LONG>(win::ERROR_SUCCESS))
-            break;
-        folders.push_back(StringValue(key.get(), std::u16string(name, length < 256 ? length : 255).c_str()));
+        char16_t name[256];
+        win::DWORD nameLength = 256;
+        char16_t text[win::MAX_PATH] = {};
+        win::DWORD type = 0;
+        win::DWORD size = sizeof text - sizeof(char16_t);
+        const win::LONG status = win::RegEnumValueW(key.get(), index, name, &nameLength, nullptr, &type,
+                                                    reinterpret_cast<win::BYTE*>(text), &size);
+        if (status == static_cast<win::LONG>(win::ERROR_MORE_DATA)) continue;
+        if (status != static_cast<win::LONG>(win::ERROR_SUCCESS)) break;
+        if (type == win::REG_SZ || type == win::REG_EXPAND_SZ) folders.push_back(text);
     }
 }
 
