@@ -89,6 +89,9 @@ bool UninstallApp::InitInstance() {
     m_removalRan = true;
     const engine::Uninstaller& removal = dialog.Removal();
     RemoveInstallDirAndSelf();
+    // The pipe is closed by now: the shell's rereading of every file type (a process of its own
+    // under Wine) is nothing the installer waits for.
+    removal.TellShellOfChangedFileTypes();
     const bool directoriesLeft = NoteDirectoriesLeft();
     return EndWith(!removal.Left().empty() || directoriesLeft ? kExitFailed
                    : removal.RestartNeeded()                  ? kExitRestartNeeded

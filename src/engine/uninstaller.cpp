@@ -20,6 +20,10 @@
 
 namespace engine {
 
+namespace {
+constexpr win::DWORD kFinalWaitMs = 500;
+}  // namespace
+
 bool Uninstaller::PrepareUninstall() {
     LoadProductRecords();
     if (m_installRecord == InstallRecordState::Unusable) {
@@ -104,9 +108,11 @@ void Uninstaller::RunUninstall() {
     RemoveProductRegistry();
     after({100, 10});
 
-    // What the steps achieved is looked at, not assumed: the completion box says "removed"
-    // only when nothing is left and nothing waits for a restart, and otherwise where the
-    // details are.
+    // The run waits half a second after its last code (the wizard's bar stays full meanwhile).
+    // What the steps achieved is looked at within that half second, not before it: not assumed,
+    // the completion box says "removed" only when nothing is left and nothing waits for a restart,
+    // and otherwise where the details are.
+    const win::DWORD waitBegan = win::GetTickCount();
     m_left = ItemsLeft();
     m_bRestartNeeded = files::ScheduledAtRestart().size() > scheduledBefore;
     const bool complete = m_left.empty() && !m_bRestartNeeded;
@@ -114,7 +120,8 @@ void Uninstaller::RunUninstall() {
     for (const std::u16string& item : m_left) m_host.Note(u"left: " + item);
     if (m_bRestartNeeded) m_host.Note(u"left for the next restart: files of the printer driver");
 
-    win::Sleep(500);
+    const win::DWORD looked = win::GetTickCount() - waitBegan;  // unsigned: right across the wrap
+    if (looked < kFinalWaitMs) win::Sleep(kFinalWaitMs - looked);
     if (!m_host.IsSilent()) {
         std::u16string text = m_host.GetMessageText(complete ? product::kMsgRemoved : product::kMsgPartlyRemoved);
         if (!place.empty()) text += u"\n\n" + place;
@@ -169,12 +176,17 @@ void Uninstaller::RemoveFileAssociations() {
 
 // The product's file types (its class identifiers, ProgIDs and application entry) are records
 // under the classes key; whether one is still there decides, with the association step's own
-// removals, whether the shell is told that file types changed.
+// removals, whether the shell is to be told that file types changed.
 void Uninstaller::RemoveProductRegistry() {
     bool fileTypesThere = false;
     for (const std::u16string& key : registry::ProductKeysLeft())
         fileTypesThere = fileTypesThere || key.find(u"\\SOFTWARE\\Classes\\") != std::u16string::npos;
-    registry::RemoveProductRegistry(m_bAssociationsChanged || fileTypesThere);
+    registry::RemoveProductRegistry();
+    m_bFileTypesChanged = m_bAssociationsChanged || fileTypesThere;
+}
+
+void Uninstaller::TellShellOfChangedFileTypes() const {
+    if (m_bFileTypesChanged) registry::TellShellFileTypesChanged();
 }
 
 namespace {

@@ -32,6 +32,10 @@ public:
     void RemoveProgramFiles();
     void RemoveFileAssociations();
     void RemoveProductRegistry();
+    // After the run: tells the shell that file types changed, when the last two steps changed one.
+    // Nothing the installer does once it has its last code needs it, so the run's end calls it
+    // after the installer's pipe has closed.
+    void TellShellOfChangedFileTypes() const;
 
     // After RunUninstall: what of the product is still there, one line each ("file PATH",
     // "key HKLM\PATH", "printer driver"), looked at anew rather than taken from the steps'
@@ -57,6 +61,7 @@ public:
     std::vector<std::u16string> m_printerFilesLeft;
     std::vector<std::u16string> m_left;
     bool m_bAssociationsChanged = false;  // the association step removed at least one value or key
+    bool m_bFileTypesChanged = false;     // the records step found the shell is to be told
     bool m_bRestartNeeded = false;
 
 private:

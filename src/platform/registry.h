@@ -21,6 +21,9 @@ constexpr REGSAM KEY_WRITE = 0x20006;
 constexpr REGSAM KEY_ALL_ACCESS = 0xF003F;
 // The right to delete the key itself (NtDeleteKey on its handle).
 constexpr REGSAM KEY_DELETE = 0x00010000;
+// The system's own view of the machine's software key, also for a 32-bit process on 64-bit
+// Windows (which is otherwise shown the 32-bit programs' copy of it).
+constexpr REGSAM KEY_WOW64_64KEY = 0x0100;
 
 // Opens a symbolic link key itself instead of the key it leads to.
 constexpr DWORD REG_OPTION_OPEN_LINK = 0x00000008;

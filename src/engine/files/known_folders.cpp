@@ -36,19 +36,24 @@ std::u16string StringValue(win::HKEY key, const char16_t* name) {
     return std::u16string(buffer);
 }
 
-// Every string value of a "Shell Folders" key.
+// Every string value of a "Shell Folders" key, each read with its name in one call. A value whose
+// name or text is too long for a path is no folder; the values after it still count.
 void AddShellFolders(win::HKEY root, std::vector<std::u16string>& folders) {
     win::ScopedKey key;
     if (win::RegOpenKeyExW(root, kShellFolders, 0, win::KEY_QUERY_VALUE, key.put()) !=
         static_cast<win::LONG>(win::ERROR_SUCCESS))
         return;
-    char16_t name[256];
     for (win::DWORD index = 0;; ++index) {
-        win::DWORD length = 256;
-        if (win::RegEnumValueW(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-            static_cast<win::LONG>(win::ERROR_SUCCESS))
-            break;
-        folders.push_back(StringValue(key.get(), std::u16string(name, length < 256 ? length : 255).c_str()));
+        char16_t name[256];
+        win::DWORD nameLength = 256;
+        char16_t text[win::MAX_PATH] = {};
+        win::DWORD type = 0;
+        win::DWORD size = sizeof text - sizeof(char16_t);
+        const win::LONG status = win::RegEnumValueW(key.get(), index, name, &nameLength, nullptr, &type,
+                                                    reinterpret_cast<win::BYTE*>(text), &size);
+        if (status == static_cast<win::LONG>(win::ERROR_MORE_DATA)) continue;
+        if (status != static_cast<win::LONG>(win::ERROR_SUCCESS)) break;
+        if (type == win::REG_SZ || type == win::REG_EXPAND_SZ) folders.push_back(text);
     }
 }
 
@@ -67,7 +72,7 @@ std::vector<std::u16string> SystemFolders() {
     return folders;
 }
 
-std::vector<std::u16string> SystemAndShellFolders() {
+std::vector<std::u16string> ReadSystemAndShellFolders() {
     std::vector<std::u16string> folders = SystemFolders();
     char16_t buffer[win::MAX_PATH] = {};
     folders.push_back(FittedPath(buffer, win::GetTempPathW(win::MAX_PATH, buffer)));
@@ -98,22 +103,31 @@ std::vector<std::u16string> Forms(const std::u16string& directory) {
     return forms;
 }
 
-// Whether a form of `directory` is one of `folders` or a parent of one; with `below`, also whether
-// it lies below one.
-bool IsAmong(const std::u16string& directory, const std::vector<std::u16string>& folders, bool below) {
-    const std::vector<std::u16string> forms = Forms(directory);
+// The forms of `folders` to compare with: each normalised, and where it has a short component
+// also in its long form.
+std::vector<std::u16string> KnownForms(const std::vector<std::u16string>& folders) {
+    std::vector<std::u16string> known;
     for (const std::u16string& folder : folders) {
         std::u16string normalised;
         if (folder.empty() || !NormaliseFullPath(folder, normalised)) continue;
         // A folder's 8.3 alias has a tilde in some component: the long form is asked for only
         // then, as the system answers it through a directory lookup per component.
-        const std::vector<std::u16string> knownForms = normalised.find(u'~') == std::u16string::npos
-                                                           ? std::vector<std::u16string>{normalised}
-                                                           : Forms(normalised);
-        for (const std::u16string& known : knownForms)
-            for (const std::u16string& form : forms)
-                if (IsSameOrBelow(known, form) || (below && IsSameOrBelow(form, known))) return true;
+        if (normalised.find(u'~') == std::u16string::npos) {
+            known.push_back(normalised);
+            continue;
+        }
+        for (const std::u16string& form : Forms(normalised)) known.push_back(form);
     }
+    return known;
+}
+
+// Whether a form of `directory` is one of the `known` forms or a parent of one; with `below`, also
+// whether it lies below one.
+bool IsAmong(const std::u16string& directory, const std::vector<std::u16string>& known, bool below) {
+    const std::vector<std::u16string> forms = Forms(directory);
+    for (const std::u16string& folder : known)
+        for (const std::u16string& form : forms)
+            if (IsSameOrBelow(folder, form) || (below && IsSameOrBelow(form, folder))) return true;
     return false;
 }
 
@@ -129,14 +143,16 @@ std::u16string SpecialFolderPath(int csidl) {
     return resolved ? std::u16string(buffer) : std::u16string();
 }
 
-bool IsSystemOrShellFolder(const std::u16string& directory) {
-    return IsAmong(directory, SystemAndShellFolders(), false);
-}
+SystemAndShellFolders::SystemAndShellFolders() : m_known(KnownForms(ReadSystemAndShellFolders())) {}
+
+bool SystemAndShellFolders::Holds(const std::u16string& directory) const { return IsAmong(directory, m_known, false); }
+
+bool IsSystemOrShellFolder(const std::u16string& directory) { return SystemAndShellFolders().Holds(directory); }
 
 const char16_t* RefusalOfUserFolder(const std::u16string& directory, std::u16string& normalised) {
     if (!NormaliseFullPath(directory, normalised) || !IsSafeInstallDirectory(normalised))
         return u"a drive root or no full path";
-    if (IsAmong(normalised, SystemFolders(), true)) return u"a system folder or a program's";
+    if (IsAmong(normalised, KnownForms(SystemFolders()), true)) return u"a system folder or a program's";
     return nullptr;
 }
 

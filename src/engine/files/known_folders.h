@@ -2,12 +2,25 @@
 // directory, and never a directory a removal may take away.
 #pragma once
 #include <string>
+#include <vector>
 
 namespace engine::files {
 
 // The directory of a shell folder (a CSIDL number) as the shell reports it; empty when it has
 // none.
 std::u16string SpecialFolderPath(int csidl);
+
+// The system's and the user's well-known folders, read once for questions asked together (the walk
+// up the directories created for the product asks one per directory).
+class SystemAndShellFolders {
+public:
+    SystemAndShellFolders();
+    // What IsSystemOrShellFolder answers, against the folders as they were read.
+    bool Holds(const std::u16string& directory) const;
+
+private:
+    std::vector<std::u16string> m_known;  // normalised, with the long forms of short ones
+};
 
 // True when `directory` (a normalised full path) is one of the system's or the user's well-known
 // folders (read from the system directories, the environment and the shell's "Shell Folders"

@@ -95,6 +95,7 @@ std::vector<std::u16string> CreatedDirectories(const std::u16string& installPath
     const std::u16string install = ToLowerAscii(installPath);
     const std::u16string exist = ToLowerAscii(existPath);
     if (exist == install) return directories;
+    const SystemAndShellFolders folders;
     for (std::size_t i = install.size() - 1; i >= 1; --i) {
         if (install[i] != u'\\') continue;
         const std::u16string directory = install.substr(0, i);
@@ -102,7 +103,7 @@ std::vector<std::u16string> CreatedDirectories(const std::u16string& installPath
         // A drive or share root ends the walk. "C:" alone would even name the current
         // directory of drive C, which may be any directory at all. So does a folder of the
         // system's or the user's: an empty "Program Files" or desktop is not the product's.
-        if (!IsSafeInstallDirectory(directory) || IsSystemOrShellFolder(directory)) break;
+        if (!IsSafeInstallDirectory(directory) || folders.Holds(directory)) break;
         directories.push_back(directory);
     }
     return directories;

@@ -1,12 +1,14 @@
 #include "engine/printer/printer_remover.h"
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "engine/files/directory_tree.h"
 #include "engine/files/file.h"
 #include "engine/files/path.h"
+#include "engine/printer/printer_records.h"
 #include "engine/product.h"
 #include "engine/removal_report.h"
 #include "engine/system_checks.h"
@@ -27,6 +29,7 @@ namespace {
 constexpr char16_t kCaption[] = u"Orvik Pendrel Printer";
 constexpr char16_t kDriverName[] = u"Orvik Pendrel Printer Driver";
 constexpr char16_t kPortMonitor[] = u", XcvMonitor Local Port";
+constexpr char16_t kPortName[] = u"ORVIK_PENDREL:";
 
 // Copied into the driver directory when the driver is added; the spooler installs them into
 // its "3" subdirectory.
@@ -116,15 +119,19 @@ bool PrinterRemover::DetectPlatform() {
 bool PrinterRemover::Run() {
     if (!m_bCanWriteHklm) return false;
     SetStepProgress(0);
-    const bool spoolerAnswered = FindDriverDirectory();
+    // Nothing of the printer there: the spooler is not asked, and all it would have removed is
+    // gone already.
+    m_bNothingThere = !IsAnythingThere();
+    if (m_bNothingThere) ReportRemoval(kPortItem, win::ERROR_FILE_NOT_FOUND);
+    const bool spoolerAnswered = m_bNothingThere || FindDriverDirectory();
     if (spoolerAnswered) {
         SetStepProgress(3);
         m_nStage = 4;
-        if (!RemoveStages()) return false;
+        if (!m_bNothingThere && !RemoveStages()) return false;
         SetStepProgress(4);
         SetStepProgress(5);
         SetStepProgress(7);
-        RemoveInstalledDriverFiles();
+        if (!m_bNothingThere) RemoveInstalledDriverFiles();
     }
     // The Word add-in is the product's, not the spooler's: with the spooler stopped or disabled
     // Word would otherwise go on loading it from the directory of a removed product.
@@ -133,6 +140,26 @@ bool PrinterRemover::Run() {
     // Succeeds only when the directory is empty by now; later steps try again.
     RemoveProductDirectory(m_szInstallDir);
     return spoolerAnswered;
+}
+
+bool PrinterRemover::IsAnythingThere() const {
+    const RecordedPrinter recorded = ReadPrinterRecords(m_szEnvironment, kDriverName, kPortName);
+    if (recorded != RecordedPrinter::Nothing) return true;
+    // A file of the driver may outlive its records: staged by an installation that never added
+    // the driver, or renamed by an earlier removal and not yet gone at a restart.
+    const std::u16string directory = SpoolerDriverDirectory(m_szEnvironment);
+    if (directory.empty()) return true;
+    const auto there = [](const std::u16string& path) {
+        if (path.empty() || win::GetFileAttributesW(path.c_str()) != win::INVALID_FILE_ATTRIBUTES) return true;
+        const win::DWORD error = win::GetLastError();
+        return error != win::ERROR_FILE_NOT_FOUND && error != win::ERROR_PATH_NOT_FOUND;
+    };
+    for (const char16_t* name : kStagingFiles)
+        if (there(JoinPath(directory, name))) return true;
+    const std::u16string installed = JoinPath(directory, u"3");
+    for (const InstalledFile& file : kInstalledFiles)
+        if (there(JoinPath(installed, file.name)) || there(JoinPath(installed, file.temporaryName))) return true;
+    return false;
 }
 
 bool PrinterRemover::FindDriverDirectory() {
@@ -218,6 +245,8 @@ bool PrinterRemover::RemovePrinterDriver() {
 }
 
 bool PrinterRemover::IsDriverInstalled() {
+    // The records showed none, and the spooler was not asked.
+    if (m_bNothingThere) return false;
     win::DWORD needed = 0;
     win::DWORD count = 0;
     win::EnumPrinterDriversW(nullptr, m_szEnvironment, 1, nullptr, 0, &needed, &count);
@@ -242,7 +271,8 @@ void PrinterRemover::RemovePrinterPort() {
         ReportRemoval(kPortItem, win::GetLastError());
         return;
     }
-    char16_t port[] = u"ORVIK_PENDREL:";
+    char16_t port[sizeof kPortName / sizeof kPortName[0]];
+    std::copy(std::begin(kPortName), std::end(kPortName), port);
     static_assert(sizeof port == 30, "the port name with its terminator");
     win::BYTE output[1] = {};
     win::DWORD needed = 0;

@@ -55,6 +55,9 @@ public:
 
 private:
     bool AskRetry(unsigned messageId);
+    // Whether the machine's records show (or cannot rule out) a printer, the driver or the port of
+    // the product's, or a file of the driver is in the spooler's driver directory.
+    bool IsAnythingThere() const;
     bool FindDriverDirectory();
 
     void RemoveStagingFiles();
@@ -69,11 +72,12 @@ private:
     int m_nProgressEnd = 100;
     int m_nProgressSteps = 10;
     const char16_t* m_szCaption;
+    bool m_bPortLeft = false;
+    bool m_bNothingThere = false;  // Run found nothing of the printer and left the spooler alone
     // These two never vary here, but the product's design of this step has them: the removal may
     // begin at any of four stages (4 printers, 3 driver, 2 staging files, 1 port), and its retry
     // prompts may have an owner window. The uninstall always begins at the top, stage 4, and its
     // prompts belong to no window, as the product's always have.
-    bool m_bPortLeft = false;
     int m_nStage = 0;  // set to 4 by Run
     BoxOwner m_owner = BoxOwner::None;
 };

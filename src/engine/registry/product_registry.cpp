@@ -210,11 +210,12 @@ void RemoveFileAssociations() {
     }
 }
 
-void RemoveProductRegistry(bool fileTypesChanged) {
+void RemoveProductRegistry() {
     for (const win::HKEY root : {win::HKEY_LOCAL_MACHINE, win::HKEY_CURRENT_USER})
         for (const char16_t* path : kProductTrees) DeleteRegistryTree(root, path);
-    if (fileTypesChanged) win::SHChangeNotify(win::SHCNE_ASSOCCHANGED, win::SHCNF_IDLIST, nullptr, nullptr);
 }
+
+void TellShellFileTypesChanged() { win::SHChangeNotify(win::SHCNE_ASSOCCHANGED, win::SHCNF_IDLIST, nullptr, nullptr); }
 
 std::vector<std::u16string> ProductKeysLeft() {
     std::vector<std::u16string> left;

@@ -11,9 +11,10 @@ namespace engine::registry {
 // classes, the user's records and the classes view, whichever program this user prefers; every
 // value that names another program stays.
 void RemoveFileAssociations();
-// The shell is told that file types changed only when `fileTypesChanged`: it then rereads every
-// one of them, and under Wine the telling starts a process.
-void RemoveProductRegistry(bool fileTypesChanged);
+void RemoveProductRegistry();
+// Tells the shell that file types changed: it then rereads every one of them, and under Wine the
+// telling starts a process.
+void TellShellFileTypesChanged();
 // After the removal: the product's record keys still there ("HKLM\\path", "HKCU\\path").
 std::vector<std::u16string> ProductKeysLeft();
 // After the association step: the values it deletes that still name the product's ProgIDs or

@@ -80,6 +80,8 @@ void Reset() {
     m.registry.SetString(win::HKEY_LOCAL_MACHINE, u"Software\\Microsoft\\Windows\\CurrentVersion", u"ProgramFilesDir",
                          u"C:\\Program Files");
     m.system.environment[u"USERPROFILE"] = profile;
+    // The spooler's records of a machine without printers of its own.
+    WriteSpoolerRecords();
     m.calls.clear();
 }
 

@@ -314,6 +314,10 @@ std::optional<std::u16string> RegistryState::GetString(win::HKEY root, const std
     return text;
 }
 
+void RegistryState::Remove(RegKey& key) {
+    if (key.parent) Detach(&key);
+}
+
 bool RegistryState::HasValue(win::HKEY root, const std::u16string& path, const std::u16string& name) {
     RegKey* key = Find(root, path);
     return key && key->Value(name) != nullptr;
@@ -334,6 +338,7 @@ LONG RegCreateKeyExW(HKEY key, LPCWSTR subKey, DWORD, LPWSTR, DWORD, REGSAM acce
     }
     machine().Log("RegCreateKeyExW", sim::AccessName(key, sim::FromPtr(subKey)));
     sim::RecordAccess("RegCreateKeyExW", sim::AccessName(key, sim::FromPtr(subKey)));
+    sim::WriteSpoolerRecords();
     *result = nullptr;
     bool created = false;
     RegKey* k = sim::ResolveOrCreate(key, sim::FromPtr(subKey), created);
@@ -351,6 +356,7 @@ LONG RegOpenKeyExW(HKEY key, LPCWSTR subKey, DWORD options, REGSAM access, HKEY*
     }
     machine().Log("RegOpenKeyExW", sim::AccessName(key, sim::FromPtr(subKey), (options & REG_OPTION_OPEN_LINK) != 0));
     sim::RecordAccess("RegOpenKeyExW", sim::AccessName(key, sim::FromPtr(subKey), (options & REG_OPTION_OPEN_LINK) != 0));
+    sim::WriteSpoolerRecords();
     *result = nullptr;
     RegKey* k = sim::Resolve(key, sim::FromPtr(subKey), (options & REG_OPTION_OPEN_LINK) != 0);
     if (!k) {

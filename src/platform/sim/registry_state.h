@@ -78,6 +78,8 @@ struct RegistryState {
     // False when there is no such key, or it is a root or a link already.
     bool SwapForLink(win::HKEY root, const std::u16string& path, win::HKEY targetRoot, const std::u16string& targetPath);
     bool Exists(win::HKEY root, const std::u16string& path) { return Find(root, path) != nullptr; }
+    // Deletes a key with its subkeys, as another process would (open handles keep it, deleted).
+    void Remove(RegKey& key);
     void SetString(win::HKEY root, const std::u16string& path, const std::u16string& name,
                    const std::u16string& value, win::DWORD type = win::REG_SZ);
     void SetDword(win::HKEY root, const std::u16string& path, const std::u16string& name, win::DWORD value);

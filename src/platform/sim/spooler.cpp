@@ -1,6 +1,8 @@
 // Simulated WINSPOOL calls.
 #include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "platform/sim/faults.h"
 #include "platform/sim/machine.h"
@@ -104,6 +106,58 @@ void DeletePort(const std::u16string& port, win::DWORD* status) {
 void SpoolerState::FinishJobs(const std::u16string& printer) {
     if (SimPrinter* p = FindPrinter(printer)) p->jobs = 0;
     RemoveIfDeletedAndFree(printer);
+}
+
+namespace {
+
+constexpr char16_t kPrintersKey[] = u"SYSTEM\\CurrentControlSet\\Control\\Print\\Printers";
+constexpr char16_t kEnvironmentsKey[] = u"SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\";
+constexpr char16_t kPortsKey[] = u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Ports";
+
+// Removes every subkey of `key` that `wanted` does not name.
+template <typename Wanted>
+void RemoveSubkeysExcept(RegKey& key, Wanted wanted) {
+    std::vector<RegKey*> stale;
+    for (const auto& subkey : key.subkeys)
+        if (!wanted(subkey->name)) stale.push_back(subkey.get());
+    for (RegKey* subkey : stale) machine().registry.Remove(*subkey);
+}
+
+void SetIfDifferent(const std::u16string& path, const std::u16string& name, const std::u16string& value) {
+    if (machine().registry.GetString(win::HKEY_LOCAL_MACHINE, path, name) != value)
+        machine().registry.SetString(win::HKEY_LOCAL_MACHINE, path, name, value);
+}
+
+}  // namespace
+
+void WriteSpoolerRecords() {
+    RegistryState& r = machine().registry;
+    SpoolerState& s = Spooler();
+    const win::HKEY machineRoot = win::HKEY_LOCAL_MACHINE;
+
+    RemoveSubkeysExcept(r.Create(machineRoot, kPrintersKey),
+                        [&](const std::u16string& name) { return s.FindPrinter(name) != nullptr; });
+    for (const SimPrinter& printer : s.printers) {
+        const std::u16string key = std::u16string(kPrintersKey) + u"\\" + printer.name;
+        SetIfDifferent(key, u"Name", printer.name);
+        SetIfDifferent(key, u"Printer Driver", printer.driver);
+        SetIfDifferent(key, u"Port", printer.port);
+    }
+
+    for (const auto& [environment, directory] : s.driverDirectories) {
+        const std::u16string versionKey = kEnvironmentsKey + environment + u"\\Drivers\\Version-3";
+        RemoveSubkeysExcept(r.Create(machineRoot, versionKey),
+                            [&, env = environment](const std::u16string& name) { return s.HasDriver(name, env); });
+        for (const SimDriver& driver : s.drivers)
+            if (EqualNoCase(driver.environment, environment)) r.Create(machineRoot, versionKey + u"\\" + driver.name);
+    }
+
+    RegKey& ports = r.Create(machineRoot, kPortsKey);
+    ports.values.erase(std::remove_if(ports.values.begin(), ports.values.end(),
+                                      [&](const RegValue& value) { return !s.HasPort(value.name); }),
+                       ports.values.end());
+    for (const std::u16string& port : s.ports)
+        if (!ports.Value(port)) r.SetString(machineRoot, kPortsKey, port, u"");
 }
 
 }  // namespace sim

@@ -75,4 +75,11 @@ struct SpoolerState {
     void FinishJobs(const std::u16string& printer);
 };
 
+// The spooler keeps its printers, drivers and ports in the machine's registry, as Windows' does
+// (HKLM "SYSTEM\CurrentControlSet\Control\Print" and the local port monitor's "Ports"). The
+// simulation brings those records up to the spooler's state before every registry open, so that
+// a test may arrange the spooler any way it likes; keys and values already right are left as
+// they are, with whatever a test set on them.
+void WriteSpoolerRecords();
+
 }  // namespace sim

@@ -164,6 +164,7 @@ DWORD GetTickCount() {
 void Sleep(DWORD milliseconds) {
     sim::CountPoint("Sleep");
     machine().system.sleeps.push_back(milliseconds);
+    machine().system.tickCount += milliseconds;
 }
 
 HMODULE GetModuleHandleW(LPCWSTR name) {

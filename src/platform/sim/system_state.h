@@ -80,7 +80,6 @@ struct SystemState {
     bool failTempFileName = false;
     bool failShortPath = false;
     unsigned nextTempNumber = 0x1A2B;
-    win::DWORD tickCount = 0x1A2B;  // the clock stands still
 
     win::HRESULT oleInitializeResult = 0;
     int oleInitializeCalls = 0;
@@ -88,6 +87,9 @@ struct SystemState {
 
     std::vector<std::u16string> debugOutput;
     std::vector<win::DWORD> sleeps;
+    // GetTickCount's answer: Sleep moves it on, and so may a test. Its low 16 bits name the first
+    // temporary copy tried ("orv1A2B.exe").
+    win::DWORD tickCount = 0x1A2B;
     int openProcessHandles = 0;
     win::DWORD processId = 1000;
     win::DWORD parentProcessId = 4242;  // the installer (sim::kInstallerProcessId)

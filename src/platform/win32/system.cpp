@@ -66,7 +66,6 @@ HANDLE CreateEventW(void* security, BOOL manualReset, BOOL initialState, LPCWSTR
     return H<HANDLE>(::CreateEventW(static_cast<LPSECURITY_ATTRIBUTES>(security), manualReset, initialState, W(name)));
 }
 DWORD GetCurrentProcessId() { return ::GetCurrentProcessId(); }
-DWORD GetTickCount() { return ::GetTickCount(); }
 BOOL CreatePipe(HANDLE* readEnd, HANDLE* writeEnd, SECURITY_ATTRIBUTES* security, DWORD size) {
     return ::CreatePipe(reinterpret_cast<::HANDLE*>(readEnd), reinterpret_cast<::HANDLE*>(writeEnd),
                         reinterpret_cast<::SECURITY_ATTRIBUTES*>(security), size);
@@ -84,6 +83,7 @@ LONG NtQueryInformationProcess(HANDLE process, int informationClass, void* infor
     return function(H<::HANDLE>(process), informationClass, information, length, reinterpret_cast<::ULONG*>(returned));
 }
 void Sleep(DWORD milliseconds) { ::Sleep(milliseconds); }
+DWORD GetTickCount() { return ::GetTickCount(); }
 
 HMODULE GetModuleHandleW(LPCWSTR name) { return H<HMODULE>(::GetModuleHandleW(W(name))); }
 HMODULE LoadLibraryExW(LPCWSTR name, HANDLE file, DWORD flags) {

@@ -88,3 +88,45 @@ case_printer_held_driver_file_goes_at_restart() {
     kill "$holder" 2>/dev/null
     rm -f "$out"
 }
+
+# Without a printer, driver, port or driver file of the product the spooler is left alone: its
+# libraries are never loaded. The Word add-in still goes.
+case_printer_absent_leaves_the_spooler_alone() {
+    footprint_install --with no-printer
+    local trace=$E2E_ROOT/loaddll-$BASHPID.txt
+    local codes
+    codes=$(WINEDEBUG=+loaddll "$WINE" "$KIT\\installer_host.exe" "$PRINTER_UNINSTALLER" --timeout 60 2>"$trace" |
+        tr -d '\r' | tr '\n' ' ')
+    win_wait
+    check "codes received" equals "$codes" "1 2 4 6 7 8 9 10 "
+    check "the libraries were traced" grep -q 'Loaded L".*shell32.dll' "$trace"
+    check "the spooler's library never loaded" equals "$(grep -ci 'winspool' "$trace")" "0"
+    check "DllUnregisterServer ran once" equals "$(addin_unregistrations)" "1"
+    check "add-in deleted" missing "$PRODUCT_DIR\\KPC_WordAddin.dll"
+    rm -f "$trace"
+}
+
+# The spooler's records alone (the driver's files taken away beforehand) still lead the step to
+# the spooler, which removes the printers, the driver and the port.
+case_printer_records_without_files_still_removed() {
+    footprint_install
+    local driver_dir
+    driver_dir=$(unix_path 'C:\windows\system32\spool\drivers\x64')
+    rm -f "$driver_dir"/ozrvpr_* "$driver_dir"/3/ozrvpr_* "$driver_dir"/3/KVC_ProxyProcess.exe
+    check "codes received" equals "$(silent_uninstall)" "1 2 4 6 7 8 9 10 "
+    check "printers, driver and port gone" printer_none '^product present (printer|driver|port) '
+}
+
+# Driver files without any record (staged by an installation that never added the driver, or
+# left for a restart by an earlier removal) are removed all the same.
+case_printer_driver_files_without_records_removed() {
+    footprint_install --with no-printer
+    local staged='C:\windows\system32\spool\drivers\x64\ozrvpr_ui.dll'
+    local left='C:\windows\system32\spool\drivers\x64\3\kvTmp4.tmp'
+    mkdir -p "$(dirname "$(unix_path "$left")")"
+    echo staged >"$(unix_path "$staged")"
+    echo left >"$(unix_path "$left")"
+    check "codes received" equals "$(silent_uninstall)" "1 2 4 6 7 8 9 10 "
+    check "staged driver file gone" missing "$staged"
+    check "temporary name gone" missing "$left"
+}

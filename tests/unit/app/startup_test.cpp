@@ -91,6 +91,22 @@ TEST_F(Startup, PipeClosesOnceTheRemovalIsDoneAndTheCopyStartsNothing) {
     EXPECT_EQ(app.m_hEndedSignal, nullptr);
 }
 
+// The shell's rereading of every file type is nothing the installer waits for: it is told once
+// the pipe has closed.
+TEST_F(Startup, TheShellHearsOfChangedFileTypesAfterThePipeHasClosed) {
+    sim::machine().registry.SetString(win::HKEY_LOCAL_MACHINE, u"Software\\Classes\\OrvikPendrel.Document", u"",
+                                      u"PDF Document");
+    Run(u"-UninstForInst");
+    EXPECT_EQ(PipeWrites().size(), 8u);
+    const auto& calls = sim::machine().calls;
+    const auto closed = std::find(calls.begin(), calls.end(), "CloseHandle pipe");
+    const auto told = std::find_if(calls.begin(), calls.end(),
+                                   [](const std::string& call) { return call.rfind("SHChangeNotify ", 0) == 0; });
+    ASSERT_NE(told, calls.end());
+    EXPECT_LT(closed, told);
+    EXPECT_EQ(sim::machine().shell.notifications.size(), 1u);
+}
+
 TEST_F(Startup, PipeIsOpenedSoThatItsCreatorCanIdentifyButNeverActAsThisProcess) {
     Run(u"-UninstForInst");
     const win::DWORD flags = sim::machine().files.pipe.openFlags;

@@ -262,6 +262,22 @@ TEST(InstallRecords, SystemAndShellFoldersAreNoProductDirectory) {
     EXPECT_EQ(engine::JudgeInstallRecord(u"C:\\progra~1\\").state, engine::InstallRecordState::Unusable);
 }
 
+// The user's "Shell Folders" values are the user's to write: a value no path buffer holds (its name
+// or its text too long) is passed over, and the folders recorded after it still count.
+TEST(InstallRecords, AShellFolderValueTooLongToReadHidesNoFolderAfterIt) {
+    const std::u16string shellFolders = u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+    auto& registry = sim::machine().registry;
+    for (const std::u16string& name : {std::u16string(300, u'n'), std::u16string(u"Long Text")}) {
+        SCOPED_TRACE(sim::Narrow(name.substr(0, 10)));
+        sim::Reset();
+        registry.SetString(win::HKEY_CURRENT_USER, shellFolders, name,
+                           name.size() > 255 ? u"C:\\Data\\Named" : u"C:\\" + std::u16string(300, u'x'));
+        registry.SetString(win::HKEY_CURRENT_USER, shellFolders, u"My Data", u"C:\\Data\\Mine");
+        EXPECT_TRUE(engine::files::IsSystemOrShellFolder(u"C:\\Data\\Mine"));
+        EXPECT_EQ(engine::JudgeInstallRecord(u"C:\\Data\\Mine\\").state, engine::InstallRecordState::Unusable);
+    }
+}
+
 TEST(NormaliseFullPath, CatalogueOfSpellings) {
     struct Case {
         std::u16string in;

@@ -23,6 +23,36 @@ TEST_F(Sequence, ReportsEachStepAfterItsProgressPoint) {
     EXPECT_EQ(sim::machine().system.sleeps, (std::vector<win::DWORD>{500}));
 }
 
+// What the steps left is looked at within the half second the run waits after its last code:
+// the wait ends 500 ms after that code however long the look took, and a look longer than the
+// wait adds none.
+TEST_F(Sequence, TheLookAfterTheStepsRunsWithinTheFinalHalfSecond) {
+    for (const win::DWORD perCall : {win::DWORD{3}, win::DWORD{400}}) {
+        SCOPED_TRACE(perCall);
+        sim::Reset();
+        InstallProduct();
+        FakeHost run;
+        // Every call of the look takes `perCall` milliseconds; the steps before it take none.
+        sim::machine().onCall = [&run, perCall](const std::string&, const std::string&) {
+            if (run.reports.size() == 8) sim::machine().system.tickCount += perCall;
+        };
+        const win::DWORD start = sim::machine().system.tickCount;
+        engine::Uninstaller uninstaller(run);
+        uninstaller.RunUninstall();
+        sim::machine().onCall = nullptr;
+
+        const auto& sleeps = sim::machine().system.sleeps;
+        const win::DWORD looked = sim::machine().system.tickCount - start - (sleeps.empty() ? 0 : sleeps[0]);
+        ASSERT_GT(looked, 0u);
+        if (looked < 500) {
+            EXPECT_EQ(sleeps, (std::vector<win::DWORD>{500 - looked}));
+        } else {
+            EXPECT_TRUE(sleeps.empty());
+        }
+        EXPECT_EQ(run.reports.size(), 8u);
+    }
+}
+
 TEST_F(Sequence, SilentRunShowsNoCompletionBox) {
     engine::Uninstaller uninstaller(host);
     uninstaller.RunUninstall();

@@ -45,6 +45,8 @@ inline void AddKeys(Image& image, const sim::RegKey& key) {
 
 inline Image TakeImage() {
     sim::Machine& m = sim::machine();
+    // The spooler's records, as the run would read them.
+    sim::WriteSpoolerRecords();
     Image image;
     for (const auto& [letter, root] : m.files.drives) AddFiles(image, *root);
     AddKeys(image, m.registry.machine);

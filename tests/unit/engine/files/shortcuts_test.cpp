@@ -252,6 +252,20 @@ TEST_F(ProgramFiles, LoneBackslashTriesEveryParentButNeverTheDriveRoot) {
     EXPECT_EQ(removed[3], "C:\\a");
 }
 
+// The walk up asks about every directory on its way, and reads the system's and the user's
+// folders once for all of them.
+TEST_F(ProgramFiles, TheWalkUpReadsTheKnownFoldersOnce) {
+    Install(u"C:\\A\\B\\C\\D\\", u"\\");
+    sim::machine().registry.keyAccess.clear();
+
+    uninstaller.RemoveProgramFiles();
+
+    EXPECT_EQ(Removed().size(), 5u);  // Plugins, then the four parents
+    const std::string userFolders = "RegOpenKeyExW HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+    const auto& accesses = sim::machine().registry.keyAccess;
+    EXPECT_EQ(std::count(accesses.begin(), accesses.end(), userFolders), 1);
+}
+
 TEST_F(ProgramFiles, ShareRootEndsTheWalk) {
     uninstaller.m_strInstallPath = u"\\\\server\\share\\Orvik\\";
     uninstaller.m_strExistPath = u"\\";

@@ -14,20 +14,13 @@
 #include "platform/sim/text.h"
 #include "platform/spooler.h"
 #include "platform/window.h"
+#include "support/printer_side.h"
 #include "support/product_machine.h"
 
 namespace {
 
+using namespace testing_support::printer_side;
 using sim::machine;
-
-const std::u16string kInstallDir = u"C:\\Program Files\\Orvik Software\\Orvik Pendrel";
-const std::u16string kAddin = kInstallDir + u"\\KPC_WordAddin.dll";
-const std::u16string kDriver = u"Orvik Pendrel Printer Driver";
-const std::u16string kPort = u"ORVIK_PENDREL:";
-const std::u16string kX86Dir = u"C:\\windows\\system32\\spool\\drivers\\w32x86";
-const std::u16string kX64Dir = u"C:\\windows\\system32\\spool\\drivers\\x64";
-const char16_t* const kStaging[] = {u"ozrvpr_pnt.txt", u"ozrvpr_ui.dll", u"ozrvpr_drv.dll"};
-const char16_t* const kInstalled[] = {u"ozrvpr_pnt.txt", u"ozrvpr_ui.dll", u"ozrvpr_drv.dll", u"KVC_ProxyProcess.exe"};
 
 int g_unregisterCalls = 0;
 win::HRESULT WIN_STDCALL CountingUnregister() {

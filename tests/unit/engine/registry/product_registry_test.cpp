@@ -337,6 +337,7 @@ using ProductRegistryRemoval = Fixture;
 
 TEST_F(ProductRegistryRemoval, NoRecordsDeleteNothingAndTellTheShellNothing) {
     uninstaller.RemoveProductRegistry();
+    uninstaller.TellShellOfChangedFileTypes();
 
     EXPECT_TRUE(sim::machine().CallsTo("NtDeleteKey").empty());
     EXPECT_TRUE(sim::machine().CallsTo("RegDeleteKeyW").empty());
@@ -346,7 +347,8 @@ TEST_F(ProductRegistryRemoval, NoRecordsDeleteNothingAndTellTheShellNothing) {
 }
 
 // Told, the shell rereads every file type (under Wine it starts a process for it): it is told
-// once when the association step or the records step changed one, and not otherwise.
+// once when the association step or the records step changed one, and not otherwise; and only
+// when the run's end asks, not by the step itself.
 TEST_F(ProductRegistryRemoval, TheShellHearsOfFileTypesOnlyWhenOneChanged) {
     struct Case {
         const char* what;
@@ -368,6 +370,8 @@ TEST_F(ProductRegistryRemoval, TheShellHearsOfFileTypesOnlyWhenOneChanged) {
         engine::Uninstaller run(host);
         if (c.associationStep) run.RemoveFileAssociations();
         run.RemoveProductRegistry();
+        EXPECT_TRUE(sim::machine().shell.notifications.empty());
+        run.TellShellOfChangedFileTypes();
         ASSERT_EQ(sim::machine().shell.notifications.size(), c.told ? 1u : 0u);
         if (!c.told) continue;
         EXPECT_EQ(sim::machine().shell.notifications[0].event, win::SHCNE_ASSOCCHANGED);
