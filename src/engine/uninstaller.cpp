@@ -174,14 +174,10 @@ void Uninstaller::RemoveFileAssociations() {
     m_bAssociationsChanged = RemovalsDone() != removedBefore;
 }
 
-// The product's file types (its class identifiers, ProgIDs and application entry) are records
-// under the classes key; whether one is still there decides, with the association step's own
-// removals, whether the shell is to be told that file types changed.
+// Whether a file type of the product's was among the records, with the association step's own
+// removals, decides whether the shell is to be told that file types changed.
 void Uninstaller::RemoveProductRegistry() {
-    bool fileTypesThere = false;
-    for (const std::u16string& key : registry::ProductKeysLeft())
-        fileTypesThere = fileTypesThere || key.find(u"\\SOFTWARE\\Classes\\") != std::u16string::npos;
-    registry::RemoveProductRegistry();
+    const bool fileTypesThere = registry::RemoveProductRegistry();
     m_bFileTypesChanged = m_bAssociationsChanged || fileTypesThere;
 }
 

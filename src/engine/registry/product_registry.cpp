@@ -1,6 +1,7 @@
 #include "engine/registry/product_registry.h"
 
 #include <algorithm>
+#include <string>
 
 #include "engine/files/path.h"
 #include "engine/product.h"
@@ -126,6 +127,9 @@ void DeleteChoiceOf(const char16_t* keyPath, const char16_t* progId) {
 // The key trees of the product's records, deleted under each root in this order. The product
 // was published under its Chinese-character name too; the vendor key itself stays. The last two
 // entries repeat the product keys, once more after everything else has gone.
+// The product's file types (its class identifiers, ProgIDs and application entry) are the trees
+// under the classes key.
+constexpr char16_t kClassesTrees[] = u"SOFTWARE\\Classes\\";
 constexpr const char16_t* kProductTrees[] = {
     u"SOFTWARE\\Classes\\CLSID\\{3F6A2C10-7B4D-4e21-9C58-2D71B0E4A936}",
     u"SOFTWARE\\Classes\\CLSID\\{C84E19D7-52A0-4f3b-B6E2-91D45A07F3C8}",
@@ -210,9 +214,14 @@ void RemoveFileAssociations() {
     }
 }
 
-void RemoveProductRegistry() {
+bool RemoveProductRegistry() {
+    bool fileTypesThere = false;
     for (const win::HKEY root : {win::HKEY_LOCAL_MACHINE, win::HKEY_CURRENT_USER})
-        for (const char16_t* path : kProductTrees) DeleteRegistryTree(root, path);
+        for (const char16_t* path : kProductTrees) {
+            const bool there = DeleteRegistryTree(root, path);
+            fileTypesThere = fileTypesThere || (there && std::u16string(path).rfind(kClassesTrees, 0) == 0);
+        }
+    return fileTypesThere;
 }
 
 void TellShellFileTypesChanged() { win::SHChangeNotify(win::SHCNE_ASSOCCHANGED, win::SHCNF_IDLIST, nullptr, nullptr); }

@@ -11,7 +11,9 @@ namespace engine::registry {
 // classes, the user's records and the classes view, whichever program this user prefers; every
 // value that names another program stays.
 void RemoveFileAssociations();
-void RemoveProductRegistry();
+// Removes the product's record trees under both roots; true when one of its file types was there
+// (whatever became of it), so that the shell is to be told.
+bool RemoveProductRegistry();
 // Tells the shell that file types changed: it then rereads every one of them, and under Wine the
 // telling starts a process.
 void TellShellFileTypesChanged();

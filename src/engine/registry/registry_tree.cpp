@@ -62,25 +62,27 @@ void DeleteRegistryKey(win::HKEY root, const char16_t* path) {
     else ReportRemoval(KeyName(root, path), Deleted(key.get()));
 }
 
-void DeleteRegistryTree(win::HKEY root, const char16_t* path) {
+bool DeleteRegistryTree(win::HKEY root, const char16_t* path) {
     // An empty path would name the root itself, whose subkeys are not ours.
-    if (!path || !*path) return;
+    if (!path || !*path) return false;
     const std::u16string name = KeyName(root, path);
     if (IsWindows95Family()) {
-        ReportRemoval(name, static_cast<win::DWORD>(win::RegDeleteKeyW(root, path)));
-        return;
+        const win::LONG status = win::RegDeleteKeyW(root, path);
+        ReportRemoval(name, static_cast<win::DWORD>(status));
+        return status != static_cast<win::LONG>(win::ERROR_FILE_NOT_FOUND);
     }
     RegistryKey key;
     const KeyReach reach = OpenKeyWithoutLinks(root, path, win::KEY_ALL_ACCESS, key);
     if (reach != KeyReach::Opened) {
         ReportRemoval(name, static_cast<win::DWORD>(key.status()));
-        return;
+        return reach == KeyReach::Refused;
     }
     if (!IsLinkKey(key.get())) {
         DeleteRegistrySubkeys(key.get(), name);
         ClearRegistryValues(key.get(), static_cast<win::LONG>(CountsOf(key.get()).values));
     }
     ReportRemoval(name, Deleted(key.get()));
+    return true;
 }
 
 bool DeleteRegistrySubkeys(win::HKEY key, const std::u16string& name) {

@@ -18,8 +18,9 @@ namespace engine::registry {
 
 // Removes `path` under `root` (HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER) with all its subkeys
 // and values. The top key's values are cleared even when a subkey stays. Nothing is done when a
-// key above the top is a link.
-void DeleteRegistryTree(win::HKEY root, const char16_t* path);
+// key above the top is a link. True when the key was there (or could not be reached to tell),
+// whatever became of it; false when it or a key above it does not exist.
+bool DeleteRegistryTree(win::HKEY root, const char16_t* path);
 
 // Deletes the one key `path` under `root` as the walk deletes a key, without its subkeys: where
 // the system refuses to delete a key that has subkeys, the key stays. A link there is removed

@@ -266,10 +266,10 @@ TEST(InstallRecords, SystemAndShellFoldersAreNoProductDirectory) {
 // or its text too long) is passed over, and the folders recorded after it still count.
 TEST(InstallRecords, AShellFolderValueTooLongToReadHidesNoFolderAfterIt) {
     const std::u16string shellFolders = u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-    auto& registry = sim::machine().registry;
     for (const std::u16string& name : {std::u16string(300, u'n'), std::u16string(u"Long Text")}) {
         SCOPED_TRACE(sim::Narrow(name.substr(0, 10)));
         sim::Reset();
+        auto& registry = sim::machine().registry;
         registry.SetString(win::HKEY_CURRENT_USER, shellFolders, name,
                            name.size() > 255 ? u"C:\\Data\\Named" : u"C:\\" + std::u16string(300, u'x'));
         registry.SetString(win::HKEY_CURRENT_USER, shellFolders, u"My Data", u"C:\\Data\\Mine");

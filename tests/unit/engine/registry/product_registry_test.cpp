@@ -362,6 +362,7 @@ TEST_F(ProductRegistryRemoval, TheShellHearsOfFileTypesOnlyWhenOneChanged) {
         {"a class identifier", [] { Registry().SetString(LM, u"Software\\Classes\\CLSID\\" + kDocClsid, u"", u"Document"); }, false, true},
         {"an association value only", [] { Registry().SetString(CU, kPdfChoice, u"Progid", u"OrvikPendrel.Document"); }, true, true},
         {"the association step finding nothing of the product's", [] { Registry().SetString(CU, kPdfChoice, u"Progid", u"Other.Reader"); }, true, false},
+        {"a ProgID that cannot be opened", [] { Registry().Create(CU, u"Software\\Classes\\OrvikPendrel.Document").denyOpen = true; }, false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

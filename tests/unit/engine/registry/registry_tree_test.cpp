@@ -92,6 +92,45 @@ TEST(RegistryTree, MissingKeyChangesNothing) {
     EXPECT_EQ(Registry().OpenHandleCount(), 0u);
 }
 
+// The caller learns whether the key was there: a key missing, or missing above it, was not; one
+// reached through a link or refused on the way cannot be told gone, and counts as there.
+TEST(RegistryTree, SaysWhetherTheKeyWasThere) {
+    struct Case {
+        const char* what;
+        void (*arrange)();
+        const char16_t* path;
+        bool there;
+    };
+    const Case cases[] = {
+        {"there", [] { AddValue(LM, u"Software\\T\\Sub", u"v"); }, u"Software\\T", true},
+        {"a link itself", [] { Registry().CreateLink(LM, u"Software\\T", LM, u"Software\\Other"); }, u"Software\\T",
+         true},
+        {"missing", [] {}, u"Software\\T", false},
+        {"missing above", [] {}, u"Software\\V\\T", false},
+        {"a link above",
+         [] {
+             Registry().Create(LM, u"Software\\Victim\\T");
+             Registry().CreateLink(LM, u"Software\\V", LM, u"Software\\Victim");
+         },
+         u"Software\\V\\T", true},
+        {"refused on the way", [] { Registry().Create(LM, u"Software\\V\\T").parent->denyOpen = true; },
+         u"Software\\V\\T", true},
+        {"95 family, there",
+         [] {
+             sim::machine().system.family95 = true;
+             Registry().Create(LM, u"Software\\T");
+         },
+         u"Software\\T", true},
+        {"95 family, missing", [] { sim::machine().system.family95 = true; }, u"Software\\T", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        sim::Reset();
+        c.arrange();
+        EXPECT_EQ(DeleteRegistryTree(LM, c.path), c.there);
+    }
+}
+
 TEST(RegistryTree, RefusedSubkeyStopsItsSiblingsAndAncestorsButTopValuesStillGo) {
     AddValue(LM, u"Software\\T", u"top");
     AddValue(LM, u"Software\\T\\A", u"a");
