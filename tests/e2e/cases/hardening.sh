@@ -52,7 +52,7 @@ case_hardening_libraries_planted_in_the_temporary_directory_are_never_loaded() {
         2>"$log" | tr -d '\r' | tr '\n' ' ')
     win_wait
     check "codes received" equals "$codes" "1 2 4 6 7 8 9 10 "
-    check "the temporary copy ran" grep -qE 'Loaded L"C:\\\\users\\\\[^\\]+\\\\Temp\\\\orv[0-9a-f]+\.exe"' "$log"
+    check "the temporary copy ran" grep -qE 'Loaded L"C:\\\\users\\\\[^\\]+\\\\Temp\\\\orv[0-9A-Fa-f]+\.exe"' "$log"
     check "the copy's libraries were loaded" grep -qi 'system32\\\\winspool.drv' "$log"
     check "no library resolved from the temporary directory" no_library_from_temp "$log"
     check "the installed copy loads no window, drawing, shell, OLE or printer library" installed_copy_loads_little "$log"
@@ -85,7 +85,7 @@ case_hardening_wizard_run_loads_no_library_from_the_temporary_directory() {
 
 no_library_from_temp() {
     local found
-    found=$(grep -iE 'Loaded L"C:\\\\users\\\\[^\\]+\\\\Temp\\\\' "$1" | grep -viE 'Temp\\\\orv[0-9a-f]+\.exe"' || true)
+    found=$(grep -iE 'Loaded L"C:\\\\users\\\\[^\\]+\\\\Temp\\\\' "$1" | grep -viE 'Temp\\\\orv[0-9A-Fa-f]+\.exe"' || true)
     [ -z "$found" ] || { echo "$found" | sed 's/^/    /'; return 1; }
 }
 

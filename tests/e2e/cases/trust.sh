@@ -116,7 +116,7 @@ case_trust_temp_named_with_every_switch_keeps_the_mode() {
     win_wait
     check "exit code" equals "$code" "0"
     check "nothing of the product left, nothing foreign lost" equals "$(footprint check)" ""
-    check "no copy left there" test -z "$(ls "$(unix_path "$temp")" | grep -iE '^orv[0-9a-f]+\.(exe|tmp)$')"
+    check "no copy left there" test -z "$(ls "$(unix_path "$temp")" | grep -iE '^orv[0-9A-Fa-f]+\.(exe|tmp)$')"
     check "the quiet log written there" test -f "$(unix_path "$temp")/Orvik Pendrel Uninstall.log"
     e2e_machine_allow '^(dir  |file )C:/users/[^/]+/Temp/-UninstForInst' '^value HKCU\\Environment "(TEMP|TMP)"='
 }
