@@ -224,16 +224,6 @@ bool UninstallApp::RelaunchFromTempCopy() {
         else DeleteOwnTemporaryFile(tempDirectory, name);
     }
     if (copyName.empty()) return RunInPlace(u"no copy could be written and held in " + temp);
-    // It is started by the path where the file held lies now, not by the name the directory had
-    // when it was judged: that name may lead elsewhere by now. The path may also be longer than
-    // the one the environment gave (short names).
-    std::u16string copy;
-    if (!engine::files::FinalPathOf(held.get(), copy)) copy = held.path();
-    const std::u16string copyDirectory = engine::files::WithoutTrailingBackslash(DirectoryOf(copy));
-    if (!engine::files::FitsMaxPath(copy)) {
-        DeleteHeldCopy(held);
-        return RunInPlace(u"the copy's path " + copy + u" is too long");
-    }
     // For the installer, this file makes way before anything is removed: the installer may write
     // the new version the moment it has its last code, which the copy sends.
     if (m_bSilent) StepAsideForInstaller();
@@ -242,6 +232,16 @@ bool UninstallApp::RelaunchFromTempCopy() {
     if (m_image.IsAside() && !m_image.InOwnDirectory()) m_interpreterWaits = DeleteAfterEnd(m_image.Path(), {}, false, &m_interpreter);
     // The log the caller asked for is made here and handed to the copy open.
     const win::HANDLE log = m_log.IsWanted() && m_log.CreateNow() ? m_log.HandOut() : nullptr;
+    // It is started by the path where the file held lies at this moment, not by the name its
+    // directory had when it was judged: a directory above may have been renamed and that name
+    // given to a link since. The path may also be longer than the one the environment gave.
+    std::u16string copy;
+    if (!engine::files::FinalPathOf(held.get(), copy)) copy = held.path();
+    const std::u16string copyDirectory = engine::files::WithoutTrailingBackslash(DirectoryOf(copy));
+    if (!engine::files::FitsMaxPath(copy)) {
+        DeleteHeldCopy(held);
+        return RunInPlace(u"the copy's path " + copy + u" is too long");
+    }
     win::ScopedHandle process;
     if (!StartProcess(nullptr, CopyCommandLine(copy, m_bSilent, m_installerProcessId, m_bQuiet), copyDirectory.c_str(), 0,
                       nullptr, &process, log)) {

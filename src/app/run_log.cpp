@@ -37,13 +37,13 @@ void RunLog::SetPath(const std::u16string& path) {
 }
 
 bool RunLog::Create() {
-    // The file is made relative to its directory, opened and judged to lie where its path says,
-    // and held so that nobody moves it meanwhile: a link put on the way leads nothing elsewhere.
+    // The file is made relative to its directory, opened and judged to lie where its path says:
+    // a link put on the way afterwards leads nothing elsewhere.
     const std::u16string wanted = engine::files::LongForm(m_path);
     std::u16string directoryPath, name;
     engine::files::OpenEntry directory;
     if (!engine::files::SplitEntryPath(wanted, directoryPath, name) ||
-        !directory.OpenDirectory(directoryPath, engine::files::kListAccess, win::FILE_SHARE_READ | win::FILE_SHARE_WRITE))
+        !directory.OpenDirectory(directoryPath, engine::files::kListAccess))
         return false;
     for (int n = 0; n < kNamesTried; ++n) {
         const std::u16string suffix = n == 0 ? u"" : u"." + std::u16string(1, static_cast<char16_t>(u'0' + n));

@@ -6,6 +6,7 @@
 #include "engine/product.h"
 #include "engine/registry/read_registry_string.h"
 #include "engine/registry/registry_key.h"
+#include "engine/removal_report.h"
 #include "platform/registry.h"
 
 namespace engine {
@@ -26,30 +27,25 @@ struct RecordedText {
     std::u16string text;
 };
 
-bool IsAbsence(win::LONG status) {
-    return status == static_cast<win::LONG>(win::ERROR_FILE_NOT_FOUND) ||
-           status == static_cast<win::LONG>(win::ERROR_PATH_NOT_FOUND);
-}
-
 RecordedText ReadRecordedText(const char16_t* valueName) {
     RecordedText recorded;
     registry::RegistryKey key;
     if (!key.Open(win::HKEY_LOCAL_MACHINE, product::kProductKey, win::KEY_QUERY_VALUE)) {
-        recorded.unreadable = !IsAbsence(key.status());
+        recorded.unreadable = !IsAbsence(static_cast<win::DWORD>(key.status()));
         return recorded;
     }
     win::DWORD type = 0;
     win::DWORD size = 0;
     const win::LONG status = win::RegQueryValueExW(key.get(), valueName, nullptr, &type, nullptr, &size);
     if (status != static_cast<win::LONG>(win::ERROR_SUCCESS)) {
-        recorded.unreadable = !IsAbsence(status);
+        recorded.unreadable = !IsAbsence(static_cast<win::DWORD>(status));
         return recorded;
     }
     if (type != win::REG_SZ && type != win::REG_EXPAND_SZ) return recorded;
     recorded.tooLong = size > kLongestRecordBytes;
     win::LONG answer = static_cast<win::LONG>(win::ERROR_SUCCESS);
     if (!recorded.tooLong && !registry::QueryRegistryString(key.get(), valueName, kLongestRecordBytes, recorded.text, &answer))
-        recorded.unreadable = answer != static_cast<win::LONG>(win::ERROR_SUCCESS) && !IsAbsence(answer);
+        recorded.unreadable = answer != static_cast<win::LONG>(win::ERROR_SUCCESS) && !IsAbsence(static_cast<win::DWORD>(answer));
     return recorded;
 }
 

@@ -35,9 +35,11 @@ std::u16string WindowsErrorText(win::DWORD error) {
     return text;
 }
 
+bool IsAbsence(win::DWORD error) { return error == win::ERROR_FILE_NOT_FOUND || error == win::ERROR_PATH_NOT_FOUND; }
+
 std::u16string RemovalLine(const std::u16string& what, win::DWORD error) {
     if (error == win::ERROR_SUCCESS) return u"removed: " + what;
-    if (error == win::ERROR_FILE_NOT_FOUND || error == win::ERROR_PATH_NOT_FOUND) return u"not there: " + what;
+    if (IsAbsence(error)) return u"not there: " + what;
     // A directory that still holds something waits for what a later step removes (the run's end
     // looks at it again: "left:" or "kept:" say what became of it).
     if (error == win::ERROR_DIR_NOT_EMPTY && what.compare(0, 10, u"directory ") == 0)

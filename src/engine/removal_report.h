@@ -48,6 +48,10 @@ void SetReportListener(RemovalListener* listener);
 std::u16string RemovalLine(const std::u16string& what, win::DWORD error);
 // "Windows error N", with the system's text for it where the system has one.
 std::u16string WindowsErrorText(win::DWORD error);
+
+// Whether a Windows error (or a registry call's status) says that what was asked for is not
+// there: the entry itself, or a directory or key above it. Any other failure leaves it unknown.
+bool IsAbsence(win::DWORD error);
 // The decimal digits of `value`.
 std::u16string NumberText(win::DWORD value);
 

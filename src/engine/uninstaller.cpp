@@ -185,14 +185,6 @@ void Uninstaller::TellShellOfChangedFileTypes() const {
     if (m_bFileTypesChanged) registry::TellShellFileTypesChanged();
 }
 
-namespace {
-
-bool FileExists(const std::u16string& path) {
-    return win::GetFileAttributesW(path.c_str()) != win::INVALID_FILE_ATTRIBUTES ||
-           (win::GetLastError() != win::ERROR_FILE_NOT_FOUND && win::GetLastError() != win::ERROR_PATH_NOT_FOUND);
-}
-
-}  // namespace
 
 std::vector<std::u16string> Uninstaller::ItemsLeft() const {
     std::vector<std::u16string> left;
@@ -221,7 +213,7 @@ std::vector<std::u16string> Uninstaller::ItemsLeft() const {
 bool Uninstaller::IsAnythingInstalled() {
     const InstallRecord record = ReadInstallRecord();
     return !registry::ProductKeysLeft().empty() ||
-           (record.state == InstallRecordState::Usable && FileExists(record.directory + product::kExecutableName));
+           (record.state == InstallRecordState::Usable && files::MayExist(record.directory + product::kExecutableName));
 }
 
 }  // namespace engine

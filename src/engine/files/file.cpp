@@ -8,6 +8,10 @@
 
 namespace engine::files {
 
+bool MayExist(const std::u16string& path) {
+    return win::GetFileAttributesW(path.c_str()) != win::INVALID_FILE_ATTRIBUTES || !IsAbsence(win::GetLastError());
+}
+
 std::u16string LongForm(const std::u16string& path) {
     // Only a name with a tilde can be an 8.3 alias; any other keeps its spelling.
     if (path.find(u'~') == std::u16string::npos) return path;

@@ -27,6 +27,9 @@ bool DeleteNowOrAtRestart(const std::u16string& path);
 // The files this process has scheduled for deletion at the next restart.
 const std::vector<std::u16string>& ScheduledAtRestart();
 
+// Whether something may be at `path`: it is there, or the system cannot say that it is not.
+bool MayExist(const std::u16string& path);
+
 // `path` with its 8.3 aliases replaced by the long names, as the handles' final paths spell
 // them; as given when it has no alias or cannot be resolved.
 std::u16string LongForm(const std::u16string& path);

@@ -1,6 +1,7 @@
 #include "engine/printer/printer_records.h"
 
 #include "engine/files/path.h"
+#include "engine/removal_report.h"
 #include "platform/registry.h"
 #include "platform/scoped.h"
 #include "platform/spooler.h"
@@ -26,7 +27,7 @@ enum class Look { Absent, Present, Unreadable };
 
 Look Verdict(win::LONG status) {
     if (status == static_cast<win::LONG>(win::ERROR_SUCCESS)) return Look::Present;
-    return status == static_cast<win::LONG>(win::ERROR_FILE_NOT_FOUND) ? Look::Absent : Look::Unreadable;
+    return IsAbsence(static_cast<win::DWORD>(status)) ? Look::Absent : Look::Unreadable;
 }
 
 Look OpenForReading(win::HKEY parent, const std::u16string& path, win::ScopedKey& key) {

@@ -149,11 +149,8 @@ bool PrinterRemover::IsAnythingThere() const {
     // the driver, or renamed by an earlier removal and not yet gone at a restart.
     const std::u16string directory = SpoolerDriverDirectory(m_szEnvironment);
     if (directory.empty()) return true;
-    const auto there = [](const std::u16string& path) {
-        if (path.empty() || win::GetFileAttributesW(path.c_str()) != win::INVALID_FILE_ATTRIBUTES) return true;
-        const win::DWORD error = win::GetLastError();
-        return error != win::ERROR_FILE_NOT_FOUND && error != win::ERROR_PATH_NOT_FOUND;
-    };
+    // A name too long for a path is not known to be free of the driver's files either.
+    const auto there = [](const std::u16string& path) { return path.empty() || files::MayExist(path); };
     for (const char16_t* name : kStagingFiles)
         if (there(JoinPath(directory, name))) return true;
     const std::u16string installed = JoinPath(directory, u"3");

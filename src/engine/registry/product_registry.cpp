@@ -45,9 +45,7 @@ bool NamesProduct(const std::u16string& text, const char16_t* productText) {
 // Whether a read that did not succeed failed otherwise than on the absence of what it read:
 // what it would have found is not known.
 bool FailedToRead(win::LONG status) {
-    return status != static_cast<win::LONG>(win::ERROR_SUCCESS) &&
-           status != static_cast<win::LONG>(win::ERROR_FILE_NOT_FOUND) &&
-           status != static_cast<win::LONG>(win::ERROR_PATH_NOT_FOUND);
+    return status != static_cast<win::LONG>(win::ERROR_SUCCESS) && !IsAbsence(static_cast<win::DWORD>(status));
 }
 
 // Each value below is judged and deleted through one handle of its key, reached without passing
@@ -232,9 +230,7 @@ std::vector<std::u16string> ProductKeysLeft() {
         for (const char16_t* path : kProductTrees) {
             RegistryKey key;
             // A key that cannot be looked at is not known to be gone.
-            if (key.Open(root, path, win::KEY_QUERY_VALUE) ||
-                (key.status() != static_cast<win::LONG>(win::ERROR_FILE_NOT_FOUND) &&
-                 key.status() != static_cast<win::LONG>(win::ERROR_PATH_NOT_FOUND))) {
+            if (key.Open(root, path, win::KEY_QUERY_VALUE) || !IsAbsence(static_cast<win::DWORD>(key.status()))) {
                 const std::u16string name = RootName(root) + u"\\" + path;
                 if (std::find(left.begin(), left.end(), name) == left.end()) left.push_back(name);
             }

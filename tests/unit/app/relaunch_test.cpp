@@ -142,6 +142,33 @@ TEST_F(Relaunch, TheTemporaryDirectoryCannotBeSwappedForAJunctionOnceJudged) {
     EXPECT_TRUE(m.files.List(kTemp).empty()) << "the copy deleted through its handle";
 }
 
+// A directory above the temporary one is not held: renamed at the last moment, with a link put
+// at its old name that leads to a folder where the user has planted a file of the copy's name.
+// The copy is started where the held file lies, never by the name judged earlier.
+TEST_F(Relaunch, TheCopyIsStartedWhereItLiesWhenADirectoryAboveWasRenamed) {
+    auto& m = sim::machine();
+    const std::u16string local = u"C:\\Users\\user\\AppData\\Local";
+    const std::u16string moved = u"C:\\Users\\user\\AppData\\Moved";
+    const std::u16string planted = u"C:\\Users\\user\\Planted";
+    m.files.AddFile(planted + u"\\Temp\\orv1A2B.exe", "planted");
+    const std::u16string log = u"C:\\Logs\\run.log";
+    m.files.AddDirectory(u"C:\\Logs");
+    app.m_log.SetPath(log);
+    bool swapped = false;
+    m.onCall = [&](const std::string& function, const std::string& argument) {
+        // The log is made after the copy has been held, just before the copy starts.
+        if (swapped || function != "NtCreateFile" || argument != N(log)) return;
+        swapped = win::MoveFileW(local.c_str(), moved.c_str()) != 0;
+        m.files.AddJunction(local, planted);
+    };
+    EXPECT_TRUE(app.RelaunchFromTempCopy());
+    m.onCall = nullptr;
+    ASSERT_TRUE(swapped);
+    ASSERT_EQ(Started().size(), 1u);
+    EXPECT_EQ(Started()[0].image, "MZ uninstaller");
+    EXPECT_EQ(N(Started()[0].commandLine), N(u"\"" + moved + u"\\Temp\\orv1A2B.exe\"-DeletingNow"));
+}
+
 TEST_F(Relaunch, SilentModePassesItsSwitchesRightAfterDeletingNow) {
     app.m_bSilent = true;
     app.m_installerProcessId = 4242;

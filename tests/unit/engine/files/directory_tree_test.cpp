@@ -1,6 +1,7 @@
 // Recursive removal by pattern and of whole trees, against the simulated file system.
 #include <gtest/gtest.h>
 
+#include "engine/files/directory_handle.h"
 #include "engine/files/directory_tree.h"
 #include "platform/files.h"
 #include "platform/sim/machine.h"
@@ -261,3 +262,30 @@ TEST(DirectoryTree, EveryEntryOfALongListingGoesWhileItIsListed) {
 }
 
 }  // namespace
+
+// A file made in a directory judged earlier is judged in turn: where the directory has been
+// renamed since (its handle shared that), the file is not where it was asked for and goes again;
+// a name already taken, a link included, is neither opened nor followed.
+TEST(OpenEntryCreate, AFileIsMadeOnlyWhereItsDirectoryWasJudgedToBe) {
+    sim::Reset();
+    auto& files = sim::machine().files;
+    files.AddDirectory(u"C:\\Users\\user\\Work");
+    files.AddFile(u"C:\\windows\\system32\\victim.dll", "MZ");
+    files.AddFileLink(u"C:\\Users\\user\\Work\\taken.log", u"C:\\windows\\system32\\victim.dll");
+
+    engine::files::OpenEntry directory;
+    ASSERT_TRUE(directory.OpenDirectory(u"C:\\Users\\user\\Work", engine::files::kListAccess));
+    engine::files::OpenEntry file;
+    EXPECT_TRUE(file.CreateChild(directory, u"new.log", win::GENERIC_WRITE, win::FILE_SHARE_READ));
+    file.Close();
+    EXPECT_TRUE(files.Exists(u"C:\\Users\\user\\Work\\new.log"));
+
+    EXPECT_FALSE(file.CreateChild(directory, u"taken.log", win::GENERIC_WRITE, win::FILE_SHARE_READ));
+    EXPECT_EQ(win::GetLastError(), static_cast<win::DWORD>(win::ERROR_ALREADY_EXISTS));
+    ASSERT_TRUE(files.Exists(u"C:\\windows\\system32\\victim.dll"));
+    EXPECT_EQ(files.Find(u"C:\\windows\\system32\\victim.dll")->content, "MZ");
+
+    ASSERT_TRUE(win::MoveFileW(u"C:\\Users\\user\\Work", u"C:\\Users\\user\\Moved"));
+    EXPECT_FALSE(file.CreateChild(directory, u"late.log", win::GENERIC_WRITE, win::FILE_SHARE_READ));
+    EXPECT_FALSE(files.Exists(u"C:\\Users\\user\\Moved\\late.log"));
+}
