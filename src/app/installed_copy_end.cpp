@@ -60,9 +60,9 @@ bool UninstallApp::IsInstalledCopy(const std::u16string& module) const {
     // Both where they really lie: a drive letter standing for another path names one place twice.
     using engine::files::ResolvedDirectory;
     using engine::files::WithoutTrailingBackslash;
-    return !m_strRecordedDir.empty() && !module.empty() &&
+    return !m_strInstallDir.empty() && !module.empty() &&
            IsSameDirectory(ResolvedDirectory(WithoutTrailingBackslash(DirectoryOf(module))),
-                           ResolvedDirectory(WithoutTrailingBackslash(m_strRecordedDir)));
+                           ResolvedDirectory(WithoutTrailingBackslash(m_strInstallDir)));
 }
 
 void UninstallApp::StepAsideForInstaller() {
@@ -120,9 +120,9 @@ void UninstallApp::RemoveEmptyInstallDirectories() {
 }
 
 std::vector<std::u16string> UninstallApp::InstallDirectories() const {
-    if (m_strRecordedDir.empty()) return {};
-    const std::u16string installDir = engine::files::WithoutTrailingBackslash(m_strRecordedDir);
-    std::vector<std::u16string> directories = engine::files::CreatedDirectories(m_strRecordedDir, m_strExistDir);
+    if (m_strInstallDir.empty()) return {};
+    const std::u16string installDir = engine::files::WithoutTrailingBackslash(m_strInstallDir);
+    std::vector<std::u16string> directories = engine::files::CreatedDirectories(m_strInstallDir, m_location.existPath);
     if (directories.empty() || !engine::files::EqualNoCaseAscii(directories.front(), installDir))
         directories.insert(directories.begin(), installDir);
     return directories;

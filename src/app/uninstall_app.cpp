@@ -46,6 +46,9 @@ bool UninstallApp::InitInstance() {
     if (IsSecondInstance() && !m_bDeletingNow) return EndWith(kExitTryLater);
 
     RemoveVirtualStoreCopy();
+    // Where the product lives is read once, here: the texts, the relaunch, the removal and the
+    // installed copy's end all work with this one judgement.
+    m_location = engine::ReadInstallLocation();
     ReadLanguageAndLoadCatalog();
 
     if (!CheckEnvironment()) return EndWith(kExitFailed);
@@ -55,7 +58,7 @@ bool UninstallApp::InitInstance() {
     if (m_bSilent && !m_bDeletingNow) StepAsideForInstaller();
 
     if (m_bQuiet) {
-        if (!engine::Uninstaller::IsAnythingInstalled()) return EndWith(kExitNotInstalled);
+        if (!engine::Uninstaller::IsAnythingInstalled(m_location)) return EndWith(kExitNotInstalled);
     } else if (m_bSilent) {
         if (!ConnectToInstaller()) return EndWith(kExitFailed);
     } else {
@@ -70,7 +73,7 @@ bool UninstallApp::InitInstance() {
     if (!dialog.PrepareUninstall()) {
         ReportToInstaller(-1);
         // The record names no directory of the product's, or the product is running.
-        const bool unusable = engine::ReadInstallRecord().state == engine::InstallRecordState::Unusable;
+        const bool unusable = m_location.state == engine::InstallRecordState::Unusable;
         return EndWith(unusable ? kExitFailed : kExitTryLater);
     }
     if (IsSilent()) {
@@ -184,10 +187,7 @@ void UninstallApp::ReadLanguageAndLoadCatalog() {
     // The texts of an elevated program come only from the product's own directory, judged as the
     // removal judges it: without one, a relative path would be read from the current directory
     // (for the temporary copy the user's temporary directory, which any process can write).
-    const engine::InstallRecord record = engine::ReadInstallRecord();
-    if (record.state == engine::InstallRecordState::Usable) m_strRecordedDir = record.directory;
-    m_strExistDir = engine::ReadExistPath();
-    m_catalog.LoadCatalog(m_wLangId, record.state == engine::InstallRecordState::Usable ? record.directory : u"");
+    m_catalog.LoadCatalog(m_wLangId, m_strInstallDir);
 }
 
 std::u16string UninstallApp::GetMessageText(unsigned id) { return m_catalog.GetString(id); }
@@ -195,8 +195,8 @@ std::u16string UninstallApp::GetMessageText(unsigned id) { return m_catalog.GetS
 void UninstallApp::Note(const std::u16string& line) {
     // The installed uninstaller runs while the steps try it: it goes after the removal, as the
     // run's end decides, and its line says so rather than that it failed.
-    const std::u16string held = u"not removed: file " + m_strRecordedDir + product::kUninstallerName + u" (";
-    if (!m_strRecordedDir.empty() && line.size() > held.size() &&
+    const std::u16string held = u"not removed: file " + m_strInstallDir + product::kUninstallerName + u" (";
+    if (!m_strInstallDir.empty() && line.size() > held.size() &&
         engine::files::EqualNoCaseAscii(line.substr(0, held.size()), held)) {
         m_log.Line(u"deferred: file " + line.substr(18, held.size() - 20) +
                     u" (the running uninstaller: it goes once the run has ended and nothing of the product is left)");

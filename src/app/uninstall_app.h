@@ -45,14 +45,12 @@ public:
     bool IsUnattended() const override { return m_bQuiet; }
     void ReportToInstaller(int code) override;
     std::u16string GetMessageText(unsigned id) override;
-    void SetInstallDir(const std::u16string& dir) override { m_strInstallDir = dir; }
-    const std::u16string& GetInstallDir() const override { return m_strInstallDir; }
+    const engine::InstallLocation& Location() const override { return m_location; }
     void SetProgress(int) override {}
     bool ShowMessage(engine::BoxOwner owner, engine::BoxKind kind, const std::u16string& text,
                      const std::u16string& caption) override;
     void Note(const std::u16string& line) override;
     std::u16string DetailsPlace() override;
-    std::u16string InstallDirAtStart() const override { return m_strRecordedDir; }
 
     // The command line's switches, read by InitInstance.
     bool m_bSilent = false;      // "UninstForInst": run for the installer, report through its pipe
@@ -73,11 +71,10 @@ public:
     // The write end of the pipe the self-deletion waits on; closed by the system as this
     // process ends, never before.
     win::HANDLE m_hEndedSignal = nullptr;
-    std::u16string m_strInstallDir;
-    // The records as start-up read them: the usable install directory (with its backslash, or
-    // empty) and the directory that existed before the installation.
-    std::u16string m_strRecordedDir;
-    std::u16string m_strExistDir;
+    // Where the product lives, read and judged once at start-up; m_strInstallDir is its usable
+    // install directory (with its backslash, or empty).
+    engine::InstallLocation m_location;
+    const std::u16string& m_strInstallDir = m_location.directory;
     // The installed copy: whether its temporary copy ran, and what it ended with.
     bool m_copyStarted = false;
     // What the environment check found of this process's rights, for the log's start line.

@@ -92,4 +92,9 @@ std::u16string ReadExistPath() {
     return files::WithTrailingBackslash(normalised);
 }
 
+InstallLocation ReadInstallLocation() {
+    const InstallRecord record = ReadInstallRecord();
+    return {record.state, record.directory, record.recorded, ReadExistPath()};
+}
+
 }  // namespace engine

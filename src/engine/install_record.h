@@ -35,4 +35,18 @@ InstallRecord ReadInstallRecord();
 // form Windows opens it, with a trailing backslash; as stored when it is no full path.
 std::u16string ReadExistPath();
 
+// Where the product lives, as the whole run sees it: read and judged once, at start-up, and
+// handed by reference to the removal and its workers. Nothing reads the records again: a run
+// whose records change under it keeps working in the place it judged, and what it finds left
+// is looked for there.
+struct InstallLocation {
+    InstallRecordState state = InstallRecordState::Missing;
+    std::u16string directory;  // normalised, ending in one backslash; empty unless usable
+    std::u16string recorded;   // the record as stored; empty unless usable
+    std::u16string existPath;  // see ReadExistPath
+    bool IsUsable() const { return state == InstallRecordState::Usable; }
+};
+
+InstallLocation ReadInstallLocation();
+
 }  // namespace engine

@@ -1,10 +1,11 @@
-// What the removal needs from whoever runs it: the mode, the installer link, the texts, the
-// shared copy of the install directory, the frame it shows itself in, and the run's log (as a
+// What the removal needs from whoever runs it: the mode, the installer link, the texts, where
+// the product lives (read once, at start-up), the frame it shows itself in, and the run's log (as a
 // RemovalListener: one line each, Note). The removal touches no window: the application and the
 // wizard dialog decide where a position or a box goes.
 #pragma once
 #include <string>
 
+#include "engine/install_record.h"
 #include "engine/removal_report.h"
 
 namespace engine {
@@ -22,17 +23,14 @@ public:
     virtual bool IsUnattended() const = 0;
     virtual void ReportToInstaller(int code) = 0;
     virtual std::u16string GetMessageText(unsigned id) = 0;
-    virtual void SetInstallDir(const std::u16string& dir) = 0;
-    virtual const std::u16string& GetInstallDir() const = 0;
+    // Where the product lives, as start-up read and judged it: the one value every step uses.
+    virtual const InstallLocation& Location() const = 0;
 
     // Moves the progress bar, where there is one, to `position` (0 to 100).
     virtual void SetProgress(int position) = 0;
     // Shows a message box and waits for it; true when it was answered OK.
     virtual bool ShowMessage(BoxOwner owner, BoxKind kind, const std::u16string& text,
                              const std::u16string& caption) = 0;
-    // The install directory as start-up judged the record, before the removal began (with its
-    // backslash; empty when unknown): what a removal that lost the record must still look at.
-    virtual std::u16string InstallDirAtStart() const { return {}; }
     // Where the details of a removal that left something go: the log, made now if none was
     // asked for; empty when there is none.
     virtual std::u16string DetailsPlace() { return {}; }

@@ -26,26 +26,21 @@ constexpr win::DWORD kFinalWaitMs = 500;
 
 bool Uninstaller::PrepareUninstall() {
     LoadProductRecords();
-    if (m_installRecord == InstallRecordState::Unusable) {
+    if (m_location.state == InstallRecordState::Unusable) {
         ReportUnusableInstallRecord();
         return false;
     }
     return CheckProductNotInUse();
 }
 
+// The records were read and judged at start-up (the location this removal was given): one that
+// names no directory of the product's (a root, a system or user folder, a relative path, ...)
+// leaves the install path empty, and the preparation then fails before anything is removed.
+// Without any record of the directory, while other records show the product is there, the
+// program files cannot be looked for: the run cannot say that nothing of the product is left.
 void Uninstaller::LoadProductRecords() {
-    m_strInstallPath.clear();
-    m_strExistPath.clear();
-    m_strRecordedInstallPath.clear();
-    // The record is used in the form Windows opens it; one that names no directory of the
-    // product's (a root, a system or user folder, a relative path, ...) leaves the install path
-    // empty, and the preparation then fails before anything is removed.
-    const InstallRecord record = ReadInstallRecord();
-    m_installRecord = record.state;
-    m_strInstallPath = record.directory;
-    m_strRecordedInstallPath = record.recorded;
-    m_host.SetInstallDir(m_strInstallPath);
-    m_strExistPath = ReadExistPath();
+    m_bProgramFilesUnknown = m_location.state == InstallRecordState::Missing && !registry::ProductKeysLeft().empty();
+    if (m_bProgramFilesUnknown) m_host.Note(u"diagnostic: the install record names no directory; the program files cannot be looked for");
 }
 
 // The record exists but cannot be trusted: removing the product's records now would orphan its
@@ -158,10 +153,6 @@ void Uninstaller::RemovePrinter() {
 void Uninstaller::RemoveProgramFiles() {
     if (!HasInstallPath()) return;
     files::RemoveProgramFiles(m_strInstallPath);
-    // The walk up works in lower case, and the records keep that spelling from here on: the
-    // later steps that need the install directory read the host's copy.
-    m_strInstallPath = files::ToLowerAscii(m_strInstallPath);
-    m_strExistPath = files::ToLowerAscii(m_strExistPath);
     files::RemoveCreatedParents(m_strInstallPath, m_strExistPath);
 }
 
@@ -196,9 +187,9 @@ std::vector<std::u16string> Uninstaller::ItemsLeft() const {
         left.push_back(u"program " + m_strPluginLeftRunning + u" (the browser plug-in's uninstaller, still running)");
     // What is still in the install directory of what the steps delete there. Anything else
     // there is the user's (a PDF saved beside the program, a folder of their own): it stays,
-    // with the directories that hold it, and the log says so. The record as start-up read it
-    // stands in when the removal could not read it.
-    const std::u16string directory = HasInstallPath() ? m_strInstallPath : m_host.InstallDirAtStart();
+    // with the directories that hold it, and the log says so.
+    const std::u16string& directory = m_strInstallPath;
+    if (m_bProgramFilesUnknown) left.push_back(u"program files (no install record names their directory)");
     if (!directory.empty()) {
         const InstallDirectoryLook look = LookAtInstallDirectory(directory);
         left.insert(left.end(), look.left.begin(), look.left.end());
@@ -210,10 +201,9 @@ std::vector<std::u16string> Uninstaller::ItemsLeft() const {
     return left;
 }
 
-bool Uninstaller::IsAnythingInstalled() {
-    const InstallRecord record = ReadInstallRecord();
+bool Uninstaller::IsAnythingInstalled(const InstallLocation& location) {
     return !registry::ProductKeysLeft().empty() ||
-           (record.state == InstallRecordState::Usable && files::MayExist(record.directory + product::kExecutableName));
+           (location.IsUsable() && files::MayExist(location.directory + product::kExecutableName));
 }
 
 }  // namespace engine

@@ -14,7 +14,11 @@ namespace engine {
 
 class Uninstaller {
 public:
-    explicit Uninstaller(UninstallHost& host) : m_host(host) {}
+    // The removal of the product at `location`, which start-up read and judged; it outlives
+    // the removal.
+    Uninstaller(UninstallHost& host, const InstallLocation& location)
+        : m_strInstallPath(location.directory), m_strExistPath(location.existPath), m_location(location), m_host(host) {}
+    explicit Uninstaller(UninstallHost& host) : Uninstaller(host, host.Location()) {}
     Uninstaller(const Uninstaller&) = delete;
     Uninstaller& operator=(const Uninstaller&) = delete;
 
@@ -46,14 +50,14 @@ public:
     const std::vector<std::u16string>& Left() const { return m_left; }
     bool RestartNeeded() const { return m_bRestartNeeded; }
     // Whether the product has left anything to remove at all: its records, its executable.
-    static bool IsAnythingInstalled();
+    static bool IsAnythingInstalled(const InstallLocation& location);
 
-    // Install records, each ending in one backslash, in the form Windows opens them; the install
-    // path is empty when the registry names no directory that may safely be removed from.
-    std::u16string m_strInstallPath;
-    std::u16string m_strExistPath;
-    std::u16string m_strRecordedInstallPath;  // the usable record as stored, before normalising
-    InstallRecordState m_installRecord = InstallRecordState::Missing;
+    // Views of the install location: the install and existing paths, each ending in one
+    // backslash, in the form Windows opens them; the install path is empty when the registry
+    // names no directory that may safely be removed from.
+    const std::u16string& m_strInstallPath;
+    const std::u16string& m_strExistPath;
+    const InstallLocation& m_location;
     bool m_bPrinterIncomplete = false;  // the printer step could not finish (or could not look)
     bool m_bPortLeft = false;
     // The browser plug-in's uninstaller that a quiet run stopped waiting for; empty when none.
@@ -63,6 +67,8 @@ public:
     bool m_bAssociationsChanged = false;  // the association step removed at least one value or key
     bool m_bFileTypesChanged = false;     // the records step found the shell is to be told
     bool m_bRestartNeeded = false;
+    // No record names the install directory while the product's records are there.
+    bool m_bProgramFilesUnknown = false;
 
 private:
     bool HasInstallPath() const { return !m_strInstallPath.empty(); }

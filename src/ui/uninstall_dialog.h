@@ -39,7 +39,7 @@ constexpr win::UINT kStartDelayMs = 500;
 class UninstallDialog final : public framework::Dialog, public engine::UninstallHost {
 public:
     explicit UninstallDialog(engine::UninstallHost& application)
-        : Dialog(kWizardTemplate), m_application(application), m_uninstaller(*this) {}
+        : Dialog(kWizardTemplate), m_application(application), m_uninstaller(*this, application.Location()) {}
     ~UninstallDialog() override;
 
     bool PrepareUninstall() { return m_uninstaller.PrepareUninstall(); }
@@ -56,15 +56,13 @@ public:
     bool IsUnattended() const override { return m_application.IsUnattended(); }
     void ReportToInstaller(int code) override { m_application.ReportToInstaller(code); }
     std::u16string GetMessageText(unsigned id) override { return m_application.GetMessageText(id); }
-    void SetInstallDir(const std::u16string& dir) override { m_application.SetInstallDir(dir); }
-    const std::u16string& GetInstallDir() const override { return m_application.GetInstallDir(); }
+    const engine::InstallLocation& Location() const override { return m_application.Location(); }
     void SetProgress(int position) override;
     bool ShowMessage(engine::BoxOwner owner, engine::BoxKind kind, const std::u16string& text,
                      const std::u16string& caption) override;
     void Note(const std::u16string& line) override { m_application.Note(line); }
 
     std::u16string DetailsPlace() override { return m_application.DetailsPlace(); }
-    std::u16string InstallDirAtStart() const override { return m_application.InstallDirAtStart(); }
 
     // After the removal: what it found still there, and whether a restart is needed.
     const engine::Uninstaller& Removal() const { return m_uninstaller; }

@@ -98,8 +98,9 @@ std::vector<std::u16string> CreatedDirectories(const std::u16string& installPath
     const SystemAndShellFolders folders;
     for (std::size_t i = install.size() - 1; i >= 1; --i) {
         if (install[i] != u'\\') continue;
-        const std::u16string directory = install.substr(0, i);
-        if (directory + u'\\' == exist) break;
+        // Compared in lower case, named as recorded.
+        if (install.substr(0, i + 1) == exist) break;
+        const std::u16string directory = installPath.substr(0, i);
         // A drive or share root ends the walk. "C:" alone would even name the current
         // directory of drive C, which may be any directory at all. So does a folder of the
         // system's or the user's: an empty "Program Files" or desktop is not the product's.

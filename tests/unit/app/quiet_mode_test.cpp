@@ -198,8 +198,8 @@ TEST(QuietMode, AParentKeptForAnotherProgramsDotFileIsNoLeftover) {
 // still left.
 TEST(QuietMode, TheUsersOwnFilesInTheInstallDirectoryAreKeptAndNoFailure) {
     const std::u16string product = u"C:\\Program Files\\Orvik Software\\Orvik Pendrel";
-    // The after-run look spells the install directory in lower case.
-    const std::string inLog = "c:\\program files\\orvik software\\orvik pendrel";
+    // The after-run look spells the install directory as recorded.
+    const std::string inLog = "C:\\Program Files\\Orvik Software\\Orvik Pendrel";
     struct Case {
         const char* what;
         std::vector<const char16_t*> files, directories;  // the user's, below the install directory
@@ -239,8 +239,8 @@ TEST(QuietMode, TheUsersOwnFilesInTheInstallDirectoryAreKeptAndNoFailure) {
         sim::machine().files.AddFile(product + u"\\Stamps\\Sign Here\\Sign.pdf").inUse = true;
         const Ended ended = RunWith(u"-DeletingNow /quiet");
         EXPECT_EQ(ended.exitCode, 1603u);
-        EXPECT_TRUE(LogHas(ended, "left: file c:\\program files\\orvik software\\orvik pendrel\\Stamps\\Sign Here\\Sign.pdf"));
-        EXPECT_TRUE(LogHas(ended, "kept: file c:\\program files\\orvik software\\orvik pendrel\\Statement 2023.pdf"));
+        EXPECT_TRUE(LogHas(ended, "left: file C:\\Program Files\\Orvik Software\\Orvik Pendrel\\Stamps\\Sign Here\\Sign.pdf"));
+        EXPECT_TRUE(LogHas(ended, "kept: file C:\\Program Files\\Orvik Software\\Orvik Pendrel\\Statement 2023.pdf"));
     }
 }
 

@@ -795,7 +795,7 @@ TEST(RelaunchAtStartUp, OnAnotherVolumeTheUninstallerMakesWayInItsOwnDirectory) 
         ASSERT_EQ(m.system.processes.size(), 2u);
         // The installer owns the directory.
         ExpectDeletes(m.system.processes.back(), kAside,
-                      installer ? std::vector<std::string>{} : std::vector<std::string>{"d:\\orvik pendrel"});
+                      installer ? std::vector<std::string>{} : std::vector<std::string>{"D:\\Orvik Pendrel"});
     }
 }
 

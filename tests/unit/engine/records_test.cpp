@@ -1,6 +1,8 @@
 // The product records, the in-use check and the registry reader they rest on.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "engine/install_record.h"
 #include "engine/files/known_folders.h"
 #include "engine/files/path.h"
@@ -69,11 +71,11 @@ TEST(InstallRecords, AppendOneBackslashWhereTheStoredPathLacksIt) {
     uninstaller.LoadProductRecords();
     EXPECT_EQ(uninstaller.m_strInstallPath, u"C:\\Programs\\Orvik Pendrel\\");
     EXPECT_EQ(uninstaller.m_strExistPath, u"C:\\Programs\\");
-    EXPECT_EQ(host.installDir, u"C:\\Programs\\Orvik Pendrel\\");
 
+    // Read once: a record changed while the run goes on does not move it elsewhere.
     sim::machine().registry.SetString(win::HKEY_LOCAL_MACHINE, kProductKey, u"InstallPath", kInstallDir);
     uninstaller.LoadProductRecords();
-    EXPECT_EQ(uninstaller.m_strInstallPath, kInstallDir);
+    EXPECT_EQ(uninstaller.m_strInstallPath, u"C:\\Programs\\Orvik Pendrel\\");
 }
 
 TEST(InstallRecords, MissingExistPathBecomesALoneBackslash) {
@@ -102,7 +104,6 @@ TEST(InstallRecords, AreUsedInTheFormWindowsOpens) {
         engine::Uninstaller uninstaller(host);
         EXPECT_TRUE(uninstaller.PrepareUninstall()) << sim::Narrow(stored);
         EXPECT_EQ(uninstaller.m_strInstallPath, expected) << sim::Narrow(stored);
-        EXPECT_EQ(host.installDir, expected) << sim::Narrow(stored);
         EXPECT_FALSE(sim::machine().files.Exists(kProductExe)) << sim::Narrow(stored);
     }
 }
@@ -125,7 +126,7 @@ TEST(InstallRecords, RecordThroughALinkIsTakenWhereTheLinkLeads) {
     engine::Uninstaller uninstaller(host);
     uninstaller.LoadProductRecords();
     EXPECT_EQ(uninstaller.m_strInstallPath, kInstallDir);
-    EXPECT_EQ(uninstaller.m_strRecordedInstallPath, u"C:\\Linked\\Orvik Pendrel\\");
+    EXPECT_EQ(uninstaller.m_location.recorded, u"C:\\Linked\\Orvik Pendrel\\");
     EXPECT_EQ(uninstaller.m_strExistPath, u"C:\\Program Files\\Orvik Software\\");
 
     sim::machine().files.AddJunction(u"C:\\Elsewhere", u"C:\\windows");
@@ -156,7 +157,6 @@ TEST(InstallRecords, UnusableRecordFailsThePreparationAndTouchesNothing) {
             engine::Uninstaller uninstaller(host);
             EXPECT_FALSE(uninstaller.PrepareUninstall()) << sim::Narrow(stored);
             EXPECT_EQ(uninstaller.m_strInstallPath, u"") << sim::Narrow(stored);
-            EXPECT_EQ(host.installDir, u"") << sim::Narrow(stored);
             EXPECT_EQ(sim::machine().files.AllPaths(), before) << sim::Narrow(stored);
             EXPECT_EQ(sim::machine().DeletionsTried("file").size(), 0u) << sim::Narrow(stored);
             EXPECT_EQ(sim::machine().CountCalls("SetFileAttributesW"), 0u) << sim::Narrow(stored);
@@ -179,7 +179,7 @@ TEST(InstallRecords, MissingOrEmptyRecordLeavesTheDirectoryUnknown) {
         sim::machine().files.AddFile(u"C:\\Orvik Pendrel.exe");
         engine::Uninstaller uninstaller(host);
         EXPECT_TRUE(uninstaller.PrepareUninstall());
-        EXPECT_EQ(uninstaller.m_installRecord, engine::InstallRecordState::Missing);
+        EXPECT_EQ(uninstaller.m_location.state, engine::InstallRecordState::Missing);
         EXPECT_EQ(uninstaller.m_strInstallPath, u"");
         EXPECT_TRUE(sim::machine().files.Exists(u"C:\\Orvik Pendrel.exe"));
         EXPECT_TRUE(sim::machine().windows.boxes.empty());
@@ -190,7 +190,41 @@ TEST(InstallRecords, MissingOrEmptyRecordLeavesTheDirectoryUnknown) {
     sim::machine().registry.SetDword(win::HKEY_LOCAL_MACHINE, kProductKey, u"InstallPath", 1);
     engine::Uninstaller uninstaller(host);
     EXPECT_TRUE(uninstaller.PrepareUninstall());
-    EXPECT_EQ(uninstaller.m_installRecord, engine::InstallRecordState::Missing);
+    EXPECT_EQ(uninstaller.m_location.state, engine::InstallRecordState::Missing);
+}
+
+// Without a record of the directory while the product's records are there, its program files
+// cannot be looked for: the run may not say that nothing is left. Without any record of the
+// product there is nothing to say so of.
+TEST(InstallRecords, WithoutADirectoryTheRunCannotSayTheProgramFilesAreGone) {
+    const std::u16string item = u"program files (no install record names their directory)";
+    struct Case {
+        const char* name;
+        bool productKey;
+        const char16_t* record;
+        bool unknown;
+    };
+    const Case cases[] = {
+        {"empty record", true, u"", true},
+        {"record not text", true, nullptr, true},
+        {"no record at all", false, nullptr, false},
+        {"usable record", true, kInstallDir.c_str(), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sim::Reset();
+        if (c.productKey) InstallProduct(c.record ? c.record : u"");
+        if (c.productKey && !c.record)
+            sim::machine().registry.SetDword(win::HKEY_LOCAL_MACHINE, kProductKey, u"InstallPath", 1);
+        FakeHost host;
+        engine::Uninstaller uninstaller(host);
+        ASSERT_TRUE(uninstaller.PrepareUninstall());
+        uninstaller.RunUninstall();
+        const auto& left = uninstaller.Left();
+        EXPECT_EQ(std::count(left.begin(), left.end(), item), c.unknown ? 1 : 0);
+        // Only what could not be looked for: the rest of the product went.
+        if (c.unknown) EXPECT_EQ(left.size(), 1u);
+    }
 }
 
 // The product's executable must be nameable inside the directory, or the in-use check cannot be
@@ -209,7 +243,7 @@ TEST(InstallRecords, LongestUsableDirectoryLeavesRoomForTheExecutable) {
     InstallProduct(u"C:\\" + std::u16string(40000, u'a'));
     engine::Uninstaller uninstaller(host);
     EXPECT_FALSE(uninstaller.PrepareUninstall());
-    EXPECT_EQ(uninstaller.m_installRecord, engine::InstallRecordState::Unusable);
+    EXPECT_EQ(uninstaller.m_location.state, engine::InstallRecordState::Unusable);
 }
 
 // A record that is there but cannot be read (the key refused, the registry failing) is no

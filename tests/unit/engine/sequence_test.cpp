@@ -64,6 +64,7 @@ TEST_F(Sequence, InteractiveRunEndsWithTheCompletionBoxOwnedByTheWizard) {
     host.silent = false;
     host.wizard = sim::machine().windows.AddWindow(u"Orvik Pendrel Uninstall Wizard");
     engine::Uninstaller uninstaller(host);
+    ASSERT_TRUE(uninstaller.PrepareUninstall());
     uninstaller.RunUninstall();
 
     ASSERT_EQ(sim::machine().windows.boxes.size(), 1u);

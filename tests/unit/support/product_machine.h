@@ -1,9 +1,11 @@
 // Arranging the simulated machine as the product's installer leaves it, and a host that stands
 // in for the application object where a test runs the engine alone.
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "engine/install_record.h"
 #include "engine/uninstall_host.h"
 #include "i18n/string_catalog.h"
 #include "platform/sim/machine.h"
@@ -36,7 +38,9 @@ public:
     std::vector<int> reports;
     std::vector<int> positions;
     std::vector<int> positionAtReport;  // the last position when each report was made; -1: none yet
-    std::u16string installDir;
+    // Where the product lives, read from the simulated registry when the removal first asks
+    // (as start-up would read it); a test may set it instead.
+    mutable std::optional<engine::InstallLocation> location;
     win::HWND wizard = nullptr;
     std::vector<std::u16string> notes;  // the lines for the log
 
@@ -47,8 +51,18 @@ public:
         positionAtReport.push_back(positions.empty() ? -1 : positions.back());
     }
     std::u16string GetMessageText(unsigned id) override { return i18n::BuiltInText(id); }
-    void SetInstallDir(const std::u16string& dir) override { installDir = dir; }
-    const std::u16string& GetInstallDir() const override { return installDir; }
+    const engine::InstallLocation& Location() const override {
+        if (!location) location = engine::ReadInstallLocation();
+        return *location;
+    }
+    // The product judged to live at `directory`, as start-up would have found it; changed in
+    // place, so that a removal made before sees it too.
+    void PlaceProduct(const std::u16string& directory, const std::u16string& existPath = u"\\") {
+        Location();
+        location->state = engine::InstallRecordState::Usable;
+        location->directory = location->recorded = directory;
+        location->existPath = existPath;
+    }
     void SetProgress(int position) override { positions.push_back(position); }
     bool ShowMessage(engine::BoxOwner owner, engine::BoxKind kind, const std::u16string& text,
                      const std::u16string& caption) override {

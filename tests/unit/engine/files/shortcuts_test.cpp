@@ -153,8 +153,7 @@ TEST_F(Shortcuts, StartMenuFolderGoesUnlessItHoldsSomethingElse) {
 class ProgramFiles : public Shortcuts {
 protected:
     void Install(const std::u16string& installPath, const std::u16string& existPath) {
-        uninstaller.m_strInstallPath = installPath;
-        uninstaller.m_strExistPath = existPath;
+        host.PlaceProduct(installPath, existPath);
         Fs().AddDirectory(installPath);
     }
     std::vector<std::string> Removed() { return sim::machine().DeletionsTried("directory"); }
@@ -176,12 +175,12 @@ TEST_F(ProgramFiles, ProgramFilesAndEmptyPluginDirectoriesGo) {
     EXPECT_EQ(Removed(), (std::vector<std::string>{
                              "C:\\Program Files\\Orvik Software\\Orvik Pendrel\\plugins\\OnDemandCM",
                              "C:\\Program Files\\Orvik Software\\Orvik Pendrel\\Plugins",
-                             "C:\\Program Files\\Orvik Software\\orvik pendrel",
-                             "C:\\Program Files\\orvik software",
+                             "C:\\Program Files\\Orvik Software\\Orvik Pendrel",
+                             "C:\\Program Files\\Orvik Software",
                          }));
     EXPECT_TRUE(Fs().IsDirectory(u"C:\\Program Files"));
-    EXPECT_EQ(uninstaller.m_strInstallPath, u"c:\\program files\\orvik software\\orvik pendrel\\");
-    EXPECT_EQ(uninstaller.m_strExistPath, u"c:\\program files\\");
+    // The directories are named as recorded, and the records keep their spelling.
+    EXPECT_EQ(uninstaller.m_strInstallPath, u"C:\\Program Files\\Orvik Software\\Orvik Pendrel\\");
 }
 
 // Installers and users mark files read-only, hidden or system; a program file goes whatever its
@@ -247,9 +246,9 @@ TEST_F(ProgramFiles, LoneBackslashTriesEveryParentButNeverTheDriveRoot) {
     EXPECT_TRUE(Fs().IsDirectory(u"C:\\Users\\user\\Empty"));  // what a bare "c:" would name
     auto removed = Removed();
     ASSERT_EQ(removed.size(), 4u);  // Plugins, then every parent
-    EXPECT_EQ(removed[1], "C:\\A\\B\\c");
-    EXPECT_EQ(removed[2], "C:\\A\\b");
-    EXPECT_EQ(removed[3], "C:\\a");
+    EXPECT_EQ(removed[1], "C:\\A\\B\\C");
+    EXPECT_EQ(removed[2], "C:\\A\\B");
+    EXPECT_EQ(removed[3], "C:\\A");
 }
 
 // The walk up asks about every directory on its way, and reads the system's and the user's
@@ -267,8 +266,7 @@ TEST_F(ProgramFiles, TheWalkUpReadsTheKnownFoldersOnce) {
 }
 
 TEST_F(ProgramFiles, ShareRootEndsTheWalk) {
-    uninstaller.m_strInstallPath = u"\\\\server\\share\\Orvik\\";
-    uninstaller.m_strExistPath = u"\\";
+    host.PlaceProduct(u"\\\\server\\share\\Orvik\\", u"\\");
 
     uninstaller.RemoveProgramFiles();
 
@@ -285,7 +283,7 @@ TEST_F(ProgramFiles, NonEmptyParentStaysAndTheWalkGoesOn) {
     uninstaller.RemoveProgramFiles();
 
     EXPECT_TRUE(Fs().Exists(u"C:\\Tools\\Orvik Software\\Orvik Pendrel\\user.pdf"));
-    EXPECT_EQ(Removed().back(), "C:\\tools");
+    EXPECT_EQ(Removed().back(), "C:\\Tools");
 }
 
 // An installer that recorded no existing path leaves the walk to go up to the root: an empty
@@ -310,7 +308,7 @@ TEST_F(ProgramFiles, SystemAndUserFoldersEndTheWalk) {
 TEST_F(ProgramFiles, NoInstallPathTouchesNothing) {
     Fs().AddFile(u"C:\\Readme.txt");
     Fs().AddFile(u"C:\\Uninstall.exe");
-    uninstaller.m_strExistPath = u"\\";
+    sim::machine().calls.clear();  // the record read when the removal was made
 
     uninstaller.RemoveProgramFiles();
 

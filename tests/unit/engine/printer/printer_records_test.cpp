@@ -122,7 +122,6 @@ TEST(PrinterRecords, NothingThereLeavesNothingInTheLookAfterTheRun) {
     testing_support::FakeHost host;
     testing_support::InstallProduct();
     engine::Uninstaller uninstaller(host);
-    uninstaller.m_strInstallPath = testing_support::kInstallDir;
     uninstaller.RemovePrinter();
     EXPECT_EQ(SpoolerCalls(), 0u);
     for (const std::u16string& item : uninstaller.ItemsLeft())

@@ -210,8 +210,8 @@ TEST_F(PrinterRemoval, CancelAtAPrinterLeavesDriverFilesPortAndAddinButTheSequen
     }
 
     // In the whole sequence the step's cancellation is not the end of the run.
+    host.PlaceProduct(kInstallDir + u"\\");
     engine::Uninstaller uninstaller(host);
-    uninstaller.m_strInstallPath = kInstallDir + u"\\";
     uninstaller.RunUninstall();
     EXPECT_EQ(host.reports, (std::vector<int>{1, 2, 4, 6, 7, 8, 9, 10}));
 }
@@ -513,8 +513,8 @@ TEST_F(PrinterPlatform, WithoutAnswerFromIsWow64ProcessTheDriverIs32Bit) {
 }
 
 TEST_F(PrinterRemoval, StepInTheSequenceMovesItsShareOfTheProgressBar) {
+    host.PlaceProduct(kInstallDir + u"\\");
     engine::Uninstaller uninstaller(host);
-    uninstaller.m_strInstallPath = kInstallDir + u"\\";
     uninstaller.RemovePrinter();
     EXPECT_EQ(Positions(), (std::vector<int>{60, 64, 66, 67, 70, 75}));
     EXPECT_TRUE(machine().spooler.printers.empty());

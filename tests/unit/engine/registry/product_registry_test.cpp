@@ -34,7 +34,7 @@ sim::RegistryState& Registry() { return sim::machine().registry; }
 struct Fixture : testing::Test {
     testing_support::FakeHost host;
     engine::Uninstaller uninstaller{host};
-    Fixture() { host.installDir = kInstallDir; }
+    Fixture() { host.PlaceProduct(kInstallDir); }
 
     void SetCommand(const std::u16string& progId, const std::u16string& command) {
         Registry().SetString(LM, u"Software\\Classes\\" + progId + u"\\shell\\open\\command", u"", command);
