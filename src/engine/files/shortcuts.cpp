@@ -99,7 +99,7 @@ std::vector<std::u16string> CreatedDirectories(const std::u16string& installPath
     for (std::size_t i = install.size() - 1; i >= 1; --i) {
         if (install[i] != u'\\') continue;
         const std::u16string directory = install.substr(0, i);
-        if (directory + u'\\' == exist) break;
+        if (WithTrailingBackslash(directory) == exist) break;
         // A drive or share root ends the walk. "C:" alone would even name the current
         // directory of drive C, which may be any directory at all. So does a folder of the
         // system's or the user's: an empty "Program Files" or desktop is not the product's.

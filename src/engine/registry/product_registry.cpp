@@ -100,7 +100,7 @@ void DeleteNamedValue(win::HKEY root, const char16_t* keyPath, const char16_t* v
     if (!OpenValueKey(root, keyPath, valueName, kJudgeAndDelete, key)) return;
     const win::LONG result = win::RegDeleteValueW(key.get(), valueName);
     // An absent value is no news for the log.
-    if (result != static_cast<win::LONG>(win::ERROR_FILE_NOT_FOUND))
+    if (!IsAbsence(static_cast<win::DWORD>(result)))
         ReportRemoval(ValueName(root, keyPath, valueName), static_cast<win::DWORD>(result));
 }
 
