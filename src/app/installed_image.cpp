@@ -1,7 +1,8 @@
 #include "app/installed_image.h"
 
+#include "app/brief_retry.h"
+#include "core/number_text.h"
 #include "engine/files/path.h"
-#include "engine/removal_report.h"
 #include "platform/files.h"
 #include "platform/system.h"
 
@@ -14,9 +15,6 @@ using engine::files::OpenEntry;
 
 // Fresh names tried within the executable's own directory.
 constexpr int kOwnDirectoryNames = 10;
-// A move back refused for a moment is tried again this often, this far apart.
-constexpr int kMoveAttempts = 10;
-constexpr win::DWORD kMovePauseMs = 50;
 
 }  // namespace
 
@@ -67,9 +65,9 @@ bool InstalledImage::MoveToMachineTemp() {
 }
 
 bool InstalledImage::MoveWithinDirectory() {
-    const std::u16string stem = m_name + u"." + engine::NumberText(win::GetCurrentProcessId());
+    const std::u16string stem = m_name + u"." + core::NumberText(win::GetCurrentProcessId());
     for (int n = 0; n < kOwnDirectoryNames; ++n) {
-        const std::u16string name = stem + (n ? u"." + engine::NumberText(static_cast<win::DWORD>(n)) : u"") + u".old";
+        const std::u16string name = stem + (n ? u"." + core::NumberText(static_cast<win::DWORD>(n)) : u"") + u".old";
         if (m_image.MoveInto(m_directory, name, false)) {
             m_inOwnDirectory = true;
             return true;
@@ -86,15 +84,17 @@ bool InstalledImage::StepBack() {
     // file) is tried again; a name taken meanwhile is somebody's, and is left to them. The
     // directory, let go while the file was away, is opened and judged anew.
     const std::u16string directory = m_directory.path();
-    for (int attempt = 1;; ++attempt) {
-        if ((m_directory.get() || m_directory.OpenDirectory(directory, engine::files::kListAccess)) &&
-            m_image.MoveInto(m_directory, m_name, false))
-            break;
-        m_error = win::GetLastError();
-        if (attempt == kMoveAttempts || m_error == win::ERROR_ALREADY_EXISTS || m_error == win::ERROR_FILE_EXISTS)
+    const bool back = RetryBriefly(
+        kScannersMoment,
+        [&] {
+            if ((m_directory.get() || m_directory.OpenDirectory(directory, engine::files::kListAccess)) &&
+                m_image.MoveInto(m_directory, m_name, false))
+                return true;
+            m_error = win::GetLastError();
             return false;
-        win::Sleep(kMovePauseMs);
-    }
+        },
+        [this] { return m_error != win::ERROR_ALREADY_EXISTS && m_error != win::ERROR_FILE_EXISTS; });
+    if (!back) return false;
     m_aside = m_inOwnDirectory = false;
     Release();
     return true;

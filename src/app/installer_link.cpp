@@ -12,9 +12,9 @@
 // - Nothing waits without a bound: a busy pipe is waited for a second at a time, thirty times at
 //   the most, and a write that a server does not read within a few seconds is cancelled; the
 //   removal then goes on and the remaining codes are dropped.
-#include <cstdio>
 
 #include "app/uninstall_app.h"
+#include "core/number_text.h"
 #include "engine/product.h"
 #include "platform/files.h"
 #include "platform/scoped.h"
@@ -100,10 +100,12 @@ bool UninstallApp::ConnectToInstaller() {
 
 void UninstallApp::ReportToInstaller(int code) {
     if (!m_hPipe) return;
-    char text[100];
-    const int length = std::snprintf(text, sizeof text, "%d", code);
+    // The installer reads the code as ASCII digits.
+    const std::u16string digits = core::SignedNumberText(code);
+    char text[16] = {};
+    for (std::size_t i = 0; i < digits.size(); ++i) text[i] = static_cast<char>(digits[i]);
     bool timedOut = false;
-    WriteWithin(m_hPipe, m_hPipeEvent, text, static_cast<win::DWORD>(length), kWriteTimeLimitMs, timedOut);
+    WriteWithin(m_hPipe, m_hPipeEvent, text, static_cast<win::DWORD>(digits.size()), kWriteTimeLimitMs, timedOut);
     // A server that does not read holds nothing more: the later codes are dropped.
     if (timedOut) DropInstallerLink();
 }

@@ -7,6 +7,7 @@
 namespace app {
 
 using engine::files::FittedPath;
+using engine::files::WithTrailingBackslash;
 
 namespace {
 
@@ -17,8 +18,7 @@ std::u16string NormalisedDirectory(const std::u16string& directory) {
     char16_t buffer[win::MAX_PATH] = {};
     std::u16string longForm = FittedPath(buffer, win::GetLongPathNameW(directory.c_str(), buffer, win::MAX_PATH));
     if (longForm.empty()) longForm = directory;
-    if (longForm.empty() || longForm.back() != u'\\') longForm += u'\\';
-    return longForm;
+    return WithTrailingBackslash(longForm);
 }
 
 }  // namespace
@@ -59,9 +59,8 @@ bool StartProcess(const char16_t* program, std::u16string commandLine, const cha
 
 std::u16string SystemDirectory() {
     char16_t buffer[win::MAX_PATH] = {};
-    std::u16string directory = FittedPath(buffer, win::GetSystemDirectoryW(buffer, win::MAX_PATH));
-    if (!directory.empty() && directory.back() != u'\\') directory += u'\\';
-    return directory;
+    const std::u16string directory = FittedPath(buffer, win::GetSystemDirectoryW(buffer, win::MAX_PATH));
+    return directory.empty() ? directory : WithTrailingBackslash(directory);
 }
 
 }  // namespace app

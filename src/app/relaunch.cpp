@@ -5,12 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "app/brief_retry.h"
 #include "app/processes.h"
+#include "core/number_text.h"
 #include "app/uninstall_app.h"
 #include "engine/files/directory_handle.h"
 #include "engine/files/file.h"
 #include "engine/files/known_folders.h"
 #include "engine/files/path.h"
+#include "engine/removal_report.h"
 #include "platform/files.h"
 #include "platform/scoped.h"
 #include "platform/system.h"
@@ -34,25 +37,20 @@ std::u16string TempDirectory() {
 // its end leaves one behind.
 constexpr int kCopyNameAttempts = 16;
 
-// A virus scanner may look at a new file for a moment: opens refused for sharing are tried
-// again this often, this far apart. The ended copy's image is unmapped a moment after its
-// process has ended: its deletion is tried as often.
-constexpr int kSharingAttempts = 10;
-constexpr int kUnmapAttempts = 200;
-constexpr win::DWORD kSharingPauseMs = 50;
-constexpr win::DWORD kUnmapPauseMs = 10;
+// The ended copy's image is unmapped a moment after its process has ended: its deletion is
+// tried this often, this far apart.
+constexpr RetryBound kImageUnmapping{200, 10};
 
 // Deletes the file `name` this process made in the temporary directory `directory`, through
 // judged handles: a name that another process has turned into a link meanwhile is left to it,
 // and so is one it holds for longer than a scanner would.
 void DeleteOwnTemporaryFile(const engine::files::OpenEntry& directory, const std::u16string& name) {
-    for (int attempt = 1; !engine::files::DeleteChild(directory, name, engine::files::EntryKind::File); ++attempt) {
-        const win::DWORD error = win::GetLastError();
-        if (attempt == kSharingAttempts || error == engine::files::kErrorNotTheEntryNamed ||
-            error == win::ERROR_FILE_NOT_FOUND)
-            return;
-        win::Sleep(kSharingPauseMs);
-    }
+    RetryBriefly(
+        kScannersMoment, [&] { return engine::files::DeleteChild(directory, name, engine::files::EntryKind::File); },
+        [] {
+            const win::DWORD error = win::GetLastError();
+            return error != engine::files::kErrorNotTheEntryNamed && !engine::IsAbsence(error);
+        });
 }
 
 // The copy's name for `number`: "orv" and four hexadecimal digits, as the system names its
@@ -117,14 +115,14 @@ bool WriteNewFile(const engine::files::OpenEntry& directory, const std::u16strin
 // be had in that state.
 bool HoldUnchanged(const engine::files::OpenEntry& directory, const std::u16string& name, const Bytes& expected,
                    engine::files::OpenEntry& held) {
-    for (int attempt = 1;; ++attempt) {
-        if (held.OpenChild(directory, name, engine::files::EntryKind::File,
-                           win::GENERIC_READ | win::DELETE | win::SYNCHRONIZE, win::FILE_SHARE_READ) ||
-            attempt == kSharingAttempts || win::GetLastError() != win::ERROR_SHARING_VIOLATION)
-            break;
-        win::Sleep(kSharingPauseMs);
-    }
-    if (!held.get()) return false;
+    const bool opened = RetryBriefly(
+        kScannersMoment,
+        [&] {
+            return held.OpenChild(directory, name, engine::files::EntryKind::File,
+                                  win::GENERIC_READ | win::DELETE | win::SYNCHRONIZE, win::FILE_SHARE_READ);
+        },
+        [] { return win::GetLastError() == win::ERROR_SHARING_VIOLATION; });
+    if (!opened || !held.get()) return false;
     Bytes content;
     if (!held.IsLink() && ReadAll(held.get(), content) && content == expected) return true;
     held.Close();
@@ -133,7 +131,7 @@ bool HoldUnchanged(const engine::files::OpenEntry& directory, const std::u16stri
 
 // Deletes the ended copy through the handle held on it.
 void DeleteHeldCopy(engine::files::OpenEntry& held) {
-    for (int attempt = 1; !held.MarkForDeletion() && attempt < kUnmapAttempts; ++attempt) win::Sleep(kUnmapPauseMs);
+    RetryBriefly(kImageUnmapping, [&] { return held.MarkForDeletion(); }, [] { return true; });
     held.Close();
 }
 
@@ -147,9 +145,7 @@ std::u16string CopyCommandLine(const std::u16string& copy, bool silent, win::DWO
     if (silent) {
         commandLine += u"-UninstForInst";
         commandLine += kInstallerSwitch;
-        char digits[12];
-        std::snprintf(digits, sizeof digits, "%lu", static_cast<unsigned long>(installerProcessId));
-        for (const char* digit = digits; *digit; ++digit) commandLine += static_cast<char16_t>(*digit);
+        commandLine += core::NumberText(installerProcessId);
     }
     return commandLine;
 }

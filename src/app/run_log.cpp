@@ -1,5 +1,6 @@
 #include "app/run_log.h"
 
+#include "core/number_text.h"
 #include "engine/files/directory_handle.h"
 #include "engine/files/file.h"
 #include "engine/files/path.h"
@@ -46,7 +47,7 @@ bool RunLog::Create() {
         !directory.OpenDirectory(directoryPath, engine::files::kListAccess))
         return false;
     for (int n = 0; n < kNamesTried; ++n) {
-        const std::u16string suffix = n == 0 ? u"" : u"." + std::u16string(1, static_cast<char16_t>(u'0' + n));
+        const std::u16string suffix = n == 0 ? u"" : u"." + core::NumberText(static_cast<win::DWORD>(n));
         if (!engine::files::FitsMaxPath(wanted + suffix)) return false;
         engine::files::OpenEntry file;
         if (file.CreateChild(directory, name + suffix, win::GENERIC_WRITE, win::FILE_SHARE_READ)) {

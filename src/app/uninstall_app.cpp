@@ -1,5 +1,6 @@
 #include "app/uninstall_app.h"
 
+#include "core/number_text.h"
 #include "engine/files/directory_tree.h"
 #include "engine/files/file.h"
 #include "engine/files/path.h"
@@ -21,7 +22,7 @@
 namespace app {
 
 namespace product = engine::product;
-using engine::NumberText;
+using core::NumberText;
 
 bool UninstallApp::InitInstance() {
     RestrictDllSearchToSystemDirectory();

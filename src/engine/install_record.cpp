@@ -34,18 +34,12 @@ RecordedText ReadRecordedText(const char16_t* valueName) {
         recorded.unreadable = !IsAbsence(static_cast<win::DWORD>(key.status()));
         return recorded;
     }
-    win::DWORD type = 0;
-    win::DWORD size = 0;
-    const win::LONG status = win::RegQueryValueExW(key.get(), valueName, nullptr, &type, nullptr, &size);
-    if (status != static_cast<win::LONG>(win::ERROR_SUCCESS)) {
-        recorded.unreadable = !IsAbsence(static_cast<win::DWORD>(status));
-        return recorded;
+    registry::StringValueRead read;
+    if (!registry::QueryRegistryString(key.get(), valueName, kLongestRecordBytes, recorded.text, &read)) {
+        recorded.tooLong = read.tooLong;
+        recorded.unreadable = read.status != static_cast<win::LONG>(win::ERROR_SUCCESS) &&
+                              !IsAbsence(static_cast<win::DWORD>(read.status));
     }
-    if (type != win::REG_SZ && type != win::REG_EXPAND_SZ) return recorded;
-    recorded.tooLong = size > kLongestRecordBytes;
-    win::LONG answer = static_cast<win::LONG>(win::ERROR_SUCCESS);
-    if (!recorded.tooLong && !registry::QueryRegistryString(key.get(), valueName, kLongestRecordBytes, recorded.text, &answer))
-        recorded.unreadable = answer != static_cast<win::LONG>(win::ERROR_SUCCESS) && !IsAbsence(static_cast<win::DWORD>(answer));
     return recorded;
 }
 

@@ -1,11 +1,18 @@
 // Names and places of the product that more than one part of the program needs.
 #pragma once
+#include "core/joined_text.h"
 #include "resources/resource_ids.h"
 
 namespace engine::product {
 
-inline constexpr char16_t kProductKey[] = u"Software\\Orvik Software\\Orvik Pendrel";
-inline constexpr char16_t kLanguageKey[] = u"Software\\Orvik Software\\Orvik Pendrel\\LANGUAGE";
+// The product's key below a root's "Software": the vendor's key, then the product's. The records
+// step names it under "SOFTWARE", the rest of the program under "Software".
+inline constexpr char16_t kVendorAndProduct[] = u"Orvik Software\\Orvik Pendrel";
+inline constexpr char16_t kSoftware[] = u"Software\\";
+inline constexpr auto& kProductKeyText = core::Joined<kSoftware, kVendorAndProduct>::kText;
+inline constexpr const char16_t* kProductKey = kProductKeyText.data();
+inline constexpr char16_t kLanguageSubkey[] = u"\\LANGUAGE";
+inline constexpr const char16_t* kLanguageKey = core::kJoined<kProductKeyText, kLanguageSubkey>;
 inline constexpr char16_t kInstallPathValue[] = u"InstallPath";
 inline constexpr char16_t kExistPathValue[] = u"ExistPath";
 inline constexpr char16_t kLanguageValue[] = u"langid";

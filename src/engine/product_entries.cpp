@@ -70,7 +70,7 @@ public:
                 m_result.left.push_back(u"directory " + full);
             } else if (!Fits(Rule::Kind::Directory, below, u"")) {
                 Keep(u"directory " + full, holdsKept);
-            } else if (Into(full + u"\\", below)) {
+            } else if (Into(files::WithTrailingBackslash(full), below)) {
                 holdsKept = true;  // the product's directory stays for what it holds of the user's
             } else {
                 m_result.left.push_back(u"directory " + full);

@@ -1,5 +1,6 @@
 #include "engine/removal_report.h"
 
+#include "core/number_text.h"
 #include "platform/system.h"
 
 namespace engine {
@@ -13,17 +14,8 @@ std::size_t RemovalsDone() { return g_removalsDone; }
 
 void SetReportListener(RemovalListener* listener) { g_listener = listener; }
 
-std::u16string NumberText(win::DWORD value) {
-    std::u16string digits;
-    do {
-        digits.insert(digits.begin(), static_cast<char16_t>(u'0' + value % 10));
-        value /= 10;
-    } while (value);
-    return digits;
-}
-
 std::u16string WindowsErrorText(win::DWORD error) {
-    std::u16string text = u"Windows error " + NumberText(error);
+    std::u16string text = u"Windows error " + core::NumberText(error);
     char16_t buffer[512] = {};
     win::DWORD length = win::FormatMessageW(win::FORMAT_MESSAGE_FROM_SYSTEM | win::FORMAT_MESSAGE_IGNORE_INSERTS,
                                             nullptr, error, 0, buffer, sizeof buffer / sizeof buffer[0], nullptr);

@@ -52,7 +52,5 @@ std::u16string WindowsErrorText(win::DWORD error);
 // Whether a Windows error (or a registry call's status) says that what was asked for is not
 // there: the entry itself, or a directory or key above it. Any other failure leaves it unknown.
 bool IsAbsence(win::DWORD error);
-// The decimal digits of `value`.
-std::u16string NumberText(win::DWORD value);
 
 }  // namespace engine

@@ -1,8 +1,8 @@
 #include "i18n/string_catalog.h"
 
-#include <cstdio>
 
 #include "core/memory.h"
+#include "core/number_text.h"
 #include "core/xml.h"
 #include "i18n/language_table.h"
 #include "platform/files.h"
@@ -54,10 +54,8 @@ void StringCatalog::LoadCatalog(win::WORD languageId, const std::u16string& inst
 
 std::u16string StringCatalog::GetString(unsigned id) const {
     if (m_root) {
-        char digits[16];
-        const int length = std::snprintf(digits, sizeof digits, "%u", id);
-        core::WideString key;
-        for (int i = 0; i < length; ++i) key.Append(static_cast<char16_t>(digits[i]));
+        const std::u16string digits = core::NumberText(id);
+        const core::WideString key(digits.data(), static_cast<std::int32_t>(digits.size()));
         const core::WideString text = FindStringEntry(m_root, "Strings", key);
         if (!text.IsEmpty()) return std::u16string(text.GetChars(), static_cast<std::size_t>(text.GetLength()));
     }

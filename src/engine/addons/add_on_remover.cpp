@@ -1,8 +1,10 @@
 #include "engine/addons/add_on_remover.h"
 
+#include "core/joined_text.h"
 #include "engine/files/directory_tree.h"
 #include "engine/files/file.h"
 #include "engine/files/path.h"
+#include "engine/product.h"
 #include "engine/removal_report.h"
 #include "platform/registry.h"
 #include "platform/system.h"
@@ -10,7 +12,8 @@
 namespace engine::addons {
 namespace {
 
-constexpr char16_t kUpdatesList[] = u"Software\\Orvik Software\\Orvik Pendrel\\Updates List\\";
+constexpr char16_t kUpdatesListSubkey[] = u"\\Updates List\\";
+constexpr const char16_t* kUpdatesList = core::kJoined<product::kProductKeyText, kUpdatesListSubkey>;
 
 using Op = AddOnRemover::Operation;
 using Row = AddOnRemover::Row;

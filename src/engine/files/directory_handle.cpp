@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "engine/files/file.h"
+#include "engine/files/path.h"
 #include "engine/removal_report.h"
 #include "platform/system.h"
 
@@ -22,7 +23,7 @@ bool IsExpectedPath(const std::u16string& final, const std::u16string& expected)
 }
 
 std::u16string Child(const std::u16string& directory, const std::u16string& name) {
-    return !directory.empty() && directory.back() == u'\\' ? directory + name : directory + u'\\' + name;
+    return WithTrailingBackslash(directory) + name;
 }
 
 // The final path of what `handle` is open on, in the form callers use ("C:\dir",
@@ -231,7 +232,7 @@ bool OpenEntry::MoveInto(const OpenEntry& directory, const std::u16string& name,
     const auto length = static_cast<win::ULONG>(offsetof(win::FILE_RENAME_INFORMATION, FileName) + rename.FileNameLength);
     if (win::NtSetInformationFile(m_handle.get(), &rename, length, win::FileRenameInformation) != win::STATUS_SUCCESS)
         return false;
-    m_path = directory.path() + u"\\" + name;
+    m_path = Child(directory.path(), name);
     return true;
 }
 

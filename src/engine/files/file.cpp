@@ -67,7 +67,7 @@ bool DeleteNowOrAtRestart(const std::u16string& path) {
     // A file that is missing, or refused as a link or as lying elsewhere, is nothing of the
     // product's to schedule; any other that stays goes at the restart.
     const win::DWORD error = win::GetLastError();
-    if (error != win::ERROR_FILE_NOT_FOUND && error != win::ERROR_PATH_NOT_FOUND && error != kErrorNotTheEntryNamed)
+    if (!IsAbsence(error) && error != kErrorNotTheEntryNamed)
         if (win::MoveFileExW(path.c_str(), nullptr, win::MOVEFILE_REPLACE_EXISTING | win::MOVEFILE_DELAY_UNTIL_REBOOT)) {
             Scheduled().push_back(path);
             ReportScheduledAtRestart(u"file " + path);

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "engine/files/path.h"
+#include "engine/registry/read_registry_string.h"
 #include "platform/files.h"
 #include "platform/registry.h"
 #include "platform/scoped.h"
@@ -24,16 +25,15 @@ constexpr const char16_t* kFolderVariables[] = {u"USERPROFILE", u"PUBLIC", u"ALL
                                                u"ProgramFiles", u"ProgramFiles(x86)", u"ProgramW6432", u"APPDATA",
                                                u"LOCALAPPDATA"};
 
+// The room a folder's value is read into, here and in "Shell Folders": a path buffer, less its
+// terminator.
+constexpr win::DWORD kFolderValueBytes = (win::MAX_PATH - 1) * sizeof(char16_t);
+
 // The text of a string value of an open key, or empty.
 std::u16string StringValue(win::HKEY key, const char16_t* name) {
-    char16_t buffer[win::MAX_PATH] = {};
-    win::DWORD type = 0;
-    win::DWORD size = sizeof buffer - sizeof(char16_t);
-    if (win::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<win::BYTE*>(buffer), &size) !=
-            static_cast<win::LONG>(win::ERROR_SUCCESS) ||
-        (type != win::REG_SZ && type != win::REG_EXPAND_SZ))
-        return {};
-    return std::u16string(buffer);
+    std::u16string text;
+    registry::QueryRegistryString(key, name, kFolderValueBytes, text);
+    return text;
 }
 
 // Every string value of a "Shell Folders" key, each read with its name in one call. A value whose
@@ -48,7 +48,7 @@ void AddShellFolders(win::HKEY root, std::vector<std::u16string>& folders) {
         win::DWORD nameLength = 256;
         char16_t text[win::MAX_PATH] = {};
         win::DWORD type = 0;
-        win::DWORD size = sizeof text - sizeof(char16_t);
+        win::DWORD size = kFolderValueBytes;
         const win::LONG status = win::RegEnumValueW(key.get(), index, name, &nameLength, nullptr, &type,
                                                     reinterpret_cast<win::BYTE*>(text), &size);
         if (status == static_cast<win::LONG>(win::ERROR_MORE_DATA)) continue;

@@ -1,6 +1,7 @@
 #include "engine/printer/printer_records.h"
 
 #include "engine/files/path.h"
+#include "engine/registry/read_registry_string.h"
 #include "engine/removal_report.h"
 #include "platform/registry.h"
 #include "platform/scoped.h"
@@ -22,6 +23,7 @@ constexpr char16_t kPrinterDriverValue[] = u"Printer Driver";
 
 constexpr win::REGSAM kReadAccess = win::KEY_QUERY_VALUE | win::KEY_ENUMERATE_SUB_KEYS | win::KEY_WOW64_64KEY;
 constexpr win::DWORD kLongestKeyName = 256;  // 255 characters and the terminator
+constexpr win::DWORD kDriverValueBytes = (win::MAX_PATH - 1) * sizeof(char16_t);
 
 enum class Look { Absent, Present, Unreadable };
 
@@ -55,15 +57,15 @@ Look PrinterOnDriver(win::HKEY printers, const std::u16string& printer, const ch
     win::ScopedKey key;
     const Look opened = OpenForReading(printers, printer, key);
     if (opened != Look::Present) return opened;
-    char16_t driver[win::MAX_PATH] = {};
-    win::DWORD type = 0;
-    win::DWORD size = sizeof driver - sizeof(char16_t);
-    const win::LONG status = win::RegQueryValueExW(key.get(), kPrinterDriverValue, nullptr, &type,
-                                                   reinterpret_cast<win::BYTE*>(driver), &size);
-    if (status == static_cast<win::LONG>(win::ERROR_MORE_DATA)) return Look::Absent;
-    if (status != static_cast<win::LONG>(win::ERROR_SUCCESS)) return Verdict(status);
-    if (type != win::REG_SZ && type != win::REG_EXPAND_SZ) return Look::Absent;
-    return files::EqualNoCaseAscii(driver, driverName) ? Look::Present : Look::Absent;
+    std::u16string driver;
+    registry::StringValueRead read;
+    if (registry::QueryRegistryString(key.get(), kPrinterDriverValue, kDriverValueBytes, driver, &read))
+        return files::EqualNoCaseAscii(driver, driverName) ? Look::Present : Look::Absent;
+    // Read, but no text of a driver's: no string, empty, or too long (grown since it was measured).
+    if (read.status == static_cast<win::LONG>(win::ERROR_SUCCESS) ||
+        read.status == static_cast<win::LONG>(win::ERROR_MORE_DATA))
+        return Look::Absent;
+    return Verdict(read.status);
 }
 
 Look Printers(win::HKEY print, const char16_t* driverName) {

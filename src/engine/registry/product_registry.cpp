@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "core/joined_text.h"
 #include "engine/files/path.h"
 #include "engine/product.h"
 #include "engine/registry/read_registry_string.h"
@@ -99,7 +100,7 @@ void DeleteNamedValue(win::HKEY root, const char16_t* keyPath, const char16_t* v
     if (!OpenValueKey(root, keyPath, valueName, kJudgeAndDelete, key)) return;
     const win::LONG result = win::RegDeleteValueW(key.get(), valueName);
     // An absent value is no news for the log.
-    if (result != static_cast<win::LONG>(win::ERROR_FILE_NOT_FOUND))
+    if (!IsAbsence(static_cast<win::DWORD>(result)))
         ReportRemoval(ValueName(root, keyPath, valueName), static_cast<win::DWORD>(result));
 }
 
@@ -127,21 +128,26 @@ void DeleteChoiceOf(const char16_t* keyPath, const char16_t* progId) {
 // entries repeat the product keys, once more after everything else has gone.
 // The product's file types (its class identifiers, ProgIDs and application entry) are the trees
 // under the classes key.
+constexpr char16_t kSoftwareTrees[] = u"SOFTWARE\\";
 constexpr char16_t kClassesTrees[] = u"SOFTWARE\\Classes\\";
+constexpr char16_t kClassIdsKey[] = u"CLSID\\";
+constexpr char16_t kVendorAndChineseName[] = u"Orvik Software\\\u6C83\u5C9APendrel";
+constexpr const char16_t* kProductKeyTree = core::kJoined<kSoftwareTrees, product::kVendorAndProduct>;
+constexpr const char16_t* kChineseNameKeyTree = core::kJoined<kSoftwareTrees, kVendorAndChineseName>;
 constexpr const char16_t* kProductTrees[] = {
-    u"SOFTWARE\\Classes\\CLSID\\{3F6A2C10-7B4D-4e21-9C58-2D71B0E4A936}",
-    u"SOFTWARE\\Classes\\CLSID\\{C84E19D7-52A0-4f3b-B6E2-91D45A07F3C8}",
-    u"SOFTWARE\\Classes\\OrvikPendrel.Document",
-    u"SOFTWARE\\Classes\\OrvikPendrel.FDFDoc",
+    core::kJoined<kClassesTrees, kClassIdsKey, kDocumentClsid>,
+    core::kJoined<kClassesTrees, kClassIdsKey, kFdfClsid>,
+    core::kJoined<kClassesTrees, kDocumentProgId>,
+    core::kJoined<kClassesTrees, kFdfProgId>,
     u"SOFTWARE\\Classes\\Applications\\ORVIKP~1.EXE",
-    u"SOFTWARE\\Orvik Software\\Orvik Pendrel",
-    u"SOFTWARE\\Orvik Software\\\u6C83\u5C9APendrel",
+    kProductKeyTree,
+    kChineseNameKeyTree,
     u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\MenuOrder\\Start Menu\\Programs\\Orvik Pendrel",
     u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Management\\ARPCache\\Orvik Pendrel",
     u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvik Pendrel",
     u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\\u6C83\u5C9APendrel",
-    u"SOFTWARE\\Orvik Software\\Orvik Pendrel",
-    u"SOFTWARE\\Orvik Software\\\u6C83\u5C9APendrel",
+    kProductKeyTree,
+    kChineseNameKeyTree,
 };
 
 enum class Root { Machine, User, Classes };
@@ -259,11 +265,11 @@ std::vector<std::u16string> AssociationsLeft() {
             continue;
         }
         std::u16string text;
-        win::LONG status = 0;
-        QueryRegistryString(key.get(), place.value, win::MAX_PATH * sizeof(char16_t), text, &status);
+        StringValueRead read;
+        QueryRegistryString(key.get(), place.value, win::MAX_PATH * sizeof(char16_t), text, &read);
         if (NamesProduct(text, place.productText)) left.push_back(name);
-        else if (FailedToRead(status))
-            left.push_back(name + u" (not known: " + WindowsErrorText(static_cast<win::DWORD>(status)) + u")");
+        else if (FailedToRead(read.status))
+            left.push_back(name + u" (not known: " + WindowsErrorText(static_cast<win::DWORD>(read.status)) + u")");
     }
     return left;
 }

@@ -31,24 +31,28 @@ std::u16string ReadRegistryString(win::HKEY root, const char16_t* keyPath, const
 }
 
 bool QueryRegistryString(win::HKEY key, const char16_t* valueName, win::DWORD maxBytes, std::u16string& text,
-                         win::LONG* status) {
-    win::LONG ignored = 0;
-    win::LONG& answer = status ? *status : ignored;
+                         StringValueRead* read) {
+    StringValueRead ignored;
+    StringValueRead& why = read ? *read : ignored;
+    why = StringValueRead();
     win::DWORD type = 0;
     win::DWORD size = 0;
-    answer = win::RegQueryValueExW(key, valueName, nullptr, &type, nullptr, &size);
-    if (answer != static_cast<win::LONG>(win::ERROR_SUCCESS) || (type != win::REG_SZ && type != win::REG_EXPAND_SZ) ||
-        size > maxBytes)
+    why.status = win::RegQueryValueExW(key, valueName, nullptr, &type, nullptr, &size);
+    if (why.status != static_cast<win::LONG>(win::ERROR_SUCCESS) || (type != win::REG_SZ && type != win::REG_EXPAND_SZ))
         return false;
+    if (size > maxBytes) {
+        why.tooLong = true;
+        return false;
+    }
     std::vector<char16_t> data(size / 2 + 1, u'\0');
-    win::DWORD read = size;
-    answer = win::RegQueryValueExW(key, valueName, nullptr, &type, reinterpret_cast<win::BYTE*>(data.data()), &read);
-    if (answer != static_cast<win::LONG>(win::ERROR_SUCCESS)) return false;
-    std::u16string found(data.data(), data.data() + std::min<std::size_t>(read / 2, data.size() - 1));
+    win::DWORD done = size;
+    why.status = win::RegQueryValueExW(key, valueName, nullptr, &type, reinterpret_cast<win::BYTE*>(data.data()), &done);
+    if (why.status != static_cast<win::LONG>(win::ERROR_SUCCESS)) return false;
+    std::u16string found(data.data(), data.data() + std::min<std::size_t>(done / 2, data.size() - 1));
     found = found.substr(0, found.find(u'\0'));
     // A value whose text (without terminator) fills the buffer counts as too long.
-    const bool fits = (found.size() + 1) * sizeof(char16_t) <= maxBytes;
-    if (found.empty() || !fits) return false;
+    why.tooLong = (found.size() + 1) * sizeof(char16_t) > maxBytes;
+    if (found.empty() || why.tooLong) return false;
     text = found;
     return true;
 }

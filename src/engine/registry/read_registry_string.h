@@ -15,11 +15,19 @@ std::u16string ReadRegistryString(win::HKEY root, const char16_t* keyPath, const
 std::u16string ReadRegistryString(win::HKEY root, const char16_t* keyPath, const char16_t* valueName,
                                   const std::u16string& defaultText, win::DWORD maxBytes);
 
+// Why a read of a string value gave no text.
+struct StringValueRead {
+    // The system's answer when the value could not be read; ERROR_SUCCESS when it was read but is
+    // no such string.
+    win::LONG status = static_cast<win::LONG>(win::ERROR_SUCCESS);
+    // The value is a string, but its text does not fit the room offered.
+    bool tooLong = false;
+};
+
 // Reads a string value of an open key under the same rules: true and `text` set when the value
-// is a non-empty string that fits in `maxBytes` with its terminator; false otherwise. `status`,
-// where given, receives the system's answer when the value could not be read (ERROR_SUCCESS when
-// it was read but is not such a string).
+// is a non-empty string that fits in `maxBytes` with its terminator; false otherwise, and `read`,
+// where given, says why. Every string value the program reads goes through here.
 bool QueryRegistryString(win::HKEY key, const char16_t* valueName, win::DWORD maxBytes, std::u16string& text,
-                         win::LONG* status = nullptr);
+                         StringValueRead* read = nullptr);
 
 }  // namespace engine::registry

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "engine/removal_report.h"
+
 namespace engine::registry {
 
 namespace {
@@ -45,8 +47,7 @@ KeyReach OpenKeyWithoutLinks(win::HKEY root, const char16_t* path, win::REGSAM a
         if (!step.Open(parent ? parent.get() : root, name.c_str(), last ? access : win::KEY_QUERY_VALUE,
                        win::REG_OPTION_OPEN_LINK)) {
             key.Fail(step.status());
-            return step.status() == static_cast<win::LONG>(win::ERROR_FILE_NOT_FOUND) ? KeyReach::Missing
-                                                                                      : KeyReach::Refused;
+            return IsAbsence(static_cast<win::DWORD>(step.status())) ? KeyReach::Missing : KeyReach::Refused;
         }
         if (last) {
             key = std::move(step);

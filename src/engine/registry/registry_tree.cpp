@@ -69,7 +69,7 @@ bool DeleteRegistryTree(win::HKEY root, const char16_t* path) {
     if (IsWindows95Family()) {
         const win::LONG status = win::RegDeleteKeyW(root, path);
         ReportRemoval(name, static_cast<win::DWORD>(status));
-        return status != static_cast<win::LONG>(win::ERROR_FILE_NOT_FOUND);
+        return !IsAbsence(static_cast<win::DWORD>(status));
     }
     RegistryKey key;
     const KeyReach reach = OpenKeyWithoutLinks(root, path, win::KEY_ALL_ACCESS, key);

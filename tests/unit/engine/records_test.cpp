@@ -246,6 +246,28 @@ TEST(InstallRecords, LongestUsableDirectoryLeavesRoomForTheExecutable) {
     EXPECT_EQ(uninstaller.m_location.state, engine::InstallRecordState::Unusable);
 }
 
+// A record whose text does not fit the room the reader offers is unusable, not missing, whether
+// or not its data ends in a terminator.
+TEST(InstallRecords, ARecordTooLongToReadIsUnusableWithOrWithoutItsTerminator) {
+    struct Case {
+        std::size_t characters;
+        bool terminated;
+    };
+    const Case cases[] = {{32767, true}, {32768, false}, {32768, true}, {40000, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.characters) + (c.terminated ? " terminated" : " unterminated"));
+        sim::Reset();
+        InstallProduct(kInstallDir);
+        sim::RegValue* value = sim::machine().registry.Find(win::HKEY_LOCAL_MACHINE, kProductKey)->Value(u"InstallPath");
+        ASSERT_NE(value, nullptr);
+        const std::u16string text = u"C:\\" + std::u16string(c.characters - 3, u'a');
+        value->data.assign(reinterpret_cast<const win::BYTE*>(text.data()),
+                           reinterpret_cast<const win::BYTE*>(text.data() + text.size()));
+        if (c.terminated) value->data.insert(value->data.end(), {0, 0});
+        EXPECT_EQ(engine::ReadInstallRecord().state, engine::InstallRecordState::Unusable);
+    }
+}
+
 // A record that is there but cannot be read (the key refused, the registry failing) is no
 // missing record: the removal would otherwise delete the records and orphan the files.
 TEST(InstallRecords, ARecordThatCannotBeReadIsUnusableNotMissing) {
@@ -309,6 +331,30 @@ TEST(InstallRecords, AShellFolderValueTooLongToReadHidesNoFolderAfterIt) {
         registry.SetString(win::HKEY_CURRENT_USER, shellFolders, u"My Data", u"C:\\Data\\Mine");
         EXPECT_TRUE(engine::files::IsSystemOrShellFolder(u"C:\\Data\\Mine"));
         EXPECT_EQ(engine::JudgeInstallRecord(u"C:\\Data\\Mine\\").state, engine::InstallRecordState::Unusable);
+    }
+}
+
+// The machine's program-files records are read as "Shell Folders" is: a folder's text up to 258
+// characters, with or without its terminator; a longer one counts as no folder.
+TEST(InstallRecords, AProgramFilesRecordIsReadUpToTheRoomOfAPath) {
+    struct Case {
+        std::size_t characters;
+        bool terminated;
+        bool read;
+    };
+    const Case cases[] = {{258, true, true}, {258, false, true}, {259, true, false}, {259, false, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.characters) + (c.terminated ? " terminated" : " unterminated"));
+        sim::Reset();
+        const std::u16string folder = u"C:\\Progs\\" + std::u16string(c.characters - 9, u'p');
+        auto& registry = sim::machine().registry;
+        registry.SetString(win::HKEY_LOCAL_MACHINE, u"Software\\Microsoft\\Windows\\CurrentVersion",
+                           u"CommonFilesDir (x86)", folder);
+        sim::RegValue* value = registry.Find(win::HKEY_LOCAL_MACHINE, u"Software\\Microsoft\\Windows\\CurrentVersion")
+                                   ->Value(u"CommonFilesDir (x86)");
+        ASSERT_NE(value, nullptr);
+        if (!c.terminated) value->data.resize(value->data.size() - 2);
+        EXPECT_EQ(engine::files::IsSystemOrShellFolder(u"C:\\Progs"), c.read);
     }
 }
 

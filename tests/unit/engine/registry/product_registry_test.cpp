@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/registry/product_registry.h"
+#include "engine/removal_report.h"
 #include "engine/uninstaller.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/text.h"
@@ -408,6 +409,41 @@ TEST_F(ProductRegistryRemoval, EveryProductTreeGoesUnderBothRootsAndTheVendorKey
     }
     EXPECT_TRUE(r.Exists(LM, u"Software\\Classes\\.pdf"));  // the extension key is the system's
     EXPECT_EQ(r.OpenHandleCount(), 0u);
+}
+
+// The log names every tree as the installer wrote it, letter case included, in the order the
+// step goes: the file types first, the product's keys once more at the end, the machine's root
+// before the user's.
+TEST_F(ProductRegistryRemoval, TheLogNamesEveryTreeInTheOrderItGoes) {
+    struct Lines : engine::RemovalListener {
+        std::vector<std::u16string> lines;
+        Lines() { engine::SetReportListener(this); }
+        ~Lines() { engine::SetReportListener(nullptr); }
+        void Note(const std::u16string& line) override { lines.push_back(line); }
+    } report;
+    const std::u16string windows = u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\";
+    const std::vector<std::u16string> trees = {
+        u"SOFTWARE\\Classes\\CLSID\\" + kDocClsid,
+        u"SOFTWARE\\Classes\\CLSID\\" + kFdfClsid,
+        u"SOFTWARE\\Classes\\OrvikPendrel.Document",
+        u"SOFTWARE\\Classes\\OrvikPendrel.FDFDoc",
+        u"SOFTWARE\\Classes\\Applications\\ORVIKP~1.EXE",
+        u"SOFTWARE\\Orvik Software\\Orvik Pendrel",
+        u"SOFTWARE\\Orvik Software\\" + kChineseName,
+        windows + u"Explorer\\MenuOrder\\Start Menu\\Programs\\Orvik Pendrel",
+        windows + u"App Management\\ARPCache\\Orvik Pendrel",
+        windows + u"Uninstall\\Orvik Pendrel",
+        windows + u"Uninstall\\" + kChineseName,
+        u"SOFTWARE\\Orvik Software\\Orvik Pendrel",
+        u"SOFTWARE\\Orvik Software\\" + kChineseName,
+    };
+    std::vector<std::u16string> expected;
+    for (const char16_t* root : {u"HKLM", u"HKCU"})
+        for (const std::u16string& tree : trees) expected.push_back(u"not there: key " + std::u16string(root) + u"\\" + tree);
+
+    engine::registry::RemoveProductRegistry();
+
+    EXPECT_EQ(report.lines, expected);
 }
 
 TEST_F(ProductRegistryRemoval, VendorKeyStaysEvenWhenLeftEmpty) {

@@ -1,0 +1,29 @@
+// What another process holds for a moment (a virus scanner looking at a new file, the system
+// letting go of an ended process's image) is tried again: a bounded number of times, a moment
+// apart, and only while the failure is one that passes.
+#pragma once
+#include "platform/system.h"
+
+namespace app {
+
+struct RetryBound {
+    int attempts;
+    win::DWORD pauseMs;
+};
+
+// A scanner's look at a file: ten tries, 50 ms apart.
+inline constexpr RetryBound kScannersMoment{10, 50};
+
+// Calls `attempt` until it succeeds, at most `bound.attempts` times and `bound.pauseMs` apart.
+// After each failure `passes` is asked (the failure's last error still set) whether it may be
+// over by the next try; when it says no, the tries end. True when an attempt succeeded.
+template <typename Attempt, typename Passes>
+bool RetryBriefly(RetryBound bound, Attempt attempt, Passes passes) {
+    for (int tried = 1; !attempt(); ++tried) {
+        if (tried >= bound.attempts || !passes()) return false;
+        win::Sleep(bound.pauseMs);
+    }
+    return true;
+}
+
+}  // namespace app
