@@ -32,12 +32,13 @@ bool InstalledImage::StepAside(const std::u16string& module) {
     m_name = module.substr(directory.size() + 1);
     // Held for deletion and sharing only reading, from here on: nobody else renames or replaces
     // it meanwhile. A reader that holds it without sharing its deletion keeps it where it is.
-    if (!m_directory.OpenDirectory(directory, engine::files::kListAccess) ||
-        !m_image.OpenChild(m_directory, m_name, EntryKind::File,
-                           win::DELETE | win::FILE_READ_ATTRIBUTES | win::SYNCHRONIZE, win::FILE_SHARE_READ) ||
-        m_image.IsLink()) {
-        m_error = win::GetLastError();
-        if (m_image.get()) m_error = engine::files::kErrorNotTheEntryNamed;
+    engine::Outcome held = m_directory.OpenDirectory(directory, engine::files::kListAccess);
+    if (held)
+        held = m_image.OpenChild(m_directory, m_name, EntryKind::File,
+                                 win::DELETE | win::FILE_READ_ATTRIBUTES | win::SYNCHRONIZE, win::FILE_SHARE_READ);
+    if (held && m_image.IsLink()) held = engine::Outcome::Failure(engine::files::kErrorNotTheEntryNamed);
+    if (!held) {
+        m_error = held.error();
         Release();
         return false;
     }
@@ -58,8 +59,9 @@ bool InstalledImage::MoveToMachineTemp() {
     if (win::GetTempFileNameW(temp.c_str(), u"orv", 0, reserved) == 0) return false;
     reserved[win::MAX_PATH - 1] = 0;
     const std::u16string name = std::u16string(reserved).substr(engine::files::DirectoryOf(reserved).size());
-    if (m_image.MoveInto(directory, name, true)) return true;
-    m_error = win::GetLastError();
+    const engine::Outcome moved = m_image.MoveInto(directory, name, true);
+    if (moved) return true;
+    m_error = moved.error();
     OpenEntry reservation;
     if (reservation.OpenChild(directory, name, EntryKind::File, win::DELETE | win::SYNCHRONIZE) && !reservation.IsLink())
         reservation.MarkForDeletion();
@@ -70,11 +72,12 @@ bool InstalledImage::MoveWithinDirectory() {
     const std::u16string stem = m_name + u"." + engine::NumberText(win::GetCurrentProcessId());
     for (int n = 0; n < kOwnDirectoryNames; ++n) {
         const std::u16string name = stem + (n ? u"." + engine::NumberText(static_cast<win::DWORD>(n)) : u"") + u".old";
-        if (m_image.MoveInto(m_directory, name, false)) {
+        const engine::Outcome moved = m_image.MoveInto(m_directory, name, false);
+        if (moved) {
             m_inOwnDirectory = true;
             return true;
         }
-        m_error = win::GetLastError();
+        m_error = moved.error();
         if (m_error != win::ERROR_ALREADY_EXISTS && m_error != win::ERROR_FILE_EXISTS) return false;
     }
     return false;
@@ -87,10 +90,11 @@ bool InstalledImage::StepBack() {
     // directory, let go while the file was away, is opened and judged anew.
     const std::u16string directory = m_directory.path();
     for (int attempt = 1;; ++attempt) {
-        if ((m_directory.get() || m_directory.OpenDirectory(directory, engine::files::kListAccess)) &&
-            m_image.MoveInto(m_directory, m_name, false))
-            break;
-        m_error = win::GetLastError();
+        engine::Outcome back = m_directory.get() ? engine::Outcome()
+                                                 : m_directory.OpenDirectory(directory, engine::files::kListAccess);
+        if (back) back = m_image.MoveInto(m_directory, m_name, false);
+        if (back) break;
+        m_error = back.error();
         if (attempt == kMoveAttempts || m_error == win::ERROR_ALREADY_EXISTS || m_error == win::ERROR_FILE_EXISTS)
             return false;
         win::Sleep(kMovePauseMs);

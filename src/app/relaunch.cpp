@@ -46,8 +46,10 @@ constexpr win::DWORD kUnmapPauseMs = 10;
 // judged handles: a name that another process has turned into a link meanwhile is left to it,
 // and so is one it holds for longer than a scanner would.
 void DeleteOwnTemporaryFile(const engine::files::OpenEntry& directory, const std::u16string& name) {
-    for (int attempt = 1; !engine::files::DeleteChild(directory, name, engine::files::EntryKind::File); ++attempt) {
-        const win::DWORD error = win::GetLastError();
+    for (int attempt = 1;; ++attempt) {
+        const engine::Outcome deleted = engine::files::DeleteChild(directory, name, engine::files::EntryKind::File);
+        if (deleted) return;
+        const win::DWORD error = deleted.error();
         if (attempt == kSharingAttempts || error == engine::files::kErrorNotTheEntryNamed ||
             error == win::ERROR_FILE_NOT_FOUND)
             return;
@@ -97,8 +99,9 @@ bool ReadWholeFile(const std::u16string& path, Bytes& bytes) {
 bool WriteNewFile(const engine::files::OpenEntry& directory, const std::u16string& name, const Bytes& bytes,
                   bool& existed) {
     engine::files::OpenEntry file;
-    if (!file.CreateChild(directory, name, win::GENERIC_WRITE, win::FILE_SHARE_READ)) {
-        const win::DWORD error = win::GetLastError();
+    if (const engine::Outcome created = file.CreateChild(directory, name, win::GENERIC_WRITE, win::FILE_SHARE_READ);
+        !created) {
+        const win::DWORD error = created.error();
         existed = error == win::ERROR_FILE_EXISTS || error == win::ERROR_ALREADY_EXISTS;
         return false;
     }
@@ -118,10 +121,10 @@ bool WriteNewFile(const engine::files::OpenEntry& directory, const std::u16strin
 bool HoldUnchanged(const engine::files::OpenEntry& directory, const std::u16string& name, const Bytes& expected,
                    engine::files::OpenEntry& held) {
     for (int attempt = 1;; ++attempt) {
-        if (held.OpenChild(directory, name, engine::files::EntryKind::File,
-                           win::GENERIC_READ | win::DELETE | win::SYNCHRONIZE, win::FILE_SHARE_READ) ||
-            attempt == kSharingAttempts || win::GetLastError() != win::ERROR_SHARING_VIOLATION)
-            break;
+        const engine::Outcome opened = held.OpenChild(directory, name, engine::files::EntryKind::File,
+                                                      win::GENERIC_READ | win::DELETE | win::SYNCHRONIZE,
+                                                      win::FILE_SHARE_READ);
+        if (opened || attempt == kSharingAttempts || opened.error() != win::ERROR_SHARING_VIOLATION) break;
         win::Sleep(kSharingPauseMs);
     }
     if (!held.get()) return false;

@@ -48,6 +48,7 @@ public:
     void SetInstallDir(const std::u16string& dir) override { m_strInstallDir = dir; }
     const std::u16string& GetInstallDir() const override { return m_strInstallDir; }
     void SetProgress(int) override {}
+    engine::RemovalContext& Context() override { return m_context; }
     bool ShowMessage(engine::BoxOwner owner, engine::BoxKind kind, const std::u16string& text,
                      const std::u16string& caption) override;
     void Note(const std::u16string& line) override;
@@ -122,6 +123,7 @@ private:
     bool m_interpreterWaits = false;
     bool m_stepAsideFailed = false;
     bool m_finished = false;
+    engine::RemovalContext m_context;
     void DropInstallerLink();
 };
 
