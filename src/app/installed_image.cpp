@@ -30,12 +30,13 @@ bool InstalledImage::StepAside(const std::u16string& module) {
     m_name = module.substr(directory.size() + 1);
     // Held for deletion and sharing only reading, from here on: nobody else renames or replaces
     // it meanwhile. A reader that holds it without sharing its deletion keeps it where it is.
-    if (!m_directory.OpenDirectory(directory, engine::files::kListAccess) ||
-        !m_image.OpenChild(m_directory, m_name, EntryKind::File,
-                           win::DELETE | win::FILE_READ_ATTRIBUTES | win::SYNCHRONIZE, win::FILE_SHARE_READ) ||
-        m_image.IsLink()) {
-        m_error = win::GetLastError();
-        if (m_image.get()) m_error = engine::files::kErrorNotTheEntryNamed;
+    engine::Outcome held = m_directory.OpenDirectory(directory, engine::files::kListAccess);
+    if (held)
+        held = m_image.OpenChild(m_directory, m_name, EntryKind::File,
+                                 win::DELETE | win::FILE_READ_ATTRIBUTES | win::SYNCHRONIZE, win::FILE_SHARE_READ);
+    if (held && m_image.IsLink()) held = engine::Outcome::Failure(engine::files::kErrorNotTheEntryNamed);
+    if (!held) {
+        m_error = held.error();
         Release();
         return false;
     }
@@ -56,8 +57,9 @@ bool InstalledImage::MoveToMachineTemp() {
     if (win::GetTempFileNameW(temp.c_str(), u"orv", 0, reserved) == 0) return false;
     reserved[win::MAX_PATH - 1] = 0;
     const std::u16string name = std::u16string(reserved).substr(engine::files::DirectoryOf(reserved).size());
-    if (m_image.MoveInto(directory, name, true)) return true;
-    m_error = win::GetLastError();
+    const engine::Outcome moved = m_image.MoveInto(directory, name, true);
+    if (moved) return true;
+    m_error = moved.error();
     OpenEntry reservation;
     if (reservation.OpenChild(directory, name, EntryKind::File, win::DELETE | win::SYNCHRONIZE) && !reservation.IsLink())
         reservation.MarkForDeletion();
@@ -68,11 +70,12 @@ bool InstalledImage::MoveWithinDirectory() {
     const std::u16string stem = m_name + u"." + core::NumberText(win::GetCurrentProcessId());
     for (int n = 0; n < kOwnDirectoryNames; ++n) {
         const std::u16string name = stem + (n ? u"." + core::NumberText(static_cast<win::DWORD>(n)) : u"") + u".old";
-        if (m_image.MoveInto(m_directory, name, false)) {
+        const engine::Outcome moved = m_image.MoveInto(m_directory, name, false);
+        if (moved) {
             m_inOwnDirectory = true;
             return true;
         }
-        m_error = win::GetLastError();
+        m_error = moved.error();
         if (m_error != win::ERROR_ALREADY_EXISTS && m_error != win::ERROR_FILE_EXISTS) return false;
     }
     return false;
@@ -84,17 +87,18 @@ bool InstalledImage::StepBack() {
     // file) is tried again; a name taken meanwhile is somebody's, and is left to them. The
     // directory, let go while the file was away, is opened and judged anew.
     const std::u16string directory = m_directory.path();
-    const bool back = RetryBriefly(
+    const engine::Outcome back = RetryBriefly(
         kScannersMoment,
         [&] {
-            if ((m_directory.get() || m_directory.OpenDirectory(directory, engine::files::kListAccess)) &&
-                m_image.MoveInto(m_directory, m_name, false))
-                return true;
-            m_error = win::GetLastError();
-            return false;
+            const engine::Outcome opened =
+                m_directory.get() ? engine::Outcome() : m_directory.OpenDirectory(directory, engine::files::kListAccess);
+            return opened ? m_image.MoveInto(m_directory, m_name, false) : opened;
         },
-        [this] { return m_error != win::ERROR_ALREADY_EXISTS && m_error != win::ERROR_FILE_EXISTS; });
-    if (!back) return false;
+        [](win::DWORD error) { return error != win::ERROR_ALREADY_EXISTS && error != win::ERROR_FILE_EXISTS; });
+    if (!back) {
+        m_error = back.error();
+        return false;
+    }
     m_aside = m_inOwnDirectory = false;
     Release();
     return true;

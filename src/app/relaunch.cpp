@@ -47,10 +47,7 @@ constexpr RetryBound kImageUnmapping{200, 10};
 void DeleteOwnTemporaryFile(const engine::files::OpenEntry& directory, const std::u16string& name) {
     RetryBriefly(
         kScannersMoment, [&] { return engine::files::DeleteChild(directory, name, engine::files::EntryKind::File); },
-        [] {
-            const win::DWORD error = win::GetLastError();
-            return error != engine::files::kErrorNotTheEntryNamed && !engine::IsAbsence(error);
-        });
+        [](win::DWORD error) { return error != engine::files::kErrorNotTheEntryNamed && !engine::IsAbsence(error); });
 }
 
 // The copy's name for `number`: "orv" and four hexadecimal digits, as the system names its
@@ -95,8 +92,9 @@ bool ReadWholeFile(const std::u16string& path, Bytes& bytes) {
 bool WriteNewFile(const engine::files::OpenEntry& directory, const std::u16string& name, const Bytes& bytes,
                   bool& existed) {
     engine::files::OpenEntry file;
-    if (!file.CreateChild(directory, name, win::GENERIC_WRITE, win::FILE_SHARE_READ)) {
-        const win::DWORD error = win::GetLastError();
+    if (const engine::Outcome created = file.CreateChild(directory, name, win::GENERIC_WRITE, win::FILE_SHARE_READ);
+        !created) {
+        const win::DWORD error = created.error();
         existed = error == win::ERROR_FILE_EXISTS || error == win::ERROR_ALREADY_EXISTS;
         return false;
     }
@@ -115,13 +113,13 @@ bool WriteNewFile(const engine::files::OpenEntry& directory, const std::u16strin
 // be had in that state.
 bool HoldUnchanged(const engine::files::OpenEntry& directory, const std::u16string& name, const Bytes& expected,
                    engine::files::OpenEntry& held) {
-    const bool opened = RetryBriefly(
+    const engine::Outcome opened = RetryBriefly(
         kScannersMoment,
         [&] {
             return held.OpenChild(directory, name, engine::files::EntryKind::File,
                                   win::GENERIC_READ | win::DELETE | win::SYNCHRONIZE, win::FILE_SHARE_READ);
         },
-        [] { return win::GetLastError() == win::ERROR_SHARING_VIOLATION; });
+        [](win::DWORD error) { return error == win::ERROR_SHARING_VIOLATION; });
     if (!opened || !held.get()) return false;
     Bytes content;
     if (!held.IsLink() && ReadAll(held.get(), content) && content == expected) return true;
@@ -131,7 +129,7 @@ bool HoldUnchanged(const engine::files::OpenEntry& directory, const std::u16stri
 
 // Deletes the ended copy through the handle held on it.
 void DeleteHeldCopy(engine::files::OpenEntry& held) {
-    RetryBriefly(kImageUnmapping, [&] { return held.MarkForDeletion(); }, [] { return true; });
+    RetryBriefly(kImageUnmapping, [&] { return held.MarkForDeletion(); }, [](win::DWORD) { return true; });
     held.Close();
 }
 

@@ -50,12 +50,13 @@ bool RunLog::Create() {
         const std::u16string suffix = n == 0 ? u"" : u"." + core::NumberText(static_cast<win::DWORD>(n));
         if (!engine::files::FitsMaxPath(wanted + suffix)) return false;
         engine::files::OpenEntry file;
-        if (file.CreateChild(directory, name + suffix, win::GENERIC_WRITE, win::FILE_SHARE_READ)) {
+        const engine::Outcome created = file.CreateChild(directory, name + suffix, win::GENERIC_WRITE, win::FILE_SHARE_READ);
+        if (created) {
             m_file.reset(file.Release());
             m_written = wanted + suffix;
             return true;
         }
-        const win::DWORD error = win::GetLastError();
+        const win::DWORD error = created.error();
         if (error != win::ERROR_FILE_EXISTS && error != win::ERROR_ALREADY_EXISTS) return false;
     }
     return false;

@@ -47,6 +47,7 @@ public:
     std::u16string GetMessageText(unsigned id) override;
     const engine::InstallLocation& Location() const override { return m_location; }
     void SetProgress(int) override {}
+    engine::RemovalContext& Context() override { return m_context; }
     bool ShowMessage(engine::BoxOwner owner, engine::BoxKind kind, const std::u16string& text,
                      const std::u16string& caption) override;
     void Note(const std::u16string& line) override;
@@ -119,6 +120,7 @@ private:
     bool m_interpreterWaits = false;
     bool m_stepAsideFailed = false;
     bool m_finished = false;
+    engine::RemovalContext m_context;
     void DropInstallerLink();
 };
 

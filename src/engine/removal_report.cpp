@@ -39,53 +39,31 @@ std::u16string RemovalLine(const std::u16string& what, win::DWORD error) {
     return u"not removed: " + what + u" (" + WindowsErrorText(error) + u")";
 }
 
-namespace {
-// The listener's work (a string built, a line written) leaves the last error as it found it: the
-// worker that reports goes on reading it.
-class LastErrorKept {
-public:
-    LastErrorKept() : m_error(win::GetLastError()) {}
-    ~LastErrorKept() { win::SetLastError(m_error); }
-    LastErrorKept(const LastErrorKept&) = delete;
-    LastErrorKept& operator=(const LastErrorKept&) = delete;
-
-private:
-    win::DWORD m_error;
-};
-}  // namespace
-
 void ReportRemoval(const std::u16string& what, win::DWORD error) {
     if (error == win::ERROR_SUCCESS) ++g_removalsDone;
     if (!g_listener) return;
-    const LastErrorKept kept;
     g_listener->Note(RemovalLine(what, error));
 }
 
-void ReportRemoval(const std::u16string& what, bool removed) {
-    ReportRemoval(what, removed ? win::ERROR_SUCCESS : win::GetLastError());
-}
+void ReportRemoval(const std::u16string& what, Outcome outcome) { ReportRemoval(what, outcome.error()); }
 
 void ReportScheduledAtRestart(const std::u16string& what) {
     if (!g_listener) return;
-    const LastErrorKept kept;
     g_listener->Note(u"scheduled at restart: " + what);
 }
 
 void ReportKept(const std::u16string& what) {
     if (!g_listener) return;
-    const LastErrorKept kept;
     g_listener->Note(u"kept: " + what);
 }
 
 void ReportDiagnostic(const std::u16string& text) {
     if (!g_listener) return;
-    const LastErrorKept kept;
     g_listener->Note(u"diagnostic: " + text);
 }
 
 void ReportRefused(const std::u16string& what, const std::u16string& reason) {
     if (!g_listener) return;
-    const LastErrorKept kept;
     g_listener->Note(u"refused: " + what + u" (" + reason + u")");
 }
 

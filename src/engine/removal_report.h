@@ -6,7 +6,9 @@
 #pragma once
 #include <cstddef>
 #include <string>
+#include <vector>
 
+#include "engine/outcome.h"
 #include "platform/types.h"
 
 namespace engine {
@@ -24,9 +26,8 @@ protected:
 // `what` ("file C:\...", "key HKLM\...") was removed (error 0), was not there, or stayed with
 // the Windows error `error`.
 void ReportRemoval(const std::u16string& what, win::DWORD error);
-// The same, with the last error as the reason when `removed` is false; the last error is left as
-// it was.
-void ReportRemoval(const std::u16string& what, bool removed);
+// The same, with the error the removal came to.
+void ReportRemoval(const std::u16string& what, Outcome outcome);
 // `what` stayed, and goes at the next restart.
 void ReportScheduledAtRestart(const std::u16string& what);
 // How many removals were reported done in this process so far: a step tells by it whether it
@@ -42,6 +43,13 @@ void ReportRefused(const std::u16string& what, const std::u16string& reason);
 
 // The listener the reports go to, or none (null).
 void SetReportListener(RemovalListener* listener);
+
+// What one removal gathers while it runs, kept by whoever runs it (the application) and handed
+// to the steps through the host: nothing of it outlives the run or is shared with another.
+struct RemovalContext {
+    // The files scheduled for deletion at the next restart, in the order they were scheduled.
+    std::vector<std::u16string> scheduledAtRestart;
+};
 
 // The log's line for a removal: "removed: what", "not there: what", or "not removed: what
 // (Windows error N: the system's text)".

@@ -1,6 +1,7 @@
 // What the removal needs from whoever runs it: the mode, the installer link, the texts, where
-// the product lives (read once, at start-up), the frame it shows itself in, and the run's log (as a
-// RemovalListener: one line each, Note). The removal touches no window: the application and the
+// the product lives (read once, at start-up), the frame it shows itself in, the run's log (as a
+// RemovalListener: one line each, Note), and what the run gathers (its RemovalContext). The
+// removal touches no window: the application and the
 // wizard dialog decide where a position or a box goes.
 #pragma once
 #include <string>
@@ -34,6 +35,8 @@ public:
     // Where the details of a removal that left something go: the log, made now if none was
     // asked for; empty when there is none.
     virtual std::u16string DetailsPlace() { return {}; }
+    // What the run gathers while it goes (see RemovalContext): the application's, one per run.
+    virtual RemovalContext& Context() = 0;
 
 protected:
     ~UninstallHost() = default;

@@ -65,7 +65,7 @@ bool Uninstaller::CheckProductNotInUse() {
 }
 
 void Uninstaller::RunUninstall() {
-    const std::size_t scheduledBefore = files::ScheduledAtRestart().size();
+    const std::size_t scheduledBefore = m_host.Context().scheduledAtRestart.size();
     struct ProgressPoint {
         int position;
         int code;
@@ -109,7 +109,7 @@ void Uninstaller::RunUninstall() {
     // and otherwise where the details are.
     const win::DWORD waitBegan = win::GetTickCount();
     m_left = ItemsLeft();
-    m_bRestartNeeded = files::ScheduledAtRestart().size() > scheduledBefore;
+    m_bRestartNeeded = m_host.Context().scheduledAtRestart.size() > scheduledBefore;
     const bool complete = m_left.empty() && !m_bRestartNeeded;
     const std::u16string place = complete || m_host.IsSilent() ? std::u16string() : m_host.DetailsPlace();
     for (const std::u16string& item : m_left) m_host.Note(u"left: " + item);

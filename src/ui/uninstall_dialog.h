@@ -61,6 +61,7 @@ public:
     bool ShowMessage(engine::BoxOwner owner, engine::BoxKind kind, const std::u16string& text,
                      const std::u16string& caption) override;
     void Note(const std::u16string& line) override { m_application.Note(line); }
+    engine::RemovalContext& Context() override { return m_application.Context(); }
 
     std::u16string DetailsPlace() override { return m_application.DetailsPlace(); }
 

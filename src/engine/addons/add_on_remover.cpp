@@ -104,9 +104,9 @@ bool AddOnRemover::Perform(Operation operation, const std::u16string& relative) 
     if (m_strBaseDir.empty()) return false;
     switch (operation) {
         case Operation::DeleteFile:
-            return files::DeleteFileBelow(m_strBaseDir, relative);
+            return files::DeleteFileBelow(m_strBaseDir, relative).Succeeded();
         case Operation::RemoveDirectory:
-            return files::RemoveDirectoryBelow(m_strBaseDir, relative);
+            return files::RemoveDirectoryBelow(m_strBaseDir, relative).Succeeded();
         case Operation::RemoveTree:
             return files::RemoveTreeBelow(m_strBaseDir, relative);
     }

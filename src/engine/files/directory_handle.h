@@ -10,14 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "engine/outcome.h"
 #include "platform/files.h"
 #include "platform/scoped.h"
 
 namespace engine::files {
 
-// Set as the last error when an entry is left because it is not what its name says: a link the
-// system would follow whatever the open asks (Wine presents a Unix link as a plain file), or an
-// entry that lies elsewhere.
+// The error of an entry left because it is not what its name says: a link the system would
+// follow whatever the open asks (Wine presents a Unix link as a plain file), or an entry that
+// lies elsewhere.
 constexpr win::DWORD kErrorNotTheEntryNamed = 1920;  // ERROR_CANT_ACCESS_FILE
 
 enum class EntryKind { File, Directory, Either };
@@ -29,21 +30,20 @@ class OpenEntry {
 public:
     OpenEntry() = default;
 
-    // Opens the directory at the full path `path` (no trailing backslash): false, with the last
-    // error set, when it is missing, a link, or not where its path says. Without
-    // FILE_SHARE_DELETE in `share`, nobody renames or deletes it while it is open.
-    bool OpenDirectory(const std::u16string& path, win::DWORD access, win::DWORD share = kShareAll);
-    // Opens `name` in the directory `parent` as itself, a link included (see IsLink): false,
-    // with the last error set, when it is missing, of another kind, or not `parent`'s entry.
-    // `share` as CreateFileW's: by default others may do anything meanwhile, as the deletion
-    // never needs them kept out.
-    bool OpenChild(const OpenEntry& parent, const std::u16string& name, EntryKind kind, win::DWORD access,
+    // Opens the directory at the full path `path` (no trailing backslash): fails when it is
+    // missing, a link, or not where its path says. Without FILE_SHARE_DELETE in `share`, nobody
+    // renames or deletes it while it is open.
+    Outcome OpenDirectory(const std::u16string& path, win::DWORD access, win::DWORD share = kShareAll);
+    // Opens `name` in the directory `parent` as itself, a link included (see IsLink): fails when
+    // it is missing, of another kind, or not `parent`'s entry. `share` as CreateFileW's: by
+    // default others may do anything meanwhile, as the deletion never needs them kept out.
+    Outcome OpenChild(const OpenEntry& parent, const std::u16string& name, EntryKind kind, win::DWORD access,
                    win::DWORD share = kShareAll);
 
     // Creates the file `name` new in the directory `parent` and opens it: whatever has the name
-    // already, a link included, is neither opened nor followed (false, ERROR_ALREADY_EXISTS).
-    // The file lies in the place `parent` was judged to be, whatever its path names by then.
-    bool CreateChild(const OpenEntry& parent, const std::u16string& name, win::DWORD access, win::DWORD share);
+    // already, a link included, is neither opened nor followed (ERROR_ALREADY_EXISTS). The file
+    // lies in the place `parent` was judged to be, whatever its path names by then.
+    Outcome CreateChild(const OpenEntry& parent, const std::u16string& name, win::DWORD access, win::DWORD share);
 
     bool IsLink() const { return m_link; }       // a junction or symbolic link, open as itself
     bool IsDirectory() const { return m_directory; }
@@ -52,21 +52,21 @@ public:
     win::HANDLE get() const { return m_handle.get(); }
 
     // Marks what is open for deletion; it goes when the handle is closed (see Close).
-    bool MarkForDeletion();
+    Outcome MarkForDeletion();
     // Gives what is open the name `name` (one component) in the directory `directory`, through
     // its handle: what moves is the object judged, wherever another process has put it since.
     // A name taken is replaced only with `replace`, and then as itself, a link never followed.
-    // Opened with DELETE. False, with the last error set, when it stays.
-    bool MoveInto(const OpenEntry& directory, const std::u16string& name, bool replace);
+    // Opened with DELETE. Fails when it stays.
+    Outcome MoveInto(const OpenEntry& directory, const std::u16string& name, bool replace);
     // Gives it `attributes` (FILE_ATTRIBUTE_NORMAL for none); opened with FILE_WRITE_ATTRIBUTES.
-    bool SetAttributes(win::DWORD attributes);
+    Outcome SetAttributes(win::DWORD attributes);
     void Close() { m_handle.reset(); }
     // Hands the open handle over to the caller, who closes it.
     win::HANDLE Release() { return m_handle.release(); }
 
 private:
     // Reads what the handle is open on; `top` for a directory opened by its full path.
-    bool Judge(const std::u16string& expected, bool top);
+    Outcome Judge(const std::u16string& expected, bool top);
 
     win::ScopedHandle m_handle;
     std::u16string m_path;  // as the system names it, without "\\?\"
@@ -76,21 +76,21 @@ private:
 };
 
 // Calls `visit(name, attributes)` for every entry of the directory open at `directory` but "."
-// and "..", in the order the file system lists them; false when the listing fails before its
-// end (the last error says why). Entries may be deleted while they are listed.
+// and "..", in the order the file system lists them; fails when the listing fails before its
+// end. Entries may be deleted while they are listed.
 template <typename Visit>
-bool ForEachEntry(const OpenEntry& directory, Visit visit);
+Outcome ForEachEntry(const OpenEntry& directory, Visit visit);
 
-// Whether `handle` is open on what lies at the full path `path`, no link on the way: false, with
-// the last error set, when it lies elsewhere or that cannot be told.
-bool IsOpenAt(win::HANDLE handle, const std::u16string& path);
+// Whether `handle` is open on what lies at the full path `path`, no link on the way: fails when
+// it lies elsewhere or that cannot be told.
+Outcome IsOpenAt(win::HANDLE handle, const std::u16string& path);
 
-// The full path of what is open at `handle` as the system names it now (no "\\?\"); false
+// The full path of what is open at `handle` as the system names it now (no "\\?\"); fails
 // when it cannot be told (before Vista, or the object is gone).
-bool FinalPathOf(win::HANDLE handle, std::u16string& path);
+Outcome FinalPathOf(win::HANDLE handle, std::u16string& path);
 
 // Marks the file open at `file` (opened with DELETE) for deletion when its last handle closes.
-bool MarkForDeletion(win::HANDLE file);
+Outcome MarkForDeletion(win::HANDLE file);
 
 // What a deletion does with the attributes that keep a file: left as they are (a read-only file
 // stays), or read-only, hidden and system taken away through the handle judged, just before it is
@@ -98,8 +98,8 @@ bool MarkForDeletion(win::HANDLE file);
 enum class Protection { Respected, Cleared };
 
 // Deletes the entry `name` of `parent` through its own handle: a file, a link as itself, or an
-// empty directory. False, with the last error set, when it stays.
-bool DeleteChild(const OpenEntry& parent, const std::u16string& name, EntryKind kind,
+// empty directory. Fails when it stays; told to the report either way.
+Outcome DeleteChild(const OpenEntry& parent, const std::u16string& name, EntryKind kind,
                  Protection protection = Protection::Respected);
 
 // Deletes the tree open at `directory` (opened with DELETE and FILE_LIST_DIRECTORY), and the
@@ -120,10 +120,10 @@ constexpr win::DWORD kListAccess = win::FILE_LIST_DIRECTORY | win::FILE_READ_ATT
 // ---------------------------------------------------------------------------------------------
 
 using EntryVisitor = void (*)(void* context, const std::u16string& name, win::DWORD attributes);
-bool ForEachEntry(const OpenEntry& directory, EntryVisitor visit, void* context);
+Outcome ForEachEntry(const OpenEntry& directory, EntryVisitor visit, void* context);
 
 template <typename Visit>
-bool ForEachEntry(const OpenEntry& directory, Visit visit) {
+Outcome ForEachEntry(const OpenEntry& directory, Visit visit) {
     return ForEachEntry(
         directory,
         [](void* context, const std::u16string& name, win::DWORD attributes) {

@@ -55,26 +55,24 @@ void RemoveDirectoryTree(const std::u16string& pattern) {
     });
 }
 
-bool RemoveProductDirectory(const std::u16string& path) {
-    if (!IsRemovablePath(path)) return false;
+Outcome RemoveProductDirectory(const std::u16string& path) {
     std::u16string directory, name;
-    if (!SplitEntryPath(LongForm(WithoutTrailingBackslash(path)), directory, name)) {
-        win::SetLastError(win::ERROR_INVALID_NAME);
-        return false;
-    }
+    if (!IsRemovablePath(path) || !SplitEntryPath(LongForm(WithoutTrailingBackslash(path)), directory, name))
+        return Outcome::Failure(win::ERROR_INVALID_NAME);
     OpenEntry parent;
-    if (parent.OpenDirectory(directory, kListAccess)) return DeleteChild(parent, name, EntryKind::Directory);
-    ReportRemoval(u"directory " + WithoutTrailingBackslash(path), false);
-    return false;
+    const Outcome opened = parent.OpenDirectory(directory, kListAccess);
+    if (opened) return DeleteChild(parent, name, EntryKind::Directory);
+    ReportRemoval(u"directory " + WithoutTrailingBackslash(path), opened);
+    return opened;
 }
 
 // The directory that holds `base` + `relative` is judged through its handle to lie where the
 // path names it, so no link on the way below `base` (or above it) can lead elsewhere.
-bool DeleteFileBelow(const std::u16string& base, const std::u16string& relative) {
+Outcome DeleteFileBelow(const std::u16string& base, const std::u16string& relative) {
     return DeleteProductFile(base + relative);
 }
 
-bool RemoveDirectoryBelow(const std::u16string& base, const std::u16string& relative) {
+Outcome RemoveDirectoryBelow(const std::u16string& base, const std::u16string& relative) {
     return RemoveProductDirectory(base + relative);
 }
 

@@ -4,18 +4,21 @@
 #pragma once
 #include <string>
 
+#include "engine/outcome.h"
+
 namespace engine::files {
 
 // Removes the empty directory at `path` (a link there as itself); false when refused (too long
-// for MAX_PATH, a drive root, nothing, not where the path names it) or when the deletion fails.
-bool RemoveProductDirectory(const std::u16string& path);
+// for MAX_PATH, a drive root, nothing: ERROR_INVALID_NAME; not where the path names it) or when
+// the deletion fails.
+Outcome RemoveProductDirectory(const std::u16string& path);
 
 // The checked operations on `base` + `relative`: refused for a path too long or at a root, and
 // for one whose directory is not where the path names it, as when a link on the way below `base`
 // leads elsewhere. A planted link would otherwise make the path name something outside the
 // product.
-bool DeleteFileBelow(const std::u16string& base, const std::u16string& relative);
-bool RemoveDirectoryBelow(const std::u16string& base, const std::u16string& relative);
+Outcome DeleteFileBelow(const std::u16string& base, const std::u16string& relative);
+Outcome RemoveDirectoryBelow(const std::u16string& base, const std::u16string& relative);
 bool RemoveTreeBelow(const std::u16string& base, const std::u16string& relative);
 
 // Deletes every file that `pattern` matches ("dir\*.pdf", "dir\*.*"); "dir\*.*" and "dir\*" also

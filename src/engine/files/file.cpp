@@ -31,45 +31,35 @@ bool SplitEntryPath(const std::u16string& path, std::u16string& directory, std::
 
 namespace {
 
-bool DeleteFileThroughItsDirectory(const std::u16string& path, Protection protection) {
-    if (!IsRemovablePath(path)) return false;
+Outcome DeleteFileThroughItsDirectory(const std::u16string& path, Protection protection) {
     std::u16string directory, name;
-    if (!SplitEntryPath(LongForm(path), directory, name)) {
-        win::SetLastError(win::ERROR_INVALID_NAME);
-        return false;
-    }
+    if (!IsRemovablePath(path) || !SplitEntryPath(LongForm(path), directory, name))
+        return Outcome::Failure(win::ERROR_INVALID_NAME);
     OpenEntry parent;
-    if (parent.OpenDirectory(directory, kListAccess)) return DeleteChild(parent, name, EntryKind::File, protection);
-    ReportRemoval(u"file " + path, false);
-    return false;
+    const Outcome opened = parent.OpenDirectory(directory, kListAccess);
+    if (opened) return DeleteChild(parent, name, EntryKind::File, protection);
+    ReportRemoval(u"file " + path, opened);
+    return opened;
 }
 
 }  // namespace
 
-bool DeleteProductFile(const std::u16string& path) {
+Outcome DeleteProductFile(const std::u16string& path) {
     return DeleteFileThroughItsDirectory(path, Protection::Respected);
 }
 
-bool DeleteProgramFile(const std::u16string& path) { return DeleteFileThroughItsDirectory(path, Protection::Cleared); }
+Outcome DeleteProgramFile(const std::u16string& path) { return DeleteFileThroughItsDirectory(path, Protection::Cleared); }
 
-namespace {
-std::vector<std::u16string>& Scheduled() {
-    static std::vector<std::u16string> scheduled;
-    return scheduled;
-}
-}  // namespace
-
-const std::vector<std::u16string>& ScheduledAtRestart() { return Scheduled(); }
-
-bool DeleteNowOrAtRestart(const std::u16string& path) {
+bool DeleteNowOrAtRestart(const std::u16string& path, RemovalContext& context) {
     if (!IsRemovablePath(path)) return false;
-    if (DeleteProductFile(path)) return true;
+    const Outcome deleted = DeleteProductFile(path);
+    if (deleted) return true;
     // A file that is missing, or refused as a link or as lying elsewhere, is nothing of the
     // product's to schedule; any other that stays goes at the restart.
-    const win::DWORD error = win::GetLastError();
+    const win::DWORD error = deleted.error();
     if (!IsAbsence(error) && error != kErrorNotTheEntryNamed)
         if (win::MoveFileExW(path.c_str(), nullptr, win::MOVEFILE_REPLACE_EXISTING | win::MOVEFILE_DELAY_UNTIL_REBOOT)) {
-            Scheduled().push_back(path);
+            context.scheduledAtRestart.push_back(path);
             ReportScheduledAtRestart(u"file " + path);
         }
     return false;

@@ -288,9 +288,9 @@ void PrinterRemover::RemovePrinterPort() {
 std::vector<std::u16string> PrinterRemover::FilesLeft() const {
     std::vector<std::u16string> left;
     if (!m_szDriverDir[0]) return left;
-    const auto note = [&left](const std::u16string& path) {
+    const auto note = [&](const std::u16string& path) {
         if (path.empty() || win::GetFileAttributesW(path.c_str()) == win::INVALID_FILE_ATTRIBUTES) return;
-        for (const std::u16string& pending : files::ScheduledAtRestart())
+        for (const std::u16string& pending : m_host.Context().scheduledAtRestart)
             if (files::EqualNoCaseAscii(pending, path)) return;
         left.push_back(path);
     };
@@ -315,10 +315,10 @@ void PrinterRemover::RemoveInstalledDriverFiles() {
         const bool renamed = win::MoveFileW(path.c_str(), temporary.c_str());
         const win::DWORD error = win::GetLastError();
         const bool blockedByLeftover = !renamed && (error == win::ERROR_ALREADY_EXISTS || error == win::ERROR_FILE_EXISTS);
-        const bool temporaryGone = DeleteNowOrAtRestart(temporary);
+        const bool temporaryGone = DeleteNowOrAtRestart(temporary, m_host.Context());
         if (!blockedByLeftover) continue;
         // A temporary name left by an earlier removal that has not seen a restart yet.
-        if (temporaryGone && win::MoveFileW(path.c_str(), temporary.c_str())) DeleteNowOrAtRestart(temporary);
+        if (temporaryGone && win::MoveFileW(path.c_str(), temporary.c_str())) DeleteNowOrAtRestart(temporary, m_host.Context());
         else if (!temporaryGone) DeleteProductFile(path);
     }
 }

@@ -120,7 +120,7 @@ void DeleteChoiceOf(const char16_t* keyPath, const char16_t* progId) {
         ReportRemoval(ValueName(user, keyPath, u"Progid"), win::ERROR_SUCCESS);
         return;
     }
-    ReportRemoval(KeyName(user, keyPath), win::NtDeleteKey(key.get()) == 0);
+    ReportRemoval(KeyName(user, keyPath), Outcome::OfStatus(win::NtDeleteKey(key.get())));
 }
 
 // The key trees of the product's records, deleted under each root in this order. The product

@@ -44,7 +44,7 @@ std::u16string EnumeratedName(const std::vector<char16_t>& buffer, win::DWORD le
     return std::u16string(buffer.begin(), end);
 }
 
-bool Deleted(win::HKEY key) { return win::NtDeleteKey(key) == 0; }
+Outcome Deleted(win::HKEY key) { return Outcome::OfStatus(win::NtDeleteKey(key)); }
 
 
 }  // namespace
@@ -112,8 +112,8 @@ bool DeleteRegistrySubkeys(win::HKEY key, const std::u16string& name) {
             ClearRegistryValues(subkey.get(), static_cast<win::LONG>(counts.values));
         }
         // The subkeys that go are not named one by one: the key above them says they went.
-        if (!Deleted(subkey.get())) {
-            ReportRemoval(reported(), false);
+        if (const Outcome deleted = Deleted(subkey.get()); !deleted) {
+            ReportRemoval(reported(), deleted);
             return false;
         }
     }

@@ -26,9 +26,12 @@ TEST(BriefRetry, TriesUntilSuccessTheBoundOrAFailureThatDoesNotPass) {
         SCOPED_TRACE(c.what);
         sim::Reset();
         int tries = 0;
-        const bool succeeded = app::RetryBriefly(
-            app::kScannersMoment, [&] { return ++tries == c.succeedsAt; }, [&] { return c.passes; });
-        EXPECT_EQ(succeeded, c.succeeded);
+        const engine::Outcome outcome = app::RetryBriefly(
+            app::kScannersMoment,
+            [&] { return ++tries == c.succeedsAt ? engine::Outcome() : engine::Outcome::Failure(win::ERROR_SHARING_VIOLATION); },
+            [&](win::DWORD error) { return c.passes && error == win::ERROR_SHARING_VIOLATION; });
+        EXPECT_EQ(outcome.Succeeded(), c.succeeded);
+        if (!c.succeeded) EXPECT_EQ(outcome.error(), static_cast<win::DWORD>(win::ERROR_SHARING_VIOLATION));
         EXPECT_EQ(tries, c.tries);
         EXPECT_EQ(sim::machine().system.sleeps, std::vector<win::DWORD>(static_cast<std::size_t>(c.tries - 1), 50u));
     }

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "app/uninstall_app.h"
-#include "engine/files/file.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/text.h"
 #include "support/full_footprint.h"
@@ -30,13 +29,14 @@ void ArrangeCopy() {
 struct Ended {
     win::DWORD exitCode = 0;
     std::vector<std::string> log;  // the lines of the log file, when there is one
+    std::vector<std::u16string> scheduledAtRestart;  // the files the run left for the next restart
 };
 
 Ended RunWith(const std::u16string& commandLine, const std::u16string& logPath = kDefaultLog) {
     app::UninstallApp app;
     app.m_lpCmdLine = commandLine;
     app.InitInstance();
-    Ended ended{app.ExitCode() & ~app::kCopyRanRemoval, {}};
+    Ended ended{app.ExitCode() & ~app::kCopyRanRemoval, {}, app.Context().scheduledAtRestart};
     if (const sim::FileNode* log = sim::machine().files.Find(logPath)) {
         std::string line;
         for (char c : log->content) {
@@ -170,11 +170,10 @@ TEST(QuietMode, AnotherRemovalHoldingTheMutexEndsWith1618) {
 // A driver file the spooler holds goes at the next restart: removed, but a restart is needed.
 TEST(QuietMode, AFileLeftForTheRestartEndsWith3010) {
     ArrangeCopy();
-    const std::size_t before = engine::files::ScheduledAtRestart().size();
     ASSERT_NE(sim::machine().files.Find(u"C:\\windows\\system32\\spool\\drivers\\w32x86\\3\\ozrvpr_drv.dll"), nullptr);
     sim::machine().files.Find(u"C:\\windows\\system32\\spool\\drivers\\w32x86\\3\\ozrvpr_drv.dll")->inUse = true;
     const Ended ended = RunWith(u"-DeletingNow /quiet");
-    ASSERT_GT(engine::files::ScheduledAtRestart().size(), before);
+    ASSERT_FALSE(ended.scheduledAtRestart.empty());
     EXPECT_EQ(ended.exitCode, 3010u);
 }
 

@@ -43,6 +43,7 @@ public:
     mutable std::optional<engine::InstallLocation> location;
     win::HWND wizard = nullptr;
     std::vector<std::u16string> notes;  // the lines for the log
+    engine::RemovalContext context;
 
     bool IsSilent() const override { return silent; }
     bool IsUnattended() const override { return unattended; }
@@ -69,6 +70,7 @@ public:
         return ui::ShowBox(owner == engine::BoxOwner::Wizard ? wizard : nullptr, kind, text, caption);
     }
     void Note(const std::u16string& line) override { notes.push_back(line); }
+    engine::RemovalContext& Context() override { return context; }
 };
 
 

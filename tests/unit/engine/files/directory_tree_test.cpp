@@ -280,8 +280,9 @@ TEST(OpenEntryCreate, AFileIsMadeOnlyWhereItsDirectoryWasJudgedToBe) {
     file.Close();
     EXPECT_TRUE(files.Exists(u"C:\\Users\\user\\Work\\new.log"));
 
-    EXPECT_FALSE(file.CreateChild(directory, u"taken.log", win::GENERIC_WRITE, win::FILE_SHARE_READ));
-    EXPECT_EQ(win::GetLastError(), static_cast<win::DWORD>(win::ERROR_ALREADY_EXISTS));
+    const engine::Outcome taken = file.CreateChild(directory, u"taken.log", win::GENERIC_WRITE, win::FILE_SHARE_READ);
+    EXPECT_FALSE(taken);
+    EXPECT_EQ(taken.error(), static_cast<win::DWORD>(win::ERROR_ALREADY_EXISTS));
     ASSERT_TRUE(files.Exists(u"C:\\windows\\system32\\victim.dll"));
     EXPECT_EQ(files.Find(u"C:\\windows\\system32\\victim.dll")->content, "MZ");
 

@@ -110,8 +110,9 @@ TEST(VolumeNames, AFileCreatedThroughTheRenamedRootIsJudgedWhereItLies) {
         const win::ScopedFile elsewhere(win::CreateFileW(planted.c_str(), win::GENERIC_WRITE, 0, nullptr, win::CREATE_NEW,
                                                          win::FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_TRUE(elsewhere);
-        EXPECT_FALSE(engine::files::IsOpenAt(elsewhere.get(), planted));
-        EXPECT_EQ(win::GetLastError(), engine::files::kErrorNotTheEntryNamed);
+        const engine::Outcome judged = engine::files::IsOpenAt(elsewhere.get(), planted);
+        EXPECT_FALSE(judged);
+        EXPECT_EQ(judged.error(), engine::files::kErrorNotTheEntryNamed);
     }
 }
 
@@ -122,8 +123,9 @@ TEST(VolumeNames, AVolumeMountedInAFolderIsWorkedOnByTheVolumesOwnName) {
     Fs().AddFile(u"D:\\Orvik\\Readme.txt");
     Fs().AddFile(u"D:\\Orvik\\config.xml");
 
-    EXPECT_FALSE(engine::files::DeleteProductFile(u"C:\\Mounted\\Data\\Orvik\\Readme.txt"));
-    EXPECT_EQ(win::GetLastError(), engine::files::kErrorNotTheEntryNamed);
+    const engine::Outcome deleted = engine::files::DeleteProductFile(u"C:\\Mounted\\Data\\Orvik\\Readme.txt");
+    EXPECT_FALSE(deleted);
+    EXPECT_EQ(deleted.error(), engine::files::kErrorNotTheEntryNamed);
     EXPECT_TRUE(Fs().Exists(u"D:\\Orvik\\Readme.txt"));
 
     const std::u16string resolved = engine::files::ResolvedDirectory(u"C:\\Mounted\\Data\\Orvik");
