@@ -31,7 +31,9 @@ TEST(BriefRetry, TriesUntilSuccessTheBoundOrAFailureThatDoesNotPass) {
             [&] { return ++tries == c.succeedsAt ? engine::Outcome() : engine::Outcome::Failure(win::ERROR_SHARING_VIOLATION); },
             [&](win::DWORD error) { return c.passes && error == win::ERROR_SHARING_VIOLATION; });
         EXPECT_EQ(outcome.Succeeded(), c.succeeded);
-        if (!c.succeeded) EXPECT_EQ(outcome.error(), static_cast<win::DWORD>(win::ERROR_SHARING_VIOLATION));
+        if (!c.succeeded) {
+            EXPECT_EQ(outcome.error(), static_cast<win::DWORD>(win::ERROR_SHARING_VIOLATION));
+        }
         EXPECT_EQ(tries, c.tries);
         EXPECT_EQ(sim::machine().system.sleeps, std::vector<win::DWORD>(static_cast<std::size_t>(c.tries - 1), 50u));
     }

@@ -223,7 +223,9 @@ TEST(InstallRecords, WithoutADirectoryTheRunCannotSayTheProgramFilesAreGone) {
         const auto& left = uninstaller.Left();
         EXPECT_EQ(std::count(left.begin(), left.end(), item), c.unknown ? 1 : 0);
         // Only what could not be looked for: the rest of the product went.
-        if (c.unknown) EXPECT_EQ(left.size(), 1u);
+        if (c.unknown) {
+            EXPECT_EQ(left.size(), 1u);
+        }
     }
 }
 
