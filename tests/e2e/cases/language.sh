@@ -52,6 +52,8 @@ case_language_forged_files_without_record_give_english_boxes() {
     # case's own planting.
     e2e_machine_expect kept
     e2e_machine_allow '^(dir  |file )C:/(users/[^/]+/(Temp/)?|windows/system32/)?lang(/uninst_lang_de_de\.xml .*)?$'
+    # Nor can the run say they are gone: it ends "partly removed", with the details in the log.
+    e2e_machine_allow '^file C:/users/[^/]+/Temp/Orvik Pendrel Uninstall\.log '
     local forged='<?xml version="1.0" encoding="UTF-8"?><Language><Strings><String id="5" text="Forged question"/><String id="12" text="Forged Caption"/><String id="8" text="Forged"/></Strings></Language>'
     local dir
     for dir in "$WINEPREFIX/drive_c" "$WINEPREFIX"/drive_c/users/*/Temp "$WINEPREFIX"/drive_c/users/*/AppData/.. \
@@ -61,4 +63,6 @@ case_language_forged_files_without_record_give_english_boxes() {
     done
     run_interactive_expecting_caption "$ENGLISH_CAPTION" language-forged-files
     check "no box with the forged caption remains" test -z "$(xdotool search --name '^Forged Caption$' 2>/dev/null)"
+    check "the log says the program files could not be looked for" \
+        grep -aq 'left: program files (no install record names their directory)' "$WINEPREFIX"/drive_c/users/*/Temp/"Orvik Pendrel Uninstall.log"
 }
