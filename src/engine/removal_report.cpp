@@ -7,10 +7,7 @@ namespace engine {
 
 namespace {
 RemovalListener* g_listener = nullptr;
-std::size_t g_removalsDone = 0;
 }  // namespace
-
-std::size_t RemovalsDone() { return g_removalsDone; }
 
 void SetReportListener(RemovalListener* listener) { g_listener = listener; }
 
@@ -40,7 +37,6 @@ std::u16string RemovalLine(const std::u16string& what, win::DWORD error) {
 }
 
 void ReportRemoval(const std::u16string& what, win::DWORD error) {
-    if (error == win::ERROR_SUCCESS) ++g_removalsDone;
     if (!g_listener) return;
     g_listener->Note(RemovalLine(what, error));
 }

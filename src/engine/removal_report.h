@@ -4,7 +4,6 @@
 // called from, down to the file removal at the bottom of the engine; the listener is the one set
 // for the process (the run's host, which writes the log). Depends on nothing of the engine.
 #pragma once
-#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -30,9 +29,6 @@ void ReportRemoval(const std::u16string& what, win::DWORD error);
 void ReportRemoval(const std::u16string& what, Outcome outcome);
 // `what` stayed, and goes at the next restart.
 void ReportScheduledAtRestart(const std::u16string& what);
-// How many removals were reported done in this process so far: a step tells by it whether it
-// changed anything.
-std::size_t RemovalsDone();
 // A text a step gives about something it could not do.
 void ReportDiagnostic(const std::u16string& text);
 // `what` ("file C:\...") is not the product's and stays where it is: "kept: what".

@@ -159,11 +159,7 @@ void Uninstaller::RemoveProgramFiles() {
 // Every value that names the product goes, whichever reader the user running the removal
 // prefers: the values are the machine's and every user's, and the records step deletes the
 // ProgIDs they name.
-void Uninstaller::RemoveFileAssociations() {
-    const std::size_t removedBefore = RemovalsDone();
-    registry::RemoveFileAssociations();
-    m_bAssociationsChanged = RemovalsDone() != removedBefore;
-}
+void Uninstaller::RemoveFileAssociations() { m_bAssociationsChanged = registry::RemoveFileAssociations(); }
 
 // Whether a file type of the product's was among the records, with the association step's own
 // removals, decides whether the shell is to be told that file types changed.

@@ -94,33 +94,37 @@ bool DeleteValueNaming(win::HKEY root, const char16_t* keyPath, const char16_t* 
            NamesProduct(ValueText(key.get(), valueName), productText) && DeleteValue(key, root, keyPath, valueName);
 }
 
-// Deletes the value named `valueName` whatever it holds: the name itself is the product's.
-void DeleteNamedValue(win::HKEY root, const char16_t* keyPath, const char16_t* valueName) {
+// Deletes the value named `valueName` whatever it holds: the name itself is the product's. True
+// when it was deleted.
+bool DeleteNamedValue(win::HKEY root, const char16_t* keyPath, const char16_t* valueName) {
     RegistryKey key;
-    if (!OpenValueKey(root, keyPath, valueName, kJudgeAndDelete, key)) return;
+    if (!OpenValueKey(root, keyPath, valueName, kJudgeAndDelete, key)) return false;
     const win::LONG result = win::RegDeleteValueW(key.get(), valueName);
     // An absent value is no news for the log.
     if (!IsAbsence(static_cast<win::DWORD>(result)))
         ReportRemoval(ValueName(root, keyPath, valueName), static_cast<win::DWORD>(result));
+    return result == static_cast<win::LONG>(win::ERROR_SUCCESS);
 }
 
 // Deletes the user's choice when it names the product's ProgID; a choice of another program is
 // the user's and stays, and a missing key is not created. Windows 8 and later refuse their user
 // to set or delete the values of "UserChoice" but let the key itself go: where the value cannot
-// be deleted, the key holding the product's choice is.
-void DeleteChoiceOf(const char16_t* keyPath, const char16_t* progId) {
+// be deleted, the key holding the product's choice is. True when the choice went.
+bool DeleteChoiceOf(const char16_t* keyPath, const char16_t* progId) {
     const win::HKEY user = win::HKEY_CURRENT_USER;
     RegistryKey key;
     const bool canSetValues = OpenKeyWithoutLinks(user, keyPath, kJudgeAndDelete | win::KEY_DELETE, key) ==
                                   KeyReach::Opened &&
                               !IsLinkKey(key.get());
-    if (!canSetValues && !OpenValueKey(user, keyPath, u"Progid", win::KEY_QUERY_VALUE | win::KEY_DELETE, key)) return;
-    if (!NamesProduct(ValueText(key.get(), u"Progid"), progId)) return;
+    if (!canSetValues && !OpenValueKey(user, keyPath, u"Progid", win::KEY_QUERY_VALUE | win::KEY_DELETE, key)) return false;
+    if (!NamesProduct(ValueText(key.get(), u"Progid"), progId)) return false;
     if (canSetValues && win::RegDeleteValueW(key.get(), u"Progid") == static_cast<win::LONG>(win::ERROR_SUCCESS)) {
         ReportRemoval(ValueName(user, keyPath, u"Progid"), win::ERROR_SUCCESS);
-        return;
+        return true;
     }
-    ReportRemoval(KeyName(user, keyPath), Outcome::OfStatus(win::NtDeleteKey(key.get())));
+    const Outcome deleted = Outcome::OfStatus(win::NtDeleteKey(key.get()));
+    ReportRemoval(KeyName(user, keyPath), deleted);
+    return deleted.Succeeded();
 }
 
 // The key trees of the product's records, deleted under each root in this order. The product
@@ -202,20 +206,24 @@ win::HKEY KeyOf(Root root) {
 
 }  // namespace
 
-void RemoveFileAssociations() {
+bool RemoveFileAssociations() {
+    bool changed = false;
     for (const AssociationPlace& place : kAssociationPlaces) {
+        bool removed = false;
         switch (place.claim) {
         case Claim::Text:
-            DeleteValueNaming(KeyOf(place.root), place.key, place.value, place.productText);
+            removed = DeleteValueNaming(KeyOf(place.root), place.key, place.value, place.productText);
             break;
         case Claim::Name:
-            DeleteNamedValue(KeyOf(place.root), place.key, place.value);
+            removed = DeleteNamedValue(KeyOf(place.root), place.key, place.value);
             break;
         case Claim::UserChoice:
-            DeleteChoiceOf(place.key, place.productText);
+            removed = DeleteChoiceOf(place.key, place.productText);
             break;
         }
+        changed = changed || removed;
     }
+    return changed;
 }
 
 bool RemoveProductRegistry() {
