@@ -40,7 +40,7 @@ bool Uninstaller::PrepareUninstall() {
 // program files cannot be looked for: the run cannot say that nothing of the product is left.
 void Uninstaller::LoadProductRecords() {
     m_bProgramFilesUnknown = m_location.state == InstallRecordState::Missing && !registry::ProductKeysLeft().empty();
-    if (m_bProgramFilesUnknown) m_host.Note(u"diagnostic: the install record names no directory; the program files cannot be looked for");
+    if (m_bProgramFilesUnknown) ReportDiagnostic(u"the install record names no directory; the program files cannot be looked for");
 }
 
 // The record exists but cannot be trusted: removing the product's records now would orphan its
@@ -184,13 +184,13 @@ std::vector<std::u16string> Uninstaller::ItemsLeft() const {
     // What is still in the install directory of what the steps delete there. Anything else
     // there is the user's (a PDF saved beside the program, a folder of their own): it stays,
     // with the directories that hold it, and the log says so.
-    const std::u16string& directory = m_strInstallPath;
     if (m_bProgramFilesUnknown) left.push_back(u"program files (no install record names their directory)");
-    if (!directory.empty()) {
-        const InstallDirectoryLook look = LookAtInstallDirectory(directory);
+    if (HasInstallPath()) {
+        const InstallDirectoryLook look = LookAtInstallDirectory(m_strInstallPath);
         left.insert(left.end(), look.left.begin(), look.left.end());
         for (const std::u16string& kept : look.kept) ReportKept(kept);
-        if (!look.kept.empty()) ReportKept(u"directory " + files::WithoutTrailingBackslash(directory) + u" (it holds what is not the product's)");
+        if (!look.kept.empty())
+            ReportKept(u"directory " + files::WithoutTrailingBackslash(m_strInstallPath) + u" (it holds what is not the product's)");
     }
     for (const std::u16string& key : registry::ProductKeysLeft()) left.push_back(u"key " + key);
     for (const std::u16string& value : registry::AssociationsLeft()) left.push_back(value);
