@@ -13,8 +13,6 @@
 //   the most, and a write that a server does not read within a few seconds is cancelled; the
 //   removal then goes on and the remaining codes are dropped.
 
-#include <string>
-
 #include "app/uninstall_app.h"
 #include "core/number_text.h"
 #include "engine/product.h"
@@ -102,11 +100,12 @@ bool UninstallApp::ConnectToInstaller() {
 
 void UninstallApp::ReportToInstaller(int code) {
     if (!m_hPipe) return;
-    // The installer reads the code as ASCII digits (with a minus sign for -1).
+    // The installer reads the code as ASCII digits.
     const std::u16string digits = core::SignedNumberText(code);
-    const std::string text(digits.begin(), digits.end());
+    char text[16] = {};
+    for (std::size_t i = 0; i < digits.size(); ++i) text[i] = static_cast<char>(digits[i]);
     bool timedOut = false;
-    WriteWithin(m_hPipe, m_hPipeEvent, text.data(), static_cast<win::DWORD>(text.size()), kWriteTimeLimitMs, timedOut);
+    WriteWithin(m_hPipe, m_hPipeEvent, text, static_cast<win::DWORD>(digits.size()), kWriteTimeLimitMs, timedOut);
     // A server that does not read holds nothing more: the later codes are dropped.
     if (timedOut) DropInstallerLink();
 }
