@@ -66,8 +66,9 @@ bool UninstallApp::IsInstalledCopy(const std::u16string& module) const {
 }
 
 void UninstallApp::StepAsideForInstaller() {
+    // Tried once: a file held by another process stays held, and is told once.
     const std::u16string module = ModulePath();
-    if (!IsInstalledCopy(module) || m_image.StepAside(module)) return;
+    if (m_stepAsideFailed || !IsInstalledCopy(module) || m_image.StepAside(module)) return;
     m_stepAsideFailed = true;
     Note(u"not removed: file " + module + u" (moved aside for the installer: " + engine::WindowsErrorText(m_image.Error()) + u")");
 }

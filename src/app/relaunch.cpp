@@ -1,6 +1,8 @@
 // The removal never runs from the installed executable: the installed copy copies itself into
 // the user's temporary directory, starts that copy, which does the work, waits for it to end and
-// deletes it through the handle it has held on it since it was checked.
+// deletes it through the handle it has held on it since it was checked. For the installer the
+// installed executable moves out of the install directory before anything is removed; moved
+// into the machine's temporary directory, it runs the removal itself.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -79,8 +81,8 @@ bool ReadAll(win::HANDLE file, Bytes& bytes) {
     return true;
 }
 
-bool ReadWholeFile(const std::u16string& path, Bytes& bytes) {
-    const win::ScopedFile file(win::CreateFileW(path.c_str(), win::GENERIC_READ, win::FILE_SHARE_READ, nullptr,
+bool ReadWholeFile(const std::u16string& path, Bytes& bytes, win::DWORD share) {
+    const win::ScopedFile file(win::CreateFileW(path.c_str(), win::GENERIC_READ, share, nullptr,
                                                 win::OPEN_EXISTING, win::FILE_ATTRIBUTE_NORMAL, nullptr));
     return file && ReadAll(file.get(), bytes);
 }
@@ -181,8 +183,26 @@ bool UninstallApp::RelaunchFromTempCopy() {
         return false;
     }
 
+    // For the installer this file makes way before anything else: once the installer has its last
+    // code it may write the new version at once. Moved into the machine's temporary directory,
+    // an administrator's, it no longer lies in the install directory nor in any place the user
+    // can change: the removal runs in this process, and no copy needs to be made, started and
+    // waited for in the user's temporary directory. Where it could only be renamed within its
+    // own directory, or not moved at all, the copy runs the removal as in the other modes.
+    if (m_bSilent) {
+        StepAsideForInstaller();
+        if (m_image.IsAside() && !m_image.InOwnDirectory()) {
+            // Its deletion is handed on at once: the interpreter starts while the removal runs,
+            // and waits for this process's end; it is ended unrun if the file has to come back.
+            m_interpreterWaits = DeleteAfterEnd(m_image.Path(), {}, false, &m_interpreter);
+            Note(u"note: the removal runs in this process: the uninstaller has made way for the installer into " +
+                 m_image.Path());
+            return false;
+        }
+    }
     const std::u16string temp = TempDirectory();
-    const std::u16string module = ModulePath();
+    // Read where it lies now: renamed within its own directory, it no longer bears its name.
+    const std::u16string module = m_image.IsAside() ? m_image.Path() : ModulePath();
     // Without a temporary directory that can hold "orvXXXX.exe", or with a path of our own too
     // long to copy, no copy can ever be made: the removal runs from here.
     if (temp.empty() || temp.size() > win::MAX_PATH - kTempNameRoom || module.empty()) return RunInPlace(u"no temporary directory");
@@ -197,7 +217,9 @@ bool UninstallApp::RelaunchFromTempCopy() {
     // elevated: it is written as a new file that others may only read, and started while a
     // handle that lets nobody write, rename or delete it is held.
     Bytes image;
-    if (!ReadWholeFile(module, image)) return RunInPlace(u"this executable could not be read");
+    // Moved aside, the file is held for its deletion by this process alone: that hold is shared.
+    const win::DWORD share = m_image.IsAside() ? win::FILE_SHARE_READ | win::FILE_SHARE_DELETE : win::FILE_SHARE_READ;
+    if (!ReadWholeFile(module, image, share)) return RunInPlace(u"this executable could not be read");
     // The copy is held from its check until its deletion: nobody can write, rename or replace it
     // meanwhile, so the program started by its name is the one checked, and what is deleted at
     // the end is that file wherever it is, never whatever bears its name by then. Between its
@@ -218,12 +240,6 @@ bool UninstallApp::RelaunchFromTempCopy() {
         else DeleteOwnTemporaryFile(tempDirectory, name);
     }
     if (copyName.empty()) return RunInPlace(u"no copy could be written and held in " + temp);
-    // For the installer, this file makes way before anything is removed: the installer may write
-    // the new version the moment it has its last code, which the copy sends.
-    if (m_bSilent) StepAsideForInstaller();
-    // Its deletion is handed on at once: the interpreter starts while the copy works, and waits
-    // for this process's end; it is ended unrun if the file has to come back.
-    if (m_image.IsAside() && !m_image.InOwnDirectory()) m_interpreterWaits = DeleteAfterEnd(m_image.Path(), {}, false, &m_interpreter);
     // The log the caller asked for is made here and handed to the copy open.
     const win::HANDLE log = m_log.IsWanted() && m_log.CreateNow() ? m_log.HandOut() : nullptr;
     // It is started by the path where the file held lies at this moment, not by the name its

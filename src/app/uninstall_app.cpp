@@ -92,11 +92,16 @@ bool UninstallApp::InitInstance() {
     }
     m_removalRan = true;
     const engine::Uninstaller& removal = dialog.Removal();
-    RemoveInstallDirAndSelf();
-    // The pipe is closed by now: the shell's rereading of every file type (a process of its own
-    // under Wine) is nothing the installer waits for.
-    removal.TellShellOfChangedFileTypes();
+    RemoveInstallDirectories();
+    // Looked at while the installer still waits: once its pipe has closed, a directory there may
+    // be the one it has just made for the new version.
     const bool directoriesLeft = NoteDirectoriesLeft();
+    // The installer waits for its pipe to close; from then on every name in the install
+    // directory is its own. The installed uninstaller made way before the removal began.
+    DropInstallerLink();
+    // The shell's rereading of every file type (a process of its own under Wine) is nothing the
+    // installer waits for.
+    removal.TellShellOfChangedFileTypes();
     return EndWith(!removal.Left().empty() || directoriesLeft ? kExitFailed
                    : removal.RestartNeeded()                  ? kExitRestartNeeded
                                                               : kExitRemoved);
@@ -248,15 +253,12 @@ bool UninstallApp::CheckEnvironment() {
     return true;
 }
 
-void UninstallApp::RemoveInstallDirAndSelf() {
+void UninstallApp::RemoveInstallDirectories() {
     if (!m_strInstallDir.empty()) engine::files::RemoveProductDirectory(engine::files::WithoutTrailingBackslash(m_strInstallDir));
     // The directories created for it go too, while the installer still waits: the installed
     // uninstaller made way for it before the removal began. Elsewhere the installed copy takes
     // them once it has made way itself.
     if (m_bSilent) RemoveEmptyInstallDirectories();
-    // The installer waits for its pipe to close; from then on every name in the install
-    // directory is its own. The installed uninstaller made way before the removal began.
-    DropInstallerLink();
 }
 
 win::WORD ParseLanguageId(const std::u16string& text) {

@@ -93,7 +93,7 @@ private:
     void RemoveVirtualStoreCopy();
     void ReadLanguageAndLoadCatalog();
     void ShowWarning(unsigned messageId);
-    void RemoveInstallDirAndSelf();
+    void RemoveInstallDirectories();
     // After the run: says in the log which of the install directory and those created for it
     // are still there and empty; true when one is.
     bool NoteDirectoriesLeft();

@@ -1,6 +1,7 @@
 # The installed Uninstall.exe hands the work to a copy of itself in the temporary directory,
 # waits for it to end and deletes it through the handle it holds; once the product has gone it
-# hands its own deletion and its directory's to the command interpreter.
+# hands its own deletion and its directory's to the command interpreter. For the installer it
+# moves out of the install directory first and does the work itself.
 
 # The copies ("orvXXXX.exe") still present in the user's temporary directory, one per line.
 temp_copies() {
@@ -23,17 +24,21 @@ install_dir_gone() {
     [ ! -e "$dir" ] || { echo "    left in the install directory: $(ls -A "$dir" | tr '\n' ' ')"; return 1; }
 }
 
-case_relaunch_silent_run_is_done_by_a_temporary_copy() {
+# For the installer the installed uninstaller moves out of the install directory into the
+# machine's temporary directory before anything is removed, and runs the removal itself there:
+# no copy is made in the user's temporary directory.
+case_relaunch_installers_run_is_done_by_the_installed_copy_moved_aside() {
     footprint_install
     local out
     out=$(win "$KIT\\installer_host.exe" "$PRODUCT_DIR\\Uninstall.exe" --timeout 60 --show-client)
     win_wait
-    check "the temporary copy reports" grep -qiE '^client C:\\users\\[^\\]+\\Temp\\orv[0-9a-f]{1,4}\.exe$' <<<"$out" ||
-        echo "    $(grep '^client' <<<"$out")"
+    check "the process the installer started reports" equals "$(grep '^client' <<<"$out")" "client $PRODUCT_DIR\\Uninstall.exe"
     check "every code received" equals "$(grep -E '^-?[0-9]+$' <<<"$out" | tr '\n' ' ')" "1 2 4 6 7 8 9 10 "
     check "product executable deleted" missing "$PRODUCT_DIR\\Orvik Pendrel.exe"
     check "install directory gone" install_dir_gone
-    check "no copy left once every process ended" no_temp_copies
+    check "no copy made in the user's temporary directory" no_temp_copies
+    check "the moved uninstaller gone from the machine's temporary directory once every process ended" equals \
+        "$(ls "$WINEPREFIX/drive_c/windows/temp" | grep -ic '^orv.*\.tmp$')" 0
 }
 
 case_relaunch_declined_confirmation_deletes_the_copy() {

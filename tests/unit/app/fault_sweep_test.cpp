@@ -30,13 +30,13 @@ struct Scenario {
     const char* name;
     const char16_t* commandLine;
     bool silent;
-    bool installedCopy;  // started from the install directory: it only hands over to a copy
+    bool installedCopy;  // started from the install directory: for the installer it makes way and runs the removal
     bool quiet = false;  // the administrators' mode: judged by its exit code, no window ever
 };
 
 const Scenario kSilentRun{"silent run", u"-DeletingNow-UninstForInst-InstallerPid=4242", true, false};
 const Scenario kInteractiveRun{"interactive run", u"-DeletingNow", false, false};
-const Scenario kHandOver{"installed copy handing over", u"-UninstForInst", true, true};
+const Scenario kInstallersRun{"installed copy for the installer", u"-UninstForInst", true, true};
 const Scenario kQuietRun{"quiet run", u"-DeletingNow /quiet", false, false, true};
 
 const std::vector<std::string> kAllCodes{"1", "2", "4", "6", "7", "8", "9", "10"};
@@ -232,10 +232,9 @@ std::vector<std::string> Judge(const Scenario& scenario, const RunResult& run, c
         removed.erase(std::remove(removed.begin(), removed.end(), "file " + sim::Narrow(testing_support::kProductExe)),
                       removed.end());
 
-    // Without a temporary directory or its own path the installed copy does the work itself.
-    if (scenario.installedCopy && run.codes != kAllCodes) {
-        if (!run.codes.empty()) problems.push_back("the installed copy reported " + Join(run.codes));
-    } else if (scenario.silent) {
+    // The installed copy that could not make way hands the run to a temporary copy, which reports
+    // and removes: it does neither.
+    if (scenario.silent) {
         if (run.codes == kAllCodes) return problems;
         if (!run.codes.empty() && run.codes != std::vector<std::string>{"-1"})
             problems.push_back("reported " + Join(run.codes));
@@ -274,14 +273,15 @@ void Sweep(const Scenario& scenario) {
     ASSERT_TRUE(baselineProblems.empty()) << Join(baselineProblems);
     if (scenario.quiet)
         ASSERT_EQ(baseline.exitCode, 0u);
-    else if (scenario.installedCopy)
-        ASSERT_EQ(std::count_if(baseline.started.begin(), baseline.started.end(),
-                                [](const std::string& line) { return line.find("\"-DeletingNow") != std::string::npos; }),
-                  1);
     else if (scenario.silent)
         ASSERT_EQ(baseline.codes, kAllCodes);
     else
         ASSERT_TRUE(baseline.sequenceEnded && ContainsInOrder(baseline.positions, kProgressPoints));
+    // The installed copy runs the installer's removal itself: no copy is started.
+    if (scenario.installedCopy)
+        ASSERT_EQ(std::count_if(baseline.started.begin(), baseline.started.end(),
+                                [](const std::string& line) { return line.find("\"-DeletingNow") != std::string::npos; }),
+                  0);
 
     std::size_t failable = 0;
     for (const auto& call : baseline.trace) failable += call.canFail;
@@ -312,7 +312,7 @@ TEST(FaultSweep, SilentRunWithEveryCallFailingInTurn) { Sweep(kSilentRun); }
 
 TEST(FaultSweep, InteractiveRunWithEveryCallFailingInTurn) { Sweep(kInteractiveRun); }
 
-TEST(FaultSweep, HandOverToTheTemporaryCopyWithEveryCallFailingInTurn) { Sweep(kHandOver); }
+TEST(FaultSweep, InstallersRunFromTheInstalledCopyWithEveryCallFailingInTurn) { Sweep(kInstallersRun); }
 
 TEST(FaultSweep, QuietRunWithEveryCallFailingInTurnEndsWithAnHonestCode) { Sweep(kQuietRun); }
 

@@ -30,9 +30,19 @@ enum class Links { Windows, Wine };
 
 bool StartsWith(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
 
-// The temporary copy's whole run, or the installed copy's, which makes the temporary copy,
-// starts it, waits for it and deletes it.
-enum class Role { TemporaryCopy, InstalledCopy };
+// The temporary copy's whole run; the installed copy's, which makes the temporary copy, starts it,
+// waits for it and deletes it; or the installed copy's for the installer, which makes way and
+// runs the whole removal itself.
+enum class Role { TemporaryCopy, InstalledCopy, InstalledCopyForInstaller };
+
+const char16_t* CommandLine(Role role) {
+    switch (role) {
+    case Role::TemporaryCopy: return u"-DeletingNow-UninstForInst-InstallerPid=4242";
+    case Role::InstalledCopy: return u"/quiet";
+    case Role::InstalledCopyForInstaller: break;
+    }
+    return u"-UninstForInst";
+}
 
 void Arrange(Role role) {
     sim::Reset();
@@ -94,6 +104,7 @@ struct RunResult {
     std::size_t fileCalls = 0;  // calls that named a place the user may write
     std::string swapped;
     Image victims;
+    bool handedToCopy = false;  // a temporary copy was started, which the simulation does not run
 };
 
 RunResult RunWithSwapAt(std::size_t swapAt, Links links, Role role) {
@@ -103,10 +114,12 @@ RunResult RunWithSwapAt(std::size_t swapAt, Links links, Role role) {
         const std::string target = Target(function, argument);
         if (target.empty() || ++result.fileCalls != swapAt) return;
         if (Swap(sim::Widen(target), links, swapAt)) result.swapped = function + " " + target;
-    }, role == Role::TemporaryCopy ? u"-DeletingNow-UninstForInst-InstallerPid=4242" : u"-UninstForInst");
+    }, CommandLine(role));
     result.runaway = run.runaway;
     result.codes = run.codes;
     result.victims = Victims();
+    for (const auto& process : sim::machine().system.processes)
+        result.handedToCopy |= process.commandLine.find(u"-DeletingNow") != std::u16string::npos;
     return result;
 }
 
@@ -116,10 +129,10 @@ void Sweep(Links links, const char* name, Role role = Role::TemporaryCopy) {
     ASSERT_EQ(victims.size(), 5u);  // the file, the tree's directory and file, the empty directory
     const RunResult sound = RunWithSwapAt(0, links, role);
     ASSERT_FALSE(sound.runaway);
-    // The installed copy reports nothing: its temporary copy, which the simulation does not run,
-    // would.
+    // The installed copy that hands the run to a temporary copy reports nothing: the copy, which
+    // the simulation does not run, would.
     const std::vector<std::string> allCodes{"1", "2", "4", "6", "7", "8", "9", "10"};
-    ASSERT_EQ(sound.codes, role == Role::TemporaryCopy ? allCodes : std::vector<std::string>{});
+    ASSERT_EQ(sound.codes, role == Role::InstalledCopy ? std::vector<std::string>{} : allCodes);
     ASSERT_EQ(sound.victims, victims);
 
     std::size_t swaps = 0;
@@ -133,7 +146,10 @@ void Sweep(Links links, const char* name, Role role = Role::TemporaryCopy) {
         // The one honest stop: the product's executable swapped for a link the system follows
         // cannot be deleted, and so reads as the product in use.
         const bool inUse = run.codes == std::vector<std::string>{"-1"} && run.swapped.find("Orvik Pendrel.exe") != std::string::npos;
-        if (!inUse && run.codes != sound.codes && (run.codes.empty() || run.codes.back() != "10"))
+        // The installed uninstaller swapped for a link cannot make way: a temporary copy runs the
+        // removal instead.
+        const bool handedOver = role == Role::InstalledCopyForInstaller && run.handedToCopy && run.codes.empty();
+        if (!inUse && !handedOver && run.codes != sound.codes && (run.codes.empty() || run.codes.back() != "10"))
             failures.push_back(where + "the run stopped early");
         for (const auto& [place, state] : victims) {
             auto now = run.victims.find(place);
@@ -143,7 +159,7 @@ void Sweep(Links links, const char* name, Role role = Role::TemporaryCopy) {
     }
     std::printf("file attack, %s links: %zu of %zu file calls had a place of the user's to swap, %s\n", name, swaps,
                 sound.fileCalls, failures.empty() ? "all passing" : "FAILING");
-    EXPECT_GT(swaps, role == Role::TemporaryCopy ? 40u : 3u);
+    EXPECT_GT(swaps, role == Role::InstalledCopy ? 3u : 40u);
     for (std::size_t i = 0; i < failures.size() && i < 40; ++i) ADD_FAILURE() << failures[i];
     EXPECT_TRUE(failures.empty()) << failures.size() << " problems";
 }
@@ -157,6 +173,13 @@ TEST(FileAttack, APlaceSwappedForAUnixLinkAtAnyFileCallLeavesEveryVictim) { Swee
 TEST(FileAttack, ThePlacesOfTheTemporaryCopySwappedForLinksLeaveEveryVictim) {
     Sweep(Links::Windows, "Windows, installed copy's", Role::InstalledCopy);
     Sweep(Links::Wine, "Wine's Unix, installed copy's", Role::InstalledCopy);
+}
+
+// For the installer the installed copy runs the removal itself, from the machine's temporary
+// directory it made way into.
+TEST(FileAttack, TheInstallersRunInPlaceLeavesEveryVictim) {
+    Sweep(Links::Windows, "Windows, the installer's run in place", Role::InstalledCopyForInstaller);
+    Sweep(Links::Wine, "Wine's Unix, the installer's run in place", Role::InstalledCopyForInstaller);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "platform/scoped.h"
 #include "platform/system.h"
 #include "platform/window.h"
+#include "support/full_footprint.h"
 #include "support/product_machine.h"
 
 namespace {
@@ -702,9 +703,6 @@ TEST(RelaunchAtStartUp, InstalledCopyFollowsItsCopysOutcome) {
         {"declined, the product's executable already gone", u"", 1602, false, false, false},
         {"failed before the removal", u"/quiet", 1603, false, false, false},
         {"a crash of the copy", u"", 0xC0000005, false, false, false},
-        {"installer: removed", u"-UninstForInst", app::kCopyRanRemoval | 0, false, true, true},
-        {"installer: something left", u"-UninstForInst", app::kCopyRanRemoval | 1603, false, true, true},
-        {"installer: nothing removed", u"-UninstForInst", 1618, false, true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -766,6 +764,79 @@ TEST(RelaunchAtStartUp, InstalledCopyFollowsItsCopysOutcome) {
             EXPECT_EQ(m.files.Exists(u"C:\\Program Files\\Orvik Software"), c.userFile);
         }
         EXPECT_EQ(sim::OpenFileCount(), 1u) << "nothing held but the write end the interpreter waits on";
+    }
+}
+
+// For the installer the installed copy makes way into the machine's temporary directory before
+// anything is removed, and runs the removal there itself: no copy is made in the user's temporary
+// directory. The interpreter that deletes the moved file starts first, and is ended unrun when
+// nothing was removed and the file comes back under its name; the install directory goes
+// before the last code.
+TEST(RelaunchAtStartUp, ForTheInstallerTheInstalledCopyMakesWayAndRunsTheRemovalItself) {
+    const std::u16string kAside = u"C:\\windows\\Temp\\orv1A2B.tmp";
+    struct Case {
+        const char* name;
+        const char16_t* held;  // a file of the product's another process runs
+        win::DWORD code;
+        std::vector<std::string> codes;  // what the installer heard
+    };
+    const std::vector<std::string> all{"1", "2", "4", "6", "7", "8", "9", "10"};
+    const Case cases[] = {
+        {"removed", nullptr, 0, all},
+        {"a program file left", u"InOther.exe", 1603, all},
+        {"the product running: nothing removed", u"Orvik Pendrel.exe", 1618, {"-1"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sim::Reset();
+        auto& m = sim::machine();
+        testing_support::LayDownProduct();
+        m.system.modulePath = kInstalled;
+        if (c.held) m.system.runningImages.push_back(testing_support::kInstallDir + std::u16string(c.held));
+        app::UninstallApp app;
+        app.m_lpCmdLine = u"-UninstForInst";
+        app.InitInstance();
+
+        const bool removalRan = c.code != 1618;
+        EXPECT_EQ(app.ExitCode(), c.code);
+        EXPECT_EQ(m.files.pipe.writes, c.codes);
+        EXPECT_EQ(m.files.Exists(kInstalled), !removalRan);
+        EXPECT_EQ(m.files.Exists(kAside), removalRan);
+        EXPECT_EQ(m.files.Exists(testing_support::kInstallDir), c.held != nullptr);
+        // The interpreter first; then, when the removal ran, the plug-in's uninstaller. No copy.
+        for (const auto& process : m.system.processes)
+            EXPECT_EQ(process.commandLine.find(u"-DeletingNow"), std::u16string::npos) << N(process.commandLine);
+        ASSERT_FALSE(m.system.processes.empty());
+        const sim::StartedProcess& interpreter = m.system.processes[0];
+        EXPECT_EQ(interpreter.terminated, !removalRan);
+        if (removalRan) ExpectDeletes(interpreter, kAside);  // no directory by name: the installer owns them
+        // Nothing held but the write end the interpreter waits on; without a removal, the
+        // installer's pipe, which closes as the process ends, once the file is back.
+        EXPECT_EQ(sim::OpenFileCount(), removalRan ? 1u : 2u);
+    }
+}
+
+// The moment its pipe closes, the installer may make the install directory again for the new
+// version: the run looked at what it left before that, and does not take the installer's new,
+// still empty directory for one it could not remove.
+TEST(RelaunchAtStartUp, TheInstallersNewDirectoryIsNotTakenForOneLeft) {
+    for (const bool installedCopy : {true, false}) {
+        SCOPED_TRACE(installedCopy ? "installed copy in place" : "temporary copy");
+        sim::Reset();
+        auto& m = sim::machine();
+        testing_support::LayDownProduct();
+        if (!installedCopy) testing_support::PlaceTemporaryCopy();
+        else m.system.modulePath = kInstalled;
+        m.onCall = [&](const std::string& function, const std::string& argument) {
+            if (function == "CloseHandle" && argument == "pipe") m.files.AddDirectory(testing_support::kInstallDir);
+        };
+        app::UninstallApp app;
+        app.m_lpCmdLine = installedCopy ? u"-UninstForInst" : u"-DeletingNow-UninstForInst-InstallerPid=4242";
+        app.InitInstance();
+        m.onCall = nullptr;
+        EXPECT_EQ(app.ExitCode() & ~app::kCopyRanRemoval, 0u);
+        EXPECT_EQ(m.files.pipe.writes.size(), 8u);
+        EXPECT_TRUE(m.files.IsDirectory(testing_support::kInstallDir)) << "the installer's";
     }
 }
 

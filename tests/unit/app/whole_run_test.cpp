@@ -156,7 +156,7 @@ TEST_F(WholeRun, TemporaryCopyIsDeletedThroughItsHandleOnceItsImageLetsGo) {
     };
 
     app::UninstallApp app;
-    app.m_lpCmdLine = u"-UninstForInst";
+    app.m_lpCmdLine = u"/quiet";
     app.InitInstance();
     sim::machine().onCall = nullptr;
 
