@@ -97,9 +97,10 @@ bool UninstallApp::InitInstance() {
     // under Wine) is nothing the installer waits for.
     removal.TellShellOfChangedFileTypes();
     const bool directoriesLeft = NoteDirectoriesLeft();
-    return EndWith(!removal.Left().empty() || directoriesLeft ? kExitFailed
-                   : removal.RestartNeeded()                  ? kExitRestartNeeded
-                                                              : kExitRemoved);
+    const engine::RemovalOutcome outcome = removal.Outcome();
+    return EndWith(!outcome.left.empty() || directoriesLeft ? kExitFailed
+                   : outcome.restartNeeded                  ? kExitRestartNeeded
+                                                            : kExitRemoved);
 }
 
 // The install directory and those created for it go last, after the sequence has looked at what
