@@ -8,7 +8,7 @@ app::UninstallApp theApp;
 }
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
-    theApp.m_lpCmdLine = app::ArgumentsAfterProgramName(reinterpret_cast<const char16_t*>(GetCommandLineW()));
+    theApp.SetCommandLine(app::ArgumentsAfterProgramName(reinterpret_cast<const char16_t*>(GetCommandLineW())));
     theApp.InitInstance();
     return static_cast<int>(theApp.ExitCode());
 }

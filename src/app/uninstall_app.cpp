@@ -102,9 +102,10 @@ bool UninstallApp::InitInstance() {
     // The shell's rereading of every file type (a process of its own under Wine) is nothing the
     // installer waits for.
     removal.TellShellOfChangedFileTypes();
-    return EndWith(!removal.Left().empty() || directoriesLeft ? kExitFailed
-                   : removal.RestartNeeded()                  ? kExitRestartNeeded
-                                                              : kExitRemoved);
+    const engine::RemovalOutcome outcome = removal.Outcome();
+    return EndWith(!outcome.left.empty() || directoriesLeft ? kExitFailed
+                   : outcome.restartNeeded                  ? kExitRestartNeeded
+                                                            : kExitRemoved);
 }
 
 // The install directory and those created for it go last, after the sequence has looked at what

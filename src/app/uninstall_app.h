@@ -2,6 +2,7 @@
 // link to the product's installer. The whole program runs inside InitInstance.
 #pragma once
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/exit_codes.h"
@@ -16,16 +17,19 @@ namespace app {
 
 class UninstallApp final : public engine::UninstallHost {
 public:
-    // Everything after the program name on the command line.
-    std::u16string m_lpCmdLine;
-
     UninstallApp() = default;
     UninstallApp(const UninstallApp&) = delete;
     UninstallApp& operator=(const UninstallApp&) = delete;
     ~UninstallApp();  // stops listening to the removal's deletions
 
+    // Everything after the program name on the command line, given before InitInstance, which
+    // reads its switches.
+    void SetCommandLine(std::u16string arguments) { m_lpCmdLine = std::move(arguments); }
     bool InitInstance();  // always false: the process ends when it returns
-    bool CheckEnvironment();
+    // The outcome (exit_codes.h), in every mode, the installer's included; a temporary copy
+    // marks a run whose removal ran (kCopyRanRemoval), which its installed copy reads and takes off.
+    win::DWORD ExitCode() const { return m_exitCode | (m_bDeletingNow && m_removalRan ? kCopyRanRemoval : 0); }
+
     // True when this process has handed the work to a copy in the temporary directory (or
     // tried to) and must end; false when it is that copy, or no copy can exist, and goes on.
     bool RelaunchFromTempCopy();
@@ -33,11 +37,6 @@ public:
     // `directories` (removed only when empty); true when it started. The shell is told of the
     // deletion unless `tellShell` is false.
     bool DeleteSelf(const std::vector<std::u16string>& directories = {}, bool tellShell = true);
-    // The same for the file at `path` (this executable moved aside), once this process has ended.
-    // The interpreter's process goes to `keep` when one is given.
-    bool DeleteAfterEnd(const std::u16string& path, const std::vector<std::u16string>& directories, bool tellShell,
-                        win::ScopedHandle* keep = nullptr);
-    bool ConnectToInstaller();
 
     // engine::UninstallHost. The application has no window: its boxes belong to nobody, and
     // without the wizard there is no progress bar to move.
@@ -53,38 +52,13 @@ public:
     void Note(const std::u16string& line) override;
     std::u16string DetailsPlace() override;
 
-    // The command line's switches, read by InitInstance.
-    bool m_bSilent = false;      // "UninstForInst": run for the installer, report through its pipe
-    bool m_bDeletingNow = false; // "DeletingNow": this is the temporary copy
-    bool m_bQuiet = false;       // "/quiet" or "/S": no window ever, the outcome as exit code
-    // The outcome (exit_codes.h), in every mode, the installer's included. A temporary copy marks
-    // a run whose removal ran (kCopyRanRemoval), which its installed copy reads and takes off.
-    win::DWORD m_exitCode = kExitFailed;
-    win::DWORD ExitCode() const { return m_exitCode | (m_bDeletingNow && m_removalRan ? kCopyRanRemoval : 0); }
-    // The removal sequence ran (in this process, or in the temporary copy it waited for).
-    bool m_removalRan = false;
-    RunLog m_log;
-    // The installer's process: the one that started the installed copy. Only its own instance
-    // of the pipe hears the codes. 0 when it is not known.
-    win::DWORD m_installerProcessId = 0;
-    win::HANDLE m_hPipe = nullptr;
-    win::HANDLE m_hPipeEvent = nullptr;  // signals the end of each write to the pipe
-    // The write end of the pipe the self-deletion waits on; closed by the system as this
-    // process ends, never before.
-    win::HANDLE m_hEndedSignal = nullptr;
-    // Where the product lives, read and judged once at start-up; m_strInstallDir is its usable
-    // install directory (with its backslash, or empty).
-    engine::InstallLocation m_location;
-    const std::u16string& m_strInstallDir = m_location.directory;
-    // The installed copy: whether its temporary copy ran, and what it ended with.
-    bool m_copyStarted = false;
-    // What the environment check found of this process's rights, for the log's start line.
-    enum class Rights { NotChecked, Administrator, NotAdministrator } m_rights = Rights::NotChecked;
-    win::DWORD m_copyExitCode = kExitFailed;
-    win::WORD m_wLangId = 0;
-    i18n::StringCatalog m_catalog;
-
 private:
+    bool CheckEnvironment();
+    // The same as DeleteSelf for the file at `path` (this executable moved aside), once this
+    // process has ended. The interpreter's process goes to `keep` when one is given.
+    bool DeleteAfterEnd(const std::u16string& path, const std::vector<std::u16string>& directories, bool tellShell,
+                        win::ScopedHandle* keep = nullptr);
+    bool ConnectToInstaller();
     // Ends the run with `code`, saying so in the log.
     bool EndWith(win::DWORD code);
     void LogStart();
@@ -113,6 +87,37 @@ private:
     // Removes each of them that is empty, through judged handles.
     void RemoveEmptyInstallDirectories();
     void ScheduleInstalledCopyAtRestart(const std::u16string& module);
+    void DropInstallerLink();
+
+    // Everything after the program name on the command line.
+    std::u16string m_lpCmdLine;
+    // The command line's switches, read by InitInstance.
+    bool m_bSilent = false;      // "UninstForInst": run for the installer, report through its pipe
+    bool m_bDeletingNow = false; // "DeletingNow": this is the temporary copy
+    bool m_bQuiet = false;       // "/quiet" or "/S": no window ever, the outcome as exit code
+    win::DWORD m_exitCode = kExitFailed;
+    // The removal sequence ran (in this process, or in the temporary copy it waited for).
+    bool m_removalRan = false;
+    RunLog m_log;
+    // The installer's process: the one that started the installed copy. Only its own instance
+    // of the pipe hears the codes. 0 when it is not known.
+    win::DWORD m_installerProcessId = 0;
+    win::HANDLE m_hPipe = nullptr;
+    win::HANDLE m_hPipeEvent = nullptr;  // signals the end of each write to the pipe
+    // The write end of the pipe the self-deletion waits on; closed by the system as this
+    // process ends, never before.
+    win::HANDLE m_hEndedSignal = nullptr;
+    // Where the product lives, read and judged once at start-up; m_strInstallDir is its usable
+    // install directory (with its backslash, or empty).
+    engine::InstallLocation m_location;
+    const std::u16string& m_strInstallDir = m_location.directory;
+    // The installed copy: whether its temporary copy ran, and what it ended with.
+    bool m_copyStarted = false;
+    // What the environment check found of this process's rights, for the log's start line.
+    enum class Rights { NotChecked, Administrator, NotAdministrator } m_rights = Rights::NotChecked;
+    win::DWORD m_copyExitCode = kExitFailed;
+    win::WORD m_wLangId = 0;
+    i18n::StringCatalog m_catalog;
     InstalledImage m_image;
     // The interpreter that deletes the moved file after this process, started early for the
     // installer (m_interpreterWaits); ended unrun when the file comes back.
@@ -121,7 +126,6 @@ private:
     bool m_stepAsideFailed = false;
     bool m_finished = false;
     engine::RemovalContext m_context;
-    void DropInstallerLink();
 };
 
 struct Switches {

@@ -172,7 +172,6 @@ void Uninstaller::TellShellOfChangedFileTypes() const {
     if (m_bFileTypesChanged) registry::TellShellFileTypesChanged();
 }
 
-
 std::vector<std::u16string> Uninstaller::ItemsLeft() const {
     std::vector<std::u16string> left;
     if (m_bPrinterIncomplete) left.push_back(u"printer driver");
@@ -195,6 +194,20 @@ std::vector<std::u16string> Uninstaller::ItemsLeft() const {
     for (const std::u16string& key : registry::ProductKeysLeft()) left.push_back(u"key " + key);
     for (const std::u16string& value : registry::AssociationsLeft()) left.push_back(value);
     return left;
+}
+
+RemovalOutcome Uninstaller::Outcome() const {
+    RemovalOutcome outcome;
+    outcome.left = m_left;
+    outcome.restartNeeded = m_bRestartNeeded;
+    outcome.printerIncomplete = m_bPrinterIncomplete;
+    outcome.portLeft = m_bPortLeft;
+    outcome.pluginLeftRunning = m_strPluginLeftRunning;
+    outcome.printerFilesLeft = m_printerFilesLeft;
+    outcome.associationsChanged = m_bAssociationsChanged;
+    outcome.fileTypesChanged = m_bFileTypesChanged;
+    outcome.programFilesUnknown = m_bProgramFilesUnknown;
+    return outcome;
 }
 
 bool Uninstaller::IsAnythingInstalled(const InstallLocation& location) {

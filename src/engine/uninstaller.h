@@ -12,6 +12,24 @@
 
 namespace engine {
 
+// What a run of the removal did and found, for whoever runs it: the application's exit code and
+// the shell's news come from it, and tests read it instead of the removal's inner state.
+struct RemovalOutcome {
+    // After RunUninstall: what of the product is still there, one line each (see ItemsLeft), and
+    // whether a file goes at the next restart.
+    std::vector<std::u16string> left;
+    bool restartNeeded = false;
+    bool printerIncomplete = false;  // the printer step could not finish (or could not look)
+    bool portLeft = false;
+    // The browser plug-in's uninstaller that a quiet run stopped waiting for; empty when none.
+    std::u16string pluginLeftRunning;
+    std::vector<std::u16string> printerFilesLeft;
+    bool associationsChanged = false;  // the association step removed at least one value or key
+    bool fileTypesChanged = false;     // the records step found the shell is to be told
+    // No record names the install directory while the product's records are there.
+    bool programFilesUnknown = false;
+};
+
 class Uninstaller {
 public:
     // The removal of the product at `location`, which start-up read and judged; it outlives
@@ -46,11 +64,15 @@ public:
     // hopes. The executable this process runs from, or the installed copy waiting for it, is
     // no leftover: it goes once the processes have ended.
     std::vector<std::u16string> ItemsLeft() const;
-    // After RunUninstall: the items it found left, and whether a file goes at the next restart.
-    const std::vector<std::u16string>& Left() const { return m_left; }
-    bool RestartNeeded() const { return m_bRestartNeeded; }
+    // What the steps run so far did and found; the items left and the restart once RunUninstall
+    // has ended.
+    RemovalOutcome Outcome() const;
     // Whether the product has left anything to remove at all: its records, its executable.
     static bool IsAnythingInstalled(const InstallLocation& location);
+
+private:
+    bool HasInstallPath() const { return !m_strInstallPath.empty(); }
+    void ReportUnusableInstallRecord();
 
     // Views of the install location: the install and existing paths, each ending in one
     // backslash, in the form Windows opens them; the install path is empty when the registry
@@ -58,22 +80,16 @@ public:
     const std::u16string& m_strInstallPath;
     const std::u16string& m_strExistPath;
     const InstallLocation& m_location;
-    bool m_bPrinterIncomplete = false;  // the printer step could not finish (or could not look)
+    UninstallHost& m_host;
+    bool m_bPrinterIncomplete = false;
     bool m_bPortLeft = false;
-    // The browser plug-in's uninstaller that a quiet run stopped waiting for; empty when none.
     std::u16string m_strPluginLeftRunning;
     std::vector<std::u16string> m_printerFilesLeft;
     std::vector<std::u16string> m_left;
-    bool m_bAssociationsChanged = false;  // the association step removed at least one value or key
-    bool m_bFileTypesChanged = false;     // the records step found the shell is to be told
+    bool m_bAssociationsChanged = false;
+    bool m_bFileTypesChanged = false;
     bool m_bRestartNeeded = false;
-    // No record names the install directory while the product's records are there.
     bool m_bProgramFilesUnknown = false;
-
-private:
-    bool HasInstallPath() const { return !m_strInstallPath.empty(); }
-    void ReportUnusableInstallRecord();
-    UninstallHost& m_host;
 };
 
 }  // namespace engine

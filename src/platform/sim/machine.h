@@ -54,5 +54,11 @@ void ResetFileHandles();
 // Files (and the pipe) opened and not closed, and file searches not ended: what a leak leaves.
 std::size_t OpenFileCount();
 std::size_t OpenSearchCount();
+// Whether this process holds an instance of the installer's pipe that the installer serves.
+bool InstallerPipeOpen();
+// The ends of anonymous pipes this process holds open.
+std::vector<win::HANDLE> OpenAnonymousPipeEnds();
+// Those of them that a process started to inherit handles would not get.
+std::size_t UninheritedPipeEndCount();
 
 }  // namespace sim

@@ -17,6 +17,27 @@ void SetEvent(win::HANDLE event, bool signalled) {
 }
 
 }  // namespace
+
+bool InstallerPipeOpen() {
+    for (const auto& [handle, open] : OpenFiles())
+        if (open.pipe && !open.squatter) return true;
+    return false;
+}
+
+std::vector<win::HANDLE> OpenAnonymousPipeEnds() {
+    std::vector<win::HANDLE> ends;
+    for (const auto& [handle, open] : OpenFiles())
+        if (open.anonymousPipe) ends.push_back(handle);
+    return ends;
+}
+
+std::size_t UninheritedPipeEndCount() {
+    std::size_t count = 0;
+    for (const auto& [handle, open] : OpenFiles())
+        if (open.anonymousPipe && !open.inheritable) ++count;
+    return count;
+}
+
 }  // namespace sim
 
 namespace win {

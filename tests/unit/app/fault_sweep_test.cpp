@@ -109,18 +109,17 @@ RunResult Run(const Scenario& scenario, std::size_t failAt, std::size_t limit, b
     plan.limit = limit;
     plan.tracing = tracing;
     RunResult result;
-    bool pipeOpen = false;
-    bool interpreterWaits = false;
     try {
         app::UninstallApp app;
-        app.m_lpCmdLine = scenario.commandLine;
+        app.SetCommandLine(scenario.commandLine);
         app.InitInstance();
-        pipeOpen = app.m_hPipe != nullptr;
-        interpreterWaits = app.m_hEndedSignal != nullptr;
         result.exitCode = app.ExitCode() & ~app::kCopyRanRemoval;
     } catch (const sim::RunawayRun&) {
         result.runaway = true;
     }
+    const bool pipeOpen = sim::InstallerPipeOpen();
+    // The self-deletion's signal is the one end of a pipe kept here that no process inherits.
+    const bool interpreterWaits = sim::UninheritedPipeEndCount() > 0;
     sim::Machine& m = sim::machine();
     m.faults.limit = 0;
     result.failed = m.faults.failed;

@@ -29,10 +29,11 @@ protected:
     // The temporary copy, told by the installed copy that `installer` is the installer.
     void RunCopy(const std::u16string& installer = u"4242") {
         app::UninstallApp app;
-        app.m_lpCmdLine = u"-DeletingNow-UninstForInst-InstallerPid=" + installer;
+        app.SetCommandLine(u"-DeletingNow-UninstForInst-InstallerPid=" + installer);
         app.InitInstance();
-        // The self-deletion's signal stays open till the process ends.
-        handlesLeft = sim::OpenFileCount() - (app.m_hEndedSignal ? 1 : 0);
+        // The self-deletion's signal, the end of a pipe that no process inherits, stays open till
+        // the process ends.
+        handlesLeft = sim::OpenFileCount() - (sim::UninheritedPipeEndCount() > 0 ? 1 : 0);
     }
     bool ProductRemoved() { return !sim::machine().files.Exists(testing_support::kProductExe); }
     bool ProductKept() {
@@ -137,7 +138,7 @@ TEST_F(InstallerLink, InstalledCopyThatMadeWayTalksOnlyToItsParent) {
         m.system.modulePath = testing_support::kInstallDir + std::u16string(u"Uninstall.exe");
         m.system.parentProcessId = c.parent;
         app::UninstallApp app;
-        app.m_lpCmdLine = u"-UninstForInst";
+        app.SetCommandLine(u"-UninstForInst");
         app.InitInstance();
         EXPECT_EQ(Pipe().writes, c.removed ? kAllCodes : std::vector<std::string>{});
         EXPECT_EQ(ProductRemoved(), c.removed);
@@ -161,7 +162,7 @@ TEST_F(InstallerLink, InstalledCopyNamesItsParentToTheCopy) {
     m.system.parentProcessId = 31337;
     m.faults.failFunction = "NtSetInformationFile";  // the move into the machine's Temp
     app::UninstallApp app;
-    app.m_lpCmdLine = u"-UninstForInst";
+    app.SetCommandLine(u"-UninstForInst");
     app.InitInstance();
     std::vector<std::string> copies;
     for (const auto& process : m.system.processes)

@@ -34,7 +34,7 @@ struct Ended {
 
 Ended RunWith(const std::u16string& commandLine, const std::u16string& logPath = kDefaultLog) {
     app::UninstallApp app;
-    app.m_lpCmdLine = commandLine;
+    app.SetCommandLine(commandLine);
     app.InitInstance();
     Ended ended{app.ExitCode() & ~app::kCopyRanRemoval, {}, app.Context().scheduledAtRestart};
     if (const sim::FileNode* log = sim::machine().files.Find(logPath)) {

@@ -32,6 +32,12 @@ protected:
         RunFrom(kInstalled);
     }
     void RunFrom(const std::u16string& module) { sim::machine().system.modulePath = module; }
+    // The whole start-up with `commandLine`; the copy, when one is started, ends with `copyCode`.
+    void StartUp(const std::u16string& commandLine, win::DWORD copyCode = app::kExitTryLater) {
+        sim::machine().system.exitCodes.push_back(copyCode);
+        app.SetCommandLine(commandLine);
+        app.InitInstance();
+    }
     const std::vector<sim::StartedProcess>& Started() { return sim::machine().system.processes; }
 
     app::UninstallApp app;
@@ -154,7 +160,6 @@ TEST_F(Relaunch, TheCopyIsStartedWhereItLiesWhenADirectoryAboveWasRenamed) {
     m.files.AddFile(planted + u"\\Temp\\orv1A2B.exe", "planted");
     const std::u16string log = u"C:\\Logs\\run.log";
     m.files.AddDirectory(u"C:\\Logs");
-    app.m_log.SetPath(log);
     bool swapped = false;
     m.onCall = [&](const std::string& function, const std::string& argument) {
         // The log is made after the copy has been held, just before the copy starts.
@@ -162,8 +167,9 @@ TEST_F(Relaunch, TheCopyIsStartedWhereItLiesWhenADirectoryAboveWasRenamed) {
         swapped = win::MoveFileW(local.c_str(), moved.c_str()) != 0;
         m.files.AddJunction(local, planted);
     };
-    EXPECT_TRUE(app.RelaunchFromTempCopy());
+    StartUp(u"/log " + log);
     m.onCall = nullptr;
+    EXPECT_EQ(app.ExitCode(), app::kExitTryLater) << "the run ends with its copy's outcome";
     ASSERT_TRUE(swapped);
     ASSERT_EQ(Started().size(), 1u);
     EXPECT_EQ(Started()[0].image, "MZ uninstaller");
@@ -171,9 +177,9 @@ TEST_F(Relaunch, TheCopyIsStartedWhereItLiesWhenADirectoryAboveWasRenamed) {
 }
 
 TEST_F(Relaunch, SilentModePassesItsSwitchesRightAfterDeletingNow) {
-    app.m_bSilent = true;
-    app.m_installerProcessId = 4242;
-    EXPECT_TRUE(app.RelaunchFromTempCopy());
+    sim::machine().system.parentProcessId = 4242;  // the installer
+    StartUp(u"-UninstForInst");
+    EXPECT_EQ(app.ExitCode(), app::kExitTryLater) << "the run ends with its copy's outcome";
     ASSERT_EQ(Started().size(), 1u);
     EXPECT_EQ(N(Started()[0].commandLine), N(u"\"" + kCopy + u"\"-DeletingNow-UninstForInst-InstallerPid=4242"));
 }
@@ -220,8 +226,12 @@ TEST_F(Relaunch, ExecutableInASubdirectoryOfTheTemporaryDirectoryIsStillRelaunch
 TEST_F(Relaunch, ACopyStartedWithDeletingNowNeverStartsAnother) {
     // For instance a temporary directory reached through a path that does not normalise to the
     // executable's own: the switch still ends the chain.
-    app.m_bDeletingNow = app::ParseSwitches(u"-DeletingNow-UninstForInst").deletingNow;
-    EXPECT_FALSE(app.RelaunchFromTempCopy());
+    sim::machine().windows.answers.push_back(win::IDNO);
+    StartUp(u"-DeletingNow");
+    // It goes on itself: the user is asked here.
+    ASSERT_EQ(sim::machine().windows.boxes.size(), 1u);
+    EXPECT_EQ(sim::machine().windows.boxes[0].text, u"Are you sure you want to uninstall Orvik Pendrel?");
+    EXPECT_EQ(app.ExitCode(), app::kExitDeclined);
     EXPECT_TRUE(Started().empty());
 }
 
@@ -321,9 +331,9 @@ TEST_F(Relaunch, CommandLineLongerThanAPathIsPassedWhole) {
     ASSERT_EQ(temp.size(), 246u);
     m.files.AddDirectory(temp);
     m.system.tempPath = temp;
-    app.m_bSilent = true;
-    app.m_installerProcessId = 4242;
-    EXPECT_TRUE(app.RelaunchFromTempCopy());
+    m.system.parentProcessId = 4242;  // the installer
+    StartUp(u"-UninstForInst");
+    EXPECT_EQ(app.ExitCode(), app::kExitTryLater) << "the run ends with its copy's outcome";
     ASSERT_EQ(Started().size(), 1u);
     const std::u16string expected = u"\"" + temp + u"orv1A2B.exe\"-DeletingNow-UninstForInst-InstallerPid=4242";
     EXPECT_GT(expected.size(), 262u);
@@ -576,8 +586,10 @@ TEST_F(DeleteSelf, HandsAQuotedDeletionOfTheShortPathToTheSystemInterpreterWitho
     EXPECT_TRUE(started.inheritsHandles);
     ASSERT_NE(started.standardInput, nullptr);
     EXPECT_FALSE(sim::IsInheritable(started.standardInput)) << "the read end is given back here";
-    ASSERT_NE(app.m_hEndedSignal, nullptr);
-    EXPECT_FALSE(sim::IsInheritable(app.m_hEndedSignal)) << "the interpreter must not hold the write end";
+    const std::vector<win::HANDLE> pipeEnds = sim::OpenAnonymousPipeEnds();
+    ASSERT_EQ(pipeEnds.size(), 1u) << "the write end alone stays here";
+    EXPECT_NE(pipeEnds[0], started.standardInput);
+    EXPECT_FALSE(sim::IsInheritable(pipeEnds[0])) << "the interpreter must not hold the write end";
     EXPECT_EQ(sim::OpenFileCount(), 1u) << "nothing but the write end";
     EXPECT_EQ(m.system.openProcessHandles, 0);
     EXPECT_TRUE(m.shell.launches.empty());
@@ -669,7 +681,7 @@ TEST(RelaunchAtStartUp, InstalledCopyEndsAsSoonAsItsCopyIsStarted) {
     auto& m = sim::machine();
     m.files.AddFile(kInstalled);
     app::UninstallApp app;
-    app.m_lpCmdLine = u"-UninstForInst";
+    app.SetCommandLine(u"-UninstForInst");
     m.files.pipe.exists = true;
     app.InitInstance();
     EXPECT_EQ(m.system.processes.size(), 1u);
@@ -731,7 +743,7 @@ TEST(RelaunchAtStartUp, InstalledCopyFollowsItsCopysOutcome) {
                           entries.end());
         };
         app::UninstallApp app;
-        app.m_lpCmdLine = c.commandLine;
+        app.SetCommandLine(c.commandLine);
         app.InitInstance();
         m.onCall = nullptr;
 
@@ -794,7 +806,7 @@ TEST(RelaunchAtStartUp, ForTheInstallerTheInstalledCopyMakesWayAndRunsTheRemoval
         m.system.modulePath = kInstalled;
         if (c.held) m.system.runningImages.push_back(testing_support::kInstallDir + std::u16string(c.held));
         app::UninstallApp app;
-        app.m_lpCmdLine = u"-UninstForInst";
+        app.SetCommandLine(u"-UninstForInst");
         app.InitInstance();
 
         const bool removalRan = c.code != 1618;
@@ -831,7 +843,7 @@ TEST(RelaunchAtStartUp, TheInstallersNewDirectoryIsNotTakenForOneLeft) {
             if (function == "CloseHandle" && argument == "pipe") m.files.AddDirectory(testing_support::kInstallDir);
         };
         app::UninstallApp app;
-        app.m_lpCmdLine = installedCopy ? u"-UninstForInst" : u"-DeletingNow-UninstForInst-InstallerPid=4242";
+        app.SetCommandLine(installedCopy ? u"-UninstForInst" : u"-DeletingNow-UninstForInst-InstallerPid=4242");
         app.InitInstance();
         m.onCall = nullptr;
         EXPECT_EQ(app.ExitCode() & ~app::kCopyRanRemoval, 0u);
@@ -857,7 +869,7 @@ TEST(RelaunchAtStartUp, OnAnotherVolumeTheUninstallerMakesWayInItsOwnDirectory) 
         m.files.pipe.exists = true;
         m.system.exitCodes.push_back(app::kCopyRanRemoval | 0);
         app::UninstallApp app;
-        app.m_lpCmdLine = installer ? u"-UninstForInst" : u"/quiet";
+        app.SetCommandLine(installer ? u"-UninstForInst" : u"/quiet");
         app.InitInstance();
         EXPECT_EQ(app.ExitCode(), 0u);
         EXPECT_FALSE(m.files.Exists(kInstallDir + u"Uninstall.exe")) << "its own name is free";
@@ -888,7 +900,7 @@ TEST(RelaunchAtStartUp, AHeldInstalledUninstallerGoesAtTheRestartOrIsReported) {
                                                       win::OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(reader);
         app::UninstallApp app;
-        app.m_lpCmdLine = installer ? u"-UninstForInst" : u"/quiet";
+        app.SetCommandLine(installer ? u"-UninstForInst" : u"/quiet");
         app.InitInstance();
         EXPECT_EQ(app.ExitCode(), installer ? 1603u : 3010u);
         EXPECT_TRUE(m.files.Exists(kInstalled));
@@ -916,7 +928,7 @@ TEST(RelaunchAtStartUp, CopyDeclinedByTheUserLeavesItsDeletionToTheInstalledCopy
     m.system.existingMutexes.insert(u"ORVIK_PENDREL_UNINSTALL_MUTEX");  // the installed copy's
     m.windows.answers.push_back(win::IDNO);
     app::UninstallApp app;
-    app.m_lpCmdLine = u"-DeletingNow";
+    app.SetCommandLine(u"-DeletingNow");
     app.InitInstance();
     ASSERT_EQ(m.windows.boxes.size(), 1u);
     EXPECT_TRUE(m.system.processes.empty());

@@ -40,27 +40,33 @@ protected:
         sim::machine().files.pipe.exists = true;
     }
     bool Run(const std::u16string& commandLine) {
-        app.m_lpCmdLine = commandLine;
+        app.SetCommandLine(commandLine);
         return app.InitInstance();
     }
     bool ProductExecutableExists() { return sim::machine().files.Exists(kProductExe); }
     app::UninstallApp app;
 };
 
+// Silent, the run asks nobody anything; otherwise it asks the user first.
 TEST_F(Startup, SilentModeFromUninstForInstAnywhereInTheCommandLine) {
+    auto& m = sim::machine();
     for (std::u16string line : {u"UninstForInst", u"-UninstForInst", u"-DeletingNow-UninstForInst", u"xUninstForInsty"}) {
         app::UninstallApp a;
-        a.m_lpCmdLine = line;
-        sim::machine().system.existingMutexes.clear();
+        a.SetCommandLine(line);
+        m.system.existingMutexes.clear();
+        m.windows.boxes.clear();
         a.InitInstance();
-        EXPECT_TRUE(a.m_bSilent) << sim::Narrow(line);
+        EXPECT_TRUE(m.windows.boxes.empty()) << sim::Narrow(line);
     }
     for (std::u16string line : {u"", u"-uninstforinst", u"Uninst ForInst"}) {
         app::UninstallApp a;
-        a.m_lpCmdLine = line;
-        sim::machine().windows.answers.push_back(win::IDNO);
+        a.SetCommandLine(line);
+        m.system.existingMutexes.clear();
+        m.windows.boxes.clear();
+        m.windows.answers.push_back(win::IDNO);
         a.InitInstance();
-        EXPECT_FALSE(a.m_bSilent) << sim::Narrow(line);
+        ASSERT_FALSE(m.windows.boxes.empty()) << sim::Narrow(line);
+        EXPECT_EQ(m.windows.boxes[0].text, u"Are you sure you want to uninstall Orvik Pendrel?") << sim::Narrow(line);
     }
 }
 
@@ -87,8 +93,8 @@ TEST_F(Startup, PipeClosesOnceTheRemovalIsDoneAndTheCopyStartsNothing) {
     const auto closed = std::find(calls.begin(), calls.end(), "CloseHandle pipe");
     ASSERT_NE(closed, calls.end());
     EXPECT_EQ(sim::machine().CountCalls("CreateProcessW"), 0u);
-    EXPECT_EQ(app.m_hPipe, nullptr);
-    EXPECT_EQ(app.m_hEndedSignal, nullptr);
+    EXPECT_FALSE(sim::InstallerPipeOpen());
+    EXPECT_TRUE(sim::OpenAnonymousPipeEnds().empty()) << "no self-deletion waits for this process";
 }
 
 // The shell's rereading of every file type is nothing the installer waits for: it is told once
@@ -122,7 +128,7 @@ TEST_F(Startup, LibrarySearchIsNarrowedToTheSystemDirectoryBeforeAnythingElse) {
         SetUp();
         sim::machine().windows.answers = {win::IDNO};
         app::UninstallApp a;
-        a.m_lpCmdLine = line;
+        a.SetCommandLine(line);
         a.InitInstance();
         ASSERT_FALSE(sim::machine().calls.empty());
         EXPECT_EQ(sim::machine().calls.front(), "SetDefaultDllDirectories 0x800") << sim::Narrow(line);
@@ -151,7 +157,7 @@ TEST_F(Startup, CommonControlsAreSetUpForTheWizardOnly) {
     EXPECT_EQ(sim::machine().windows.commonControls, 0u) << "a silent run shows no window";
     sim::machine().windows.answers = {win::IDYES};
     app::UninstallApp wizard;
-    wizard.m_lpCmdLine = u"";
+    wizard.SetCommandLine(u"");
     InstallProduct();
     wizard.InitInstance();
     EXPECT_NE(sim::machine().windows.commonControls & win::ICC_PROGRESS_CLASS, 0u);
@@ -170,7 +176,7 @@ TEST_F(Startup, SilentRunWhosePipeRefusesTheConnectionRemovesNothing) {
     sim::machine().files.pipe.refuseConnect = true;
     Run(u"-UninstForInst");
     EXPECT_TRUE(ProductExecutableExists());
-    EXPECT_EQ(app.m_hPipe, nullptr);
+    EXPECT_FALSE(sim::InstallerPipeOpen());
 }
 
 TEST_F(Startup, ProductInUseReportsMinusOneAndRemovesNothingEvenWhenSilent) {
@@ -296,7 +302,7 @@ TEST_F(Startup, InstallDirectoryIsRemovedOnlyWhenEmpty) {
         sim::machine().files.pipe.exists = true;
         win::DeleteFileW((kInstallDir + u"Uninstall.exe").c_str());  // the installed copy, gone already
         app::UninstallApp a;
-        a.m_lpCmdLine = u"-UninstForInst";
+        a.SetCommandLine(u"-UninstForInst");
         a.InitInstance();
         EXPECT_FALSE(sim::machine().files.Exists(kInstallDir)) << sim::Narrow(stored);
         // Start-up's last try, once the removal is done: the install directory's parent is
@@ -398,7 +404,7 @@ TEST_F(Startup, NoInstallPathRemovesNothingAtTheDriveRoot) {
         sim::machine().files.AddFile(u"C:\\Uninstall.exe");
         sim::machine().files.AddDirectory(u"C:\\lang");
         app::UninstallApp a;
-        a.m_lpCmdLine = u"-UninstForInst";
+        a.SetCommandLine(u"-UninstForInst");
         a.InitInstance();
         // Without a record the steps that need no directory run; a record naming a root is a
         // failed preparation.
@@ -433,7 +439,7 @@ TEST_F(Startup, VirtualStoreCopyIsRemovedFromTheLocalApplicationData) {
         u"C:\\Users\\user\\AppData\\Local\\VirtualStore\\Program Files (x86)\\Orvik Software\\Orvik Pendrel";
     sim::machine().files.AddDirectory(store86);
     app::UninstallApp a;
-    a.m_lpCmdLine = u"-UninstForInst";
+    a.SetCommandLine(u"-UninstForInst");
     a.InitInstance();
     EXPECT_EQ(sim::machine().DeletionsTried("directory")[0], sim::Narrow(store86));
 }

@@ -23,7 +23,7 @@ sim::RegistryState& Registry() { return sim::machine().registry; }
 
 void RunSilently() {
     app::UninstallApp app;
-    app.m_lpCmdLine = u"-DeletingNow-UninstForInst-InstallerPid=4242";
+    app.SetCommandLine(u"-DeletingNow-UninstForInst-InstallerPid=4242");
     app.InitInstance();
 }
 
@@ -87,7 +87,7 @@ TEST_F(WholeRun, WizardEndingOtherThanOkKeepsTheInstallDirectoryAndTheTemporaryC
     sim::machine().windows.dialogFails = true;
 
     app::UninstallApp app;
-    app.m_lpCmdLine = u"-DeletingNow";
+    app.SetCommandLine(u"-DeletingNow");
     app.InitInstance();
 
     EXPECT_TRUE(fs.Exists(testing_support::kInstallDir));
@@ -101,7 +101,7 @@ TEST_F(WholeRun, WizardWhoseTimerCannotBeSetRemovesAtOnceAndEnds) {
     sim::machine().faults.failFunction = "SetTimer";
 
     app::UninstallApp app;
-    app.m_lpCmdLine = u"-DeletingNow";
+    app.SetCommandLine(u"-DeletingNow");
     app.InitInstance();
 
     EXPECT_EQ(sim::machine().faults.failed, "SetTimer");
@@ -124,7 +124,7 @@ TEST_F(WholeRun, AFailedMoveAsideGivesItsReservationBackAndMakesWayInTheInstallD
     sim::machine().faults.failFunction = "NtSetInformationFile";
 
     app::UninstallApp app;
-    app.m_lpCmdLine = u"-UninstForInst";
+    app.SetCommandLine(u"-UninstForInst");
     app.InitInstance();
 
     ASSERT_EQ(sim::machine().faults.failed, "NtSetInformationFile");
@@ -156,7 +156,7 @@ TEST_F(WholeRun, TemporaryCopyIsDeletedThroughItsHandleOnceItsImageLetsGo) {
     };
 
     app::UninstallApp app;
-    app.m_lpCmdLine = u"/quiet";
+    app.SetCommandLine(u"/quiet");
     app.InitInstance();
     sim::machine().onCall = nullptr;
 

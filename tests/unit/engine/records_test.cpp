@@ -16,6 +16,16 @@ namespace {
 
 const char16_t kKey[] = u"Software\\Test";
 
+// Every deletion tried, of files, directories and entries of either kind.
+std::vector<std::string> DeletionsTried() {
+    std::vector<std::string> paths;
+    for (const char* kind : {"file", "directory", "either"}) {
+        const std::vector<std::string> tried = sim::machine().DeletionsTried(kind);
+        paths.insert(paths.end(), tried.begin(), tried.end());
+    }
+    return paths;
+}
+
 TEST(ReadRegistryString, ReadsStringsAndFallsBackToTheDefaultForEverythingElse) {
     auto& reg = sim::machine().registry;
     reg.SetString(win::HKEY_LOCAL_MACHINE, kKey, u"text", u"value");
@@ -64,26 +74,40 @@ TEST(ReadRegistryString, HonoursASmallerBufferOffered) {
     EXPECT_EQ(engine::registry::ReadRegistryString(win::HKEY_LOCAL_MACHINE, kKey, u"w", u"", 128), u"");
 }
 
+// The removal works in the directory the records name: the in-use check deletes the product's
+// executable there, the program files go from there, and the directories created for it go up
+// to the one that existed before (which stays, even empty).
 TEST(InstallRecords, AppendOneBackslashWhereTheStoredPathLacksIt) {
     FakeHost host;
     InstallProduct(u"C:\\Programs\\Orvik Pendrel", u"C:\\Programs");
+    auto& files = sim::machine().files;
+    files.AddFile(u"C:\\Programs\\Orvik Pendrel\\Orvik Pendrel.exe", "MZ");
+    files.AddFile(u"C:\\Programs\\Orvik Pendrel\\Readme.txt");
     engine::Uninstaller uninstaller(host);
-    uninstaller.LoadProductRecords();
-    EXPECT_EQ(uninstaller.m_strInstallPath, u"C:\\Programs\\Orvik Pendrel\\");
-    EXPECT_EQ(uninstaller.m_strExistPath, u"C:\\Programs\\");
+    ASSERT_TRUE(uninstaller.PrepareUninstall());
+    EXPECT_EQ(sim::machine().DeletionsTried("file"), std::vector<std::string>{"C:\\Programs\\Orvik Pendrel\\Orvik Pendrel.exe"});
 
     // Read once: a record changed while the run goes on does not move it elsewhere.
     sim::machine().registry.SetString(win::HKEY_LOCAL_MACHINE, kProductKey, u"InstallPath", kInstallDir);
     uninstaller.LoadProductRecords();
-    EXPECT_EQ(uninstaller.m_strInstallPath, u"C:\\Programs\\Orvik Pendrel\\");
+    uninstaller.RemoveProgramFiles();
+    EXPECT_FALSE(files.Exists(u"C:\\Programs\\Orvik Pendrel"));
+    EXPECT_TRUE(files.IsDirectory(u"C:\\Programs")) << "the directory that existed before";
+    EXPECT_TRUE(files.Exists(kProductExe)) << "the place the record names now";
 }
 
+// Without the record of the directory that existed before, every directory above the install
+// directory may have been created for it: they go, when empty, up to a folder of the system's.
 TEST(InstallRecords, MissingExistPathBecomesALoneBackslash) {
     FakeHost host;
     sim::machine().registry.SetString(win::HKEY_LOCAL_MACHINE, kProductKey, u"InstallPath", kInstallDir);
+    EXPECT_EQ(engine::ReadExistPath(), u"\\");
+    sim::machine().files.AddFile(u"C:\\Program Files\\Orvik Software\\Orvik Pendrel\\Readme.txt");
     engine::Uninstaller uninstaller(host);
     uninstaller.LoadProductRecords();
-    EXPECT_EQ(uninstaller.m_strExistPath, u"\\");
+    uninstaller.RemoveProgramFiles();
+    EXPECT_FALSE(sim::machine().files.Exists(u"C:\\Program Files\\Orvik Software"));
+    EXPECT_TRUE(sim::machine().files.IsDirectory(u"C:\\Program Files"));
 }
 
 // Records in the spellings Windows opens name the directory the product was installed to: the
@@ -103,7 +127,8 @@ TEST(InstallRecords, AreUsedInTheFormWindowsOpens) {
         InstallProduct(stored);
         engine::Uninstaller uninstaller(host);
         EXPECT_TRUE(uninstaller.PrepareUninstall()) << sim::Narrow(stored);
-        EXPECT_EQ(uninstaller.m_strInstallPath, expected) << sim::Narrow(stored);
+        EXPECT_EQ(sim::machine().DeletionsTried("file"), std::vector<std::string>{sim::Narrow(expected + u"Orvik Pendrel.exe")})
+            << sim::Narrow(stored);
         EXPECT_FALSE(sim::machine().files.Exists(kProductExe)) << sim::Narrow(stored);
     }
 }
@@ -111,9 +136,16 @@ TEST(InstallRecords, AreUsedInTheFormWindowsOpens) {
 TEST(InstallRecords, ExistPathIsNormalisedLikeTheInstallPath) {
     FakeHost host;
     InstallProduct(u"C:/Program Files/Orvik Software/Orvik Pendrel//", u"C:/Program Files//");
+    EXPECT_EQ(engine::ReadExistPath(), u"C:\\Program Files\\");
+    // The walk up the created directories stops there, where no folder of the system's would.
+    sim::Reset();
+    InstallProduct(u"C:/Programs/Orvik Software/Orvik Pendrel//", u"C:/Programs//");
+    sim::machine().files.AddDirectory(u"C:\\Programs\\Orvik Software\\Orvik Pendrel");
     engine::Uninstaller uninstaller(host);
     uninstaller.LoadProductRecords();
-    EXPECT_EQ(uninstaller.m_strExistPath, u"C:\\Program Files\\");
+    uninstaller.RemoveProgramFiles();
+    EXPECT_FALSE(sim::machine().files.Exists(u"C:\\Programs\\Orvik Software"));
+    EXPECT_TRUE(sim::machine().files.IsDirectory(u"C:\\Programs"));
 }
 
 // The installer may have written the record through a link: the removal works at the place the
@@ -123,11 +155,18 @@ TEST(InstallRecords, RecordThroughALinkIsTakenWhereTheLinkLeads) {
     InstallProduct(kInstallDir, u"C:\\Linked\\");
     sim::machine().files.AddJunction(u"C:\\Linked", u"C:\\Program Files\\Orvik Software");
     sim::machine().registry.SetString(win::HKEY_LOCAL_MACHINE, kProductKey, u"InstallPath", u"C:\\Linked\\Orvik Pendrel\\");
+    EXPECT_EQ(engine::ReadInstallLocation().recorded, u"C:\\Linked\\Orvik Pendrel\\");
     engine::Uninstaller uninstaller(host);
-    uninstaller.LoadProductRecords();
-    EXPECT_EQ(uninstaller.m_strInstallPath, kInstallDir);
-    EXPECT_EQ(uninstaller.m_location.recorded, u"C:\\Linked\\Orvik Pendrel\\");
-    EXPECT_EQ(uninstaller.m_strExistPath, u"C:\\Program Files\\Orvik Software\\");
+    ASSERT_TRUE(uninstaller.PrepareUninstall());
+    uninstaller.RemoveProgramFiles();
+    // Everything went where the link leads, named as that place, up to the directory that
+    // existed before, found there too.
+    const std::vector<std::string> deletions = DeletionsTried();
+    ASSERT_FALSE(deletions.empty());
+    for (const std::string& deleted : deletions)
+        EXPECT_EQ(deleted.rfind(sim::Narrow(kInstallDir.substr(0, kInstallDir.size() - 1)), 0), 0u) << deleted;
+    EXPECT_FALSE(sim::machine().files.Exists(kInstallDir));
+    EXPECT_TRUE(sim::machine().files.IsDirectory(u"C:\\Program Files\\Orvik Software"));
 
     sim::machine().files.AddJunction(u"C:\\Elsewhere", u"C:\\windows");
     sim::machine().registry.SetString(win::HKEY_LOCAL_MACHINE, kProductKey, u"InstallPath", u"C:\\Elsewhere\\");
@@ -156,7 +195,7 @@ TEST(InstallRecords, UnusableRecordFailsThePreparationAndTouchesNothing) {
             const auto before = sim::machine().files.AllPaths();
             engine::Uninstaller uninstaller(host);
             EXPECT_FALSE(uninstaller.PrepareUninstall()) << sim::Narrow(stored);
-            EXPECT_EQ(uninstaller.m_strInstallPath, u"") << sim::Narrow(stored);
+            uninstaller.RemoveProgramFiles();  // works in no directory
             EXPECT_EQ(sim::machine().files.AllPaths(), before) << sim::Narrow(stored);
             EXPECT_EQ(sim::machine().DeletionsTried("file").size(), 0u) << sim::Narrow(stored);
             EXPECT_EQ(sim::machine().CountCalls("SetFileAttributesW"), 0u) << sim::Narrow(stored);
@@ -179,8 +218,10 @@ TEST(InstallRecords, MissingOrEmptyRecordLeavesTheDirectoryUnknown) {
         sim::machine().files.AddFile(u"C:\\Orvik Pendrel.exe");
         engine::Uninstaller uninstaller(host);
         EXPECT_TRUE(uninstaller.PrepareUninstall());
-        EXPECT_EQ(uninstaller.m_location.state, engine::InstallRecordState::Missing);
-        EXPECT_EQ(uninstaller.m_strInstallPath, u"");
+        // Missing: the program files cannot be looked for while the product's records are there.
+        EXPECT_EQ(uninstaller.Outcome().programFilesUnknown, present);
+        uninstaller.RemoveProgramFiles();  // works in no directory
+        EXPECT_EQ(DeletionsTried().size(), 0u);
         EXPECT_TRUE(sim::machine().files.Exists(u"C:\\Orvik Pendrel.exe"));
         EXPECT_TRUE(sim::machine().windows.boxes.empty());
     }
@@ -190,7 +231,7 @@ TEST(InstallRecords, MissingOrEmptyRecordLeavesTheDirectoryUnknown) {
     sim::machine().registry.SetDword(win::HKEY_LOCAL_MACHINE, kProductKey, u"InstallPath", 1);
     engine::Uninstaller uninstaller(host);
     EXPECT_TRUE(uninstaller.PrepareUninstall());
-    EXPECT_EQ(uninstaller.m_location.state, engine::InstallRecordState::Missing);
+    EXPECT_TRUE(uninstaller.Outcome().programFilesUnknown);
 }
 
 // Without a record of the directory while the product's records are there, its program files
@@ -220,7 +261,7 @@ TEST(InstallRecords, WithoutADirectoryTheRunCannotSayTheProgramFilesAreGone) {
         engine::Uninstaller uninstaller(host);
         ASSERT_TRUE(uninstaller.PrepareUninstall());
         uninstaller.RunUninstall();
-        const auto& left = uninstaller.Left();
+        const std::vector<std::u16string> left = uninstaller.Outcome().left;
         EXPECT_EQ(std::count(left.begin(), left.end(), item), c.unknown ? 1 : 0);
         // Only what could not be looked for: the rest of the product went.
         if (c.unknown) {
@@ -245,7 +286,10 @@ TEST(InstallRecords, LongestUsableDirectoryLeavesRoomForTheExecutable) {
     InstallProduct(u"C:\\" + std::u16string(40000, u'a'));
     engine::Uninstaller uninstaller(host);
     EXPECT_FALSE(uninstaller.PrepareUninstall());
-    EXPECT_EQ(uninstaller.m_location.state, engine::InstallRecordState::Unusable);
+    // Unusable, not missing: the box says so.
+    ASSERT_EQ(sim::machine().windows.boxes.size(), 1u);
+    EXPECT_EQ(sim::machine().windows.boxes[0].text,
+              u"The install location recorded for Orvik Pendrel cannot be used, so nothing has been removed.");
 }
 
 // A record whose text does not fit the room the reader offers is unusable, not missing, whether

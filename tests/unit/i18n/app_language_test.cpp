@@ -1,6 +1,8 @@
 // The application's messages follow the recorded language from start-up on.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/uninstall_app.h"
 #include "engine/product.h"
 #include "i18n/string_catalog.h"
@@ -24,9 +26,11 @@ TEST(AppLanguage, ConfirmationUsesTheRecordedLanguage) {
     InstallGermanProduct();
     sim::machine().windows.answers.push_back(win::IDNO);
     app::UninstallApp app;
-    app.m_lpCmdLine = u"-DeletingNow";
+    app.SetCommandLine(u"-DeletingNow");
     EXPECT_FALSE(app.InitInstance());
-    EXPECT_EQ(app.m_wLangId, 40816);
+    // The recorded number, 40816, names the German file: that is the one read.
+    const std::vector<std::string> opened = sim::machine().CallsTo("CreateFileW");
+    EXPECT_NE(std::find(opened.begin(), opened.end(), sim::Narrow(kInstall) + "lang\\uninst_lang_de_de.xml"), opened.end());
     ASSERT_FALSE(sim::machine().windows.boxes.empty());
     EXPECT_EQ(sim::machine().windows.boxes[0].text, u"Wirklich deinstallieren?");
     EXPECT_EQ(sim::machine().windows.boxes[0].caption, u"Deinstallations-Assistent");
@@ -38,7 +42,7 @@ const std::string kForgedFile =
 std::u16string ConfirmationCaptionAtStartUp() {
     sim::machine().windows.answers.push_back(win::IDNO);
     app::UninstallApp app;
-    app.m_lpCmdLine = u"-DeletingNow";
+    app.SetCommandLine(u"-DeletingNow");
     app.InitInstance();
     if (sim::machine().windows.boxes.empty()) return u"(no box)";
     return sim::machine().windows.boxes[0].caption;

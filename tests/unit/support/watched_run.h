@@ -26,7 +26,7 @@ inline WatchedRun RunSilentCopyWatched(const std::function<void(const std::strin
     WatchedRun result;
     try {
         app::UninstallApp app;
-        app.m_lpCmdLine = commandLine;
+        app.SetCommandLine(commandLine);
         app.InitInstance();
     } catch (const sim::RunawayRun&) {
         result.runaway = true;

@@ -98,7 +98,7 @@ TEST(PluginUninstaller, ProgramLeftRunningIsAmongWhatTheRunLeft) {
     engine::Uninstaller uninstaller(host);
     ASSERT_TRUE(uninstaller.PrepareUninstall());
     uninstaller.RunUninstall();
-    EXPECT_EQ(uninstaller.Left(),
+    EXPECT_EQ(uninstaller.Outcome().left,
               std::vector<std::u16string>{u"program " + std::u16string(kBase) + u"\\UnPDFReaderPlugin.exe" +
                                           u" (the browser plug-in's uninstaller, still running)"});
 }

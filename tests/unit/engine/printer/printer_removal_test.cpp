@@ -580,7 +580,7 @@ TEST_F(PrinterRemoval, PortHeldByAnotherPrinterLeavesTheRunIncomplete) {
     ASSERT_TRUE(uninstaller.PrepareUninstall());
     uninstaller.RunUninstall();
 
-    EXPECT_EQ(uninstaller.Left(), std::vector<std::u16string>{engine::printer::kPortItem});
+    EXPECT_EQ(uninstaller.Outcome().left, std::vector<std::u16string>{engine::printer::kPortItem});
     ASSERT_EQ(machine().windows.boxes.size(), 1u);
     EXPECT_EQ(machine().windows.boxes[0].text.substr(0, i18n::BuiltInText(21).size()), i18n::BuiltInText(21));
 }

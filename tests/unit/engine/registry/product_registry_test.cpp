@@ -155,7 +155,7 @@ TEST_F(Fixture, EveryValueNamingTheProductGoesWhateverTheUserChose) {
         EXPECT_TRUE(Has(LM, u"Software\\Classes\\Other.Reader\\CLSID", u""));
         EXPECT_FALSE(r.Exists(LM, u"Software\\Classes\\Gone.Reader"));
         EXPECT_FALSE(r.Exists(CR, std::u16string(64, u'x')));
-        EXPECT_EQ(uninstaller.Left(), std::vector<std::u16string>{});
+        EXPECT_EQ(uninstaller.Outcome().left, std::vector<std::u16string>{});
     }
 }
 
@@ -171,9 +171,9 @@ TEST_F(Fixture, AChoiceThatCannotBeReadIsCountedAndTheRestGoes) {
     EXPECT_FALSE(Has(LM, u"Software\\Classes\\.pdf", u""));
     EXPECT_FALSE(Has(LM, kMimePdf, u"CLSID"));
     EXPECT_TRUE(Has(CU, kPdfChoice, u"Progid"));
-    ASSERT_EQ(uninstaller.Left().size(), 1u);
-    EXPECT_EQ(uninstaller.Left()[0], u"value HKCU\\" + kPdfChoice + u"\\Progid (not known: Windows error 5: Access is "
-                                                                      u"denied.)");
+    const std::vector<std::u16string> left = uninstaller.Outcome().left;
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0], u"value HKCU\\" + kPdfChoice + u"\\Progid (not known: Windows error 5: Access is denied.)");
 }
 
 // ---- The association rows ---------------------------------------------------------------
