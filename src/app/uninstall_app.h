@@ -22,7 +22,6 @@ public:
     UninstallApp() = default;
     UninstallApp(const UninstallApp&) = delete;
     UninstallApp& operator=(const UninstallApp&) = delete;
-    ~UninstallApp();  // stops listening to the removal's deletions
 
     bool InitInstance();  // always false: the process ends when it returns
     bool CheckEnvironment();
