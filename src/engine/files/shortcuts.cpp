@@ -36,7 +36,7 @@ constexpr ShellFolder kCommonPrograms{win::CSIDL_COMMON_PROGRAMS, u"Common Progr
 // folder cannot be resolved or may not be the place of a deletion. The shell resolves the folders
 // from the user's own values, which any process of the user can point anywhere: at the Windows
 // directory, at another program's folder, at a drive root. A refused folder is told to `context`.
-std::u16string ShellFolderPath(const ShellFolder& folder, RemovalContext& context) {
+std::u16string ShellFolderPath(RemovalContext& context, const ShellFolder& folder) {
     const std::u16string path = WithoutTrailingBackslash(SpecialFolderPath(folder.csidl));
     if (path.empty()) return path;
     std::u16string normalised;
@@ -51,7 +51,7 @@ void DeleteFileIn(RemovalContext& context, const std::u16string& directory, cons
 }
 
 void RemoveStartMenuFolderIn(RemovalContext& context, const ShellFolder& programsFolder) {
-    const std::u16string programs = ShellFolderPath(programsFolder, context);
+    const std::u16string programs = ShellFolderPath(context, programsFolder);
     if (programs.empty()) return;
     const std::u16string folder = programs + kStartMenuFolder;
     RemoveDirectoryTree(context, folder + u"\\*.lnk");
@@ -61,12 +61,12 @@ void RemoveStartMenuFolderIn(RemovalContext& context, const ShellFolder& program
 }  // namespace
 
 void RemoveDesktopShortcuts(RemovalContext& context) {
-    DeleteFileIn(context, ShellFolderPath(kCommonDesktop, context), kShortcutName);
-    DeleteFileIn(context, ShellFolderPath(kDesktop, context), kShortcutName);
+    DeleteFileIn(context, ShellFolderPath(context, kCommonDesktop), kShortcutName);
+    DeleteFileIn(context, ShellFolderPath(context, kDesktop), kShortcutName);
 }
 
 void RemoveQuickLaunchShortcut(RemovalContext& context) {
-    const std::u16string appData = ShellFolderPath(kAppData, context);
+    const std::u16string appData = ShellFolderPath(context, kAppData);
     if (appData.empty()) return;
     DeleteFileIn(context, appData + kQuickLaunch, kShortcutName);
 }
@@ -116,12 +116,12 @@ std::vector<std::u16string> ShortcutsLeft() {
     // A folder refused for the removal holds nothing of the product's to count; the steps that
     // would have deleted in it told the refusal already, so nobody hears it again here.
     RemovalContext unheard;
-    note(ShellFolderPath(kCommonDesktop, unheard), kShortcutName);
-    note(ShellFolderPath(kDesktop, unheard), kShortcutName);
-    const std::u16string appData = ShellFolderPath(kAppData, unheard);
+    note(ShellFolderPath(unheard, kCommonDesktop), kShortcutName);
+    note(ShellFolderPath(unheard, kDesktop), kShortcutName);
+    const std::u16string appData = ShellFolderPath(unheard, kAppData);
     if (!appData.empty()) note(appData + kQuickLaunch, kShortcutName);
-    note(ShellFolderPath(kPrograms, unheard), kStartMenuFolder);
-    note(ShellFolderPath(kCommonPrograms, unheard), kStartMenuFolder);
+    note(ShellFolderPath(unheard, kPrograms), kStartMenuFolder);
+    note(ShellFolderPath(unheard, kCommonPrograms), kStartMenuFolder);
     return left;
 }
 
