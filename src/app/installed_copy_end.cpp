@@ -117,7 +117,8 @@ void UninstallApp::FinishInstalledCopy() {
 }
 
 void UninstallApp::RemoveEmptyInstallDirectories() {
-    for (const std::u16string& directory : InstallDirectories()) engine::files::RemoveProductDirectory(directory);
+    for (const std::u16string& directory : InstallDirectories())
+        engine::files::RemoveProductDirectory(m_context, directory);
 }
 
 std::vector<std::u16string> UninstallApp::InstallDirectories() const {

@@ -45,10 +45,12 @@ constexpr RetryBound kImageUnmapping{200, 10};
 
 // Deletes the file `name` this process made in the temporary directory `directory`, through
 // judged handles: a name that another process has turned into a link meanwhile is left to it,
-// and so is one it holds for longer than a scanner would.
-void DeleteOwnTemporaryFile(const engine::files::OpenEntry& directory, const std::u16string& name) {
+// and so is one it holds for longer than a scanner would. Each try is told to `context`.
+void DeleteOwnTemporaryFile(engine::RemovalContext& context, const engine::files::OpenEntry& directory,
+                            const std::u16string& name) {
     RetryBriefly(
-        kScannersMoment, [&] { return engine::files::DeleteChild(directory, name, engine::files::EntryKind::File); },
+        kScannersMoment,
+        [&] { return engine::files::DeleteChild(context, directory, name, engine::files::EntryKind::File); },
         [](win::DWORD error) { return error != engine::files::kErrorNotTheEntryNamed && !engine::IsAbsence(error); });
 }
 
@@ -237,7 +239,7 @@ bool UninstallApp::RelaunchFromTempCopy() {
             continue;
         }
         if (HoldUnchanged(tempDirectory, name, image, held)) copyName = name;
-        else DeleteOwnTemporaryFile(tempDirectory, name);
+        else DeleteOwnTemporaryFile(m_context, tempDirectory, name);
     }
     if (copyName.empty()) return RunInPlace(u"no copy could be written and held in " + temp);
     // The log the caller asked for is made here and handed to the copy open.

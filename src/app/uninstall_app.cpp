@@ -39,9 +39,9 @@ bool UninstallApp::InitInstance() {
     // directory while the removal takes it away: it works from the system directory instead.
     char16_t system[win::MAX_PATH] = {};
     if (win::GetSystemDirectoryW(system, win::MAX_PATH)) win::SetCurrentDirectoryW(system);
-    // Every removal is told to the log from here on; the log keeps it until it begins, which the
-    // installed copy that hands the run over never lets it do.
-    engine::SetReportListener(this);
+    // Every removal of this run is told to the log from here on; the log keeps it until it
+    // begins, which the installed copy that hands the run over never lets it do.
+    m_context = engine::RemovalContext(*this);
 
     // The copy runs while its installed copy holds the mutex for it, and goes on.
     if (IsSecondInstance() && !m_bDeletingNow) return EndWith(kExitTryLater);
@@ -128,8 +128,6 @@ std::u16string UninstallApp::DetailsPlace() {
     return m_log.WrittenPath();
 }
 
-UninstallApp::~UninstallApp() { engine::SetReportListener(nullptr); }
-
 bool UninstallApp::EndWith(win::DWORD code) {
     m_exitCode = code;
     // The installed copy's own file follows the outcome (it may change it: a file held for the
@@ -185,7 +183,7 @@ void UninstallApp::RemoveVirtualStoreCopy() {
     if (!engine::files::EndsWithBackslash(localAppData) || engine::files::IsDriveRootOrEmpty(localAppData)) return;
     const char16_t* programFiles = engine::IsRunningUnderWow64() ? u"VirtualStore\\Program Files (x86)\\Orvik Software\\Orvik Pendrel"
                                                           : u"VirtualStore\\Program Files\\Orvik Software\\Orvik Pendrel";
-    engine::files::RemoveProductDirectory(localAppData + programFiles);
+    engine::files::RemoveProductDirectory(m_context, localAppData + programFiles);
 }
 
 void UninstallApp::ReadLanguageAndLoadCatalog() {
@@ -255,7 +253,8 @@ bool UninstallApp::CheckEnvironment() {
 }
 
 void UninstallApp::RemoveInstallDirectories() {
-    if (!m_strInstallDir.empty()) engine::files::RemoveProductDirectory(engine::files::WithoutTrailingBackslash(m_strInstallDir));
+    if (!m_strInstallDir.empty())
+        engine::files::RemoveProductDirectory(m_context, engine::files::WithoutTrailingBackslash(m_strInstallDir));
     // The directories created for it go too, while the installer still waits: the installed
     // uninstaller made way for it before the removal began. Elsewhere the installed copy takes
     // them once it has made way itself.

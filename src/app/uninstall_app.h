@@ -20,7 +20,6 @@ public:
     UninstallApp() = default;
     UninstallApp(const UninstallApp&) = delete;
     UninstallApp& operator=(const UninstallApp&) = delete;
-    ~UninstallApp();  // stops listening to the removal's deletions
 
     // Everything after the program name on the command line, given before InitInstance, which
     // reads its switches.

@@ -5,12 +5,6 @@
 
 namespace engine {
 
-namespace {
-RemovalListener* g_listener = nullptr;
-}  // namespace
-
-void SetReportListener(RemovalListener* listener) { g_listener = listener; }
-
 std::u16string WindowsErrorText(win::DWORD error) {
     std::u16string text = u"Windows error " + core::NumberText(error);
     char16_t buffer[512] = {};
@@ -36,31 +30,24 @@ std::u16string RemovalLine(const std::u16string& what, win::DWORD error) {
     return u"not removed: " + what + u" (" + WindowsErrorText(error) + u")";
 }
 
-void ReportRemoval(const std::u16string& what, win::DWORD error) {
-    if (!g_listener) return;
-    g_listener->Note(RemovalLine(what, error));
+void RemovalContext::ReportRemoval(const std::u16string& what, win::DWORD error) {
+    if (listener) listener->Note(RemovalLine(what, error));
 }
 
-void ReportRemoval(const std::u16string& what, Outcome outcome) { ReportRemoval(what, outcome.error()); }
-
-void ReportScheduledAtRestart(const std::u16string& what) {
-    if (!g_listener) return;
-    g_listener->Note(u"scheduled at restart: " + what);
+void RemovalContext::ReportScheduledAtRestart(const std::u16string& what) {
+    if (listener) listener->Note(u"scheduled at restart: " + what);
 }
 
-void ReportKept(const std::u16string& what) {
-    if (!g_listener) return;
-    g_listener->Note(u"kept: " + what);
+void RemovalContext::ReportKept(const std::u16string& what) {
+    if (listener) listener->Note(u"kept: " + what);
 }
 
-void ReportDiagnostic(const std::u16string& text) {
-    if (!g_listener) return;
-    g_listener->Note(u"diagnostic: " + text);
+void RemovalContext::ReportDiagnostic(const std::u16string& text) {
+    if (listener) listener->Note(u"diagnostic: " + text);
 }
 
-void ReportRefused(const std::u16string& what, const std::u16string& reason) {
-    if (!g_listener) return;
-    g_listener->Note(u"refused: " + what + u" (" + reason + u")");
+void RemovalContext::ReportRefused(const std::u16string& what, const std::u16string& reason) {
+    if (listener) listener->Note(u"refused: " + what + u" (" + reason + u")");
 }
 
 }  // namespace engine

@@ -40,7 +40,8 @@ bool Uninstaller::PrepareUninstall() {
 // program files cannot be looked for: the run cannot say that nothing of the product is left.
 void Uninstaller::LoadProductRecords() {
     m_bProgramFilesUnknown = m_location.state == InstallRecordState::Missing && !registry::ProductKeysLeft().empty();
-    if (m_bProgramFilesUnknown) ReportDiagnostic(u"the install record names no directory; the program files cannot be looked for");
+    if (m_bProgramFilesUnknown)
+        m_host.Context().ReportDiagnostic(u"the install record names no directory; the program files cannot be looked for");
 }
 
 // The record exists but cannot be trusted: removing the product's records now would orphan its
@@ -57,7 +58,7 @@ bool Uninstaller::CheckProductNotInUse() {
     if (!HasInstallPath()) return true;
     const std::u16string executable = m_strInstallPath + product::kExecutableName;
     if (!files::FindFirstEntry(executable)) return true;
-    if (files::DeleteProgramFile(executable)) return true;
+    if (files::DeleteProgramFile(m_host.Context(), executable)) return true;
     const std::u16string text = m_host.GetMessageText(product::kMsgProductInUse);
     const std::u16string caption = m_host.GetMessageText(product::kMsgCaption);
     m_host.ShowMessage(BoxOwner::None, BoxKind::Warning, text, caption);
@@ -125,17 +126,17 @@ void Uninstaller::RunUninstall() {
     }
 }
 
-void Uninstaller::RemoveDesktopShortcuts() { files::RemoveDesktopShortcuts(); }
+void Uninstaller::RemoveDesktopShortcuts() { files::RemoveDesktopShortcuts(m_host.Context()); }
 
-void Uninstaller::RemoveQuickLaunchShortcut() { files::RemoveQuickLaunchShortcut(); }
+void Uninstaller::RemoveQuickLaunchShortcut() { files::RemoveQuickLaunchShortcut(m_host.Context()); }
 
-void Uninstaller::RemoveStartMenuFolder() { files::RemoveStartMenuFolders(); }
+void Uninstaller::RemoveStartMenuFolder() { files::RemoveStartMenuFolders(m_host.Context()); }
 
 void Uninstaller::RemoveAddOns() {
     const addons::Attendance attendance = m_host.IsUnattended() ? addons::Attendance::Nobody
                                           : m_host.IsSilent()   ? addons::Attendance::Installer
                                                                 : addons::Attendance::User;
-    addons::AddOnRemover remover(m_strInstallPath, attendance, &registry::DeleteRegistryKey);
+    addons::AddOnRemover remover(m_host.Context(), m_strInstallPath, attendance, &registry::DeleteRegistryKey);
     remover.RemoveAll();
     m_strPluginLeftRunning = remover.PluginUninstallerLeftRunning();
 }
@@ -152,19 +153,21 @@ void Uninstaller::RemovePrinter() {
 
 void Uninstaller::RemoveProgramFiles() {
     if (!HasInstallPath()) return;
-    files::RemoveProgramFiles(m_strInstallPath);
-    files::RemoveCreatedParents(m_strInstallPath, m_strExistPath);
+    files::RemoveProgramFiles(m_host.Context(), m_strInstallPath);
+    files::RemoveCreatedParents(m_host.Context(), m_strInstallPath, m_strExistPath);
 }
 
 // Every value that names the product goes, whichever reader the user running the removal
 // prefers: the values are the machine's and every user's, and the records step deletes the
 // ProgIDs they name.
-void Uninstaller::RemoveFileAssociations() { m_bAssociationsChanged = registry::RemoveFileAssociations(); }
+void Uninstaller::RemoveFileAssociations() {
+    m_bAssociationsChanged = registry::RemoveFileAssociations(m_host.Context());
+}
 
 // Whether a file type of the product's was among the records, with the association step's own
 // removals, decides whether the shell is to be told that file types changed.
 void Uninstaller::RemoveProductRegistry() {
-    const bool fileTypesThere = registry::RemoveProductRegistry();
+    const bool fileTypesThere = registry::RemoveProductRegistry(m_host.Context());
     m_bFileTypesChanged = m_bAssociationsChanged || fileTypesThere;
 }
 
@@ -187,9 +190,11 @@ std::vector<std::u16string> Uninstaller::ItemsLeft() const {
     if (HasInstallPath()) {
         const InstallDirectoryLook look = LookAtInstallDirectory(m_strInstallPath);
         left.insert(left.end(), look.left.begin(), look.left.end());
-        for (const std::u16string& kept : look.kept) ReportKept(kept);
+        RemovalContext& context = m_host.Context();
+        for (const std::u16string& kept : look.kept) context.ReportKept(kept);
         if (!look.kept.empty())
-            ReportKept(u"directory " + files::WithoutTrailingBackslash(m_strInstallPath) + u" (it holds what is not the product's)");
+            context.ReportKept(u"directory " + files::WithoutTrailingBackslash(m_strInstallPath) +
+                               u" (it holds what is not the product's)");
     }
     for (const std::u16string& key : registry::ProductKeysLeft()) left.push_back(u"key " + key);
     for (const std::u16string& value : registry::AssociationsLeft()) left.push_back(value);

@@ -70,14 +70,18 @@ std::vector<AddOnRemover::Removal> AddOnRemover::Removals() {
     return removals;
 }
 
-void ReportRemovalFailure(const std::u16string& text, const std::u16string& label) {
+void ReportRemovalFailure(RemovalContext& context, const std::u16string& text, const std::u16string& label) {
     const std::u16string line = u"Uninstall: " + label + u": " + text + u"\n";
     win::OutputDebugStringW(line.c_str());
-    ReportDiagnostic(label + u": " + text);
+    context.ReportDiagnostic(label + u": " + text);
 }
 
-AddOnRemover::AddOnRemover(const std::u16string& installPath, Attendance attendance, KeyDeletion deleteRecord)
-    : m_strBaseDir(files::WithoutTrailingBackslash(installPath)), m_attendance(attendance), m_deleteRecord(deleteRecord) {}
+AddOnRemover::AddOnRemover(RemovalContext& context, const std::u16string& installPath, Attendance attendance,
+                           KeyDeletion deleteRecord)
+    : m_context(context),
+      m_strBaseDir(files::WithoutTrailingBackslash(installPath)),
+      m_attendance(attendance),
+      m_deleteRecord(deleteRecord) {}
 
 void AddOnRemover::RemoveAll() {
     RemoveCjkSupport();
@@ -97,24 +101,24 @@ void AddOnRemover::RemoveAll() {
 void AddOnRemover::DeleteRecord(const char16_t* label) {
     if (!m_deleteRecord) return;
     const std::u16string key = kUpdatesList + std::u16string(label);
-    m_deleteRecord(win::HKEY_CURRENT_USER, key.c_str());
+    m_deleteRecord(m_context, win::HKEY_CURRENT_USER, key.c_str());
 }
 
 bool AddOnRemover::Perform(Operation operation, const std::u16string& relative) {
     if (m_strBaseDir.empty()) return false;
     switch (operation) {
         case Operation::DeleteFile:
-            return files::DeleteFileBelow(m_strBaseDir, relative).Succeeded();
+            return files::DeleteFileBelow(m_context, m_strBaseDir, relative).Succeeded();
         case Operation::RemoveDirectory:
-            return files::RemoveDirectoryBelow(m_strBaseDir, relative).Succeeded();
+            return files::RemoveDirectoryBelow(m_context, m_strBaseDir, relative).Succeeded();
         case Operation::RemoveTree:
-            return files::RemoveTreeBelow(m_strBaseDir, relative);
+            return files::RemoveTreeBelow(m_context, m_strBaseDir, relative);
     }
     return false;
 }
 
 void AddOnRemover::RunRow(const Row& row, const char16_t* label) {
-    if (!Perform(row.operation, row.path) && row.failure) ReportRemovalFailure(row.failure, label);
+    if (!Perform(row.operation, row.path) && row.failure) ReportRemovalFailure(m_context, row.failure, label);
 }
 
 void AddOnRemover::RemoveCjkSupport() {
@@ -135,10 +139,11 @@ void AddOnRemover::RemoveSpellCheck() {
     // The search only decides whether the missing dictionaries are worth a report; every
     // listed name is deleted anyway.
     const std::u16string probe = m_strBaseDir + kLexDirectory + u"\\*.*";
-    if (!files::FitsMaxPath(probe) || !files::FindFirstEntry(probe)) ReportRemovalFailure(u"Find lex files failed!", kSpellCheckLabel);
+    if (!files::FitsMaxPath(probe) || !files::FindFirstEntry(probe))
+        ReportRemovalFailure(m_context, u"Find lex files failed!", kSpellCheckLabel);
     for (const char16_t* name : LexFileNames)
         if (!Perform(Operation::DeleteFile, kLexDirectory + (u"\\" + std::u16string(name))))
-            ReportRemovalFailure(u"Delete lex files failed!", kSpellCheckLabel);
+            ReportRemovalFailure(m_context, u"Delete lex files failed!", kSpellCheckLabel);
     RunRow({Operation::RemoveDirectory, kLexDirectory, u"Delete lex Directory failed!"}, kSpellCheckLabel);
 }
 
@@ -147,7 +152,7 @@ void AddOnRemover::RemoveFirefoxPlugin() {
     if (m_strBaseDir.empty()) return;
     // The plug-in's uninstaller runs first, while the plug-in it takes out of the browsers is
     // still there; its own file goes with the rows below, under either of its two names.
-    if (!RunPluginUninstaller()) ReportRemovalFailure(u"Uninstall firefox plugin failed!", kFirefoxPluginLabel);
+    if (!RunPluginUninstaller()) ReportRemovalFailure(m_context, u"Uninstall firefox plugin failed!", kFirefoxPluginLabel);
     RunRows(kFirefoxRows, kFirefoxPluginLabel);
 }
 

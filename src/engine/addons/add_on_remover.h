@@ -1,11 +1,12 @@
 // Removal of the product's optional add-on packages, its stamp, language and OCR data, and the
-// add-on records under "Updates List". Every removal is attempted once; a failure is passed to
-// ReportRemovalFailure and the removal goes on.
+// add-on records under "Updates List". Every removal is attempted once and told to the run's
+// context; a failure is passed to ReportRemovalFailure and the removal goes on.
 #pragma once
 #include <cstddef>
 #include <string>
 #include <vector>
 
+#include "engine/removal_report.h"
 #include "platform/registry.h"
 
 namespace engine::addons {
@@ -24,22 +25,22 @@ enum class Attendance { User, Installer, Nobody };
 inline constexpr std::size_t kLexFileCount = 10;
 extern const char16_t* const LexFileNames[kLexFileCount];
 
-// The one place where failed removals are recorded: the debugger output and the run's log,
-// never the user.
-void ReportRemovalFailure(const std::u16string& text, const std::u16string& label);
+// The one place where failed removals are recorded: the debugger output and the run's log (through
+// `context`), never the user.
+void ReportRemovalFailure(RemovalContext& context, const std::u16string& text, const std::u16string& label);
 
 class AddOnRemover {
 public:
     // Deletes one registry key as the registry's tree walk does: a link is removed itself and
     // never followed. The engine hands in the registry's own (registry::DeleteRegistryKey).
-    using KeyDeletion = void (*)(win::HKEY root, const char16_t* path);
+    using KeyDeletion = void (*)(RemovalContext& context, win::HKEY root, const char16_t* path);
 
     // `installPath` is the install directory; one trailing backslash is dropped. An empty
     // install path leaves every file alone; the add-on records are still deleted, with
     // `deleteRecord` (none given: the records stay). `attendance` decides how the plug-in's
-    // uninstaller is shown and waited for.
-    explicit AddOnRemover(const std::u16string& installPath, Attendance attendance = Attendance::User,
-                          KeyDeletion deleteRecord = nullptr);
+    // uninstaller is shown and waited for. What it tries is told to `context`, which outlives it.
+    AddOnRemover(RemovalContext& context, const std::u16string& installPath, Attendance attendance = Attendance::User,
+                 KeyDeletion deleteRecord = nullptr);
 
     // The eight sub-steps, in order.
     void RemoveAll();
@@ -91,6 +92,7 @@ private:
     }
     bool Perform(Operation operation, const std::u16string& relative);
 
+    RemovalContext& m_context;
     std::u16string m_strBaseDir;
     Attendance m_attendance;
     std::u16string m_strPluginLeftRunning;

@@ -85,7 +85,7 @@ bool AddOnRemover::RunPluginUninstaller() {
         const win::ScopedHandle process(started.hProcess);
         if (win::WaitForSingleObject(process.get(), limit) == win::WAIT_TIMEOUT) {
             m_strPluginLeftRunning = program;
-            ReportRemovalFailure(u"still running after five minutes, left running", kFirefoxPluginLabel);
+            ReportRemovalFailure(m_context, u"still running after five minutes, left running", kFirefoxPluginLabel);
             return false;
         }
         win::GetExitCodeProcess(process.get(), &exitCode);
@@ -93,7 +93,7 @@ bool AddOnRemover::RunPluginUninstaller() {
 
     for (const ExitCodeMeaning& meaning : PluginUninstallerResult) {
         if (meaning.code != exitCode) continue;
-        if (meaning.text) ReportRemovalFailure(meaning.text, kFirefoxPluginLabel);
+        if (meaning.text) ReportRemovalFailure(m_context, meaning.text, kFirefoxPluginLabel);
         return meaning.success;
     }
     return false;

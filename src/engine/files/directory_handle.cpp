@@ -277,33 +277,34 @@ Outcome MarkWithout(OpenEntry& entry, Protection protection) {
 
 }  // namespace
 
-Outcome DeleteChild(const OpenEntry& parent, const std::u16string& name, EntryKind kind, Protection protection) {
+Outcome DeleteChild(RemovalContext& context, const OpenEntry& parent, const std::u16string& name, EntryKind kind,
+                    Protection protection) {
     OpenEntry entry;
     const win::DWORD access = win::DELETE | win::FILE_READ_ATTRIBUTES | win::SYNCHRONIZE |
                               (protection == Protection::Cleared ? win::FILE_WRITE_ATTRIBUTES : 0);
     Outcome removed = entry.OpenChild(parent, name, kind, access);
     if (removed) removed = MarkWithout(entry, protection);
     entry.Close();
-    ReportRemoval((kind == EntryKind::Directory ? u"directory " : u"file ") + Child(parent.path(), name), removed);
+    context.ReportRemoval((kind == EntryKind::Directory ? u"directory " : u"file ") + Child(parent.path(), name), removed);
     return removed;
 }
 
-void DeleteTreeOpen(OpenEntry& directory) {
+void DeleteTreeOpen(RemovalContext& context, OpenEntry& directory) {
     // A link is removed as itself: what it leads to is never listed.
     if (!directory.IsLink()) {
         ForEachEntry(directory, [&](const std::u16string& name, win::DWORD attributes) {
             if (!(attributes & win::FILE_ATTRIBUTE_DIRECTORY)) {
-                DeleteChild(directory, name, EntryKind::File);
+                DeleteChild(context, directory, name, EntryKind::File);
                 return;
             }
             OpenEntry child;
-            if (child.OpenChild(directory, name, EntryKind::Directory, kTreeAccess)) DeleteTreeOpen(child);
+            if (child.OpenChild(directory, name, EntryKind::Directory, kTreeAccess)) DeleteTreeOpen(context, child);
         });
     }
     const std::u16string path = directory.path();
     const Outcome removed = directory.MarkForDeletion();
     directory.Close();
-    ReportRemoval(u"directory " + path, removed);
+    context.ReportRemoval(u"directory " + path, removed);
 }
 
 }  // namespace engine::files

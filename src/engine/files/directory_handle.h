@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/outcome.h"
+#include "engine/removal_report.h"
 #include "platform/files.h"
 #include "platform/scoped.h"
 
@@ -98,14 +99,15 @@ Outcome MarkForDeletion(win::HANDLE file);
 enum class Protection { Respected, Cleared };
 
 // Deletes the entry `name` of `parent` through its own handle: a file, a link as itself, or an
-// empty directory. Fails when it stays; told to the report either way.
-Outcome DeleteChild(const OpenEntry& parent, const std::u16string& name, EntryKind kind,
+// empty directory. Fails when it stays; told to `context` either way.
+Outcome DeleteChild(RemovalContext& context, const OpenEntry& parent, const std::u16string& name, EntryKind kind,
                  Protection protection = Protection::Respected);
 
 // Deletes the tree open at `directory` (opened with DELETE and FILE_LIST_DIRECTORY), and the
 // directory itself when it has become empty; a link is removed as itself and never entered.
-// What cannot be deleted stays, and so do the directories above it. Closes `directory`.
-void DeleteTreeOpen(OpenEntry& directory);
+// What cannot be deleted stays, and so do the directories above it. Closes `directory`. Every
+// deletion is told to `context`.
+void DeleteTreeOpen(RemovalContext& context, OpenEntry& directory);
 
 // Where the directory at `path` really lies: its final path, links on the way followed, with no
 // trailing backslash; `path` itself when that cannot be told (missing, or before Vista). For

@@ -14,7 +14,7 @@ bool HasWildcard(const std::u16string& text) { return text.find_first_of(u"*?") 
 
 }  // namespace
 
-void RemoveDirectoryTree(const std::u16string& pattern) {
+void RemoveDirectoryTree(RemovalContext& context, const std::u16string& pattern) {
     const std::u16string searched = WithoutTrailingBackslash(pattern);
     const std::size_t cut = searched.find_last_of(u'\\');
     if (cut == std::u16string::npos || !FitsMaxPath(searched)) return;
@@ -34,7 +34,7 @@ void RemoveDirectoryTree(const std::u16string& pattern) {
         if (!entry.OpenChild(parent, leaf, EntryKind::Either, win::DELETE | win::FILE_READ_ATTRIBUTES | win::SYNCHRONIZE))
             return;
         if (entry.IsDirectory() && !entry.IsLink()) {
-            if (entry.OpenChild(parent, leaf, EntryKind::Directory, kTreeAccess)) DeleteTreeOpen(entry);
+            if (entry.OpenChild(parent, leaf, EntryKind::Directory, kTreeAccess)) DeleteTreeOpen(context, entry);
         } else {
             entry.MarkForDeletion();
         }
@@ -46,40 +46,40 @@ void RemoveDirectoryTree(const std::u16string& pattern) {
     ForEachEntry(parent, [&](const std::u16string& name, win::DWORD attributes) {
         if (!NameFitsPattern(name, leaf)) return;
         if (!(attributes & win::FILE_ATTRIBUTE_DIRECTORY)) {
-            DeleteChild(parent, name, EntryKind::File);
+            DeleteChild(context, parent, name, EntryKind::File);
             return;
         }
         if (!wholeTrees) return;
         OpenEntry child;
-        if (child.OpenChild(parent, name, EntryKind::Directory, kTreeAccess)) DeleteTreeOpen(child);
+        if (child.OpenChild(parent, name, EntryKind::Directory, kTreeAccess)) DeleteTreeOpen(context, child);
     });
 }
 
-Outcome RemoveProductDirectory(const std::u16string& path) {
+Outcome RemoveProductDirectory(RemovalContext& context, const std::u16string& path) {
     std::u16string directory, name;
     if (!IsRemovablePath(path) || !SplitEntryPath(LongForm(WithoutTrailingBackslash(path)), directory, name))
         return Outcome::Failure(win::ERROR_INVALID_NAME);
     OpenEntry parent;
     const Outcome opened = parent.OpenDirectory(directory, kListAccess);
-    if (opened) return DeleteChild(parent, name, EntryKind::Directory);
-    ReportRemoval(u"directory " + WithoutTrailingBackslash(path), opened);
+    if (opened) return DeleteChild(context, parent, name, EntryKind::Directory);
+    context.ReportRemoval(u"directory " + WithoutTrailingBackslash(path), opened);
     return opened;
 }
 
 // The directory that holds `base` + `relative` is judged through its handle to lie where the
 // path names it, so no link on the way below `base` (or above it) can lead elsewhere.
-Outcome DeleteFileBelow(const std::u16string& base, const std::u16string& relative) {
-    return DeleteProductFile(base + relative);
+Outcome DeleteFileBelow(RemovalContext& context, const std::u16string& base, const std::u16string& relative) {
+    return DeleteProductFile(context, base + relative);
 }
 
-Outcome RemoveDirectoryBelow(const std::u16string& base, const std::u16string& relative) {
-    return RemoveProductDirectory(base + relative);
+Outcome RemoveDirectoryBelow(RemovalContext& context, const std::u16string& base, const std::u16string& relative) {
+    return RemoveProductDirectory(context, base + relative);
 }
 
-bool RemoveTreeBelow(const std::u16string& base, const std::u16string& relative) {
+bool RemoveTreeBelow(RemovalContext& context, const std::u16string& base, const std::u16string& relative) {
     const std::u16string path = base + relative;
     if (!IsRemovablePath(path)) return false;
-    RemoveDirectoryTree(path);
+    RemoveDirectoryTree(context, path);
     return true;
 }
 

@@ -31,28 +31,30 @@ bool SplitEntryPath(const std::u16string& path, std::u16string& directory, std::
 
 namespace {
 
-Outcome DeleteFileThroughItsDirectory(const std::u16string& path, Protection protection) {
+Outcome DeleteFileThroughItsDirectory(RemovalContext& context, const std::u16string& path, Protection protection) {
     std::u16string directory, name;
     if (!IsRemovablePath(path) || !SplitEntryPath(LongForm(path), directory, name))
         return Outcome::Failure(win::ERROR_INVALID_NAME);
     OpenEntry parent;
     const Outcome opened = parent.OpenDirectory(directory, kListAccess);
-    if (opened) return DeleteChild(parent, name, EntryKind::File, protection);
-    ReportRemoval(u"file " + path, opened);
+    if (opened) return DeleteChild(context, parent, name, EntryKind::File, protection);
+    context.ReportRemoval(u"file " + path, opened);
     return opened;
 }
 
 }  // namespace
 
-Outcome DeleteProductFile(const std::u16string& path) {
-    return DeleteFileThroughItsDirectory(path, Protection::Respected);
+Outcome DeleteProductFile(RemovalContext& context, const std::u16string& path) {
+    return DeleteFileThroughItsDirectory(context, path, Protection::Respected);
 }
 
-Outcome DeleteProgramFile(const std::u16string& path) { return DeleteFileThroughItsDirectory(path, Protection::Cleared); }
+Outcome DeleteProgramFile(RemovalContext& context, const std::u16string& path) {
+    return DeleteFileThroughItsDirectory(context, path, Protection::Cleared);
+}
 
-bool DeleteNowOrAtRestart(const std::u16string& path, RemovalContext& context) {
+bool DeleteNowOrAtRestart(RemovalContext& context, const std::u16string& path) {
     if (!IsRemovablePath(path)) return false;
-    const Outcome deleted = DeleteProductFile(path);
+    const Outcome deleted = DeleteProductFile(context, path);
     if (deleted) return true;
     // A file that is missing, or refused as a link or as lying elsewhere, is nothing of the
     // product's to schedule; any other that stays goes at the restart.
@@ -60,7 +62,7 @@ bool DeleteNowOrAtRestart(const std::u16string& path, RemovalContext& context) {
     if (!IsAbsence(error) && error != kErrorNotTheEntryNamed)
         if (win::MoveFileExW(path.c_str(), nullptr, win::MOVEFILE_REPLACE_EXISTING | win::MOVEFILE_DELAY_UNTIL_REBOOT)) {
             context.scheduledAtRestart.push_back(path);
-            ReportScheduledAtRestart(u"file " + path);
+            context.ReportScheduledAtRestart(u"file " + path);
         }
     return false;
 }

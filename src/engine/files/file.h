@@ -14,19 +14,19 @@ namespace engine::files {
 // Deletes the file at `path` through a handle opened relative to its directory's (see
 // directory_handle.h): a link there is deleted as itself or, where the system would follow it,
 // left. Fails when refused (ERROR_INVALID_NAME for a path no checked operation takes) or when
-// the deletion fails.
-Outcome DeleteProductFile(const std::u16string& path);
+// the deletion fails; told to `context` either way.
+Outcome DeleteProductFile(RemovalContext& context, const std::u16string& path);
 
 // Deletes a file the installer put in the install directory as DeleteProductFile does, whatever
 // its attributes: read-only, hidden and system are taken from it through the handle judged (a
 // read-only file would otherwise refuse its deletion), and given back when it stays all the same.
-Outcome DeleteProgramFile(const std::u16string& path);
+Outcome DeleteProgramFile(RemovalContext& context, const std::u16string& path);
 
 // Deletes a file, or when it is held open (by the spooler or a running program) schedules it
 // for deletion at the next restart, and adds it to the run's `context.scheduledAtRestart`. True
 // when it is gone now. The restart's deletion goes by name: it is used only in the system's own
 // directories, which no user process can change.
-bool DeleteNowOrAtRestart(const std::u16string& path, RemovalContext& context);
+bool DeleteNowOrAtRestart(RemovalContext& context, const std::u16string& path);
 
 // Whether something may be at `path`: it is there, or the system cannot say that it is not.
 bool MayExist(const std::u16string& path);

@@ -32,58 +32,54 @@ constexpr ShellFolder kAppData{win::CSIDL_APPDATA, u"AppData"};
 constexpr ShellFolder kPrograms{win::CSIDL_PROGRAMS, u"Programs"};
 constexpr ShellFolder kCommonPrograms{win::CSIDL_COMMON_PROGRAMS, u"Common Programs"};
 
-// Whether a refused folder is told to the log: by the steps that would have deleted in it, not by
-// the look after the run.
-enum class Refusal { Reported, Quiet };
-
 // The file-system path of a shell folder, normalised, without trailing backslash; empty when the
 // folder cannot be resolved or may not be the place of a deletion. The shell resolves the folders
 // from the user's own values, which any process of the user can point anywhere: at the Windows
-// directory, at another program's folder, at a drive root.
-std::u16string ShellFolderPath(const ShellFolder& folder, Refusal refusal = Refusal::Reported) {
+// directory, at another program's folder, at a drive root. A refused folder is told to `context`.
+std::u16string ShellFolderPath(RemovalContext& context, const ShellFolder& folder) {
     const std::u16string path = WithoutTrailingBackslash(SpecialFolderPath(folder.csidl));
     if (path.empty()) return path;
     std::u16string normalised;
     const char16_t* reason = RefusalOfUserFolder(path, normalised);
     if (!reason) return normalised;
-    if (refusal == Refusal::Reported) ReportRefused(u"shell folder " + std::u16string(folder.value) + u" " + path, reason);
+    context.ReportRefused(u"shell folder " + std::u16string(folder.value) + u" " + path, reason);
     return {};
 }
 
-void DeleteFileIn(const std::u16string& directory, const char16_t* name) {
-    if (!directory.empty()) DeleteProductFile(directory + name);
+void DeleteFileIn(RemovalContext& context, const std::u16string& directory, const char16_t* name) {
+    if (!directory.empty()) DeleteProductFile(context, directory + name);
 }
 
-void RemoveStartMenuFolderIn(const ShellFolder& programsFolder) {
-    const std::u16string programs = ShellFolderPath(programsFolder);
+void RemoveStartMenuFolderIn(RemovalContext& context, const ShellFolder& programsFolder) {
+    const std::u16string programs = ShellFolderPath(context, programsFolder);
     if (programs.empty()) return;
     const std::u16string folder = programs + kStartMenuFolder;
-    RemoveDirectoryTree(folder + u"\\*.lnk");
-    RemoveProductDirectory(folder);
+    RemoveDirectoryTree(context, folder + u"\\*.lnk");
+    RemoveProductDirectory(context, folder);
 }
 
 }  // namespace
 
-void RemoveDesktopShortcuts() {
-    DeleteFileIn(ShellFolderPath(kCommonDesktop), kShortcutName);
-    DeleteFileIn(ShellFolderPath(kDesktop), kShortcutName);
+void RemoveDesktopShortcuts(RemovalContext& context) {
+    DeleteFileIn(context, ShellFolderPath(context, kCommonDesktop), kShortcutName);
+    DeleteFileIn(context, ShellFolderPath(context, kDesktop), kShortcutName);
 }
 
-void RemoveQuickLaunchShortcut() {
-    const std::u16string appData = ShellFolderPath(kAppData);
+void RemoveQuickLaunchShortcut(RemovalContext& context) {
+    const std::u16string appData = ShellFolderPath(context, kAppData);
     if (appData.empty()) return;
-    DeleteFileIn(appData + kQuickLaunch, kShortcutName);
+    DeleteFileIn(context, appData + kQuickLaunch, kShortcutName);
 }
 
-void RemoveStartMenuFolders() {
-    RemoveStartMenuFolderIn(kPrograms);
-    RemoveStartMenuFolderIn(kCommonPrograms);
+void RemoveStartMenuFolders(RemovalContext& context) {
+    RemoveStartMenuFolderIn(context, kPrograms);
+    RemoveStartMenuFolderIn(context, kCommonPrograms);
 }
 
-void RemoveProgramFiles(const std::u16string& installPath) {
-    for (const char16_t* name : kProgramFiles) DeleteProgramFile(installPath + name);
+void RemoveProgramFiles(RemovalContext& context, const std::u16string& installPath) {
+    for (const char16_t* name : kProgramFiles) DeleteProgramFile(context, installPath + name);
     const std::u16string base = WithoutTrailingBackslash(installPath);
-    for (const char16_t* directory : kProgramDirectories) RemoveDirectoryBelow(base, directory);
+    for (const char16_t* directory : kProgramDirectories) RemoveDirectoryBelow(context, base, directory);
 }
 
 std::vector<std::u16string> ProgramFileNames() { return {std::begin(kProgramFiles), std::end(kProgramFiles)}; }
@@ -117,18 +113,21 @@ std::vector<std::u16string> ShortcutsLeft() {
         const std::u16string path = directory + name;
         if (win::GetFileAttributesW(path.c_str()) != win::INVALID_FILE_ATTRIBUTES) left.push_back(path);
     };
-    // A folder refused for the removal holds nothing of the product's to count.
-    note(ShellFolderPath(kCommonDesktop, Refusal::Quiet), kShortcutName);
-    note(ShellFolderPath(kDesktop, Refusal::Quiet), kShortcutName);
-    const std::u16string appData = ShellFolderPath(kAppData, Refusal::Quiet);
+    // A folder refused for the removal holds nothing of the product's to count; the steps that
+    // would have deleted in it told the refusal already, so nobody hears it again here.
+    RemovalContext unheard;
+    note(ShellFolderPath(unheard, kCommonDesktop), kShortcutName);
+    note(ShellFolderPath(unheard, kDesktop), kShortcutName);
+    const std::u16string appData = ShellFolderPath(unheard, kAppData);
     if (!appData.empty()) note(appData + kQuickLaunch, kShortcutName);
-    note(ShellFolderPath(kPrograms, Refusal::Quiet), kStartMenuFolder);
-    note(ShellFolderPath(kCommonPrograms, Refusal::Quiet), kStartMenuFolder);
+    note(ShellFolderPath(unheard, kPrograms), kStartMenuFolder);
+    note(ShellFolderPath(unheard, kCommonPrograms), kStartMenuFolder);
     return left;
 }
 
-void RemoveCreatedParents(const std::u16string& installPath, const std::u16string& existPath) {
-    for (const std::u16string& directory : CreatedDirectories(installPath, existPath)) RemoveProductDirectory(directory);
+void RemoveCreatedParents(RemovalContext& context, const std::u16string& installPath, const std::u16string& existPath) {
+    for (const std::u16string& directory : CreatedDirectories(installPath, existPath))
+        RemoveProductDirectory(context, directory);
 }
 
 }  // namespace engine::files

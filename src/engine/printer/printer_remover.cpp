@@ -122,7 +122,7 @@ bool PrinterRemover::Run() {
     // Nothing of the printer there: the spooler is not asked, and all it would have removed is
     // gone already.
     m_bNothingThere = !IsAnythingThere();
-    if (m_bNothingThere) ReportRemoval(kPortItem, win::ERROR_FILE_NOT_FOUND);
+    if (m_bNothingThere) m_host.Context().ReportRemoval(kPortItem, win::ERROR_FILE_NOT_FOUND);
     const bool spoolerAnswered = m_bNothingThere || FindDriverDirectory();
     if (spoolerAnswered) {
         SetStepProgress(3);
@@ -138,7 +138,7 @@ bool PrinterRemover::Run() {
     UnregisterWordAddin();
     SetStepProgress(10);
     // Succeeds only when the directory is empty by now; later steps try again.
-    RemoveProductDirectory(m_szInstallDir);
+    RemoveProductDirectory(m_host.Context(), m_szInstallDir);
     return spoolerAnswered;
 }
 
@@ -192,7 +192,7 @@ bool PrinterRemover::RemoveStages() {
 
 void PrinterRemover::RemoveStagingFiles() {
     for (const char16_t* name : kStagingFiles) {
-        DeleteProductFile(JoinPath(m_szDriverDir, name));
+        DeleteProductFile(m_host.Context(), JoinPath(m_szDriverDir, name));
     }
 }
 
@@ -265,7 +265,7 @@ void PrinterRemover::RemovePrinterPort() {
     // A port monitor that cannot be asked leaves the port, as far as anyone can tell.
     m_bPortLeft = true;
     if (!OpenSpooler(monitor, kPortMonitor, win::SERVER_ACCESS_ADMINISTER)) {
-        ReportRemoval(kPortItem, win::GetLastError());
+        m_host.Context().ReportRemoval(kPortItem, win::GetLastError());
         return;
     }
     char16_t port[sizeof kPortName / sizeof kPortName[0]];
@@ -282,7 +282,7 @@ void PrinterRemover::RemovePrinterPort() {
     // someone else's still prints to it: busy) leaves it.
     const bool noSuchPort = status == win::ERROR_FILE_NOT_FOUND || status == win::ERROR_UNKNOWN_PORT;
     m_bPortLeft = status != win::ERROR_SUCCESS && !noSuchPort;
-    ReportRemoval(kPortItem, noSuchPort ? win::ERROR_FILE_NOT_FOUND : status);
+    m_host.Context().ReportRemoval(kPortItem, noSuchPort ? win::ERROR_FILE_NOT_FOUND : status);
 }
 
 std::vector<std::u16string> PrinterRemover::FilesLeft() const {
@@ -315,11 +315,12 @@ void PrinterRemover::RemoveInstalledDriverFiles() {
         const bool renamed = win::MoveFileW(path.c_str(), temporary.c_str());
         const win::DWORD error = win::GetLastError();
         const bool blockedByLeftover = !renamed && (error == win::ERROR_ALREADY_EXISTS || error == win::ERROR_FILE_EXISTS);
-        const bool temporaryGone = DeleteNowOrAtRestart(temporary, m_host.Context());
+        RemovalContext& context = m_host.Context();
+        const bool temporaryGone = DeleteNowOrAtRestart(context, temporary);
         if (!blockedByLeftover) continue;
         // A temporary name left by an earlier removal that has not seen a restart yet.
-        if (temporaryGone && win::MoveFileW(path.c_str(), temporary.c_str())) DeleteNowOrAtRestart(temporary, m_host.Context());
-        else if (!temporaryGone) DeleteProductFile(path);
+        if (temporaryGone && win::MoveFileW(path.c_str(), temporary.c_str())) DeleteNowOrAtRestart(context, temporary);
+        else if (!temporaryGone) DeleteProductFile(context, path);
     }
 }
 
@@ -330,7 +331,7 @@ void PrinterRemover::UnregisterWordAddin() {
     // Without an add-in there is nothing to unregister: OLE, which sets up windows of its own,
     // is not started for nothing.
     if (win::GetFileAttributesW(path.c_str()) != win::INVALID_FILE_ATTRIBUTES) UnregisterAddin(path);
-    DeleteProductFile(path);
+    DeleteProductFile(m_host.Context(), path);
 }
 
 void PrinterRemover::SetStepProgress(int step) {

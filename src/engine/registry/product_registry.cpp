@@ -62,20 +62,21 @@ std::u16string ValueName(win::HKEY root, const char16_t* keyPath, const char16_t
 // Opens a key whose values are judged and deleted: reached without passing a link, and no link
 // itself (a link's only value is its target). A key that is there but cannot be opened so is
 // reported: whether it holds a value of the product's is not known.
-bool OpenValueKey(win::HKEY root, const char16_t* keyPath, const char16_t* valueName, win::REGSAM access,
-                  RegistryKey& key) {
+bool OpenValueKey(RemovalContext& context, win::HKEY root, const char16_t* keyPath, const char16_t* valueName,
+                  win::REGSAM access, RegistryKey& key) {
     const KeyReach reach = OpenKeyWithoutLinks(root, keyPath, access, key);
     if (reach == KeyReach::Opened && !IsLinkKey(key.get())) return true;
     if (reach != KeyReach::Missing)
-        ReportRemoval(ValueName(root, keyPath, valueName),
-                      static_cast<win::DWORD>(reach == KeyReach::Opened ? kErrorKeyReachedThroughLink : key.status()));
+        context.ReportRemoval(ValueName(root, keyPath, valueName),
+                              static_cast<win::DWORD>(reach == KeyReach::Opened ? kErrorKeyReachedThroughLink : key.status()));
     return false;
 }
 
 // Deletes the value through the open key, and tells the log.
-bool DeleteValue(const RegistryKey& key, win::HKEY root, const char16_t* keyPath, const char16_t* valueName) {
+bool DeleteValue(RemovalContext& context, const RegistryKey& key, win::HKEY root, const char16_t* keyPath,
+                 const char16_t* valueName) {
     const win::LONG result = win::RegDeleteValueW(key.get(), valueName);
-    ReportRemoval(ValueName(root, keyPath, valueName), static_cast<win::DWORD>(result));
+    context.ReportRemoval(ValueName(root, keyPath, valueName), static_cast<win::DWORD>(result));
     return result == static_cast<win::LONG>(win::ERROR_SUCCESS);
 }
 
@@ -88,21 +89,23 @@ std::u16string ValueText(win::HKEY key, const char16_t* valueName) {
 
 // Deletes the value when it still names the product's ProgID or class identifier. True when it
 // was deleted.
-bool DeleteValueNaming(win::HKEY root, const char16_t* keyPath, const char16_t* valueName, const char16_t* productText) {
+bool DeleteValueNaming(RemovalContext& context, win::HKEY root, const char16_t* keyPath, const char16_t* valueName,
+                       const char16_t* productText) {
     RegistryKey key;
-    return OpenValueKey(root, keyPath, valueName, kJudgeAndDelete, key) &&
-           NamesProduct(ValueText(key.get(), valueName), productText) && DeleteValue(key, root, keyPath, valueName);
+    return OpenValueKey(context, root, keyPath, valueName, kJudgeAndDelete, key) &&
+           NamesProduct(ValueText(key.get(), valueName), productText) &&
+           DeleteValue(context, key, root, keyPath, valueName);
 }
 
 // Deletes the value named `valueName` whatever it holds: the name itself is the product's. True
 // when it was deleted.
-bool DeleteNamedValue(win::HKEY root, const char16_t* keyPath, const char16_t* valueName) {
+bool DeleteNamedValue(RemovalContext& context, win::HKEY root, const char16_t* keyPath, const char16_t* valueName) {
     RegistryKey key;
-    if (!OpenValueKey(root, keyPath, valueName, kJudgeAndDelete, key)) return false;
+    if (!OpenValueKey(context, root, keyPath, valueName, kJudgeAndDelete, key)) return false;
     const win::LONG result = win::RegDeleteValueW(key.get(), valueName);
     // An absent value is no news for the log.
     if (!IsAbsence(static_cast<win::DWORD>(result)))
-        ReportRemoval(ValueName(root, keyPath, valueName), static_cast<win::DWORD>(result));
+        context.ReportRemoval(ValueName(root, keyPath, valueName), static_cast<win::DWORD>(result));
     return result == static_cast<win::LONG>(win::ERROR_SUCCESS);
 }
 
@@ -110,20 +113,21 @@ bool DeleteNamedValue(win::HKEY root, const char16_t* keyPath, const char16_t* v
 // the user's and stays, and a missing key is not created. Windows 8 and later refuse their user
 // to set or delete the values of "UserChoice" but let the key itself go: where the value cannot
 // be deleted, the key holding the product's choice is. True when the choice went.
-bool DeleteChoiceOf(const char16_t* keyPath, const char16_t* progId) {
+bool DeleteChoiceOf(RemovalContext& context, const char16_t* keyPath, const char16_t* progId) {
     const win::HKEY user = win::HKEY_CURRENT_USER;
     RegistryKey key;
     const bool canSetValues = OpenKeyWithoutLinks(user, keyPath, kJudgeAndDelete | win::KEY_DELETE, key) ==
                                   KeyReach::Opened &&
                               !IsLinkKey(key.get());
-    if (!canSetValues && !OpenValueKey(user, keyPath, u"Progid", win::KEY_QUERY_VALUE | win::KEY_DELETE, key)) return false;
+    if (!canSetValues && !OpenValueKey(context, user, keyPath, u"Progid", win::KEY_QUERY_VALUE | win::KEY_DELETE, key))
+        return false;
     if (!NamesProduct(ValueText(key.get(), u"Progid"), progId)) return false;
     if (canSetValues && win::RegDeleteValueW(key.get(), u"Progid") == static_cast<win::LONG>(win::ERROR_SUCCESS)) {
-        ReportRemoval(ValueName(user, keyPath, u"Progid"), win::ERROR_SUCCESS);
+        context.ReportRemoval(ValueName(user, keyPath, u"Progid"), win::ERROR_SUCCESS);
         return true;
     }
     const Outcome deleted = Outcome::OfStatus(win::NtDeleteKey(key.get()));
-    ReportRemoval(KeyName(user, keyPath), deleted);
+    context.ReportRemoval(KeyName(user, keyPath), deleted);
     return deleted.Succeeded();
 }
 
@@ -206,19 +210,19 @@ win::HKEY KeyOf(Root root) {
 
 }  // namespace
 
-bool RemoveFileAssociations() {
+bool RemoveFileAssociations(RemovalContext& context) {
     bool changed = false;
     for (const AssociationPlace& place : kAssociationPlaces) {
         bool removed = false;
         switch (place.claim) {
         case Claim::Text:
-            removed = DeleteValueNaming(KeyOf(place.root), place.key, place.value, place.productText);
+            removed = DeleteValueNaming(context, KeyOf(place.root), place.key, place.value, place.productText);
             break;
         case Claim::Name:
-            removed = DeleteNamedValue(KeyOf(place.root), place.key, place.value);
+            removed = DeleteNamedValue(context, KeyOf(place.root), place.key, place.value);
             break;
         case Claim::UserChoice:
-            removed = DeleteChoiceOf(place.key, place.productText);
+            removed = DeleteChoiceOf(context, place.key, place.productText);
             break;
         }
         changed = changed || removed;
@@ -226,11 +230,11 @@ bool RemoveFileAssociations() {
     return changed;
 }
 
-bool RemoveProductRegistry() {
+bool RemoveProductRegistry(RemovalContext& context) {
     bool fileTypesThere = false;
     for (const win::HKEY root : {win::HKEY_LOCAL_MACHINE, win::HKEY_CURRENT_USER})
         for (const char16_t* path : kProductTrees) {
-            const bool there = DeleteRegistryTree(root, path);
+            const bool there = DeleteRegistryTree(context, root, path);
             fileTypesThere = fileTypesThere || (there && std::u16string(path).rfind(kClassesTrees, 0) == 0);
         }
     return fileTypesThere;

@@ -49,43 +49,43 @@ Outcome Deleted(win::HKEY key) { return Outcome::OfStatus(win::NtDeleteKey(key))
 
 }  // namespace
 
-void DeleteRegistryKey(win::HKEY root, const char16_t* path) {
+void DeleteRegistryKey(RemovalContext& context, win::HKEY root, const char16_t* path) {
     if (!path || !*path) return;
     if (IsWindows95Family()) {
-        ReportRemoval(KeyName(root, path), static_cast<win::DWORD>(win::RegDeleteKeyW(root, path)));
+        context.ReportRemoval(KeyName(root, path), static_cast<win::DWORD>(win::RegDeleteKeyW(root, path)));
         return;
     }
     RegistryKey key;
     // A link is deleted itself; a key with subkeys is refused by the system and stays.
     const KeyReach reach = OpenKeyWithoutLinks(root, path, win::KEY_QUERY_VALUE | win::KEY_DELETE, key);
-    if (reach != KeyReach::Opened) ReportRemoval(KeyName(root, path), static_cast<win::DWORD>(key.status()));
-    else ReportRemoval(KeyName(root, path), Deleted(key.get()));
+    if (reach != KeyReach::Opened) context.ReportRemoval(KeyName(root, path), static_cast<win::DWORD>(key.status()));
+    else context.ReportRemoval(KeyName(root, path), Deleted(key.get()));
 }
 
-bool DeleteRegistryTree(win::HKEY root, const char16_t* path) {
+bool DeleteRegistryTree(RemovalContext& context, win::HKEY root, const char16_t* path) {
     // An empty path would name the root itself, whose subkeys are not ours.
     if (!path || !*path) return false;
     const std::u16string name = KeyName(root, path);
     if (IsWindows95Family()) {
         const win::LONG status = win::RegDeleteKeyW(root, path);
-        ReportRemoval(name, static_cast<win::DWORD>(status));
+        context.ReportRemoval(name, static_cast<win::DWORD>(status));
         return !IsAbsence(static_cast<win::DWORD>(status));
     }
     RegistryKey key;
     const KeyReach reach = OpenKeyWithoutLinks(root, path, win::KEY_ALL_ACCESS, key);
     if (reach != KeyReach::Opened) {
-        ReportRemoval(name, static_cast<win::DWORD>(key.status()));
+        context.ReportRemoval(name, static_cast<win::DWORD>(key.status()));
         return reach == KeyReach::Refused;
     }
     if (!IsLinkKey(key.get())) {
-        DeleteRegistrySubkeys(key.get(), name);
+        DeleteRegistrySubkeys(context, key.get(), name);
         ClearRegistryValues(key.get(), static_cast<win::LONG>(CountsOf(key.get()).values));
     }
-    ReportRemoval(name, Deleted(key.get()));
+    context.ReportRemoval(name, Deleted(key.get()));
     return true;
 }
 
-bool DeleteRegistrySubkeys(win::HKEY key, const std::u16string& name) {
+bool DeleteRegistrySubkeys(RemovalContext& context, win::HKEY key, const std::u16string& name) {
     // Read once: every pass deletes the subkey it found at index 0, so the next one moves up.
     const win::DWORD count = CountsOf(key).subkeys;
     std::vector<char16_t> nameBuffer(kSubkeyNameCapacity, u'\0');
@@ -103,17 +103,17 @@ bool DeleteRegistrySubkeys(win::HKEY key, const std::u16string& name) {
         // link, and stays, like a subkey whose deletion is refused.
         RegistryKey subkey;
         if (!subkey.Open(key, subkeyName.c_str(), win::KEY_ALL_ACCESS, win::REG_OPTION_OPEN_LINK)) {
-            ReportRemoval(reported(), static_cast<win::DWORD>(subkey.status()));
+            context.ReportRemoval(reported(), static_cast<win::DWORD>(subkey.status()));
             return false;
         }
         if (!IsLinkKey(subkey.get())) {
             const KeyCounts counts = CountsOf(subkey.get());
-            if (counts.subkeys > 0 && !DeleteRegistrySubkeys(subkey.get(), reported())) return false;
+            if (counts.subkeys > 0 && !DeleteRegistrySubkeys(context, subkey.get(), reported())) return false;
             ClearRegistryValues(subkey.get(), static_cast<win::LONG>(counts.values));
         }
         // The subkeys that go are not named one by one: the key above them says they went.
         if (const Outcome deleted = Deleted(subkey.get()); !deleted) {
-            ReportRemoval(reported(), deleted);
+            context.ReportRemoval(reported(), deleted);
             return false;
         }
     }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/addons/add_on_remover.h"
+#include "engine/removal_report.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/text.h"
 
@@ -25,6 +26,7 @@ std::vector<std::string> CallsBelow(const char* kind, const std::u16string& dire
 }
 
 TEST(SpellCheckDictionaries, TheTenAreDeletedByNameInTheirOrderAndTheirDirectoryGoes) {
+    engine::RemovalContext context;
     sim::Reset();
     const std::vector<std::string> dictionaries = {"accent.tlx",  "correct.tlx", "ssceam.tlx", "ssceam2.clx",
                                                    "sscebr.tlx",  "sscebr2.clx", "ssceca.tlx", "ssceca2.clx",
@@ -35,7 +37,7 @@ TEST(SpellCheckDictionaries, TheTenAreDeletedByNameInTheirOrderAndTheirDirectory
         expected.push_back("\\lex\\" + name);
     }
 
-    engine::addons::AddOnRemover(kBase + u"\\").RemoveSpellCheck();
+    engine::addons::AddOnRemover(context, kBase + u"\\").RemoveSpellCheck();
 
     EXPECT_EQ(CallsBelow("file", u""), expected);
     EXPECT_FALSE(Fs().Exists(kBase + u"\\lex"));
@@ -49,10 +51,11 @@ void LayDownOnDemandCM() {
 }
 
 TEST(OnDemandCM, TakesItsDirectoryAndThenPluginsOnceEmpty) {
+    engine::RemovalContext context;
     sim::Reset();
     LayDownOnDemandCM();
 
-    engine::addons::AddOnRemover(kBase + u"\\").RemoveOnDemandCM();
+    engine::addons::AddOnRemover(context, kBase + u"\\").RemoveOnDemandCM();
 
     EXPECT_EQ(CallsBelow("directory", u"\\Plugins"),
               (std::vector<std::string>{"\\OnDemandCM\\curl", "\\OnDemandCM", ""}));
@@ -61,11 +64,12 @@ TEST(OnDemandCM, TakesItsDirectoryAndThenPluginsOnceEmpty) {
 }
 
 TEST(OnDemandCM, LeavesPluginsWhileSomethingElseIsInIt) {
+    engine::RemovalContext context;
     sim::Reset();
     LayDownOnDemandCM();
     Fs().AddFile(kBase + u"\\Plugins\\npOrvikReaderPlugin.dll");
 
-    engine::addons::AddOnRemover(kBase + u"\\").RemoveOnDemandCM();
+    engine::addons::AddOnRemover(context, kBase + u"\\").RemoveOnDemandCM();
 
     EXPECT_FALSE(Fs().Exists(kBase + u"\\Plugins\\OnDemandCM"));
     EXPECT_EQ(Fs().List(kBase + u"\\Plugins"), (std::vector<std::u16string>{u"npOrvikReaderPlugin.dll"}));

@@ -5,6 +5,7 @@
 
 #include "engine/addons/add_on_remover.h"
 #include "engine/registry/registry_tree.h"
+#include "engine/removal_report.h"
 #include "platform/registry.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/text.h"
@@ -15,10 +16,18 @@ constexpr char16_t kInstall[] = u"C:\\Program Files\\Orvik Software\\Orvik Pendr
 constexpr char16_t kBase[] = u"C:\\Program Files\\Orvik Software\\Orvik Pendrel";
 constexpr char16_t kUpdates[] = u"Software\\Orvik Software\\Orvik Pendrel\\Updates List";
 
-// The add-on step as the engine runs it: records deleted with the registry's own deletion.
-engine::addons::AddOnRemover Remover(const std::u16string& installPath) {
-    return engine::addons::AddOnRemover(installPath, engine::addons::Attendance::Installer, &engine::registry::DeleteRegistryKey);
-}
+// The add-on step as the engine runs it: records deleted with the registry's own deletion, its
+// lines heard by nobody.
+class Remover {
+public:
+    explicit Remover(const std::u16string& installPath)
+        : m_remover(m_context, installPath, engine::addons::Attendance::Installer, &engine::registry::DeleteRegistryKey) {}
+    engine::addons::AddOnRemover* operator->() { return &m_remover; }
+
+private:
+    engine::RemovalContext m_context;
+    engine::addons::AddOnRemover m_remover;
+};
 
 sim::FileSystem& Fs() { return sim::machine().files; }
 std::u16string At(const std::u16string& relative) { return kBase + relative; }
@@ -50,7 +59,7 @@ void InstallEverything() {
 }
 
 TEST(AddOnRemover, NothingInstalledRunsEveryRowAndReportsEachFailure) {
-    Remover(kInstall).RemoveAll();
+    Remover(kInstall)->RemoveAll();
 
     const std::string cjk = "Eastern Asian Language Support", img = "JPEG2000 and JBIG2 Image Decoders",
                       lex = "Orvik Spell Check Language", fx = "Firefox Plugin", od = "OnDemandCM";
@@ -88,7 +97,7 @@ TEST(AddOnRemover, NothingInstalledRunsEveryRowAndReportsEachFailure) {
 TEST(AddOnRemover, EverythingInstalledIsRemovedButTheDirectoriesLeftForLater) {
     InstallEverything();
 
-    Remover(kInstall).RemoveAll();
+    Remover(kInstall)->RemoveAll();
 
     // Only what later steps take care of is left: the program files and the plug-in
     // directories that the XML files kept until the OnDemandCM rows had run.
@@ -102,11 +111,11 @@ TEST(AddOnRemover, EverythingInstalledIsRemovedButTheDirectoriesLeftForLater) {
 }
 
 TEST(AddOnRemover, TrailingBackslashesOfTheInstallPath) {
-    EXPECT_EQ(Remover(u"C:\\Apps\\Orvik\\").BaseDirectory(), u"C:\\Apps\\Orvik");
-    EXPECT_EQ(Remover(u"C:\\Apps\\Orvik").BaseDirectory(), u"C:\\Apps\\Orvik");
-    EXPECT_EQ(Remover(u"C:\\Apps\\Orvik\\\\").BaseDirectory(), u"C:\\Apps\\Orvik\\");
+    EXPECT_EQ(Remover(u"C:\\Apps\\Orvik\\")->BaseDirectory(), u"C:\\Apps\\Orvik");
+    EXPECT_EQ(Remover(u"C:\\Apps\\Orvik")->BaseDirectory(), u"C:\\Apps\\Orvik");
+    EXPECT_EQ(Remover(u"C:\\Apps\\Orvik\\\\")->BaseDirectory(), u"C:\\Apps\\Orvik\\");
     Fs().AddDirectory(u"C:\\Apps\\Orvik");
-    Remover(u"C:\\Apps\\Orvik\\").RemoveCjkSupport();
+    Remover(u"C:\\Apps\\Orvik\\")->RemoveCjkSupport();
     EXPECT_EQ(sim::machine().DeletionsTried("file"), (std::vector<std::string>{"C:\\Apps\\Orvik\\kpdfcjk.bin"}));
 }
 
@@ -116,7 +125,7 @@ TEST(AddOnRemover, ForeignFilesKeepTheirDirectories) {
     Fs().AddFile(At(u"\\Stamps\\Sign Here\\my signature.png"));
     Fs().AddFile(At(u"\\lang\\notes.txt"));
 
-    Remover(kInstall).RemoveAll();
+    Remover(kInstall)->RemoveAll();
 
     EXPECT_EQ(Fs().List(At(u"\\lex")), (std::vector<std::u16string>{u"custom.tlx"}));
     EXPECT_EQ(Fs().List(At(u"\\Stamps\\Sign Here")), (std::vector<std::u16string>{u"my signature.png"}));
@@ -134,7 +143,7 @@ TEST(AddOnRemover, RecordWithSubkeyStaysWhileItsSiblingsGo) {
     auto& reg = sim::machine().registry;
     reg.Create(win::HKEY_CURRENT_USER, kUpdates + std::u16string(u"\\Firefox Plugin\\Files"));
 
-    Remover(kInstall).RemoveAll();
+    Remover(kInstall)->RemoveAll();
 
     EXPECT_TRUE(reg.Exists(win::HKEY_CURRENT_USER, kUpdates + std::u16string(u"\\Firefox Plugin\\Files")));
     EXPECT_FALSE(reg.Exists(win::HKEY_CURRENT_USER, kUpdates + std::u16string(u"\\OnDemandCM")));
@@ -152,7 +161,7 @@ TEST(AddOnRemover, RegistryLinksAmongTheRecordsAreNotFollowed) {
     InstallEverything();
     reg.CreateLink(CU, kUpdates + std::u16string(u"\\Firefox Plugin"), LM, u"Software\\Victim");
 
-    Remover(kInstall).RemoveAll();
+    Remover(kInstall)->RemoveAll();
 
     EXPECT_TRUE(reg.HasValue(LM, u"Software\\Victim", u"Data"));
     EXPECT_FALSE(reg.Exists(CU, kUpdates + std::u16string(u"\\Firefox Plugin")));
@@ -163,7 +172,7 @@ TEST(AddOnRemover, RegistryLinksAmongTheRecordsAreNotFollowed) {
     fresh.SetString(LM, u"Software\\Victim\\OnDemandCM", u"Data", u"keep");
     fresh.CreateLink(CU, kUpdates, LM, u"Software\\Victim");
 
-    Remover(kInstall).RemoveAll();
+    Remover(kInstall)->RemoveAll();
 
     EXPECT_TRUE(fresh.HasValue(LM, u"Software\\Victim\\OnDemandCM", u"Data"));
     EXPECT_TRUE(fresh.Exists(CU, kUpdates));  // the link goes with the product's records later
@@ -179,7 +188,7 @@ TEST(AddOnRemover, LinksInsideTheInstallDirectoryAreNotFollowed) {
     Fs().AddJunction(At(u"\\Stamps"), documents);
     Fs().AddJunction(At(u"\\plugins"), documents);
 
-    Remover(kInstall).RemoveAll();
+    Remover(kInstall)->RemoveAll();
 
     EXPECT_TRUE(Fs().Exists(documents + u"\\accent.tlx"));
     EXPECT_TRUE(Fs().Exists(documents + u"\\Standard Stamps\\contract.pdf"));
@@ -194,7 +203,7 @@ TEST(AddOnRemover, WithoutInstallPathOnlyTheRecordsGo) {
     InstallEverything();
     Fs().AddFile(u"C:\\kpdfcjk.bin");
 
-    Remover(u"").RemoveAll();
+    Remover(u"")->RemoveAll();
 
     EXPECT_TRUE(Fs().Exists(u"C:\\kpdfcjk.bin"));
     EXPECT_EQ(sim::machine().DeletionsTried("file").size(), 0u);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/addons/add_on_remover.h"
+#include "engine/removal_report.h"
 #include "engine/uninstaller.h"
 #include "platform/shell.h"
 #include "platform/sim/machine.h"
@@ -26,10 +27,11 @@ std::vector<std::string> Reports() {
 using engine::addons::Attendance;
 
 TEST(PluginUninstaller, StartsTheFirstNameDirectlyWithTheUnquotedPluginDirectoryAndWaitsForIt) {
+    engine::RemovalContext context;
     Fs().AddFile(kBase + std::u16string(u"\\UnPDFReaderPlugin.exe"));
     Fs().AddFile(kBase + std::u16string(u"\\UninstallPDFReaderPlugin.exe"));
 
-    EXPECT_TRUE(engine::addons::AddOnRemover(kInstall).RunPluginUninstaller());
+    EXPECT_TRUE(engine::addons::AddOnRemover(context, kInstall).RunPluginUninstaller());
 
     ASSERT_EQ(Started().size(), 1u);
     const sim::StartedProcess& run = Started()[0];
@@ -46,6 +48,7 @@ TEST(PluginUninstaller, StartsTheFirstNameDirectlyWithTheUnquotedPluginDirectory
 // its window; without a window of ours it gets no console (and no console host); with nobody
 // there its window is hidden and the wait has a bound.
 TEST(PluginUninstaller, ConsoleWindowAndWaitFollowWhoIsThere) {
+    engine::RemovalContext context;
     struct Case {
         Attendance attendance;
         win::DWORD flags;
@@ -61,7 +64,7 @@ TEST(PluginUninstaller, ConsoleWindowAndWaitFollowWhoIsThere) {
         SCOPED_TRACE(static_cast<int>(c.attendance));
         sim::Reset();
         Fs().AddFile(kBase + std::u16string(u"\\UnPDFReaderPlugin.exe"));
-        EXPECT_TRUE(engine::addons::AddOnRemover(kInstall, c.attendance).RunPluginUninstaller());
+        EXPECT_TRUE(engine::addons::AddOnRemover(context, kInstall, c.attendance).RunPluginUninstaller());
         ASSERT_EQ(Started().size(), 1u);
         EXPECT_EQ(Started()[0].creationFlags, c.flags);
         EXPECT_EQ(Started()[0].showWindow, c.show);
@@ -72,11 +75,12 @@ TEST(PluginUninstaller, ConsoleWindowAndWaitFollowWhoIsThere) {
 // A quiet run goes on without a plug-in uninstaller that does not end (waiting for an answer
 // nobody gives): it is reported, counted as failed, and named among what the run left.
 TEST(PluginUninstaller, QuietRunLeavesOneThatDoesNotEndAndSaysSo) {
+    engine::RemovalContext context;
     const std::u16string program = kBase + std::u16string(u"\\UnPDFReaderPlugin.exe");
     Fs().AddFile(program);
     sim::machine().system.processesNeverEnd = true;
 
-    engine::addons::AddOnRemover remover(kInstall, Attendance::Nobody);
+    engine::addons::AddOnRemover remover(context, kInstall, Attendance::Nobody);
     EXPECT_FALSE(remover.RunPluginUninstaller());
     EXPECT_EQ(remover.PluginUninstallerLeftRunning(), program);
     EXPECT_EQ(Reports(), std::vector<std::string>{"Uninstall: Firefox Plugin: still running after five minutes, left running\n"});
@@ -84,7 +88,7 @@ TEST(PluginUninstaller, QuietRunLeavesOneThatDoesNotEndAndSaysSo) {
 
     // Attended, the same program is waited for to its end.
     sim::machine().system.waitTimeouts.clear();
-    engine::addons::AddOnRemover attended(kInstall, Attendance::Installer);
+    engine::addons::AddOnRemover attended(context, kInstall, Attendance::Installer);
     EXPECT_TRUE(attended.RunPluginUninstaller());
     EXPECT_TRUE(attended.PluginUninstallerLeftRunning().empty());
 }
@@ -104,17 +108,19 @@ TEST(PluginUninstaller, ProgramLeftRunningIsAmongWhatTheRunLeft) {
 }
 
 TEST(PluginUninstaller, FallsBackToTheSecondName) {
+    engine::RemovalContext context;
     Fs().AddDirectory(kBase + std::u16string(u"\\UnPDFReaderPlugin.exe"));  // not a program
     Fs().AddFile(kBase + std::u16string(u"\\UninstallPDFReaderPlugin.exe"));
 
-    EXPECT_TRUE(engine::addons::AddOnRemover(kInstall).RunPluginUninstaller());
+    EXPECT_TRUE(engine::addons::AddOnRemover(context, kInstall).RunPluginUninstaller());
 
     ASSERT_EQ(Started().size(), 1u);
     EXPECT_EQ(Started()[0].application, kBase + std::u16string(u"\\UninstallPDFReaderPlugin.exe"));
 }
 
 TEST(PluginUninstaller, MissingProgramFailsWithOnlyTheCallersText) {
-    engine::addons::AddOnRemover remover(kInstall);
+    engine::RemovalContext context;
+    engine::addons::AddOnRemover remover(context, kInstall);
     EXPECT_FALSE(remover.RunPluginUninstaller());
     EXPECT_TRUE(Reports().empty());
 
@@ -125,6 +131,7 @@ TEST(PluginUninstaller, MissingProgramFailsWithOnlyTheCallersText) {
 }
 
 TEST(PluginUninstaller, ExitCodesMeanSuccessOrFailure) {
+    engine::RemovalContext context;
     struct Case {
         win::DWORD code;
         bool success;
@@ -149,7 +156,7 @@ TEST(PluginUninstaller, ExitCodesMeanSuccessOrFailure) {
     for (const Case& c : cases) {
         sim::machine().system.debugOutput.clear();
         sim::machine().system.exitCodes = {c.code};
-        EXPECT_EQ(engine::addons::AddOnRemover(kInstall).RunPluginUninstaller(), c.success) << c.code;
+        EXPECT_EQ(engine::addons::AddOnRemover(context, kInstall).RunPluginUninstaller(), c.success) << c.code;
         if (c.text)
             EXPECT_EQ(Reports(), (std::vector<std::string>{std::string("Uninstall: Firefox Plugin: ") + c.text + "\n"}))
                 << c.code;
@@ -160,19 +167,21 @@ TEST(PluginUninstaller, ExitCodesMeanSuccessOrFailure) {
 }
 
 TEST(PluginUninstaller, ProgramThatCannotBeStartedCountsAsSuccess) {
+    engine::RemovalContext context;
     Fs().AddFile(kBase + std::u16string(u"\\UnPDFReaderPlugin.exe"));
     sim::machine().system.createProcessFails = true;
 
-    EXPECT_TRUE(engine::addons::AddOnRemover(kInstall).RunPluginUninstaller());
+    EXPECT_TRUE(engine::addons::AddOnRemover(context, kInstall).RunPluginUninstaller());
     EXPECT_EQ(sim::machine().system.processWaits, 0);
     EXPECT_TRUE(Reports().empty());
 }
 
 TEST(PluginUninstaller, RunsBeforeThePluginFilesAreDeleted) {
+    engine::RemovalContext context;
     Fs().AddFile(kBase + std::u16string(u"\\UnPDFReaderPlugin.exe"));
     Fs().AddFile(kBase + std::u16string(u"\\Plugins\\npOrvikReaderPlugin.dll"));
 
-    engine::addons::AddOnRemover(kInstall).RemoveFirefoxPlugin();
+    engine::addons::AddOnRemover(context, kInstall).RemoveFirefoxPlugin();
 
     const auto& calls = sim::machine().calls;
     auto launch = std::find_if(calls.begin(), calls.end(), [](const std::string& c) { return c.rfind("CreateProcessW", 0) == 0; });

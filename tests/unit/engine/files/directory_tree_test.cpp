@@ -3,12 +3,17 @@
 
 #include "engine/files/directory_handle.h"
 #include "engine/files/directory_tree.h"
+#include "engine/removal_report.h"
 #include "platform/files.h"
 #include "platform/sim/machine.h"
 
 namespace {
 
-using engine::files::RemoveDirectoryTree;
+// The removal of a tree as a step makes it, its lines heard by nobody.
+void RemoveDirectoryTree(const std::u16string& pattern) {
+    engine::RemovalContext context;
+    engine::files::RemoveDirectoryTree(context, pattern);
+}
 
 constexpr char16_t kBase[] = u"C:\\Program Files\\Orvik Software\\Orvik Pendrel";
 
@@ -240,8 +245,9 @@ TEST(DirectoryTree, JunctionAboveTheDirectoryIsNeverPassedWithOrWithoutFinalPath
         Fs().AddJunction(u"C:\\Users\\user\\Start Menu", u"C:\\windows");
 
         RemoveDirectoryTree(u"C:\\Users\\user\\Start Menu\\Orvik Pendrel\\*.lnk");
-        engine::files::RemoveProductDirectory(u"C:\\Users\\user\\Start Menu\\Orvik Pendrel\\system.lnk");
-        engine::files::DeleteFileBelow(u"C:\\Users\\user", u"\\Start Menu\\Orvik Pendrel\\system.lnk");
+        engine::RemovalContext context;
+        engine::files::RemoveProductDirectory(context, u"C:\\Users\\user\\Start Menu\\Orvik Pendrel\\system.lnk");
+        engine::files::DeleteFileBelow(context, u"C:\\Users\\user", u"\\Start Menu\\Orvik Pendrel\\system.lnk");
 
         EXPECT_TRUE(Fs().Exists(u"C:\\windows\\Orvik Pendrel\\system.lnk")) << finalPathMissing;
         EXPECT_TRUE(sim::machine().DeletionsTried("file").empty()) << finalPathMissing;

@@ -20,8 +20,6 @@ namespace {
 // looking up a text may: it leaves "file not found" as the last error each time.
 struct ListenerLeavingAnotherError : engine::RemovalListener {
     std::vector<std::string> lines;
-    ListenerLeavingAnotherError() { engine::SetReportListener(this); }
-    ~ListenerLeavingAnotherError() { engine::SetReportListener(nullptr); }
     void Note(const std::u16string& line) override {
         lines.push_back(sim::Narrow(line));
         win::GetFileAttributesW(u"C:\\nowhere\\at all");
@@ -42,9 +40,9 @@ TEST(RemovalOutcome, AHeldFileGoesAtTheRestartWhateverTheListenerLeftBehind) {
     sim::machine().files.AddFile(kDriverFile, "MZ");
     sim::machine().files.Find(kDriverFile)->inUse = true;
     ListenerLeavingAnotherError listener;
-    engine::RemovalContext context;
+    engine::RemovalContext context(listener);
 
-    EXPECT_FALSE(engine::files::DeleteNowOrAtRestart(kDriverFile, context));
+    EXPECT_FALSE(engine::files::DeleteNowOrAtRestart(context, kDriverFile));
 
     ASSERT_EQ(context.scheduledAtRestart.size(), 1u);
     EXPECT_EQ(sim::Narrow(context.scheduledAtRestart.front()), sim::Narrow(kDriverFile));
@@ -73,8 +71,9 @@ TEST(RemovalOutcome, ADeletionHandsBackItsOwnErrorPastTheListener) {
         if (c.there) sim::machine().files.AddFile(path, "text");
         if (c.held) sim::machine().files.Find(path)->inUse = true;
         ListenerLeavingAnotherError listener;
+        engine::RemovalContext context(listener);
 
-        const engine::Outcome deleted = engine::files::DeleteProductFile(path);
+        const engine::Outcome deleted = engine::files::DeleteProductFile(context, path);
 
         EXPECT_EQ(deleted.error(), c.error);
         EXPECT_EQ(deleted.Succeeded(), c.error == win::ERROR_SUCCESS);

@@ -65,11 +65,9 @@ TEST_F(Shortcuts, UnresolvableOrRootFoldersFormNoPath) {
     EXPECT_EQ(sim::machine().shell.openIdLists, 0);
 }
 
-// The lines the removal report gives while it is alive.
+// The lines the removal report gives.
 struct ReportLines : engine::RemovalListener {
     std::vector<std::string> lines;
-    ReportLines() { engine::SetReportListener(this); }
-    ~ReportLines() { engine::SetReportListener(nullptr); }
     void Note(const std::u16string& line) override { lines.push_back(sim::Narrow(line)); }
 };
 
@@ -99,6 +97,8 @@ TEST_F(Shortcuts, ShellFoldersOfTheSystemOrOfProgramsAreRefusedAndTheUsersOwnAre
                                                   {win::CSIDL_APPDATA, "AppData"},
                                                   {win::CSIDL_PROGRAMS, "Programs"},
                                                   {win::CSIDL_COMMON_PROGRAMS, "Common Programs"}};
+    ReportLines report;
+    host.context = engine::RemovalContext(report);
     for (const Case& c : cases) {
         const std::u16string folder = c.folder;
         SCOPED_TRACE(sim::Narrow(folder));
@@ -112,7 +112,7 @@ TEST_F(Shortcuts, ShellFoldersOfTheSystemOrOfProgramsAreRefusedAndTheUsersOwnAre
             base + u"\\Orvik Pendrel\\Orvik Pendrel.lnk"};
         for (const std::u16string& shortcut : shortcuts) Fs().AddFile(shortcut);
         for (const auto& [csidl, name] : values) sim::machine().shell.folders[csidl] = folder;
-        ReportLines report;
+        report.lines.clear();
 
         uninstaller.RemoveDesktopShortcuts();
         uninstaller.RemoveQuickLaunchShortcut();

@@ -10,6 +10,7 @@
 #include "engine/files/directory_handle.h"
 #include "engine/files/directory_tree.h"
 #include "engine/files/file.h"
+#include "engine/removal_report.h"
 #include "platform/files.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/text.h"
@@ -56,11 +57,12 @@ TEST(VolumeNames, RemovalsWorkWhereTheRootHasAnotherName) {
         SCOPED_TRACE(volume.what);
         LayDown(volume);
         ASSERT_TRUE(Fs().Exists(volume.place + u"\\Readme.txt"));
+        engine::RemovalContext context;
 
-        EXPECT_TRUE(engine::files::DeleteProductFile(volume.named + u"\\Readme.txt"));
-        engine::files::RemoveDirectoryTree(volume.named + u"\\lang\\*.xml");
-        EXPECT_TRUE(engine::files::RemoveProductDirectory(volume.named + u"\\lang"));
-        engine::files::RemoveDirectoryTree(volume.named + u"\\Plugins");
+        EXPECT_TRUE(engine::files::DeleteProductFile(context, volume.named + u"\\Readme.txt"));
+        engine::files::RemoveDirectoryTree(context, volume.named + u"\\lang\\*.xml");
+        EXPECT_TRUE(engine::files::RemoveProductDirectory(context, volume.named + u"\\lang"));
+        engine::files::RemoveDirectoryTree(context, volume.named + u"\\Plugins");
 
         EXPECT_EQ(Fs().List(volume.place), std::vector<std::u16string>{}) << "everything went";
     }
@@ -80,11 +82,12 @@ TEST(VolumeNames, ALinkBelowTheRenamedRootIsNeverFollowed) {
                 if (link == Link::Junction) Fs().AddJunction(swapped, kVictims);
                 else Fs().AddUnixLink(swapped, kVictims);
                 const std::u16string base = whole ? volume.named : volume.named + u"\\Plugins";
+                engine::RemovalContext context;
 
-                engine::files::DeleteProductFile(base + u"\\Readme.txt");
-                engine::files::DeleteProductFile(base + u"\\x.dll");
-                engine::files::RemoveDirectoryTree(base + u"\\*.*");
-                engine::files::RemoveDirectoryTree(base + u"\\Deep");
+                engine::files::DeleteProductFile(context, base + u"\\Readme.txt");
+                engine::files::DeleteProductFile(context, base + u"\\x.dll");
+                engine::files::RemoveDirectoryTree(context, base + u"\\*.*");
+                engine::files::RemoveDirectoryTree(context, base + u"\\Deep");
 
                 for (const char16_t* name : {u"\\Readme.txt", u"\\x.dll", u"\\en.xml", u"\\Deep\\y.dll"})
                     EXPECT_TRUE(Fs().Exists(kVictims + name)) << sim::Narrow(name);
@@ -122,16 +125,17 @@ TEST(VolumeNames, AVolumeMountedInAFolderIsWorkedOnByTheVolumesOwnName) {
     Fs().AddMountedVolume(u"C:\\Mounted\\Data", u'D');
     Fs().AddFile(u"D:\\Orvik\\Readme.txt");
     Fs().AddFile(u"D:\\Orvik\\config.xml");
+    engine::RemovalContext context;
 
-    const engine::Outcome deleted = engine::files::DeleteProductFile(u"C:\\Mounted\\Data\\Orvik\\Readme.txt");
+    const engine::Outcome deleted = engine::files::DeleteProductFile(context, u"C:\\Mounted\\Data\\Orvik\\Readme.txt");
     EXPECT_FALSE(deleted);
     EXPECT_EQ(deleted.error(), engine::files::kErrorNotTheEntryNamed);
     EXPECT_TRUE(Fs().Exists(u"D:\\Orvik\\Readme.txt"));
 
     const std::u16string resolved = engine::files::ResolvedDirectory(u"C:\\Mounted\\Data\\Orvik");
     EXPECT_EQ(sim::Narrow(resolved), "D:\\Orvik");
-    EXPECT_TRUE(engine::files::DeleteProductFile(resolved + u"\\Readme.txt"));
-    EXPECT_TRUE(engine::files::DeleteProductFile(resolved + u"\\config.xml"));
+    EXPECT_TRUE(engine::files::DeleteProductFile(context, resolved + u"\\Readme.txt"));
+    EXPECT_TRUE(engine::files::DeleteProductFile(context, resolved + u"\\config.xml"));
     EXPECT_FALSE(Fs().Exists(u"D:\\Orvik\\Readme.txt"));
 }
 

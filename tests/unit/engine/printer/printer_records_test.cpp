@@ -90,12 +90,11 @@ TEST(PrinterRecords, TheSpoolerIsAskedOnlyWhenSomethingOfThePrinterIsThereOrTheR
         machine().files.AddFile(kAddin, "MZ");
         c.arrange();
         testing_support::FakeHost host;
-        engine::SetReportListener(&host);
+        host.context = engine::RemovalContext(host);
         engine::printer::PrinterRemover remover(host);
         remover.Configure(kInstallDir + u"\\", 60, 75);
         EXPECT_TRUE(remover.Run());
         const bool driverLeft = remover.IsDriverInstalled();
-        engine::SetReportListener(nullptr);
 
         EXPECT_EQ(machine().CountCalls("GetPrinterDriverDirectoryW") > 0, c.asked);
         if (!c.asked) {

@@ -555,9 +555,8 @@ TEST_F(PrinterRemoval, PortCountsAsRemovedOnlyWhenTheMonitorSaysItIsGone) {
         c.arrange();
         engine::printer::PrinterRemover remover(host);
         remover.Configure(kInstallDir + u"\\", 60, 75);
-        engine::SetReportListener(&host);
+        host.context = engine::RemovalContext(host);
         EXPECT_TRUE(remover.Run());
-        engine::SetReportListener(nullptr);
         EXPECT_EQ(remover.IsPortLeft(), c.left);
         EXPECT_EQ(machine().spooler.HasPort(kPort), c.left);
         const auto line = std::find_if(host.notes.begin(), host.notes.end(), [](const std::u16string& note) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/registry/product_registry.h"
+#include "engine/removal_report.h"
 #include "platform/registry.h"
 #include "platform/scoped.h"
 #include "platform/sim/machine.h"
@@ -99,7 +100,8 @@ TEST(ClassesView, AUsersClassesCannotNameAnotherProgramsClassIdentifierForThePro
     r.SetString(CU, u"Software\\Classes\\OrvikPendrel.Document\\CLSID", u"", kOtherClsid);
     ASSERT_EQ(Read(CR, u"OrvikPendrel.Document\\CLSID", u""), kOtherClsid);
 
-    engine::registry::RemoveFileAssociations();
+    engine::RemovalContext context;
+    engine::registry::RemoveFileAssociations(context);
 
     EXPECT_EQ(r.GetString(LM, kMimePdf, u"CLSID"), kOtherClsid);
     EXPECT_TRUE(sim::machine().CallsTo("RegDeleteValueW").empty());
@@ -118,7 +120,8 @@ TEST(ClassesView, TheMachinesValueHiddenByTheUsersIsJudgedAsWell) {
     r.SetString(CU, u"Software\\Classes\\.fdf", u"", u"OrvikPendrel.FDFDoc");
     r.SetString(LM, u"Software\\Classes\\.fdf", u"", u"Other.FDF");
 
-    engine::registry::RemoveFileAssociations();
+    engine::RemovalContext context;
+    engine::registry::RemoveFileAssociations(context);
 
     EXPECT_FALSE(r.HasValue(LM, u"Software\\Classes\\.pdf", u""));
     EXPECT_EQ(r.GetString(CU, u"Software\\Classes\\.pdf", u""), u"Other.Reader");

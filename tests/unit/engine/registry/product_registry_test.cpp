@@ -417,8 +417,6 @@ TEST_F(ProductRegistryRemoval, EveryProductTreeGoesUnderBothRootsAndTheVendorKey
 TEST_F(ProductRegistryRemoval, TheLogNamesEveryTreeInTheOrderItGoes) {
     struct Lines : engine::RemovalListener {
         std::vector<std::u16string> lines;
-        Lines() { engine::SetReportListener(this); }
-        ~Lines() { engine::SetReportListener(nullptr); }
         void Note(const std::u16string& line) override { lines.push_back(line); }
     } report;
     const std::u16string windows = u"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\";
@@ -441,7 +439,8 @@ TEST_F(ProductRegistryRemoval, TheLogNamesEveryTreeInTheOrderItGoes) {
     for (const char16_t* root : {u"HKLM", u"HKCU"})
         for (const std::u16string& tree : trees) expected.push_back(u"not there: key " + std::u16string(root) + u"\\" + tree);
 
-    engine::registry::RemoveProductRegistry();
+    engine::RemovalContext context(report);
+    engine::registry::RemoveProductRegistry(context);
 
     EXPECT_EQ(report.lines, expected);
 }

@@ -6,11 +6,16 @@
 #include <vector>
 
 #include "engine/registry/registry_tree.h"
+#include "engine/removal_report.h"
 #include "platform/sim/machine.h"
 
 namespace {
 
-using engine::registry::DeleteRegistryTree;
+// The removal of a tree as a step makes it, its lines heard by nobody; true when it was there.
+bool DeleteRegistryTree(win::HKEY root, const char16_t* path) {
+    engine::RemovalContext context;
+    return engine::registry::DeleteRegistryTree(context, root, path);
+}
 
 const win::HKEY LM = win::HKEY_LOCAL_MACHINE;
 const win::HKEY CU = win::HKEY_CURRENT_USER;
@@ -259,7 +264,8 @@ TEST(RegistryTree, LinkAboveTheTopKeyIsNeverPassed) {
 
     DeleteRegistryTree(CU, u"Software\\Orvik Software\\Orvik Pendrel");
     DeleteRegistryTree(CU, u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvik Pendrel");
-    engine::registry::DeleteRegistryKey(CU, u"Software\\Orvik Software\\Orvik Pendrel\\Deep\\Deeper");
+    engine::RemovalContext context;
+    engine::registry::DeleteRegistryKey(context, CU, u"Software\\Orvik Software\\Orvik Pendrel\\Deep\\Deeper");
 
     EXPECT_TRUE(Registry().HasValue(LM, u"Software\\Victim\\Orvik Pendrel", u"v"));
     EXPECT_TRUE(Registry().HasValue(LM, u"Software\\Victim\\Orvik Pendrel\\Deep\\Deeper", u"d"));
