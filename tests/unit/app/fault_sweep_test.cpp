@@ -277,10 +277,11 @@ void Sweep(const Scenario& scenario) {
     else
         ASSERT_TRUE(baseline.sequenceEnded && ContainsInOrder(baseline.positions, kProgressPoints));
     // The installed copy runs the installer's removal itself: no copy is started.
-    if (scenario.installedCopy)
+    if (scenario.installedCopy) {
         ASSERT_EQ(std::count_if(baseline.started.begin(), baseline.started.end(),
                                 [](const std::string& line) { return line.find("\"-DeletingNow") != std::string::npos; }),
                   0);
+    }
 
     std::size_t failable = 0;
     for (const auto& call : baseline.trace) failable += call.canFail;
