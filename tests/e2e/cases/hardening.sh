@@ -42,20 +42,30 @@ PLANTED_LIBRARIES="advapi32.dll combase.dll comctl32.dll compstui.dll gdi32.dll 
     rpcrt4.dll sechost.dll shcore.dll shell32.dll shlwapi.dll spoolss.dll ucrtbase.dll user32.dll uxtheme.dll
     version.dll win32u.dll winex11.drv winspool.drv zlib1.dll"
 
+# The quiet run's copy runs from the temporary directory; the installer's run never goes there.
 case_hardening_libraries_planted_in_the_temporary_directory_are_never_loaded() {
+    # The quiet run's log, in the user's temporary directory as every quiet run's.
+    e2e_machine_allow '^file C:/users/[^/]+/Temp/Orvik Pendrel Uninstall\.log '
     footprint_install
     local temp name
     temp=$(user_temp_dir)
     for name in $PLANTED_LIBRARIES; do cp "$WINEPREFIX/drive_c/e2e/KPC_WordAddin.dll" "$temp/$name"; done
-    local log=$E2E_ROOT/loaddll-$BASHPID.txt codes
+    local log=$E2E_ROOT/loaddll-$BASHPID.txt code codes
+    code=$(WINEDEBUG=+loaddll "$WINE" "$KIT\\footprint.exe" run-wait "$PRODUCT_DIR\\Uninstall.exe" /quiet 2>"$log" |
+        tr -d '\r' | sed -n 's/^exit //p')
+    win_wait
+    check "quiet: removed" equals "$code" 0
+    check "quiet: the temporary copy ran" grep -qE 'Loaded L"C:\\\\users\\\\[^\\]+\\\\Temp\\\\orv[0-9A-Fa-f]+\.exe"' "$log"
+    check "quiet: the copy's libraries were loaded" grep -qi 'system32\\\\winspool.drv' "$log"
+    check "quiet: no library resolved from the temporary directory" no_library_from_temp "$log"
+    check "quiet: the installed copy loads no window, drawing, shell, OLE or printer library" installed_copy_loads_little "$log"
+
+    footprint_install
     codes=$(WINEDEBUG=+loaddll "$WINE" "$KIT\\installer_host.exe" "$PRODUCT_DIR\\Uninstall.exe" --timeout 60 \
         2>"$log" | tr -d '\r' | tr '\n' ' ')
     win_wait
-    check "codes received" equals "$codes" "1 2 4 6 7 8 9 10 "
-    check "the temporary copy ran" grep -qE 'Loaded L"C:\\\\users\\\\[^\\]+\\\\Temp\\\\orv[0-9A-Fa-f]+\.exe"' "$log"
-    check "the copy's libraries were loaded" grep -qi 'system32\\\\winspool.drv' "$log"
-    check "no library resolved from the temporary directory" no_library_from_temp "$log"
-    check "the installed copy loads no window, drawing, shell, OLE or printer library" installed_copy_loads_little "$log"
+    check "installer: codes received" equals "$codes" "1 2 4 6 7 8 9 10 "
+    check "installer: no library resolved from the temporary directory" no_library_from_temp "$log"
     rm -f "$log"
     for name in $PLANTED_LIBRARIES; do rm -f "$temp/$name"; done
 }
