@@ -16,3 +16,7 @@ bad=$(grep -viE "$allowed" <<<"$imports" || true)
 echo "$exe: $size bytes; imports: $(tr '\n' ' ' <<<"$imports")"
 [ "$size" -le "$limit" ] || { echo "too large: $size > $limit"; exit 1; }
 [ -z "$bad" ] || { echo "imports a library the loader would look for in the executable's directory: $(tr '\n' ' ' <<<"$bad")"; exit 1; }
+# Without the terminal-services flag a session host hands the program a Windows directory of the
+# user's own: its Temp, where the installed uninstaller makes way, would be the user's to change.
+characteristics=$(x86_64-w64-mingw32-objdump -p "$exe" | awk '/^DllCharacteristics/ {print $2}')
+(( 0x${characteristics:-0} & 0x8000 )) || { echo "not marked aware of terminal services (DllCharacteristics $characteristics)"; exit 1; }

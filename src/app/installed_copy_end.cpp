@@ -23,6 +23,9 @@ namespace {
 using engine::files::DirectoryOf;
 using engine::files::FittedPath;
 
+// How long an interpreter ended unrun is waited for before its wake-up is given.
+constexpr win::DWORD kInterpreterEnding = 5000;
+
 std::u16string ShortPath(const std::u16string& path) {
     char16_t buffer[win::MAX_PATH] = {};
     return FittedPath(buffer, win::GetShortPathNameW(path.c_str(), buffer, win::MAX_PATH));
@@ -66,9 +69,8 @@ bool UninstallApp::IsInstalledCopy(const std::u16string& module) const {
 }
 
 void UninstallApp::StepAsideForInstaller() {
-    // Tried once: a file held by another process stays held, and is told once.
     const std::u16string module = ModulePath();
-    if (m_stepAsideFailed || !IsInstalledCopy(module) || m_image.StepAside(module)) return;
+    if (!IsInstalledCopy(module) || m_image.StepAside(module)) return;
     m_stepAsideFailed = true;
     Note(u"not removed: file " + module + u" (moved aside for the installer: " + engine::WindowsErrorText(m_image.Error()) + u")");
 }
@@ -81,7 +83,10 @@ void UninstallApp::FinishInstalledCopy() {
         // Nothing was removed: the uninstaller stays with the product, under its own name.
         if (!m_removalRan) {
             if (m_interpreterWaits) {
+                // Ended, and only then told to go on: an interpreter that woke first would try
+                // its deletion again once the name is back.
                 win::TerminateProcess(m_interpreter.get(), 1);
+                win::WaitForSingleObject(m_interpreter.get(), kInterpreterEnding);
                 win::CloseHandle(m_hEndedSignal);
                 m_hEndedSignal = nullptr;
             }

@@ -3,8 +3,9 @@
 // another process does with the name may hold the removal up or take its codes.
 //
 // - Only the installer's own instance is talked to: the installed copy was started by the
-//   installer and hands its parent's process id on to the temporary copy, which checks the
-//   server of each instance it reaches (GetNamedPipeServerProcessId) against it. An instance of
+//   installer, and its parent's process id (handed on to the temporary copy where one runs the
+//   removal) is checked against the server of each instance reached
+//   (GetNamedPipeServerProcessId). An instance of
 //   another process, created before the installer's or beside it, is closed unwritten, and the
 //   copy waits for the installer's own; without it nothing is removed, and the installer, which
 //   hears nothing, reports its time-out. Before Vista the server cannot be asked, and any

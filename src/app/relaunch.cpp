@@ -1,8 +1,9 @@
-// The removal never runs from the installed executable: the installed copy copies itself into
-// the user's temporary directory, starts that copy, which does the work, waits for it to end and
-// deletes it through the handle it has held on it since it was checked. For the installer the
-// installed executable moves out of the install directory before anything is removed; moved
-// into the machine's temporary directory, it runs the removal itself.
+// The removal never runs from the install directory. In the wizard and in quiet mode the
+// installed copy copies itself into the user's temporary directory, starts that copy, which does
+// the work, waits for it to end and deletes it through the handle it has held on it since it was
+// checked. For the installer the installed executable first moves out of the install directory;
+// moved into the machine's temporary directory, it runs the removal itself, and only where it
+// could not move there does a copy run it.
 #include <cstdio>
 #include <string>
 #include <vector>

@@ -53,10 +53,9 @@ bool UninstallApp::InitInstance() {
     ReadLanguageAndLoadCatalog();
 
     if (!CheckEnvironment()) return EndWith(kExitFailed);
+    // For the installer, this file has made way by now, whoever runs the removal.
     if (RelaunchFromTempCopy()) return EndWith(m_copyExitCode);
     LogStart();
-    // Run in place for the installer: this file makes way before anything is removed.
-    if (m_bSilent && !m_bDeletingNow) StepAsideForInstaller();
 
     if (m_bQuiet) {
         if (!engine::Uninstaller::IsAnythingInstalled(m_location)) return EndWith(kExitNotInstalled);

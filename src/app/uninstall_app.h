@@ -30,7 +30,8 @@ public:
     win::DWORD ExitCode() const { return m_exitCode | (m_bDeletingNow && m_removalRan ? kCopyRanRemoval : 0); }
 
     // True when this process has handed the work to a copy in the temporary directory (or
-    // tried to) and must end; false when it is that copy, or no copy can exist, and goes on.
+    // tried to) and must end; false when it is that copy, or no copy can exist, or, for the
+    // installer, when this file has made way into the machine's temporary directory, and goes on.
     bool RelaunchFromTempCopy();
     // Hands the deletion of this executable to the command interpreter, and then of each of
     // `directories` (removed only when empty); true when it started. The shell is told of the

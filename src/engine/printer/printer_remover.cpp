@@ -71,7 +71,7 @@ bool OpenSpooler(win::ScopedPrinter& handle, const char16_t* name, win::DWORD ac
 void UnregisterAddin(const std::u16string& path) {
     if (const win::ScopedOle ole; ole) {
         // By full path, and the libraries it needs come from its own directory (the install
-        // directory) before the system's, never from ours, the temporary directory.
+        // directory) before the system's, never from the directory this process runs from.
         const win::ScopedModule addin(win::LoadLibraryExW(path.c_str(), nullptr, win::LOAD_WITH_ALTERED_SEARCH_PATH));
         if (addin) {
             auto unregister =

@@ -805,9 +805,14 @@ TEST(RelaunchAtStartUp, ForTheInstallerTheInstalledCopyMakesWayAndRunsTheRemoval
         testing_support::LayDownProduct();
         m.system.modulePath = kInstalled;
         if (c.held) m.system.runningImages.push_back(testing_support::kInstallDir + std::u16string(c.held));
+        long waitsAtTermination = -1;
+        m.onCall = [&](const std::string& function, const std::string&) {
+            if (function == "TerminateProcess") waitsAtTermination = static_cast<long>(m.system.processWaits);
+        };
         app::UninstallApp app;
         app.SetCommandLine(u"-UninstForInst");
         app.InitInstance();
+        m.onCall = nullptr;
 
         const bool removalRan = c.code != 1618;
         EXPECT_EQ(app.ExitCode(), c.code);
@@ -821,6 +826,11 @@ TEST(RelaunchAtStartUp, ForTheInstallerTheInstalledCopyMakesWayAndRunsTheRemoval
         ASSERT_FALSE(m.system.processes.empty());
         const sim::StartedProcess& interpreter = m.system.processes[0];
         EXPECT_EQ(interpreter.terminated, !removalRan);
+        // Ended unrun, it is waited for before its wake-up is given: woken first, it would try
+        // its deletion again once the file is back under its name.
+        if (!removalRan) {
+            EXPECT_GT(static_cast<long>(m.system.processWaits), waitsAtTermination);
+        }
         if (removalRan) ExpectDeletes(interpreter, kAside);  // no directory by name: the installer owns them
         // Nothing held but the write end the interpreter waits on; without a removal, the
         // installer's pipe, which closes as the process ends, once the file is back.
