@@ -71,8 +71,8 @@ bool UninstallApp::IsInstalledCopy(const std::u16string& module) const {
 void UninstallApp::StepAsideForInstaller() {
     const std::u16string module = ModulePath();
     if (!IsInstalledCopy(module) || m_image.StepAside(module)) return;
+    // Told at the end, when the removal ran: a line now would not reach a log the copy takes.
     m_stepAsideFailed = true;
-    Note(u"not removed: file " + module + u" (moved aside for the installer: " + engine::WindowsErrorText(m_image.Error()) + u")");
 }
 
 void UninstallApp::FinishInstalledCopy() {
@@ -96,7 +96,11 @@ void UninstallApp::FinishInstalledCopy() {
         }
     } else if (m_bSilent) {
         // Held by another process: the installer finds it in its way, and the run says so.
-        if (m_removalRan && m_stepAsideFailed) m_exitCode = kExitFailed;
+        if (m_removalRan && m_stepAsideFailed) {
+            m_exitCode = kExitFailed;
+            Note(u"left: file " + module + u" (it could not make way for the installer: " +
+                 engine::WindowsErrorText(m_image.Error()) + u")");
+        }
         return;
     } else {
         // The uninstaller goes only with the product, and only the product's own one.

@@ -910,13 +910,20 @@ TEST(RelaunchAtStartUp, AHeldInstalledUninstallerGoesAtTheRestartOrIsReported) {
                                                       win::OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(reader);
         app::UninstallApp app;
-        app.SetCommandLine(installer ? u"-UninstForInst" : u"/quiet");
+        app.SetCommandLine(installer ? u"-UninstForInst /log C:\\installer.log" : u"/quiet");
         app.InitInstance();
         EXPECT_EQ(app.ExitCode(), installer ? 1603u : 3010u);
         EXPECT_TRUE(m.files.Exists(kInstalled));
         EXPECT_EQ(m.system.processes.size(), 1u) << "no interpreter";
         if (installer) {
             EXPECT_TRUE(m.files.pendingDeletes.empty()) << "the installer's new version must not go at the restart";
+            // The log the copy took says why the outcome is not the copy's.
+            const sim::FileNode* log = m.files.Find(u"C:\\installer.log");
+            ASSERT_NE(log, nullptr);
+            EXPECT_NE(log->content.find("left: file " + N(kInstalled) + " (it could not make way for the installer: "),
+                      std::string::npos)
+                << log->content;
+            EXPECT_NE(log->content.find("outcome: 1603 ("), std::string::npos) << log->content;
         } else {
             ASSERT_FALSE(m.files.pendingDeletes.empty());
             EXPECT_EQ(N(m.files.pendingDeletes.front()), N(kInstalled));
