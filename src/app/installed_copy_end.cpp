@@ -115,12 +115,14 @@ void UninstallApp::FinishInstalledCopy() {
     // there; for the installer the removal took them before its last code. A directory goes
     // only when its last handle closes: the image's are given back first.
     m_image.Release();
+    // For the installer nothing here names the install directory any more: its pipe has closed,
+    // and every name there is its own.
     if (!m_bSilent) RemoveEmptyInstallDirectories();
-    std::vector<std::u16string> directories = InstallDirectories();
     // The interpreter deletes the moved file once this process has ended; by name only in the
     // machine's temporary directory, or in the install directory where that lies on another
     // volume (the directories then follow it, except where the installer owns them).
-    if (!m_image.InOwnDirectory() || m_bSilent) directories.clear();
+    const std::vector<std::u16string> directories =
+        m_image.InOwnDirectory() && !m_bSilent ? InstallDirectories() : std::vector<std::u16string>{};
     if (!m_interpreterWaits) DeleteAfterEnd(m_image.Path(), directories, !m_copyStarted);
     m_interpreter.reset();
 }

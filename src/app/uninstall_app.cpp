@@ -252,12 +252,12 @@ bool UninstallApp::CheckEnvironment() {
 }
 
 void UninstallApp::RemoveInstallDirectories() {
-    if (!m_strInstallDir.empty())
-        engine::files::RemoveProductDirectory(m_context, engine::files::WithoutTrailingBackslash(m_strInstallDir));
-    // The directories created for it go too, while the installer still waits: the installed
-    // uninstaller made way for it before the removal began. Elsewhere the installed copy takes
-    // them once it has made way itself.
+    // For the installer the directories created for it go too (the install directory first),
+    // while it still waits: the installed uninstaller made way for it before the removal began.
+    // Elsewhere the installed copy takes them once it has made way itself.
     if (m_bSilent) RemoveEmptyInstallDirectories();
+    else if (!m_strInstallDir.empty())
+        engine::files::RemoveProductDirectory(m_context, engine::files::WithoutTrailingBackslash(m_strInstallDir));
 }
 
 win::WORD ParseLanguageId(const std::u16string& text) {

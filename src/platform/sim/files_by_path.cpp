@@ -323,6 +323,7 @@ DWORD GetShortPathNameW(LPCWSTR longPath, LPWSTR shortPath, DWORD size) {
 
 DWORD GetLongPathNameW(LPCWSTR shortPath, LPWSTR longPath, DWORD size) {
     if (sim::FaultPoint("GetLongPathNameW")) return sim::Failure(DWORD{0}, ERROR_ACCESS_DENIED);
+    if (shortPath) machine().Log("GetLongPathNameW", sim::Narrow(shortPath));
     return ConvertPath(shortPath, longPath, size, false);
 }
 

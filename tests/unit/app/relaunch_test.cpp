@@ -839,8 +839,8 @@ TEST(RelaunchAtStartUp, ForTheInstallerTheInstalledCopyMakesWayAndRunsTheRemoval
 }
 
 // The moment its pipe closes, the installer may make the install directory again for the new
-// version: the run looked at what it left before that, and does not take the installer's new,
-// still empty directory for one it could not remove.
+// version: the run looked at what it left before that, does not take the installer's new, still
+// empty directory for one it could not remove, and names nothing there afterwards.
 TEST(RelaunchAtStartUp, TheInstallersNewDirectoryIsNotTakenForOneLeft) {
     for (const bool installedCopy : {true, false}) {
         SCOPED_TRACE(installedCopy ? "installed copy in place" : "temporary copy");
@@ -849,8 +849,16 @@ TEST(RelaunchAtStartUp, TheInstallersNewDirectoryIsNotTakenForOneLeft) {
         testing_support::LayDownProduct();
         if (!installedCopy) testing_support::PlaceTemporaryCopy();
         else m.system.modulePath = kInstalled;
+        bool closed = false;
+        std::vector<std::string> afterClose;  // calls that named the install directory since
+        const std::string installDir = N(testing_support::kInstallDir);
         m.onCall = [&](const std::string& function, const std::string& argument) {
-            if (function == "CloseHandle" && argument == "pipe") m.files.AddDirectory(testing_support::kInstallDir);
+            if (closed && argument.find(installDir.substr(0, installDir.size() - 1)) != std::string::npos)
+                afterClose.push_back(function + " " + argument);
+            if (function == "CloseHandle" && argument == "pipe") {
+                closed = true;
+                m.files.AddDirectory(testing_support::kInstallDir);
+            }
         };
         app::UninstallApp app;
         app.SetCommandLine(installedCopy ? u"-UninstForInst" : u"-DeletingNow-UninstForInst-InstallerPid=4242");
@@ -859,6 +867,7 @@ TEST(RelaunchAtStartUp, TheInstallersNewDirectoryIsNotTakenForOneLeft) {
         EXPECT_EQ(app.ExitCode() & ~app::kCopyRanRemoval, 0u);
         EXPECT_EQ(m.files.pipe.writes.size(), 8u);
         EXPECT_TRUE(m.files.IsDirectory(testing_support::kInstallDir)) << "the installer's";
+        for (const std::string& call : afterClose) ADD_FAILURE() << "after the pipe closed: " << call;
     }
 }
 
